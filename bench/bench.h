@@ -1,0 +1,44 @@
+#pragma once
+
+// A small harness: each benchmark runs a number of times and reports the
+// median and the spread, so that results compare by ratio across machines.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+struct Result
+{
+    double median = 0, min = 0, max = 0; // milliseconds
+};
+
+// setup runs before every measured run and is not timed.
+inline Result measure(int runs, const std::function<void()> &body, const std::function<void()> &setup = {})
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer t;
+        t.start();
+        body();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.front(), ms.back()};
+}
+
+inline void report(const char *name, int runs, const Result &r)
+{
+    std::printf("%-44s runs %4d  median %9.3f ms  (min %9.3f, max %9.3f)\n", name, runs, r.median, r.min, r.max);
+    std::fflush(stdout);
+}
+
+void storeBenchmarks();
+
+} // namespace bench

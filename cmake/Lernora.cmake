@@ -1,0 +1,37 @@
+# lernora_library(NAME folder DEPS ...)
+# One static library per source folder, named lernora_<name>. A folder that
+# has no sources yet becomes an interface library, so that the dependency
+# graph is complete from the start and a folder only needs its files added.
+function(lernora_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB _sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  list(FILTER _sources EXCLUDE REGEX "/lernora\\.cpp$")
+  set(_target lernora_${name})
+  if(_sources)
+    add_library(${_target} STATIC ${_sources})
+    target_include_directories(${_target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${_target} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${_target} INTERFACE)
+    target_include_directories(${_target} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${_target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# A private, per-build runtime directory for Qt (it warns without one).
+set(LERNORA_XDG_RUNTIME_DIR ${CMAKE_BINARY_DIR}/xdg-runtime)
+file(MAKE_DIRECTORY ${LERNORA_XDG_RUNTIME_DIR})
+file(CHMOD ${LERNORA_XDG_RUNTIME_DIR} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
+# lernora_add_test(NAME SOURCES ... LIBS ...)
+# One test executable per subject, run headless with a German locale.
+function(lernora_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(test_${name} ${ARG_SOURCES})
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} lernora_testsupport Qt6::Test)
+  add_test(NAME ${name} COMMAND test_${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=de_DE.UTF-8;LC_ALL=C.UTF-8;XDG_RUNTIME_DIR=${LERNORA_XDG_RUNTIME_DIR};LERNORA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 300)
+endfunction()

@@ -1,0 +1,25 @@
+#include "application.h"
+
+#include "mainform.h"
+#include "store/tableset.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+namespace lernora {
+
+Application::Application(QObject *parent) : QObject(parent)
+{
+    QGuiApplication::setApplicationDisplayName(title());
+    m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
+    m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
+    // The other windows follow here, in their fixed order, as they are built.
+}
+
+Application::~Application()
+{
+    m_mainForm.reset();
+    m_tables.reset();
+}
+
+} // namespace lernora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "store/session.h"
+
+#include <QObject>
+#include <memory>
+
+class TMainForm;
+namespace store {
+class TableSet;
+}
+
+namespace lernora {
+
+// The running program: the table set of the data directory "daten" below the
+// current working directory, the shared session values and every window,
+// created once in their fixed order. Construction throws store::StoreError
+// when the table set cannot be opened; nothing is created then.
+class Application : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Application(QObject *parent = nullptr);
+    ~Application() override;
+
+    TMainForm *mainForm() const { return m_mainForm.get(); }
+    store::TableSet &tables() const { return *m_tables; }
+    store::Session &session() { return m_session; }
+
+    static QString title() { return QStringLiteral("Lernora"); }
+
+private:
+    store::Session m_session;
+    std::unique_ptr<store::TableSet> m_tables;
+    std::unique_ptr<TMainForm> m_mainForm;
+};
+
+} // namespace lernora

@@ -1,0 +1,265 @@
+#include "mainform.h"
+
+#include "controls/radiogroup.h"
+#include "platform/hint.h"
+#include "platform/messages.h"
+#include "store/session.h"
+#include "store/settings.h"
+#include "store/settingskeys.h"
+#include "store/tableset.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace keys = store::settingskeys;
+
+TMainForm::TMainForm(store::TableSet &tables, store::Session &session, QWidget *parent)
+    : QMainWindow(parent), m_tables(tables), m_session(session)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Lernora"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    resize(987, 748);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    buildMenu();
+    buildClient();
+
+    // The status line shows the long part of the hint under the mouse:
+    // controls carry it as their status tip (platform::setHint), which the
+    // main window passes on to its status line; menu items through ShowHint.
+    m_tables.openAtStart();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    auto item = [this](QMenu *menu, const char *name, const QString &caption, void (TMainForm::*handler)(),
+                       const QString &hint = {}) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        if (!hint.isEmpty())
+            platform::setHint(a, hint);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    auto menu = [this, bar](const char *name, const QString &caption) {
+        QMenu *m = bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name) + QStringLiteral("Item"));
+        connect(m, &QMenu::hovered, this, [this](QAction *a) { ShowHint(a->statusTip()); });
+        return m;
+    };
+
+    QMenu *datei = menu("File1", QStringLiteral("&Datei"));
+    item(datei, "ImportExport1", QStringLiteral("&Import/Export"), &TMainForm::ImportExport1Click);
+    datei->addSeparator()->setObjectName(QStringLiteral("N1"));
+    item(datei, "FileExitItem", QStringLiteral("&Beenden"), &TMainForm::FileExit,
+         QStringLiteral("Beenden|Diese Anwendung beenden"));
+
+    QMenu *settings = menu("Einstellungen1", QStringLiteral("&Einstellungen"));
+    item(settings, "Grunddaten1", QStringLiteral("&Grunddaten"), &TMainForm::Grunddaten1Click);
+    QMenu *years = settings->addMenu(QStringLiteral("Lehrjahr"));
+    years->setObjectName(QStringLiteral("Lehrjahr1"));
+    connect(years, &QMenu::hovered, this, [this](QAction *a) { ShowHint(a->statusTip()); });
+    m_yearGroup = new QActionGroup(this);
+    m_yearGroup->setExclusive(true);
+    for (int y = 1; y <= 3; ++y) {
+        QAction *a = years->addAction(QStringLiteral("%1. Lehrjahr").arg(y));
+        a->setObjectName(QStringLiteral("N%1Lehrjahr1").arg(y));
+        a->setCheckable(true);
+        a->setChecked(y == 1);
+        m_yearGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, y] { N1Lehrjahr1Click(y); });
+        m_yearItems[y - 1] = a;
+    }
+
+    QMenu *forms = menu("Formulare1", QStringLiteral("&Formulare"));
+    item(forms, "Ausbildungsnachweis1", QStringLiteral("&Ausbildungsnachweis"), &TMainForm::Ausbildungsnachweis1Click);
+    item(forms, "bersichtdieAusbildungszeit1", QStringLiteral("&Übersicht ü. die Ausbildungszeit"),
+         &TMainForm::bersichtdieAusbildungszeit1Click);
+
+    QMenu *help = menu("Help1", QStringLiteral("&Hilfe"));
+    item(help, "HelpContentsItem", QStringLiteral("&Inhalt"), &TMainForm::HelpContents,
+         QStringLiteral("Inhalt|Inhaltsübersicht der Hilfe anzeigen"));
+    help->addSeparator()->setObjectName(QStringLiteral("N2"));
+    item(help, "HelpAboutItem", QStringLiteral("I&nfo..."), &TMainForm::HelpAboutItemClick,
+         QStringLiteral("Info|Programminformationen anzeigen"));
+
+    QMenu *extras = menu("Extras1", QStringLiteral("&Extras"));
+    item(extras, "Ausgangszustandherstellen1", QStringLiteral("&Ausgangszustand herstellen"),
+         &TMainForm::Ausgangszustandherstellen1Click);
+}
+
+void TMainForm::buildClient()
+{
+    auto *client = new QWidget(this);
+    auto *column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // The bar with the training year at its right edge.
+    auto *panel = new QWidget(client);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFixedHeight(33);
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 0, 16, 0);
+    row->addStretch();
+    QFont bold = font();
+    bold.setBold(true);
+    auto *caption = new QLabel(QStringLiteral("Lehrjahr:"), panel);
+    caption->setObjectName(QStringLiteral("Label1"));
+    m_lehrjahrlabel = new QLabel(panel);
+    m_lehrjahrlabel->setObjectName(QStringLiteral("lehrjahrlabel"));
+    for (QLabel *l : {caption, m_lehrjahrlabel}) {
+        l->setFont(bold);
+        l->setStyleSheet(QStringLiteral("color: blue;"));
+        row->addWidget(l);
+    }
+    column->addWidget(panel);
+
+    m_pageControl1 = new QTabWidget(client);
+    m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
+    const QStringList tabs{QStringLiteral("Bericht zusammenstellen"), QStringLiteral("Berichte Übersicht"),
+                           QStringLiteral("Berichte Report")};
+    for (int i = 0; i < tabs.size(); ++i) {
+        auto *page = new QWidget(m_pageControl1);
+        page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        m_pageControl1->addTab(page, tabs[i]);
+    }
+    // The report overview's display choice: all years or the current one.
+    m_uebersichtanzeigewahl = new controls::RadioGroup(
+        QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2,
+        m_pageControl1->widget(1));
+    m_uebersichtanzeigewahl->setObjectName(QStringLiteral("uebersichtanzeigewahl"));
+    m_uebersichtanzeigewahl->setGeometry(240, 16, 185, 33);
+    m_uebersichtanzeigewahl->setItemIndex(0);
+    column->addWidget(m_pageControl1, 1);
+    setCentralWidget(client);
+
+    m_statusLine = new QStatusBar(this);
+    m_statusLine->setObjectName(QStringLiteral("StatusLine"));
+    setStatusBar(m_statusLine);
+}
+
+void TMainForm::ShowHint(const QString &hint)
+{
+    m_statusLine->showMessage(hint);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TMainForm::FormShow()
+{
+    m_pageControl1->setCurrentIndex(0);
+    const store::Settings ini;
+    m_session.trainerName = ini.readString(keys::BKM, keys::Name);
+    m_session.apprenticeName = ini.readString(keys::Stift, keys::Name);
+    m_session.year = ini.readInteger(keys::Stift, keys::Jahr, keys::defaultJahr);
+    showYear();
+    m_uebersichtanzeigewahl->setItemIndex(ini.readInteger(keys::Werte, keys::Anzeigewahl, keys::defaultAnzeigewahl));
+    if (m_tables.berichttable().isOpen())
+        m_tables.berichttable().last();
+}
+
+void TMainForm::showYear()
+{
+    m_lehrjahrlabel->setText(QString::number(m_session.year));
+    if (m_session.year >= 1 && m_session.year <= 3)
+        m_yearItems[m_session.year - 1]->setChecked(true);
+}
+
+void TMainForm::N1Lehrjahr1Click(int year)
+{
+    m_session.year = year;
+    showYear();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (platform::messages().confirmYesNo(QStringLiteral("Programm wirklich beenden?.")) != platform::Answer::Yes) {
+        event->ignore();
+        return;
+    }
+    // Failures while writing are ignored: the program ends in any case.
+    store::Settings ini;
+    ini.writeInteger(keys::Stift, keys::Jahr, m_session.year);
+    ini.writeInteger(keys::Werte, keys::Anzeigewahl, m_uebersichtanzeigewahl->itemIndex());
+    if (m_help)
+        m_help->close();
+    event->accept();
+}
+
+void TMainForm::FileExit()
+{
+    close();
+}
+
+void TMainForm::HelpContents()
+{
+    if (!m_help) {
+        m_help = new QTextBrowser(this);
+        m_help->setWindowFlag(Qt::Window);
+        m_help->setObjectName(QStringLiteral("HelpWindow"));
+        m_help->setWindowTitle(QStringLiteral("Lernora – Hilfe"));
+        m_help->setOpenExternalLinks(true);
+        m_help->resize(640, 560);
+        m_help->setSource(QUrl(QStringLiteral("qrc:/help/hilfe.html")));
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void TMainForm::notYetAvailable(const QString &what)
+{
+    platform::messages().information(QStringLiteral("„%1“ ist noch nicht verfügbar.").arg(what));
+}
+
+void TMainForm::HelpAboutItemClick()
+{
+    notYetAvailable(QStringLiteral("Info"));
+}
+
+void TMainForm::ImportExport1Click()
+{
+    notYetAvailable(QStringLiteral("Import/Export"));
+}
+
+void TMainForm::Grunddaten1Click()
+{
+    notYetAvailable(QStringLiteral("Grunddaten"));
+}
+
+void TMainForm::Ausgangszustandherstellen1Click()
+{
+    notYetAvailable(QStringLiteral("Ausgangszustand herstellen"));
+}
+
+void TMainForm::Ausbildungsnachweis1Click()
+{
+    notYetAvailable(QStringLiteral("Ausbildungsnachweis"));
+}
+
+void TMainForm::bersichtdieAusbildungszeit1Click()
+{
+    notYetAvailable(QStringLiteral("Übersicht über die Ausbildungszeit"));
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QStatusBar;
+class QTabWidget;
+class QTextBrowser;
+
+namespace store {
+class TableSet;
+struct Session;
+} // namespace store
+namespace controls {
+class RadioGroup;
+}
+
+// The main window: the menu, the bar with the training year, the three tabs
+// and the status line. It opens the table set when it is created and asks
+// before the program ends.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Opens the table set; a store error (missing or damaged table file) is
+    // thrown on and ends the start.
+    TMainForm(store::TableSet &tables, store::Session &session, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    store::TableSet &tables() const { return m_tables; }
+    store::Session &session() const { return m_session; }
+
+    // Shows the long part of the current hint in the status line.
+    void ShowHint(const QString &hint);
+
+    // Menu handlers
+    void N1Lehrjahr1Click(int year);
+    void FileExit();
+    void HelpContents();
+    void HelpAboutItemClick();
+    void ImportExport1Click();
+    void Grunddaten1Click();
+    void Ausgangszustandherstellen1Click();
+    void Ausbildungsnachweis1Click();
+    void bersichtdieAusbildungszeit1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormShow();
+    void buildMenu();
+    void buildClient();
+    void showYear();
+    void notYetAvailable(const QString &what);
+
+    store::TableSet &m_tables;
+    store::Session &m_session;
+
+    QLabel *m_lehrjahrlabel = nullptr;
+    QTabWidget *m_pageControl1 = nullptr;
+    QStatusBar *m_statusLine = nullptr;
+    controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
+    QAction *m_yearItems[3] = {};
+    QActionGroup *m_yearGroup = nullptr;
+    QTextBrowser *m_help = nullptr;
+};

@@ -1,0 +1,77 @@
+#include "platform/messages.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+
+// The real service: modal message boxes captioned with the program's name.
+class BoxMessages final : public MessageService
+{
+public:
+    Answer confirmYesNo(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Question, caption(), text);
+        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+
+    Answer confirmOkCancel(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Information, caption(), text);
+        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
+    }
+
+    void information(const QString &text) override { notice(QMessageBox::Information, text); }
+
+    void error(const QString &text) override { notice(QMessageBox::Critical, text); }
+
+    void beep() override { QApplication::beep(); }
+
+private:
+    static QString caption() { return QGuiApplication::applicationDisplayName(); }
+
+    static void notice(QMessageBox::Icon icon, const QString &text)
+    {
+        QMessageBox box(icon, caption(), text);
+        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+    }
+};
+
+BoxMessages &boxMessages()
+{
+    static BoxMessages service;
+    return service;
+}
+
+MessageService *g_installed = nullptr;
+
+} // namespace
+
+MessageService &messages()
+{
+    return g_installed ? *g_installed : boxMessages();
+}
+
+void setMessages(MessageService *service)
+{
+    g_installed = service;
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The answer a user gave to a question.
+enum class Answer { Yes, No, Ok, Cancel };
+
+// Every message the program shows to the user goes through this service, so
+// that tests can answer questions and read what was shown.
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+
+    // Confirmation with the buttons Yes and No.
+    virtual Answer confirmYesNo(const QString &text) = 0;
+    // Notice with an information icon and the buttons OK and Cancel.
+    virtual Answer confirmOkCancel(const QString &text) = 0;
+    // Notice with an information icon and OK.
+    virtual void information(const QString &text) = 0;
+    // Error with an error icon and OK.
+    virtual void error(const QString &text) = 0;
+    // The platform's default beep, given for a refused click.
+    virtual void beep() = 0;
+};
+
+// The service in force: the real message boxes unless a test installed another.
+MessageService &messages();
+// Installs a service (not owned); nullptr restores the real message boxes.
+void setMessages(MessageService *service);
+
+} // namespace platform

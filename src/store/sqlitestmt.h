@@ -1,0 +1,131 @@
+#pragma once
+
+// A prepared SQLite statement with QVariant binding; internal to the store.
+
+#include "schema.h"
+
+#include <QDate>
+#include <QVariant>
+#include <sqlite3.h>
+
+namespace store::detail {
+
+class Stmt
+{
+public:
+    Stmt(sqlite3 *db, const QString &sql) : m_db(db)
+    {
+        const QByteArray s = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, s.constData(), int(s.size()), &m_stmt, nullptr);
+    }
+    ~Stmt() { sqlite3_finalize(m_stmt); }
+    Stmt(const Stmt &) = delete;
+    Stmt &operator=(const Stmt &) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK || m_rc == SQLITE_ROW || m_rc == SQLITE_DONE; }
+    int rc() const { return m_rc; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    sqlite3_stmt *handle() const { return m_stmt; }
+
+    void bind(int i, const QVariant &v)
+    {
+        if (!m_stmt)
+            return;
+        if (v.isNull() || !v.isValid()) {
+            sqlite3_bind_null(m_stmt, i);
+            return;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+            sqlite3_bind_int64(m_stmt, i, v.toLongLong());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            sqlite3_bind_blob64(m_stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate:
+            bindText(i, v.toDate().toString(Qt::ISODate));
+            break;
+        default:
+            bindText(i, v.toString());
+        }
+    }
+
+    // SQLITE_ROW, SQLITE_DONE or an error code
+    int step()
+    {
+        m_rc = m_stmt ? sqlite3_step(m_stmt) : m_rc;
+        return m_rc;
+    }
+
+    int columnCount() const { return sqlite3_column_count(m_stmt); }
+    QString columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(m_stmt, i)); }
+
+    // A column as the field type stores it; NULL gives an invalid QVariant.
+    QVariant column(int i, FieldType t) const
+    {
+        if (sqlite3_column_type(m_stmt, i) == SQLITE_NULL)
+            return {};
+        switch (t) {
+        case FieldType::Boolean:
+            return sqlite3_column_int64(m_stmt, i) != 0;
+        case FieldType::SmallInt:
+        case FieldType::Integer:
+        case FieldType::AutoInc:
+            return int(sqlite3_column_int64(m_stmt, i));
+        case FieldType::Date: {
+            const QDate d = QDate::fromString(text(i), Qt::ISODate);
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        case FieldType::Picture:
+            return blob(i);
+        default:
+            return text(i);
+        }
+    }
+
+    // A column by the type SQLite holds it in.
+    QVariant column(int i) const
+    {
+        switch (sqlite3_column_type(m_stmt, i)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return qlonglong(sqlite3_column_int64(m_stmt, i));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(m_stmt, i);
+        case SQLITE_BLOB:
+            return blob(i);
+        default:
+            return text(i);
+        }
+    }
+
+private:
+    void bindText(int i, const QString &s)
+    {
+        const QByteArray b = s.toUtf8();
+        sqlite3_bind_text64(m_stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    QString text(int i) const
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
+        return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i));
+    }
+    QByteArray blob(int i) const
+    {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, i));
+        return QByteArray(p, sqlite3_column_bytes(m_stmt, i));
+    }
+
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+} // namespace store::detail

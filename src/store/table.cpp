@@ -1,0 +1,775 @@
+#include "table.h"
+
+#include "sqlitestmt.h"
+#include "storeerror.h"
+#include "tableset.h"
+
+#include <algorithm>
+
+namespace store {
+
+using detail::Stmt;
+
+namespace {
+
+QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+int compareValues(const QVariant &a, const QVariant &b, FieldType type, bool caseInsensitive)
+{
+    const bool na = a.isNull() || !a.isValid(), nb = b.isNull() || !b.isValid();
+    if (na || nb)
+        return na == nb ? 0 : (na ? -1 : 1);
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+    case FieldType::RichMemo: {
+        const int c = a.toString().compare(b.toString(), caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case FieldType::Date: {
+        const qint64 x = a.toDate().toJulianDay(), y = b.toDate().toJulianDay();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::Picture: {
+        const int c = a.toByteArray().compare(b.toByteArray());
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    default: {
+        const qint64 x = a.toLongLong(), y = b.toLongLong();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    }
+}
+
+} // namespace
+
+Table::Table(TableSet &set, const TableDef &def) : m_set(set), m_def(def), m_index(def.index(QString()))
+{
+    setObjectName(def.handleName);
+}
+
+Table::~Table() = default;
+
+QString Table::filePath() const
+{
+    return m_set.filePath(m_def.fileName);
+}
+
+void Table::fail(const QString &what) const
+{
+    throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(m_set.displayName(m_def.fileName), what));
+}
+
+int Table::field(const QString &name) const
+{
+    const int i = m_def.fieldIndex(name);
+    if (i < 0)
+        fail(QStringLiteral("Das Feld „%1“ gibt es nicht.").arg(name));
+    return i;
+}
+
+QString Table::qualifiedName() const
+{
+    return quoted(m_schema) + QLatin1Char('.') + quoted(m_def.tableName);
+}
+
+void Table::checkOpen() const
+{
+    if (!isOpen())
+        fail(QStringLiteral("Die Tabelle ist nicht geöffnet."));
+}
+
+void Table::checkBrowseMode()
+{
+    checkOpen();
+    if (isEditing())
+        post();
+}
+
+void Table::setState(TableState s)
+{
+    if (m_state == s)
+        return;
+    m_state = s;
+    emit stateChanged();
+}
+
+// ---------------------------------------------------------------- open/close
+
+void Table::open()
+{
+    if (isOpen())
+        return;
+    m_schema = m_set.attach(*this);
+    try {
+        loadRows();
+    } catch (...) {
+        m_set.detach(*this);
+        m_schema.clear();
+        throw;
+    }
+    m_state = TableState::Browse;
+    rebuildOrder();
+    rebuildView(0);
+    m_pos = 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    emit stateChanged();
+    emit afterOpen();
+    scrolled();
+}
+
+void Table::close()
+{
+    if (!isOpen())
+        return;
+    emit beforeClose();
+    m_buffer.clear();
+    m_set.detach(*this);
+    m_schema.clear();
+    m_rows.clear();
+    m_order.clear();
+    m_view.clear();
+    m_pos = 0;
+    m_bof = m_eof = true;
+    setState(TableState::Inactive);
+    scrolled();
+}
+
+void Table::loadRows()
+{
+    // The file must hold this table with exactly the program's fields.
+    {
+        Stmt info(m_set.connection(),
+                  QStringLiteral("PRAGMA %1.table_info(%2)").arg(quoted(m_schema), quoted(m_def.tableName)));
+        QStringList columns;
+        while (info.step() == SQLITE_ROW)
+            columns << info.column(1).toString();
+        if (!info.ok())
+            fail(QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).").arg(info.error()));
+        bool same = columns.size() == m_def.fields.size();
+        for (int i = 0; same && i < columns.size(); ++i)
+            same = columns[i].compare(m_def.fields[i].name, Qt::CaseInsensitive) == 0;
+        if (!same)
+            fail(QStringLiteral("Die Datei enthält nicht die erwartete Tabelle „%1“; sie ist beschädigt oder gehört nicht "
+                                "zu diesem Programm.")
+                     .arg(m_def.tableName));
+    }
+    QStringList cols{QStringLiteral("rowid")};
+    for (const FieldDef &fd : m_def.fields)
+        cols << quoted(fd.name);
+    Stmt st(m_set.connection(), QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QLatin1Char(',')), qualifiedName()));
+    std::vector<Row> rows;
+    const int n = int(m_def.fields.size());
+    while (st.step() == SQLITE_ROW) {
+        Row r;
+        r.id = sqlite3_column_int64(st.handle(), 0);
+        r.values.resize(n);
+        for (int i = 0; i < n; ++i)
+            r.values[i] = st.column(i + 1, m_def.fields[i].type);
+        rows.push_back(std::move(r));
+    }
+    if (st.rc() != SQLITE_DONE)
+        fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
+    m_rows = std::move(rows);
+}
+
+void Table::refresh()
+{
+    if (!isOpen())
+        return;
+    const qint64 id = isEditing() ? m_editId : currentId();
+    loadRows();
+    rebuildOrder();
+    rebuildView(id);
+    scrolled();
+}
+
+void Table::emptyTable()
+{
+    if (!isOpen()) {
+        m_set.run(QStringLiteral("DELETE FROM %1").arg(quoted(m_def.tableName)), m_def.fileName);
+        return;
+    }
+    if (isEditing())
+        cancel();
+    Stmt st(m_set.connection(), QStringLiteral("DELETE FROM %1").arg(qualifiedName()));
+    if (st.step() != SQLITE_DONE)
+        fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
+    m_rows.clear();
+    rebuildOrder();
+    rebuildView(0);
+    scrolled();
+}
+
+// ------------------------------------------------------------ order and view
+
+int Table::compareKeys(const QVector<QVariant> &a, const QVector<QVariant> &b, int count) const
+{
+    for (int i = 0; i < count; ++i) {
+        const int f = m_def.fieldIndex(m_index->fields[i]);
+        const int c = compareValues(a[f], b[f], m_def.fields[f].type, m_index->caseInsensitive);
+        if (c)
+            return c;
+    }
+    return 0;
+}
+
+int Table::compareToKey(const QVector<QVariant> &row, const QVariantList &key) const
+{
+    const int count = std::min<int>(int(key.size()), int(m_index->fields.size()));
+    for (int i = 0; i < count; ++i) {
+        const int f = m_def.fieldIndex(m_index->fields[i]);
+        const int c = compareValues(row[f], convert(f, key[i]), m_def.fields[f].type, m_index->caseInsensitive);
+        if (c)
+            return c;
+    }
+    return 0;
+}
+
+void Table::rebuildOrder()
+{
+    m_order.resize(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_order[i] = int(i);
+    const int count = int(m_index->fields.size());
+    std::sort(m_order.begin(), m_order.end(), [&](int x, int y) {
+        const int c = compareKeys(m_rows[x].values, m_rows[y].values, count);
+        return c ? c < 0 : m_rows[x].id < m_rows[y].id;
+    });
+}
+
+bool Table::visible(const Row &row) const
+{
+    if (m_master) {
+        const QVector<QVariant> *mv = m_master->currentValues();
+        if (!mv)
+            return false;
+        const QVariant &key = (*mv)[m_masterField];
+        if (key.isNull() || !key.isValid() || row.values[m_detailField].toLongLong() != key.toLongLong())
+            return false;
+    }
+    if (m_range && (compareToKey(row.values, m_range->from) < 0 || compareToKey(row.values, m_range->to) > 0))
+        return false;
+    if (m_filtered && m_filter && !m_filter->matches(row.values))
+        return false;
+    return true;
+}
+
+void Table::rebuildView(qint64 keepId)
+{
+    m_view.clear();
+    int found = -1;
+    for (int i : m_order) {
+        if (!visible(m_rows[i]))
+            continue;
+        if (keepId && m_rows[i].id == keepId)
+            found = int(m_view.size());
+        m_view.push_back(i);
+    }
+    if (found >= 0)
+        m_pos = found;
+    else
+        m_pos = std::clamp(m_pos, 0, std::max(0, int(m_view.size()) - 1));
+    if (m_view.empty())
+        m_bof = m_eof = true;
+}
+
+qint64 Table::currentId() const
+{
+    return m_view.empty() ? 0 : m_rows[m_view[m_pos]].id;
+}
+
+const QVector<QVariant> *Table::currentValues() const
+{
+    if (isEditing())
+        return &m_buffer;
+    if (m_view.empty())
+        return nullptr;
+    return &m_rows[m_view[m_pos]].values;
+}
+
+void Table::scrolled()
+{
+    // Detail tables follow before anyone hears of the move.
+    for (Table *t : m_set.detailsOf(this))
+        t->masterScrolled();
+    emit afterScroll();
+}
+
+void Table::masterScrolled()
+{
+    if (!isOpen())
+        return;
+    if (isEditing())
+        post();
+    rebuildView(0);
+    m_pos = 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    scrolled();
+}
+
+// ---------------------------------------------------------------- navigation
+
+void Table::first()
+{
+    checkBrowseMode();
+    m_pos = 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    scrolled();
+}
+
+void Table::last()
+{
+    checkBrowseMode();
+    m_pos = std::max(0, int(m_view.size()) - 1);
+    m_eof = true;
+    m_bof = m_view.empty();
+    scrolled();
+}
+
+bool Table::next()
+{
+    checkBrowseMode();
+    if (m_pos + 1 < int(m_view.size())) {
+        ++m_pos;
+        m_bof = m_eof = false;
+        scrolled();
+        return true;
+    }
+    m_eof = true;
+    return false;
+}
+
+bool Table::prior()
+{
+    checkBrowseMode();
+    if (m_pos > 0 && !m_view.empty()) {
+        --m_pos;
+        m_bof = m_eof = false;
+        scrolled();
+        return true;
+    }
+    m_bof = true;
+    return false;
+}
+
+void Table::moveBy(int distance)
+{
+    checkBrowseMode();
+    if (m_view.empty())
+        return;
+    const int target = m_pos + distance;
+    m_bof = target < 0;
+    m_eof = target >= int(m_view.size());
+    m_pos = std::clamp(target, 0, int(m_view.size()) - 1);
+    scrolled();
+}
+
+bool Table::moveTo(int recNo)
+{
+    checkBrowseMode();
+    if (recNo < 0 || recNo >= int(m_view.size()))
+        return false;
+    m_pos = recNo;
+    m_bof = m_eof = false;
+    scrolled();
+    return true;
+}
+
+// -------------------------------------------------------------------- fields
+
+QVariant Table::value(const QString &name) const
+{
+    const int f = field(name);
+    const QVector<QVariant> *v = currentValues();
+    return v ? (*v)[f] : QVariant();
+}
+
+bool Table::isNull(const QString &name) const
+{
+    const QVariant v = value(name);
+    return v.isNull() || !v.isValid();
+}
+
+QString Table::asString(const QString &name) const
+{
+    const int f = field(name);
+    const QVariant v = value(name);
+    if (v.isNull() || !v.isValid())
+        return {};
+    if (m_def.fields[f].type == FieldType::Date)
+        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    if (m_def.fields[f].type == FieldType::Boolean)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+int Table::asInt(const QString &name) const
+{
+    const QVariant v = value(name);
+    return v.isNull() ? 0 : v.toInt();
+}
+
+bool Table::asBool(const QString &name) const
+{
+    const QVariant v = value(name);
+    return !v.isNull() && v.toBool();
+}
+
+QDate Table::asDate(const QString &name) const
+{
+    return value(name).toDate();
+}
+
+QByteArray Table::asBytes(const QString &name) const
+{
+    return value(name).toByteArray();
+}
+
+QVariant Table::convert(int f, const QVariant &value) const
+{
+    const FieldDef &fd = m_def.fields[f];
+    if (!value.isValid() || value.isNull())
+        return {};
+    const bool isText = value.typeId() == QMetaType::QString;
+    switch (fd.type) {
+    case FieldType::SmallInt:
+    case FieldType::Integer:
+    case FieldType::AutoInc: {
+        if (isText && value.toString().trimmed().isEmpty())
+            return {};
+        bool ok = false;
+        const qint64 n = isText ? value.toString().trimmed().toLongLong(&ok) : value.toLongLong(&ok);
+        if (!ok)
+            fail(QStringLiteral("„%1“ ist kein gültiger Wert für das Feld „%2“.").arg(value.toString(), fd.name));
+        const qint64 lo = fd.type == FieldType::SmallInt ? -32768 : INT_MIN;
+        const qint64 hi = fd.type == FieldType::SmallInt ? 32767 : INT_MAX;
+        if (n < lo || n > hi)
+            fail(QStringLiteral("Der Wert %1 liegt außerhalb des Bereichs des Feldes „%2“.").arg(n).arg(fd.name));
+        return int(n);
+    }
+    case FieldType::Boolean:
+        if (isText) {
+            const QString s = value.toString().trimmed();
+            if (s.isEmpty())
+                return {};
+            return s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || s == QLatin1String("1");
+        }
+        return value.toBool();
+    case FieldType::Date: {
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().isValid() ? value : QVariant();
+        const QString s = value.toString().trimmed();
+        if (s.isEmpty())
+            return {};
+        QDate d = QDate::fromString(s, QStringLiteral("d.M.yyyy"));
+        if (!d.isValid())
+            d = QDate::fromString(s, Qt::ISODate);
+        if (!d.isValid())
+            fail(QStringLiteral("„%1“ ist kein gültiges Datum für das Feld „%2“.").arg(s, fd.name));
+        return d;
+    }
+    case FieldType::String: {
+        const QString s = value.toString().left(fd.size);
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case FieldType::Memo:
+    case FieldType::RichMemo: {
+        const QString s = value.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case FieldType::Picture: {
+        const QByteArray b = value.toByteArray();
+        return b.isEmpty() ? QVariant() : QVariant(b);
+    }
+    }
+    return {};
+}
+
+void Table::setValue(const QString &name, const QVariant &value)
+{
+    const int f = field(name);
+    if (!isEditing())
+        fail(QStringLiteral("Die Tabelle ist nicht im Bearbeitungsmodus; das Feld „%1“ kann nicht gesetzt werden.")
+                 .arg(m_def.fields[f].name));
+    if (m_def.fields[f].type == FieldType::AutoInc)
+        fail(QStringLiteral("Das Feld „%1“ wird vom Programm vergeben und kann nicht geändert werden.")
+                 .arg(m_def.fields[f].name));
+    m_buffer[f] = convert(f, value);
+    emit fieldChanged(m_def.fields[f].name);
+}
+
+void Table::clearValue(const QString &name)
+{
+    setValue(name, QVariant());
+}
+
+// ------------------------------------------------------------------- editing
+
+void Table::append()
+{
+    checkBrowseMode();
+    m_beforeInsert = currentId();
+    m_buffer = QVector<QVariant>(m_def.fields.size());
+    if (m_master) {
+        if (const QVector<QVariant> *mv = m_master->currentValues())
+            m_buffer[m_detailField] = (*mv)[m_masterField];
+    }
+    m_editId = 0;
+    setState(TableState::Insert);
+    scrolled();
+}
+
+void Table::edit()
+{
+    checkOpen();
+    if (isEditing())
+        return;
+    if (m_view.empty()) {
+        append();
+        return;
+    }
+    m_buffer = m_rows[m_view[m_pos]].values;
+    m_editId = currentId();
+    setState(TableState::Edit);
+}
+
+void Table::post()
+{
+    checkOpen();
+    if (!isEditing())
+        return;
+    emit beforePost();
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        const FieldDef &fd = m_def.fields[i];
+        if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()))
+            fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben.").arg(fd.name));
+    }
+    const int autoField = m_def.autoIncField();
+    QStringList cols, marks;
+    QVariantList values;
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        if (i == autoField)
+            continue;
+        cols << quoted(m_def.fields[i].name);
+        marks << (m_state == TableState::Insert ? QStringLiteral("?") : quoted(m_def.fields[i].name) + QStringLiteral("=?"));
+        values << m_buffer[i];
+    }
+    const bool inserting = m_state == TableState::Insert;
+    const QString sql = inserting
+                            ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))
+                            : QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), marks.join(QLatin1Char(',')));
+    Stmt st(m_set.connection(), sql);
+    for (int i = 0; i < values.size(); ++i)
+        st.bind(i + 1, values[i]);
+    if (!inserting)
+        st.bind(int(values.size()) + 1, m_editId);
+    if (st.step() != SQLITE_DONE) {
+        const int ext = sqlite3_extended_errcode(m_set.connection());
+        if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+            fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
+        if (ext == SQLITE_CONSTRAINT_NOTNULL)
+            fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
+        fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+    }
+    qint64 id = m_editId;
+    if (inserting) {
+        id = sqlite3_last_insert_rowid(m_set.connection());
+        if (autoField >= 0)
+            m_buffer[autoField] = int(id);
+        m_rows.push_back(Row{id, m_buffer});
+    } else {
+        for (Row &r : m_rows)
+            if (r.id == id) {
+                r.values = m_buffer;
+                break;
+            }
+    }
+    m_buffer.clear();
+    m_editId = 0;
+    setState(TableState::Browse);
+    rebuildOrder();
+    rebuildView(id);
+    if (!m_view.empty())
+        m_bof = m_eof = false;
+    emit afterPost();
+    scrolled();
+}
+
+void Table::cancel()
+{
+    if (!isEditing())
+        return;
+    const qint64 back = m_state == TableState::Insert ? m_beforeInsert : m_editId;
+    m_buffer.clear();
+    m_editId = 0;
+    setState(TableState::Browse);
+    rebuildView(back);
+    scrolled();
+}
+
+void Table::remove()
+{
+    checkOpen();
+    if (m_state == TableState::Insert) {
+        cancel();
+        return;
+    }
+    if (m_state == TableState::Edit)
+        cancel();
+    if (m_view.empty())
+        fail(QStringLiteral("Die Tabelle ist leer; es gibt keinen Datensatz zum Löschen."));
+    const qint64 id = currentId();
+    Stmt st(m_set.connection(), QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName()));
+    st.bind(1, id);
+    if (st.step() != SQLITE_DONE)
+        fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
+    m_rows.erase(std::find_if(m_rows.begin(), m_rows.end(), [id](const Row &r) { return r.id == id; }));
+    rebuildOrder();
+    rebuildView(0);
+    m_eof = m_view.empty();
+    m_bof = m_view.empty();
+    emit afterDelete();
+    scrolled();
+}
+
+// ------------------------------------------------------------------- indexes
+
+void Table::setIndexName(const QString &name)
+{
+    checkBrowseMode();
+    const IndexDef *ix = m_def.index(name);
+    if (!ix)
+        fail(QStringLiteral("Den Index „%1“ gibt es nicht.").arg(name));
+    if (ix == m_index)
+        return;
+    const qint64 id = currentId();
+    m_index = ix;
+    m_range.reset();
+    rebuildOrder();
+    rebuildView(id);
+    scrolled();
+}
+
+bool Table::findKey(const QVariantList &key)
+{
+    checkBrowseMode();
+    const auto it = std::lower_bound(m_view.begin(), m_view.end(), 0,
+                                     [&](int row, int) { return compareToKey(m_rows[row].values, key) < 0; });
+    if (it == m_view.end() || compareToKey(m_rows[*it].values, key) != 0)
+        return false;
+    m_pos = int(it - m_view.begin());
+    m_bof = m_eof = false;
+    scrolled();
+    return true;
+}
+
+void Table::findNearest(const QVariantList &key)
+{
+    checkBrowseMode();
+    if (m_view.empty())
+        return;
+    const auto it = std::lower_bound(m_view.begin(), m_view.end(), 0,
+                                     [&](int row, int) { return compareToKey(m_rows[row].values, key) < 0; });
+    m_pos = std::min(int(it - m_view.begin()), int(m_view.size()) - 1);
+    m_bof = m_eof = false;
+    scrolled();
+}
+
+void Table::setRange(const QVariantList &from, const QVariantList &to)
+{
+    checkBrowseMode();
+    m_range = Range{from, to};
+    rebuildView(0);
+    first();
+}
+
+void Table::cancelRange()
+{
+    checkBrowseMode();
+    if (!m_range)
+        return;
+    const qint64 id = currentId();
+    m_range.reset();
+    rebuildView(id);
+    scrolled();
+}
+
+void Table::setFilter(const QString &expression)
+{
+    if (isOpen())
+        checkBrowseMode();
+    if (expression.trimmed().isEmpty())
+        m_filter.reset();
+    else
+        m_filter.emplace(expression, m_def);
+    m_filterText = expression;
+    if (m_filtered && isOpen()) {
+        rebuildView(0);
+        first();
+    }
+}
+
+void Table::setFiltered(bool on)
+{
+    if (isOpen())
+        checkBrowseMode();
+    if (on == m_filtered)
+        return;
+    const qint64 id = currentId();
+    m_filtered = on;
+    if (!isOpen())
+        return;
+    rebuildView(id);
+    if (on)
+        first();
+    else
+        scrolled();
+}
+
+// ----------------------------------------------------------------- bookmarks
+
+Table::Bookmark Table::bookmark() const
+{
+    return currentId();
+}
+
+bool Table::bookmarkValid(Bookmark bm) const
+{
+    return bm && std::any_of(m_view.begin(), m_view.end(), [&](int i) { return m_rows[i].id == bm; });
+}
+
+bool Table::gotoBookmark(Bookmark bm)
+{
+    checkBrowseMode();
+    for (int i = 0; i < int(m_view.size()); ++i) {
+        if (m_rows[m_view[i]].id == bm) {
+            m_pos = i;
+            m_bof = m_eof = false;
+            scrolled();
+            return true;
+        }
+    }
+    return false;
+}
+
+// ------------------------------------------------------------- master-detail
+
+void Table::setMaster(Table *master, const QString &masterField, const QString &detailField)
+{
+    m_master = master;
+    m_masterField = master ? master->field(masterField) : -1;
+    m_detailField = master ? field(detailField) : -1;
+    m_set.linkDetail(this, master);
+    if (isOpen())
+        masterScrolled();
+}
+
+} // namespace store

@@ -1,0 +1,179 @@
+#pragma once
+
+#include "filter.h"
+#include "schema.h"
+
+#include <QDate>
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+#include <vector>
+
+namespace store {
+
+class TableSet;
+
+enum class TableState { Inactive, Browse, Edit, Insert };
+
+// A cursor over one table file of the data directory. The rows are held in
+// memory in the order of the selected index; ranges, filters and the
+// master-detail link narrow the rows the cursor sees. Every post is written
+// through to the file before post() returns (inside a transaction of the
+// table set: when the transaction commits).
+//
+// Errors are thrown as StoreError with a German message naming the file.
+// Moving the cursor, changing the index, range or filter first posts a
+// pending edit, as a user expects of a table that "stores when it moves".
+class Table : public QObject
+{
+    Q_OBJECT
+public:
+    using Bookmark = qint64;
+
+    Table(TableSet &set, const TableDef &def);
+    ~Table() override;
+
+    const TableDef &def() const { return m_def; }
+    const QString &fileName() const { return m_def.fileName; }
+    QString filePath() const;
+
+    // Opening and closing
+    void open();
+    void close();
+    bool isOpen() const { return m_state != TableState::Inactive; }
+    TableState state() const { return m_state; }
+    bool isEditing() const { return m_state == TableState::Edit || m_state == TableState::Insert; }
+    // Deletes every row; works whether the table is open or closed.
+    void emptyTable();
+    // Reads the rows from the file again (after SQL statements ran on it).
+    void refresh();
+
+    // Navigation over the rows the cursor sees
+    int recordCount() const { return int(m_view.size()); }
+    bool isEmpty() const { return m_view.empty(); }
+    int recNo() const { return m_view.empty() ? -1 : m_pos; } // 0-based
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    void first();
+    void last();
+    bool next();  // false (and eof) at the last row
+    bool prior(); // false (and bof) at the first row
+    void moveBy(int distance);
+    bool moveTo(int recNo);
+
+    // Fields of the current row (of the edit buffer while editing)
+    QVariant value(const QString &field) const; // invalid QVariant when empty
+    bool isNull(const QString &field) const;
+    QString asString(const QString &field) const;
+    int asInt(const QString &field) const;
+    bool asBool(const QString &field) const;
+    QDate asDate(const QString &field) const;
+    QByteArray asBytes(const QString &field) const;
+    // Needs edit or insert state; converts to the field's type.
+    void setValue(const QString &field, const QVariant &value);
+    void clearValue(const QString &field);
+
+    // Editing
+    void append(); // insert state with an empty buffer (the link field preset)
+    void edit();
+    void post();
+    void cancel();
+    void remove(); // deletes the current row; the cursor moves to the next one
+
+    // Indexes: "" is the primary index, the default order
+    QString indexName() const { return m_index->name; }
+    void setIndexName(const QString &name);
+    QStringList indexFields() const { return m_index->fields; }
+    // Exact lookup on the leading fields of the current index; the cursor
+    // stays where it was when no row matches.
+    bool findKey(const QVariantList &key);
+    // Moves to the first row whose key is not below the given leading key.
+    void findNearest(const QVariantList &key);
+
+    // Ranges on the leading fields of the current index
+    void setRange(const QVariantList &from, const QVariantList &to);
+    void cancelRange();
+    bool hasRange() const { return m_range.has_value(); }
+
+    // Filters
+    void setFilter(const QString &expression); // applies when filtered
+    QString filter() const { return m_filterText; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    // Bookmarks: the identity of a row, valid as long as the row exists
+    Bookmark bookmark() const;
+    bool gotoBookmark(Bookmark bm);
+    bool bookmarkValid(Bookmark bm) const;
+
+    // Master-detail link: the cursor sees the rows whose detailField equals
+    // masterField of the master's current row, and follows the master.
+    void setMaster(Table *master, const QString &masterField, const QString &detailField);
+    Table *master() const { return m_master; }
+
+signals:
+    void afterOpen();
+    void beforeClose();
+    void afterScroll();       // the current row changed (position or contents)
+    void stateChanged();      // browse / edit / insert / inactive
+    void fieldChanged(const QString &field);
+    void beforePost();
+    void afterPost();
+    void afterDelete();
+
+private:
+    friend class TableSet;
+    struct Row
+    {
+        qint64 id = 0; // the SQLite rowid
+        QVector<QVariant> values;
+    };
+    struct Range
+    {
+        QVariantList from, to;
+    };
+
+    int field(const QString &name) const; // throws for unknown names
+    const QVector<QVariant> *currentValues() const;
+    QVariant convert(int field, const QVariant &value) const;
+    int compareKeys(const QVector<QVariant> &a, const QVector<QVariant> &b, int count) const;
+    int compareToKey(const QVector<QVariant> &row, const QVariantList &key) const;
+    bool visible(const Row &row) const;
+    void loadRows();
+    void rebuildOrder();
+    void rebuildView(qint64 keepId);
+    qint64 currentId() const;
+    void setState(TableState s);
+    void checkOpen() const;
+    void checkBrowseMode();
+    void scrolled();
+    void masterScrolled();
+    QString qualifiedName() const;
+    [[noreturn]] void fail(const QString &what) const;
+
+    TableSet &m_set;
+    const TableDef &m_def;
+    TableState m_state = TableState::Inactive;
+    QString m_schema; // the name of the attached file in the table set's connection
+
+    std::vector<Row> m_rows;
+    std::vector<int> m_order; // indexes into m_rows, in index order
+    std::vector<int> m_view;  // the part of m_order the cursor sees
+    int m_pos = 0;
+    bool m_bof = true, m_eof = true;
+    QVector<QVariant> m_buffer;
+    qint64 m_editId = 0;       // row being edited
+    qint64 m_beforeInsert = 0; // row current before append()
+
+    const IndexDef *m_index;
+    std::optional<Range> m_range;
+    QString m_filterText;
+    std::optional<Filter> m_filter;
+    bool m_filtered = false;
+
+    Table *m_master = nullptr;
+    int m_masterField = -1, m_detailField = -1;
+};
+
+} // namespace store

@@ -1,0 +1,289 @@
+#include "tableset.h"
+
+#include "sqlitestmt.h"
+#include "storeerror.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace store {
+
+using detail::Stmt;
+
+namespace {
+
+QByteArray uriFor(const QString &path)
+{
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
+}
+
+QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+} // namespace
+
+TableSet::TableSet(const QString &dataDir, QObject *parent)
+    : QObject(parent), m_dataDir(QDir(dataDir).absolutePath())
+{
+    for (const TableDef &def : tableDefs())
+        m_tables.push_back(std::make_unique<Table>(*this, def));
+    berichtdetailtable().setMaster(&berichttable(), QStringLiteral("BerLfd"), QStringLiteral("Masterlfd"));
+}
+
+TableSet::~TableSet()
+{
+    // The tables go first: closing them releases the files.
+    for (auto &t : m_tables)
+        t->m_state = TableState::Inactive;
+    m_tables.clear();
+    closeConnection();
+}
+
+QString TableSet::filePath(const QString &fileName) const
+{
+    return m_dataDir + QLatin1Char('/') + fileName;
+}
+
+QString TableSet::displayName(const QString &fileName) const
+{
+    const QString path = filePath(fileName);
+    const QString rel = QDir::current().relativeFilePath(path);
+    return QDir::toNativeSeparators(rel.startsWith(QLatin1String("..")) ? path : rel);
+}
+
+Table &TableSet::table(const QString &name)
+{
+    const TableDef &def = tableDef(name);
+    for (auto &t : m_tables)
+        if (&t->def() == &def)
+            return *t;
+    fail(name, QStringLiteral("Unbekannte Tabelle."));
+}
+
+void TableSet::fail(const QString &fileName, const QString &what) const
+{
+    throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(displayName(fileName), what));
+}
+
+void TableSet::exec(const QString &sql, const QString &fileName)
+{
+    char *err = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        fail(fileName, QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).").arg(msg));
+    }
+}
+
+QString TableSet::attach(Table &t)
+{
+    const QString path = filePath(t.fileName());
+    if (!QFileInfo(path).isFile())
+        fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+    if (!m_db) {
+        sqlite3 *db = nullptr;
+        const int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+            sqlite3_close(db);
+            fail(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden (%1).").arg(msg));
+        }
+        m_db = db;
+        sqlite3_busy_timeout(m_db, 2000);
+        m_mainFile = t.fileName();
+        try {
+            exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName());
+        } catch (...) {
+            closeConnection();
+            throw;
+        }
+        return QStringLiteral("main");
+    }
+    if (t.fileName() == m_mainFile)
+        return QStringLiteral("main");
+    if (inTransaction())
+        fail(t.fileName(), QStringLiteral("Die Tabelle kann während einer Transaktion nicht geöffnet werden."));
+    const QString schema = t.def().tableName;
+    {
+        Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
+        st.bind(1, QString::fromUtf8(uriFor(path)));
+        if (st.step() != SQLITE_DONE) {
+            const int rc = sqlite3_errcode(m_db);
+            fail(t.fileName(), (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
+                                    ? QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).")
+                                    : QStringLiteral("Die Tabellendatei kann nicht geöffnet werden (%1)."))
+                                   .arg(st.error()));
+        }
+    }
+    try {
+        exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
+             t.fileName());
+    } catch (...) {
+        exec(QStringLiteral("DETACH DATABASE %1").arg(quoted(schema)), t.fileName());
+        throw;
+    }
+    return schema;
+}
+
+void TableSet::detach(Table &t)
+{
+    if (!m_db)
+        return;
+    bool othersOpen = false;
+    for (auto &o : m_tables)
+        othersOpen = othersOpen || (o.get() != &t && o->isOpen());
+    if (t.m_schema != QLatin1String("main"))
+        exec(QStringLiteral("DETACH DATABASE %1").arg(quoted(t.m_schema)), t.fileName());
+    // The main file stays with the connection while any table is open.
+    if (!othersOpen)
+        closeConnection();
+}
+
+void TableSet::closeConnection()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_mainFile.clear();
+    m_transactionDepth = 0;
+}
+
+void TableSet::run(const QString &sql, const QString &fileName)
+{
+    if (m_db && fileName == m_mainFile) {
+        exec(sql, fileName);
+        return;
+    }
+    const QString path = filePath(fileName);
+    if (!QFileInfo(path).isFile())
+        fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    char *err = nullptr;
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, ("PRAGMA synchronous=FULL; " + sql).toUtf8().constData(), nullptr, nullptr, &err);
+    }
+    const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_free(err);
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_OK)
+        fail(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(msg));
+}
+
+std::vector<Table *> TableSet::detailsOf(const Table *master) const
+{
+    std::vector<Table *> out;
+    for (const auto &[d, m] : m_links)
+        if (m == master)
+            out.push_back(d);
+    return out;
+}
+
+void TableSet::linkDetail(Table *detail, Table *master)
+{
+    std::erase_if(m_links, [detail](const auto &l) { return l.first == detail; });
+    if (master)
+        m_links.emplace_back(detail, master);
+}
+
+void TableSet::openAtStart()
+{
+    // All six files must be there before anything is opened; the running
+    // program never creates one.
+    for (const auto &t : m_tables)
+        if (!QFileInfo(t->filePath()).isFile())
+            fail(t->fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+    table1().open();
+    berichttable().open();
+    hinttable().open();
+    uebersichttable().open();
+    berichtdetailtable().open();
+    berichttable().last();
+}
+
+void TableSet::closeAll()
+{
+    for (Table *t : {&berichtdetailtable(), &uebersichttable(), &hinttable(), &berichttable(), &temptable(), &table1()})
+        t->close();
+}
+
+void TableSet::reopenAll()
+{
+    for (Table *t : {&table1(), &temptable(), &berichttable(), &hinttable(), &uebersichttable(), &berichtdetailtable()})
+        t->open();
+    berichttable().last();
+}
+
+void TableSet::beginTransaction()
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Transaktion ist nicht möglich."));
+    if (m_transactionDepth == 0)
+        exec(QStringLiteral("BEGIN IMMEDIATE"), m_mainFile);
+    ++m_transactionDepth;
+}
+
+void TableSet::commit()
+{
+    if (m_transactionDepth == 0)
+        return;
+    if (--m_transactionDepth == 0) {
+        char *err = nullptr;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(err ? err : "");
+            sqlite3_free(err);
+            m_transactionDepth = 1;
+            rollback();
+            throw StoreError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden (%1).").arg(msg));
+        }
+    }
+}
+
+void TableSet::rollback()
+{
+    if (m_transactionDepth == 0)
+        return;
+    m_transactionDepth = 0;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (auto &t : m_tables) {
+        if (t->isEditing())
+            t->cancel();
+        t->refresh();
+    }
+}
+
+QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnNames)
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; die Anweisung „%1“ kann nicht ausgeführt werden.").arg(sql));
+    Stmt st(m_db, sql);
+    if (!st.ok())
+        throw StoreError(QStringLiteral("Die Anweisung „%1“ ist fehlerhaft (%2).").arg(sql, st.error()));
+    const bool readOnly = sqlite3_stmt_readonly(st.handle());
+    QVector<QVariantList> rows;
+    if (columnNames) {
+        columnNames->clear();
+        for (int i = 0; i < st.columnCount(); ++i)
+            *columnNames << st.columnName(i);
+    }
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        QVariantList row;
+        for (int i = 0; i < st.columnCount(); ++i)
+            row << st.column(i);
+        rows << row;
+    }
+    if (rc != SQLITE_DONE)
+        throw StoreError(QStringLiteral("Die Anweisung „%1“ konnte nicht ausgeführt werden (%2).").arg(sql, st.error()));
+    if (!readOnly)
+        for (auto &t : m_tables)
+            t->refresh();
+    return rows;
+}
+
+} // namespace store

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "table.h"
+
+#include <QObject>
+#include <QVariantList>
+#include <memory>
+
+struct sqlite3;
+
+namespace store {
+
+// The six tables of the data directory and the one SQLite connection they
+// share: the first table opened is the connection's main file, every other
+// one is attached under its table name. Operations that touch several tables
+// can run in one transaction that commits all files atomically or none.
+class TableSet : public QObject
+{
+    Q_OBJECT
+public:
+    // dataDir: the data directory, normally "daten" below the working directory.
+    explicit TableSet(const QString &dataDir, QObject *parent = nullptr);
+    ~TableSet() override;
+
+    QString dataDir() const { return m_dataDir; }
+    QString filePath(const QString &fileName) const;
+    // A file path as the user should read it in a message.
+    QString displayName(const QString &fileName) const;
+
+    Table &table1() { return *m_tables[0]; }             // thetable.DB, the plan
+    Table &temptable() { return *m_tables[1]; }          // tmptable.DB, the composition
+    Table &berichttable() { return *m_tables[2]; }       // bericht.db, report sheets
+    Table &berichtdetailtable() { return *m_tables[3]; } // berdet.DB, detail rows
+    Table &hinttable() { return *m_tables[4]; }          // hints.db
+    Table &uebersichttable() { return *m_tables[5]; }    // uebersB.DB
+    Table &table(const QString &fileOrTableName);
+
+    // The order of opening when the main window is created: the plan, the
+    // reports, the hints, the overview, then the details (so that their
+    // link to the reports is live); the report cursor ends on the last row.
+    // The composition is opened by the first build of the plan pages.
+    void openAtStart();
+    // Around the import/export window.
+    void closeAll();
+    void reopenAll();
+
+    // Transactions over all open files. Outside a transaction every post
+    // commits at once.
+    void beginTransaction();
+    void commit();
+    void rollback(); // also reloads the rows of every open table
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+    // Runs an SQL statement on the open tables (unqualified table names, e.g.
+    // "update berdet set masterlfd=5 where masterlfd=4"). A select returns its
+    // rows; any other statement reloads the rows of every open table.
+    QVector<QVariantList> exec(const QString &sql, QStringList *columnNames = nullptr);
+
+    sqlite3 *connection() const { return m_db; }
+
+private:
+    friend class Table;
+    QString attach(Table &t); // returns the schema name
+    void detach(Table &t);
+    // Runs a statement on a table file that is not open.
+    void run(const QString &sql, const QString &fileName);
+    void closeConnection();
+    void exec(const QString &sql, const QString &fileName); // on the connection, throws
+    std::vector<Table *> detailsOf(const Table *master) const;
+    void linkDetail(Table *detail, Table *master);
+    [[noreturn]] void fail(const QString &fileName, const QString &what) const;
+
+    QString m_dataDir;
+    sqlite3 *m_db = nullptr;
+    QString m_mainFile;
+    std::vector<std::unique_ptr<Table>> m_tables;
+    int m_transactionDepth = 0;
+    std::vector<std::pair<Table *, Table *>> m_links; // detail, master
+};
+
+// Commits on commit(); rolls back when it goes out of scope uncommitted.
+class Transaction
+{
+public:
+    explicit Transaction(TableSet &set) : m_set(set) { m_set.beginTransaction(); }
+    ~Transaction()
+    {
+        if (!m_done) {
+            try {
+                m_set.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit()
+    {
+        m_set.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    TableSet &m_set;
+    bool m_done = false;
+};
+
+} // namespace store

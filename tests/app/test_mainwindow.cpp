@@ -1,0 +1,270 @@
+// The main window: start-up from the settings file, the menu with its
+// captions and hints, the training-year choice, the exit question, and a start
+// that fails on a missing table file.
+
+#include "app/application.h"
+#include "app/mainform.h"
+#include "controls/radiogroup.h"
+#include "scriptedmessages.h"
+#include "store/settings.h"
+#include "store/storeerror.h"
+#include "store/tableset.h"
+#include "tempdatadir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <memory>
+
+using platform::Answer;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TempDataDir> m_dir;
+    std::unique_ptr<platform::ScriptedMessages> m_messages;
+    std::unique_ptr<lernora::Application> m_app;
+
+    TMainForm *form() { return m_app->mainForm(); }
+    template<typename T> T *child(const char *name)
+    {
+        T *c = form()->findChild<T *>(QLatin1String(name));
+        if (!c)
+            qWarning("no child %s", name);
+        return c;
+    }
+    QString ini() const { return m_dir->path() + QStringLiteral("/Ruririd.ini"); }
+    void writeIni(const QByteArray &text)
+    {
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    void start()
+    {
+        m_app = std::make_unique<lernora::Application>();
+        form()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form()));
+    }
+    QByteArray iniBytes() const
+    {
+        QFile f(ini());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<testsupport::TempDataDir>();
+        m_messages = std::make_unique<platform::ScriptedMessages>();
+    }
+    void cleanup()
+    {
+        if (m_app && form()->isVisible()) {
+            m_messages->answer(Answer::Yes);
+            form()->close();
+        }
+        m_app.reset();
+        m_messages.reset();
+        m_dir.reset();
+    }
+
+    void windowLayout()
+    {
+        start();
+        QCOMPARE(form()->windowTitle(), QStringLiteral("Lernora"));
+        QCOMPARE(form()->size(), QSize(987, 748));
+        auto *tabs = child<QTabWidget>("PageControl1");
+        QVERIFY(tabs);
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Bericht zusammenstellen"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Berichte Übersicht"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("Berichte Report"));
+        QCOMPARE(tabs->currentIndex(), 0);
+        QVERIFY(child<QStatusBar>("StatusLine"));
+        auto *label = child<QLabel>("lehrjahrlabel");
+        QVERIFY(label);
+        QVERIFY(label->font().bold());
+        // anchored to the right edge of the bar
+        const QPoint right = label->mapTo(form(), QPoint(label->width(), 0));
+        QVERIFY2(form()->width() - right.x() < 40, qPrintable(QString::number(right.x())));
+    }
+
+    void menuCaptionsAndHints_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items"); // "-" for a separator
+        QTest::newRow("Datei") << "&Datei" << QStringList{"&Import/Export", "-", "&Beenden"};
+        QTest::newRow("Einstellungen") << "&Einstellungen" << QStringList{"&Grunddaten", "Lehrjahr"};
+        QTest::newRow("Formulare") << "&Formulare" << QStringList{"&Ausbildungsnachweis", "&Übersicht ü. die Ausbildungszeit"};
+        QTest::newRow("Hilfe") << "&Hilfe" << QStringList{"&Inhalt", "-", "I&nfo..."};
+        QTest::newRow("Extras") << "&Extras" << QStringList{"&Ausgangszustand herstellen"};
+    }
+
+    void menuCaptionsAndHints()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        start();
+        QMenu *found = nullptr;
+        for (QAction *a : form()->menuBar()->actions())
+            if (a->text() == menu)
+                found = a->menu();
+        QVERIFY2(found, qPrintable(menu));
+        QStringList captions;
+        for (QAction *a : found->actions())
+            captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(captions, items);
+    }
+
+    void statusLineShowsTheLongHint_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("Beenden") << "FileExitItem" << "Diese Anwendung beenden";
+        QTest::newRow("Inhalt") << "HelpContentsItem" << "Inhaltsübersicht der Hilfe anzeigen";
+        QTest::newRow("Info") << "HelpAboutItem" << "Programminformationen anzeigen";
+    }
+
+    void statusLineShowsTheLongHint()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, hint);
+        start();
+        auto *action = form()->findChild<QAction *>(item);
+        QVERIFY(action);
+        // open the item's menu and move the mouse onto the item
+        QMenu *menu = qobject_cast<QMenu *>(action->parent()) ? qobject_cast<QMenu *>(action->parent()) : nullptr;
+        for (QMenu *m : form()->findChildren<QMenu *>())
+            if (m->actions().contains(action))
+                menu = m;
+        QVERIFY(menu);
+        menu->popup(form()->mapToGlobal(QPoint(20, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseMove(menu, menu->actionGeometry(action).center());
+        QTRY_COMPARE(menu->activeAction(), action);
+        QCOMPARE(child<QStatusBar>("StatusLine")->currentMessage(), hint);
+        menu->close();
+    }
+
+    void yearFromTheSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("checked"); // which of the three year items
+        QTest::newRow("no file") << QByteArray() << "1" << 1;
+        QTest::newRow("year 2") << QByteArray("[Stift]\r\nJahr=2\r\n") << "2" << 2;
+        QTest::newRow("year 3, other spelling") << QByteArray("[STIFT]\r\njahr=3\r\n") << "3" << 3;
+        QTest::newRow("all years") << QByteArray("[Stift]\r\nJahr=0\r\n") << "0" << 1;
+        QTest::newRow("not a number") << QByteArray("[Stift]\r\nJahr=zwei\r\n") << "1" << 1;
+    }
+
+    void yearFromTheSettingsFile()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, label);
+        QFETCH(int, checked);
+        if (!ini.isEmpty())
+            writeIni(ini);
+        start();
+        QCOMPARE(child<QLabel>("lehrjahrlabel")->text(), label);
+        QCOMPARE(m_app->session().year, label.toInt());
+        for (int y = 1; y <= 3; ++y)
+            QCOMPARE(form()->findChild<QAction *>(QStringLiteral("N%1Lehrjahr1").arg(y))->isChecked(), y == checked);
+    }
+
+    void namesAndDisplayChoiceAreRead()
+    {
+        writeIni("[Stift]\r\nName=J\xfcrgen M\xfcller\r\n[BKM]\r\nname=Erika Schwarz\r\n[Werte]\r\nAnzeigewahl=1\r\n");
+        start();
+        QCOMPARE(m_app->session().apprenticeName, QStringLiteral("Jürgen Müller"));
+        QCOMPARE(m_app->session().trainerName, QStringLiteral("Erika Schwarz"));
+        QCOMPARE(child<controls::RadioGroup>("uebersichtanzeigewahl")->itemIndex(), 1);
+    }
+
+    void choosingAYear()
+    {
+        start();
+        auto *item = form()->findChild<QAction *>(QStringLiteral("N3Lehrjahr1"));
+        item->trigger();
+        QCOMPARE(child<QLabel>("lehrjahrlabel")->text(), QStringLiteral("3"));
+        QCOMPARE(m_app->session().year, 3);
+        QVERIFY(item->isChecked());
+        QVERIFY(!form()->findChild<QAction *>(QStringLiteral("N1Lehrjahr1"))->isChecked());
+        QCOMPARE(iniBytes(), QByteArray("<none>")); // stored only at exit
+    }
+
+    void exitAnsweredNoChangesNothing()
+    {
+        writeIni("[Stift]\r\nJahr=1\r\n");
+        start();
+        form()->findChild<QAction *>(QStringLiteral("N2Lehrjahr1"))->trigger();
+        const QByteArray before = iniBytes();
+        m_messages->answer(Answer::No);
+        form()->findChild<QAction *>(QStringLiteral("FileExitItem"))->trigger();
+        QCOMPARE(m_messages->questions(), QStringList{QStringLiteral("Programm wirklich beenden?.")});
+        QVERIFY(form()->isVisible());
+        QCOMPARE(iniBytes(), before);
+        QVERIFY(m_app->tables().berichttable().isOpen());
+    }
+
+    void exitAnsweredYesStoresYearAndDisplayChoice()
+    {
+        start();
+        form()->findChild<QAction *>(QStringLiteral("N2Lehrjahr1"))->trigger();
+        child<controls::RadioGroup>("uebersichtanzeigewahl")->setItemIndex(1);
+        m_messages->answer(Answer::Yes);
+        QVERIFY(form()->close());
+        QVERIFY(!form()->isVisible());
+        const store::Settings settings(ini());
+        QCOMPARE(settings.readInteger(QStringLiteral("Stift"), QStringLiteral("Jahr"), -1), 2);
+        QCOMPARE(settings.readInteger(QStringLiteral("Werte"), QStringLiteral("Anzeigewahl"), -1), 1);
+    }
+
+    void laterWindowsSayTheyAreNotYetThere()
+    {
+        start();
+        for (const char *name : {"Grunddaten1", "ImportExport1", "HelpAboutItem", "Ausbildungsnachweis1",
+                                 "bersichtdieAusbildungszeit1", "Ausgangszustandherstellen1"}) {
+            m_messages->clear();
+            form()->findChild<QAction *>(QLatin1String(name))->trigger();
+            QCOMPARE(m_messages->notices().size(), 1);
+            QVERIFY(m_messages->notices().first().contains(QStringLiteral("noch nicht verfügbar")));
+        }
+    }
+
+    void helpOpensTheShippedText()
+    {
+        start();
+        form()->findChild<QAction *>(QStringLiteral("HelpContentsItem"))->trigger();
+        auto *help = form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(help->toPlainText().contains(QStringLiteral("Bericht zusammenstellen")));
+    }
+
+    void startStopsOnAMissingTable()
+    {
+        QVERIFY(QFile::remove(m_dir->file(QStringLiteral("uebersB.DB"))));
+        try {
+            lernora::Application app;
+            QFAIL("started without uebersB.DB");
+        } catch (const store::StoreError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("uebersB.DB")), qPrintable(e.message()));
+        }
+        QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("uebersB.DB"))));
+        QVERIFY(QApplication::topLevelWidgets().isEmpty() || std::none_of(QApplication::topLevelWidgets().begin(),
+                    QApplication::topLevelWidgets().end(), [](QWidget *w) { return w->isVisible(); }));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

@@ -1,0 +1,301 @@
+// The table set as a whole: the files the installer makes, opening at start
+// and its failures, write-through, transactions over several files, closing
+// and reopening around a file copy, SQL statements.
+
+#include "sqliteprobe.h"
+#include "store/schema.h"
+#include "store/storeerror.h"
+#include "store/tableset.h"
+#include "tempdatadir.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTest>
+
+using namespace store;
+
+namespace {
+
+QByteArray hashOf(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+}
+
+void appendReport(Table &t, int year, int number, int sheet = 1)
+{
+    t.append();
+    t.setValue(QStringLiteral("AJahr"), year);
+    t.setValue(QStringLiteral("Nummer"), number);
+    t.setValue(QStringLiteral("Blatt"), sheet);
+    t.post();
+}
+
+} // namespace
+
+class TestTableSet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void installedFilesHoldOneTableEach()
+    {
+        testsupport::TempDataDir dir;
+        for (const TableDef &def : tableDefs()) {
+            const QString file = dir.file(def.fileName);
+            QVERIFY2(QFile::exists(file), qPrintable(file));
+            const QVariantList tables = probe(file, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' "
+                                                                   "AND name NOT LIKE 'sqlite_%'"));
+            QCOMPARE(tables, QVariantList{def.tableName});
+            QVariantList columns = probe(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(def.tableName));
+            QStringList names;
+            for (const QVariant &c : columns)
+                names << c.toString();
+            QStringList expected;
+            for (const FieldDef &f : def.fields)
+                expected << f.name;
+            QCOMPARE(names, expected);
+        }
+        const QVariantList planIndexes = probe(dir.file(QStringLiteral("thetable.DB")),
+                                               QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name"));
+        for (const char *ix : {"Table1Index1", "_lfdftag", "_lfdugroup"})
+            QVERIFY2(planIndexes.contains(QString::fromLatin1(ix)), ix);
+        QVERIFY(probe(dir.file(QStringLiteral("thetable.DB")), QStringLiteral("SELECT count(*) FROM thetable"))[0].toInt() > 100);
+        QVERIFY(probe(dir.file(QStringLiteral("hints.db")), QStringLiteral("SELECT count(*) FROM hints"))[0].toInt() >= 60);
+        for (const char *empty : {"tmptable.DB", "bericht.db", "berdet.DB", "uebersB.DB"}) {
+            const QString f = QString::fromLatin1(empty);
+            QCOMPARE(probe(dir.file(f), QStringLiteral("SELECT count(*) FROM %1").arg(tableDef(f).tableName))[0].toInt(), 0);
+        }
+    }
+
+    void installerNeverOverwrites()
+    {
+        testsupport::TempDataDir dir;
+        const QByteArray before = hashOf(dir.file(QStringLiteral("bericht.db")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, installDataDirectory(dir.path()));
+        QCOMPARE(hashOf(dir.file(QStringLiteral("bericht.db"))), before);
+    }
+
+    void openAtStartPlacesReportCursorOnLastRow()
+    {
+        testsupport::TempDataDir dir;
+        {
+            TableSet set(dir.dataDir());
+            set.openAtStart();
+            appendReport(set.berichttable(), 2, 1);
+            appendReport(set.berichttable(), 1, 2);
+            appendReport(set.berichttable(), 1, 1);
+        }
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        QVERIFY(set.table1().isOpen());
+        QVERIFY(set.berichtdetailtable().isOpen());
+        QVERIFY(!set.temptable().isOpen()); // opened by the first build of the plan pages
+        QCOMPARE(set.berichttable().asInt(QStringLiteral("AJahr")), 2);
+        QVERIFY(set.berichttable().eof());
+    }
+
+    void missingOrDamagedFileStopsTheStart_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // empty: the file is removed
+        for (const TableDef &def : tableDefs())
+            QTest::newRow(qPrintable(def.fileName + QStringLiteral(" missing"))) << def.fileName << QByteArray();
+        QTest::newRow("report file not a database") << QStringLiteral("bericht.db") << QByteArray("Dies ist keine Tabelle.\n").repeated(100);
+        QTest::newRow("plan file not a database") << QStringLiteral("thetable.DB") << QByteArray(4096, '\x7f');
+        QTest::newRow("details empty file") << QStringLiteral("berdet.DB") << QByteArray("\0", 0);
+    }
+
+    void missingOrDamagedFileStopsTheStart()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        testsupport::TempDataDir dir;
+        const QString path = dir.file(file);
+        QFile::remove(path);
+        const bool missing = QTest::currentDataTag() == file + QStringLiteral(" missing");
+        if (!missing) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const QByteArray before = hashOf(path);
+        TableSet set(dir.dataDir());
+        try {
+            set.openAtStart();
+            QFAIL("the start went on");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(missing ? QStringLiteral("nicht gefunden") : QStringLiteral("beschädigt")),
+                     qPrintable(e.message()));
+        }
+        QCOMPARE(QFile::exists(path), !missing); // nothing created
+        QCOMPARE(hashOf(path), before);          // nothing overwritten
+    }
+
+    void postIsOnDiskBeforeItReturns()
+    {
+        testsupport::TempDataDir dir;
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        Table &rep = set.berichttable();
+        int seen = -1;
+        connect(&rep, &Table::afterPost, this, [&] {
+            seen = probe(dir.file(QStringLiteral("bericht.db")), QStringLiteral("SELECT count(*) FROM bericht"))[0].toInt();
+        });
+        appendReport(rep, 1, 1);
+        QCOMPARE(seen, 1);
+        rep.edit();
+        rep.setValue(QStringLiteral("Thema"), QStringLiteral("Kehren eines Kamins"));
+        rep.post();
+        QCOMPARE(probe(dir.file(QStringLiteral("bericht.db")), QStringLiteral("SELECT Thema FROM bericht"))[0].toString(),
+                 QStringLiteral("Kehren eines Kamins"));
+        // a plan count, too
+        Table &plan = set.table1();
+        plan.edit();
+        plan.setValue(QStringLiteral("ThemaCnt"), 7);
+        plan.post();
+        QCOMPARE(probe(dir.file(QStringLiteral("thetable.DB")),
+                       QStringLiteral("SELECT ThemaCnt FROM thetable WHERE LfdfTag=%1").arg(plan.asInt(QStringLiteral("LfdfTag"))))[0].toInt(),
+                 7);
+    }
+
+    void transactionCommitsAllFilesOrNone()
+    {
+        testsupport::TempDataDir dir;
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        Table &rep = set.berichttable();
+        Table &det = set.berichtdetailtable();
+        const QString repFile = dir.file(QStringLiteral("bericht.db")), detFile = dir.file(QStringLiteral("berdet.DB"));
+        auto counts = [&] {
+            return std::pair(probe(repFile, QStringLiteral("SELECT count(*) FROM bericht"))[0].toInt(),
+                             probe(detFile, QStringLiteral("SELECT count(*) FROM berdet"))[0].toInt());
+        };
+        {
+            Transaction tx(set);
+            appendReport(rep, 1, 1);
+            det.append();
+            det.setValue(QStringLiteral("LfdfTag"), 95);
+            det.post();
+            QCOMPARE(det.recordCount(), 1);
+            QCOMPARE(counts(), std::pair(0, 0)); // not yet on disk
+        } // rolled back
+        QCOMPARE(counts(), std::pair(0, 0));
+        QVERIFY(rep.isEmpty());
+        QVERIFY(det.isEmpty());
+
+        Transaction tx(set);
+        appendReport(rep, 1, 1);
+        det.append();
+        det.setValue(QStringLiteral("LfdfTag"), 95);
+        det.post();
+        tx.commit();
+        QCOMPARE(counts(), std::pair(1, 1));
+        QCOMPARE(det.asInt(QStringLiteral("Masterlfd")), rep.asInt(QStringLiteral("BerLfd")));
+    }
+
+    void closeAllReleasesFilesAndReopenReadsThemAgain()
+    {
+        testsupport::TempDataDir dir;
+        testsupport::TempDataDir other; // another installation with two reports
+        {
+            TableSet set(other.dataDir());
+            set.openAtStart();
+            appendReport(set.berichttable(), 1, 1);
+            appendReport(set.berichttable(), 1, 2);
+        }
+        QDir::setCurrent(dir.path());
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        set.temptable().open();
+        QVERIFY(set.berichttable().isEmpty());
+
+        QStringList closed;
+        for (Table *t : {&set.table1(), &set.temptable(), &set.berichttable(), &set.berichtdetailtable(),
+                         &set.hinttable(), &set.uebersichttable()})
+            connect(t, &Table::beforeClose, this, [&closed, t] { closed << t->fileName(); });
+        set.closeAll();
+        QCOMPARE(closed, (QStringList{"berdet.DB", "uebersB.DB", "hints.db", "bericht.db", "tmptable.DB", "thetable.DB"}));
+        QVERIFY(set.connection() == nullptr);
+
+        // the import copies table files while they are closed
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("bericht.db"))));
+        QVERIFY(QFile::copy(other.file(QStringLiteral("bericht.db")), dir.file(QStringLiteral("bericht.db"))));
+
+        QStringList opened;
+        for (Table *t : {&set.table1(), &set.temptable(), &set.berichttable(), &set.berichtdetailtable(),
+                         &set.hinttable(), &set.uebersichttable()})
+            connect(t, &Table::afterOpen, this, [&opened, t] { opened << t->fileName(); });
+        set.reopenAll();
+        QCOMPARE(opened, (QStringList{"thetable.DB", "tmptable.DB", "bericht.db", "hints.db", "uebersB.DB", "berdet.DB"}));
+        QCOMPARE(set.berichttable().recordCount(), 2);
+        QCOMPARE(set.berichttable().asInt(QStringLiteral("Nummer")), 2); // on the last row
+    }
+
+    void emptyTableWorksOpenOrClosed()
+    {
+        testsupport::TempDataDir dir;
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        Table &comp = set.temptable();
+        comp.open();
+        for (int i = 0; i < 3; ++i) {
+            comp.append();
+            comp.setValue(QStringLiteral("LfdfTag"), 90 + i);
+            comp.post();
+        }
+        comp.close();
+        QCOMPARE(probe(dir.file(QStringLiteral("tmptable.DB")), QStringLiteral("SELECT count(*) FROM tmptable"))[0].toInt(), 3);
+        comp.emptyTable();
+        QCOMPARE(probe(dir.file(QStringLiteral("tmptable.DB")), QStringLiteral("SELECT count(*) FROM tmptable"))[0].toInt(), 0);
+        comp.open();
+        QVERIFY(comp.isEmpty());
+
+        // the plan is the connection's main file: closed while others are open
+        Table &plan = set.table1();
+        const int rows = plan.recordCount();
+        plan.close();
+        plan.open();
+        QCOMPARE(plan.recordCount(), rows);
+        set.uebersichttable().append();
+        set.uebersichttable().setValue(QStringLiteral("Lj"), 1);
+        set.uebersichttable().post();
+        set.uebersichttable().emptyTable();
+        QVERIFY(set.uebersichttable().isEmpty());
+        QCOMPARE(probe(dir.file(QStringLiteral("uebersB.DB")), QStringLiteral("SELECT count(*) FROM uebersB"))[0].toInt(), 0);
+    }
+
+    void sqlStatementsRunOnTheOpenTables()
+    {
+        testsupport::TempDataDir dir;
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        appendReport(set.berichttable(), 1, 1);
+        const int source = set.berichttable().asInt(QStringLiteral("BerLfd"));
+        Table &det = set.berichtdetailtable();
+        for (int i = 0; i < 4; ++i) {
+            det.append();
+            det.setValue(QStringLiteral("LfdfTag"), 100 + i);
+            det.setValue(QStringLiteral("Kopieren"), i == 1);
+            det.setValue(QStringLiteral("Verschieben"), i == 2);
+            det.post();
+        }
+        QStringList columns;
+        const auto rows = set.exec(QStringLiteral("select * from berdet where masterlfd=%1 and kopieren= true").arg(source), &columns);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(columns.first(), QStringLiteral("Masterlfd"));
+        QCOMPARE(rows[0][columns.indexOf(QStringLiteral("LfdfTag"))].toInt(), 101);
+
+        set.exec(QStringLiteral("update berdet set masterlfd= %1 where masterlfd=%2 and (kopieren= true or verschieben=true)")
+                     .arg(source + 1000)
+                     .arg(source));
+        QCOMPARE(det.recordCount(), 2); // the detail cursor was refreshed
+        QVERIFY_THROWS_EXCEPTION(StoreError, set.exec(QStringLiteral("select * from nosuchtable")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableSet)
+#include "test_tableset.moc"

@@ -1,0 +1,97 @@
+#include "scriptedmessages.h"
+
+#include <QTest>
+
+namespace platform {
+
+namespace {
+
+const char *answerName(Answer answer)
+{
+    switch (answer) {
+    case Answer::Yes: return "Yes";
+    case Answer::No: return "No";
+    case Answer::Ok: return "Ok";
+    case Answer::Cancel: return "Cancel";
+    }
+    return "?";
+}
+
+} // namespace
+
+ScriptedMessages::ScriptedMessages()
+{
+    setMessages(this);
+}
+
+ScriptedMessages::~ScriptedMessages()
+{
+    if (&messages() == this)
+        setMessages(nullptr);
+    if (!m_answers.isEmpty())
+        qWarning("ScriptedMessages: %d queued answer(s) never asked for", int(m_answers.size()));
+}
+
+void ScriptedMessages::answer(Answer answer)
+{
+    m_answers.append(answer);
+}
+
+void ScriptedMessages::clear()
+{
+    m_answers.clear();
+    m_shown.clear();
+    m_questions.clear();
+    m_notices.clear();
+    m_errors.clear();
+    m_beeps = 0;
+}
+
+Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer negative)
+{
+    m_shown.append(text);
+    m_questions.append(text);
+    if (m_answers.isEmpty()) {
+        const QByteArray message = "Unanswered question: \"" + text.toUtf8() + '"';
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        return negative;
+    }
+    const Answer given = m_answers.takeFirst();
+    if (given != positive && given != negative) {
+        const QByteArray message = QByteArray("Answer ") + answerName(given)
+            + " does not fit the question \"" + text.toUtf8() + "\" (expects "
+            + answerName(positive) + '/' + answerName(negative) + ')';
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        return negative;
+    }
+    return given;
+}
+
+Answer ScriptedMessages::confirmYesNo(const QString &text)
+{
+    return takeAnswer(text, Answer::Yes, Answer::No);
+}
+
+Answer ScriptedMessages::confirmOkCancel(const QString &text)
+{
+    return takeAnswer(text, Answer::Ok, Answer::Cancel);
+}
+
+void ScriptedMessages::information(const QString &text)
+{
+    m_shown.append(text);
+    m_notices.append(text);
+}
+
+void ScriptedMessages::error(const QString &text)
+{
+    m_shown.append(text);
+    m_errors.append(text);
+}
+
+void ScriptedMessages::beep()
+{
+    ++m_beeps;
+}
+
+} // namespace platform

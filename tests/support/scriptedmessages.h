@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/messages.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace platform {
+
+// A message service for tests: answers questions from a queue and records
+// every text shown. Installs itself while it exists.
+class ScriptedMessages final : public MessageService
+{
+public:
+    ScriptedMessages();
+    ~ScriptedMessages() override;
+    ScriptedMessages(const ScriptedMessages &) = delete;
+    ScriptedMessages &operator=(const ScriptedMessages &) = delete;
+
+    // Queues the answer to the next question. Yes/No answer confirmYesNo,
+    // Ok/Cancel answer confirmOkCancel; any other pairing fails the test.
+    void answer(Answer answer);
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+    // Every text shown, in order: questions, notices and errors.
+    QStringList shown() const { return m_shown; }
+    QStringList questions() const { return m_questions; }
+    QStringList notices() const { return m_notices; }
+    QStringList errors() const { return m_errors; }
+    int beeps() const { return m_beeps; }
+
+    // Forgets the queued answers and everything recorded.
+    void clear();
+
+    Answer confirmYesNo(const QString &text) override;
+    Answer confirmOkCancel(const QString &text) override;
+    void information(const QString &text) override;
+    void error(const QString &text) override;
+    void beep() override;
+
+private:
+    Answer takeAnswer(const QString &text, Answer positive, Answer negative);
+
+    QList<Answer> m_answers;
+    QStringList m_shown;
+    QStringList m_questions;
+    QStringList m_notices;
+    QStringList m_errors;
+    int m_beeps = 0;
+};
+
+} // namespace platform
