@@ -35,17 +35,22 @@ void storeBenchmarks()
     const int postRuns = 200;
     report("one post on bericht.db", postRuns, measure(postRuns, postOne));
 
-    const int bulkRuns = 5;
+    // each run starts from an empty report table
+    auto empty = [&] {
+        rep.emptyTable();
+        number = 0;
+    };
+    const int bulkRuns = 7;
     report("1,000 posts on bericht.db", bulkRuns, measure(bulkRuns, [&] {
                for (int i = 0; i < 1000; ++i)
                    postOne();
-           }));
+           }, empty));
     report("1,000 posts in one transaction", bulkRuns, measure(bulkRuns, [&] {
                store::Transaction tx(set);
                for (int i = 0; i < 1000; ++i)
                    postOne();
                tx.commit();
-           }));
+           }, empty));
     report("scroll bericht.db first to last (detail follows)", 20, measure(20, [&] {
                for (rep.first(); !rep.eof(); rep.next()) {
                }

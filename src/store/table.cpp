@@ -46,9 +46,18 @@ int compareValues(const QVariant &a, const QVariant &b, FieldType type, bool cas
 
 } // namespace
 
-Table::Table(TableSet &set, const TableDef &def) : m_set(set), m_def(def), m_index(def.index(QString()))
+Table::Table(TableSet &set, const TableDef &def) : m_set(set), m_def(def)
 {
     setObjectName(def.handleName);
+    selectIndex(def.index(QString()));
+}
+
+void Table::selectIndex(const IndexDef *index)
+{
+    m_index = index;
+    m_keyFields.clear();
+    for (const QString &name : index->fields)
+        m_keyFields.push_back(m_def.fieldIndex(name));
 }
 
 Table::~Table() = default;
@@ -132,6 +141,7 @@ void Table::close()
     m_schema.clear();
     m_rows.clear();
     m_order.clear();
+    m_byId.clear();
     m_view.clear();
     m_pos = 0;
     m_bof = m_eof = true;
@@ -207,22 +217,39 @@ void Table::emptyTable()
 
 // ------------------------------------------------------------ order and view
 
-int Table::compareKeys(const QVector<QVariant> &a, const QVector<QVariant> &b, int count) const
+bool Table::orderedBefore(int x, int y) const
 {
-    for (int i = 0; i < count; ++i) {
-        const int f = m_def.fieldIndex(m_index->fields[i]);
+    const QVector<QVariant> &a = m_rows[x].values, &b = m_rows[y].values;
+    for (int f : m_keyFields) {
         const int c = compareValues(a[f], b[f], m_def.fields[f].type, m_index->caseInsensitive);
         if (c)
-            return c;
+            return c < 0;
     }
-    return 0;
+    return m_rows[x].id < m_rows[y].id;
+}
+
+void Table::insertOrdered(int row)
+{
+    m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), row,
+                                    [this](int a, int b) { return orderedBefore(a, b); }),
+                   row);
+}
+
+void Table::removeOrdered(int row)
+{
+    const auto it = std::lower_bound(m_order.begin(), m_order.end(), row,
+                                     [this](int a, int b) { return orderedBefore(a, b); });
+    if (it != m_order.end() && *it == row)
+        m_order.erase(it);
+    else
+        m_order.erase(std::find(m_order.begin(), m_order.end(), row));
 }
 
 int Table::compareToKey(const QVector<QVariant> &row, const QVariantList &key) const
 {
-    const int count = std::min<int>(int(key.size()), int(m_index->fields.size()));
+    const int count = std::min<int>(int(key.size()), int(m_keyFields.size()));
     for (int i = 0; i < count; ++i) {
-        const int f = m_def.fieldIndex(m_index->fields[i]);
+        const int f = m_keyFields[i];
         const int c = compareValues(row[f], convert(f, key[i]), m_def.fields[f].type, m_index->caseInsensitive);
         if (c)
             return c;
@@ -233,13 +260,12 @@ int Table::compareToKey(const QVector<QVariant> &row, const QVariantList &key) c
 void Table::rebuildOrder()
 {
     m_order.resize(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
+    m_byId.clear();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
         m_order[i] = int(i);
-    const int count = int(m_index->fields.size());
-    std::sort(m_order.begin(), m_order.end(), [&](int x, int y) {
-        const int c = compareKeys(m_rows[x].values, m_rows[y].values, count);
-        return c ? c < 0 : m_rows[x].id < m_rows[y].id;
-    });
+        m_byId.insert(m_rows[i].id, int(i));
+    }
+    std::sort(m_order.begin(), m_order.end(), [this](int x, int y) { return orderedBefore(x, y); });
 }
 
 bool Table::visible(const Row &row) const
@@ -261,17 +287,18 @@ bool Table::visible(const Row &row) const
 
 void Table::rebuildView(qint64 keepId)
 {
-    m_view.clear();
-    int found = -1;
-    for (int i : m_order) {
-        if (!visible(m_rows[i]))
-            continue;
-        if (keepId && m_rows[i].id == keepId)
-            found = int(m_view.size());
-        m_view.push_back(i);
+    const int keepRow = keepId ? m_byId.value(keepId, -1) : -1;
+    if (!m_master && !m_range && !(m_filtered && m_filter)) {
+        m_view = m_order; // the cursor sees every row
+    } else {
+        m_view.clear();
+        for (int i : m_order)
+            if (visible(m_rows[i]))
+                m_view.push_back(i);
     }
-    if (found >= 0)
-        m_pos = found;
+    const auto found = keepRow < 0 ? m_view.end() : std::find(m_view.begin(), m_view.end(), keepRow);
+    if (found != m_view.end())
+        m_pos = int(found - m_view.begin());
     else
         m_pos = std::clamp(m_pos, 0, std::max(0, int(m_view.size()) - 1));
     if (m_view.empty())
@@ -580,22 +607,23 @@ void Table::post()
         fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
     }
     qint64 id = m_editId;
+    int row;
     if (inserting) {
         id = sqlite3_last_insert_rowid(m_set.connection());
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
+        row = int(m_rows.size());
         m_rows.push_back(Row{id, m_buffer});
+        m_byId.insert(id, row);
     } else {
-        for (Row &r : m_rows)
-            if (r.id == id) {
-                r.values = m_buffer;
-                break;
-            }
+        row = m_byId.value(id);
+        removeOrdered(row);
+        m_rows[row].values = m_buffer;
     }
+    insertOrdered(row);
     m_buffer.clear();
     m_editId = 0;
     setState(TableState::Browse);
-    rebuildOrder();
     rebuildView(id);
     if (!m_view.empty())
         m_bof = m_eof = false;
@@ -631,8 +659,15 @@ void Table::remove()
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
-    m_rows.erase(std::find_if(m_rows.begin(), m_rows.end(), [id](const Row &r) { return r.id == id; }));
-    rebuildOrder();
+    // The last row takes the place of the deleted one in m_rows.
+    const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
+    removeOrdered(row);
+    if (row != lastRow) {
+        std::replace(m_order.begin(), m_order.end(), lastRow, row);
+        m_rows[row] = std::move(m_rows[lastRow]);
+        m_byId.insert(m_rows[row].id, row);
+    }
+    m_rows.pop_back();
     rebuildView(0);
     m_eof = m_view.empty();
     m_bof = m_view.empty();
@@ -651,7 +686,7 @@ void Table::setIndexName(const QString &name)
     if (ix == m_index)
         return;
     const qint64 id = currentId();
-    m_index = ix;
+    selectIndex(ix);
     m_range.reset();
     rebuildOrder();
     rebuildView(id);

@@ -4,6 +4,7 @@
 #include "schema.h"
 
 #include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QVariant>
 #include <QVector>
@@ -137,7 +138,10 @@ private:
     int field(const QString &name) const; // throws for unknown names
     const QVector<QVariant> *currentValues() const;
     QVariant convert(int field, const QVariant &value) const;
-    int compareKeys(const QVector<QVariant> &a, const QVector<QVariant> &b, int count) const;
+    bool orderedBefore(int x, int y) const; // by the index's fields, then by identity
+    void insertOrdered(int row);
+    void removeOrdered(int row);
+    void selectIndex(const IndexDef *index);
     int compareToKey(const QVector<QVariant> &row, const QVariantList &key) const;
     bool visible(const Row &row) const;
     void loadRows();
@@ -160,13 +164,15 @@ private:
     std::vector<Row> m_rows;
     std::vector<int> m_order; // indexes into m_rows, in index order
     std::vector<int> m_view;  // the part of m_order the cursor sees
+    QHash<qint64, int> m_byId; // row identity -> position in m_rows
     int m_pos = 0;
     bool m_bof = true, m_eof = true;
     QVector<QVariant> m_buffer;
     qint64 m_editId = 0;       // row being edited
     qint64 m_beforeInsert = 0; // row current before append()
 
-    const IndexDef *m_index;
+    const IndexDef *m_index = nullptr;
+    std::vector<int> m_keyFields; // field numbers of the index's fields
     std::optional<Range> m_range;
     QString m_filterText;
     std::optional<Filter> m_filter;
