@@ -30,7 +30,7 @@ class Db
 public:
     explicit Db(const QString &path) : m_path(path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                             nullptr)
             != SQLITE_OK)
             fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
