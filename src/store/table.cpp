@@ -5,6 +5,7 @@
 #include "tableset.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace store {
 
