@@ -40,5 +40,6 @@ inline void report(const char *name, int runs, const Result &r)
 }
 
 void storeBenchmarks();
+void appBenchmarks();
 
 } // namespace bench
