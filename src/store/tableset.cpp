@@ -23,6 +23,15 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
+// What the user reads when SQLite refuses a table file.
+QString refusal(int rc, const QString &detail)
+{
+    return (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
+                ? QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).")
+                : QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1)."))
+        .arg(detail);
+}
+
 } // namespace
 
 TableSet::TableSet(const QString &dataDir, QObject *parent)
@@ -72,9 +81,10 @@ void TableSet::exec(const QString &sql, const QString &fileName)
 {
     char *err = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const int rc = sqlite3_errcode(m_db);
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
-        fail(fileName, QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).").arg(msg));
+        fail(fileName, refusal(rc, msg));
     }
 }
 
@@ -110,13 +120,8 @@ QString TableSet::attach(Table &t)
     {
         Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
-        if (st.step() != SQLITE_DONE) {
-            const int rc = sqlite3_errcode(m_db);
-            fail(t.fileName(), (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
-                                    ? QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).")
-                                    : QStringLiteral("Die Tabellendatei kann nicht geöffnet werden (%1)."))
-                                   .arg(st.error()));
-        }
+        if (st.step() != SQLITE_DONE)
+            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error()));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
