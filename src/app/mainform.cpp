@@ -145,7 +145,7 @@ void TMainForm::buildClient()
         QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2,
         m_pageControl1->widget(1));
     m_uebersichtanzeigewahl->setObjectName(QStringLiteral("uebersichtanzeigewahl"));
-    m_uebersichtanzeigewahl->setGeometry(240, 16, 185, 33);
+    m_uebersichtanzeigewahl->placeAt(QRect(240, 16, 185, 33));
     m_uebersichtanzeigewahl->setItemIndex(0);
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(client);

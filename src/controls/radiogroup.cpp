@@ -10,7 +10,7 @@ RadioGroup::RadioGroup(const QString &caption, const QStringList &items, int col
     : QGroupBox(caption, parent), m_group(new QButtonGroup(this))
 {
     auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setContentsMargins(6, 0, 6, 0);
     grid->setVerticalSpacing(0);
     const int rows = (int(items.size()) + columns - 1) / std::max(1, columns);
     for (int i = 0; i < items.size(); ++i) {
@@ -46,6 +46,16 @@ void RadioGroup::setItemIndex(int index)
         return;
     }
     m_group->button(index)->setChecked(true);
+}
+
+} // namespace controls
+
+namespace controls {
+
+void RadioGroup::placeAt(const QRect &design)
+{
+    const QSize need = sizeHint();
+    setGeometry(QRect(design.topLeft(), design.size().expandedTo(need)));
 }
 
 } // namespace controls

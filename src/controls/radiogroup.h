@@ -19,6 +19,9 @@ public:
     // An index outside the items is brought into range (-1 .. count - 1).
     void setItemIndex(int index);
     int count() const;
+    // Places the group at its designed position and size, grown where the
+    // platform's fonts need more room than the design gave.
+    void placeAt(const QRect &design);
 
 signals:
     // The user or the program selected another item.

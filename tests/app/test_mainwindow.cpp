@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -93,6 +94,15 @@ private slots:
         auto *label = child<QLabel>("lehrjahrlabel");
         QVERIFY(label);
         QVERIFY(label->font().bold());
+        // the display choice shows both items whole with this platform's fonts
+        auto *choice = child<controls::RadioGroup>("uebersichtanzeigewahl");
+        QVERIFY(choice);
+        QCOMPARE(choice->pos(), QPoint(240, 16));
+        choice->window()->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        for (QRadioButton *b : choice->findChildren<QRadioButton *>()) {
+            QVERIFY2(b->width() >= b->sizeHint().width() && b->height() >= b->sizeHint().height(), qPrintable(b->text()));
+            QVERIFY(choice->rect().contains(b->geometry()));
+        }
         // anchored to the right edge of the bar
         const QPoint right = label->mapTo(form(), QPoint(label->width(), 0));
         QVERIFY2(form()->width() - right.x() < 40, qPrintable(QString::number(right.x())));
