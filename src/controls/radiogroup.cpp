@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace controls {
 
 RadioGroup::RadioGroup(const QString &caption, const QStringList &items, int columns, QWidget *parent)
