@@ -50,10 +50,6 @@ void RadioGroup::setItemIndex(int index)
     m_group->button(index)->setChecked(true);
 }
 
-} // namespace controls
-
-namespace controls {
-
 void RadioGroup::placeAt(const QRect &design)
 {
     const QSize need = sizeHint();
