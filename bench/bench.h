@@ -41,5 +41,6 @@ inline void report(const char *name, int runs, const Result &r)
 
 void storeBenchmarks();
 void appBenchmarks();
+void planBenchmarks();
 
 } // namespace bench

@@ -18,5 +18,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     bench::storeBenchmarks();
     bench::appBenchmarks();
+    bench::planBenchmarks();
     return 0;
 }

@@ -1,6 +1,9 @@
 #include "mainform.h"
 
 #include "controls/radiogroup.h"
+#include "plan/composition.h"
+#include "plan/planpages.h"
+#include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
 #include "store/session.h"
@@ -140,6 +143,13 @@ void TMainForm::buildClient()
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
         m_pageControl1->addTab(page, tabs[i]);
     }
+    // The composition of the next report, on the first tab.
+    m_composition = new plan::CompositionTab(m_tables, m_session, m_pageControl1->widget(0));
+    auto *fill = new QVBoxLayout(m_pageControl1->widget(0));
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(m_composition);
+    connect(m_composition, &plan::CompositionTab::erzeugbtnClicked, this,
+            [this] { platform::guarded([this] { erzeugbtnClick(); }); });
     // The report overview's display choice: all years or the current one.
     m_uebersichtanzeigewahl = new controls::RadioGroup(
         QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2,
@@ -164,7 +174,7 @@ void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        platform::guarded([this] { FormShow(); });
 }
 
 void TMainForm::FormShow()
@@ -176,6 +186,9 @@ void TMainForm::FormShow()
     m_session.year = ini.readInteger(keys::Stift, keys::Jahr, keys::defaultJahr);
     showYear();
     m_uebersichtanzeigewahl->setItemIndex(ini.readInteger(keys::Werte, keys::Anzeigewahl, keys::defaultAnzeigewahl));
+    plan::applyTargetCorrections(m_tables.table1());
+    m_composition->buildPages();
+    m_composition->setPartIndex(4);
     if (m_tables.berichttable().isOpen())
         m_tables.berichttable().last();
 }
@@ -191,6 +204,14 @@ void TMainForm::N1Lehrjahr1Click(int year)
 {
     m_session.year = year;
     showYear();
+    // A new year ends the composition; discarding it builds the pages of
+    // the new year and keeps the part shown.
+    platform::guarded([this] { m_composition->VerwerfbtnClick(); });
+}
+
+void TMainForm::erzeugbtnClick()
+{
+    notYetAvailable(QStringLiteral("Bericht neu erzeugen"));
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -16,6 +16,9 @@ struct Session;
 namespace controls {
 class RadioGroup;
 }
+namespace plan {
+class CompositionTab;
+}
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -35,6 +38,8 @@ public:
     // Shows the long part of the current hint in the status line.
     void ShowHint(const QString &hint);
 
+    plan::CompositionTab &composition() const { return *m_composition; }
+
     // Menu handlers
     void N1Lehrjahr1Click(int year);
     void FileExit();
@@ -45,6 +50,8 @@ public:
     void Ausgangszustandherstellen1Click();
     void Ausbildungsnachweis1Click();
     void bersichtdieAusbildungszeit1Click();
+    // "Bericht neu erzeugen" on the composition tab.
+    void erzeugbtnClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -64,6 +71,7 @@ private:
     QTabWidget *m_pageControl1 = nullptr;
     QStatusBar *m_statusLine = nullptr;
     controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
+    plan::CompositionTab *m_composition = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;

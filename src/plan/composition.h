@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace store {
+class TableSet;
+struct Session;
+} // namespace store
+
+namespace plan {
+
+class PlanLabel;
+class PlanPages;
+
+// The tab "Bericht zusammenstellen": the plan pages with their counts, the
+// part selector, and the composition of the next weekly report: the items
+// chosen on the pages, kept in the composition table and its list.
+class CompositionTab : public QWidget
+{
+    Q_OBJECT
+public:
+    CompositionTab(store::TableSet &tables, store::Session &session, QWidget *parent = nullptr);
+
+    PlanPages &pages() const { return *m_pages; }
+    QListWidget *zusammenstellung() const { return m_list; }
+    QPushButton *erzeugbtn() const { return m_erzeugbtn; }
+    QPushButton *Verwerfbtn() const { return m_verwerfbtn; }
+    QComboBox *ComboBox1() const { return m_selector; }
+    QTabWidget *PageControl2() const { return m_pageControl; }
+    QCheckBox *verkuerztbox() const { return m_allYearsBox; }
+
+    // The pages for the session's training year, or for every year while
+    // "Alle Jahre anzeigen" is checked. A build empties the composition table
+    // and leaves the part selector on the page shown.
+    void buildPages();
+    void discardPages();
+    // Discards and builds the pages; the part selector keeps its entry.
+    void rebuildPages();
+
+    // The entry of the part selector; the page control shows the same part.
+    int partIndex() const;
+    void setPartIndex(int index);
+    bool allYears() const { return m_allYears; }
+
+    // Handlers
+    void labelMouseDown(plan::PlanLabel *label, Qt::MouseButton button);
+    // Chooses the item of an item label into the composition.
+    void label5a1Click(plan::PlanLabel *item);
+    // Counts a chosen item for its group: the group's actual count rises
+    // once per composition, the list gets the item, the buttons follow.
+    void increment(plan::PlanLabel *actual, plan::PlanLabel *target, plan::PlanLabel *item);
+    void VerwerfbtnClick();
+    void verkuerztboxClick();
+    void ComboBox1Click();
+    void PageControl2Change();
+
+signals:
+    // "Bericht neu erzeugen" was pressed.
+    void erzeugbtnClicked();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Asks whether to go on when the group has reached its target; false
+    // when the user declines.
+    bool confirmBeyondTarget(const plan::PlanLabel *actual, const plan::PlanLabel *target) const;
+    void placeGroupLabels(plan::PlanLabel *actual);
+
+    store::TableSet &m_tables;
+    store::Session &m_session;
+    bool m_allYears = false;
+
+    QCheckBox *m_allYearsBox = nullptr;
+    QComboBox *m_selector = nullptr;
+    QListWidget *m_list = nullptr;
+    QPushButton *m_erzeugbtn = nullptr;
+    QPushButton *m_verwerfbtn = nullptr;
+    QTabWidget *m_pageControl = nullptr;
+    PlanPages *m_pages = nullptr;
+};
+
+} // namespace plan

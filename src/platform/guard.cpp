@@ -1,0 +1,19 @@
+#include "guard.h"
+
+#include "messages.h"
+
+#include <QString>
+#include <exception>
+
+namespace platform {
+
+void guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &e) {
+        messages().error(QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace platform
