@@ -311,8 +311,7 @@ void PlanPages::build(int year, bool allYears)
 
     store::Table &plan = m_tables.table1();
     const QString previousIndex = plan.indexName();
-    if (!previousIndex.isEmpty())
-        plan.setIndexName(QString());
+    plan.setIndexName(QString());
     QString yearFilter;
     if (!allYears) {
         switch (year) {
@@ -348,8 +347,7 @@ void PlanPages::build(int year, bool allYears)
         buildSheet(m_sheets[part - 1], lines);
     }
     plan.setFiltered(false);
-    if (!previousIndex.isEmpty())
-        plan.setIndexName(previousIndex);
+    plan.setIndexName(previousIndex);
 }
 
 void PlanPages::buildSheet(PlanSheet *sheet, const QVector<Line> &lines)
