@@ -222,7 +222,9 @@ void PlanSheet::endBuild(int bottom)
 
 void PlanSheet::clear()
 {
-    beginBuild(m_generation + 1);
+    m_used.clear();
+    m_rules.clear();
+    m_verticalTop = m_verticalHeight = 0;
     for (PlanLabel *label : std::as_const(m_pool)) {
         label->hide();
         label->setObjectName(QString());

@@ -320,6 +320,17 @@ private slots:
                 names << l->objectName();
             }
         QCOMPARE(itemLabels(f->tab().pages().sheet(5)).size(), expectedTags(f->tables(), 5, "L1 > 0").size());
+
+        // Discarded pages hold nothing; the next build fills them again.
+        f->tab().discardPages();
+        for (int part = 1; part <= plan::partCount; ++part) {
+            QVERIFY(itemLabels(f->tab().pages().sheet(part)).isEmpty());
+            QVERIFY(f->tab().pages().sheet(part)->horizontalRules().isEmpty());
+        }
+        QVERIFY(!f->label("grpcnt", 27));
+        f->tab().buildPages();
+        QCOMPARE(f->label("cnt", 27)->text(), QStringLiteral("4"));
+        QVERIFY(f->label("myl", 27)->isVisibleTo(f->tab().pages().sheet(5)));
     }
 
     void correctionsAtStart_data()
