@@ -1,0 +1,479 @@
+#include "report.h"
+
+#include "store/table.h"
+
+#include <QDateTime>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <cmath>
+
+namespace engine {
+
+namespace {
+
+// Screen pixels (1/96 inch) of a designed line width into 0.1 mm.
+double pixelsToUnits(double pixels)
+{
+    return pixels * unitsPerInch / 96.0;
+}
+
+// The most pages a run makes: a guard against a form that never ends.
+constexpr int pageLimit = 10000;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+double Frame::units() const
+{
+    return width < 0 ? 0 : pixelsToUnits(width);
+}
+
+void Frame::draw(QPainter &p, const QRectF &box) const
+{
+    if (!any())
+        return;
+    const double t = units();
+    p.save();
+    if (style == Qt::SolidLine || style == Qt::NoPen || t == 0) {
+        if (style == Qt::NoPen) {
+            p.restore();
+            return;
+        }
+        // Solid lines are filled strips inside the box; the thinnest line a
+        // device draws is a cosmetic pen.
+        if (t == 0) {
+            QPen pen(colour, 0);
+            p.setPen(pen);
+            if (top)
+                p.drawLine(box.topLeft(), box.topRight());
+            if (bottom)
+                p.drawLine(box.bottomLeft(), box.bottomRight());
+            if (left)
+                p.drawLine(box.topLeft(), box.bottomLeft());
+            if (right)
+                p.drawLine(box.topRight(), box.bottomRight());
+        } else {
+            if (top)
+                p.fillRect(QRectF(box.left(), box.top(), box.width(), t), colour);
+            if (bottom)
+                p.fillRect(QRectF(box.left(), box.bottom() - t, box.width(), t), colour);
+            if (left)
+                p.fillRect(QRectF(box.left(), box.top(), t, box.height()), colour);
+            if (right)
+                p.fillRect(QRectF(box.right() - t, box.top(), t, box.height()), colour);
+        }
+    } else {
+        QPen pen(colour, t, style);
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        const double h = t / 2;
+        if (top)
+            p.drawLine(QPointF(box.left(), box.top() + h), QPointF(box.right(), box.top() + h));
+        if (bottom)
+            p.drawLine(QPointF(box.left(), box.bottom() - h), QPointF(box.right(), box.bottom() - h));
+        if (left)
+            p.drawLine(QPointF(box.left() + h, box.top()), QPointF(box.left() + h, box.bottom()));
+        if (right)
+            p.drawLine(QPointF(box.right() - h, box.top()), QPointF(box.right() - h, box.bottom()));
+    }
+    p.restore();
+}
+
+// ---------------------------------------------------------------------------
+
+void Item::drawBackgroundAndFrame(PrintContext &c, double height) const
+{
+    const QRectF box(c.origin + geometry.topLeft(), QSizeF(geometry.width(), height));
+    if (background.isValid())
+        c.painter.fillRect(box, background);
+    frame.draw(c.painter, box);
+}
+
+QString TextItem::printedText() const
+{
+    QString t = text();
+    if (onPrint)
+        onPrint(const_cast<TextItem &>(*this), t);
+    return t;
+}
+
+int TextItem::textFlags() const
+{
+    int flags = int(alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop;
+    if (wordWrap)
+        flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+QRectF TextItem::textBox(const QString &t) const
+{
+    QRectF box = geometry;
+    if (autoSize && !wordWrap) {
+        const QFontMetricsF fm(font, layoutDevice());
+        const double w = fm.horizontalAdvance(t);
+        if (alignment & Qt::AlignRight)
+            box.setLeft(box.right() - w);
+        else if (alignment & Qt::AlignHCenter)
+            box = QRectF(box.center().x() - w / 2, box.top(), w, box.height());
+        else
+            box.setWidth(w);
+        box.setHeight(std::max(box.height(), fm.height()));
+    }
+    return box;
+}
+
+double TextItem::neededHeight() const
+{
+    if (!stretches())
+        return geometry.height();
+    const QFontMetricsF fm(font, layoutDevice());
+    const QRectF r = fm.boundingRect(QRectF(0, 0, geometry.width(), 1e6), textFlags(), printedText());
+    return std::max(geometry.height(), r.height());
+}
+
+void TextItem::print(PrintContext &c)
+{
+    const QString t = printedText();
+    QRectF box = textBox(t);
+    if (stretches())
+        box.setHeight(neededHeight());
+    box.translate(c.origin);
+    if (background.isValid())
+        c.painter.fillRect(box, background);
+    c.painter.save();
+    c.painter.setClipRect(box.adjusted(0, 0, 1, 1), Qt::IntersectClip);
+    c.painter.setFont(font);
+    c.painter.setPen(colour);
+    c.painter.drawText(box, textFlags(), t);
+    c.painter.restore();
+    frame.draw(c.painter, box);
+}
+
+QString DataText::text() const
+{
+    if (!table || !table->isOpen() || table->isEmpty())
+        return QString();
+    const QVariant v = table->value(field);
+    if (formatter)
+        return formatter(v);
+    if (!v.isValid() || v.isNull())
+        return QString();
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(dateFormat);
+    return table->asString(field);
+}
+
+QString SystemData::text() const
+{
+    const Report *r = band() ? band()->report() : nullptr;
+    switch (kind) {
+    case Kind::PageNumber:
+        return prefix + QString::number(r ? r->pageNumber() : 0);
+    case Kind::Date:
+        return prefix + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case Kind::Time:
+        return prefix + QTime::currentTime().toString(QStringLiteral("hh:mm"));
+    case Kind::DateTime:
+        return prefix + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    case Kind::Title:
+        return prefix + (r ? r->title : QString());
+    }
+    return prefix;
+}
+
+void Shape::print(PrintContext &c)
+{
+    const QRectF box = geometry.translated(c.origin);
+    QPen p(pen, penWidth < 0 ? 0 : pixelsToUnits(penWidth), penStyle);
+    p.setCapStyle(Qt::FlatCap);
+    c.painter.save();
+    c.painter.setPen(p);
+    c.painter.setBrush(brush.isValid() ? QBrush(brush) : Qt::NoBrush);
+    switch (kind) {
+    case Kind::HorizontalLine:
+        c.painter.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));
+        break;
+    case Kind::VerticalLine:
+        c.painter.drawLine(QPointF(box.center().x(), box.top()), QPointF(box.center().x(), box.bottom()));
+        break;
+    case Kind::Rectangle:
+        c.painter.drawRect(box);
+        break;
+    case Kind::Ellipse:
+        c.painter.drawEllipse(box);
+        break;
+    }
+    c.painter.restore();
+}
+
+QImage Picture::currentImage() const
+{
+    if (!table)
+        return image;
+    if (!table->isOpen() || table->isEmpty())
+        return QImage();
+    return QImage::fromData(table->asBytes(field));
+}
+
+void Picture::print(PrintContext &c)
+{
+    const QRectF box = geometry.translated(c.origin);
+    drawBackgroundAndFrame(c, geometry.height());
+    const QImage img = currentImage();
+    if (img.isNull() || box.isEmpty())
+        return;
+    QRectF target = box;
+    if (keepAspect) {
+        const QSizeF s = QSizeF(img.size()).scaled(box.size(), Qt::KeepAspectRatio);
+        target = QRectF(box.center() - QPointF(s.width() / 2, s.height() / 2), s);
+    }
+    c.painter.save();
+    c.painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    c.painter.drawImage(target, img);
+    c.painter.restore();
+}
+
+// ---------------------------------------------------------------------------
+
+Band &Band::addChild(const QString &name, double h)
+{
+    m_child = std::make_unique<Band>(name, Kind::Child, h);
+    m_child->m_report = m_report;
+    return *m_child;
+}
+
+Item *Band::item(const QString &name) const
+{
+    for (const auto &i : m_items)
+        if (i->name() == name)
+            return i.get();
+    return nullptr;
+}
+
+bool Band::canGrow(double x) const
+{
+    if (!m_report)
+        return true;
+    return std::round(height + m_growth + x) <= m_report->pageBottom() - m_top;
+}
+
+bool Band::grow(double x)
+{
+    if (!canGrow(x))
+        return false;
+    m_growth += x;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+Report::Report(const QString &name, QObject *parent) : QObject(parent)
+{
+    setObjectName(name);
+}
+
+Report::~Report() = default;
+
+Band &Report::addBand(Band::Kind kind, const QString &name, double h)
+{
+    m_bands.push_back(std::make_unique<Band>(name, kind, h));
+    m_bands.back()->m_report = this;
+    return *m_bands.back();
+}
+
+Band *Report::band(Band::Kind kind) const
+{
+    for (const auto &b : m_bands)
+        if (b->kind() == kind)
+            return b.get();
+    return nullptr;
+}
+
+Band *Report::findBand(const QString &name) const
+{
+    for (const auto &top : m_bands)
+        for (Band *b = top.get(); b; b = b->child())
+            if (b->name() == name)
+                return b;
+    return nullptr;
+}
+
+Item *Report::findItem(const QString &name) const
+{
+    for (const auto &top : m_bands)
+        for (Band *b = top.get(); b; b = b->child())
+            if (Item *i = b->item(name))
+                return i;
+    return nullptr;
+}
+
+double Report::pageBottom() const
+{
+    const Band *footer = band(Band::Kind::PageFooter);
+    return pageSize.height() - margins.bottom() - (footer && footer->enabled ? footer->height : 0);
+}
+
+Document Report::render()
+{
+    m_document = Document(pageSize);
+    m_document.setTitle(title);
+    for (const auto &top : m_bands)
+        for (Band *b = top.get(); b; b = b->child())
+            for (const auto &i : b->items())
+                i->prepare();
+
+    bool run = true;
+    if (beforePrint)
+        beforePrint(*this, run);
+    if (!run)
+        return std::move(m_document);
+
+    m_pageNumber = 0;
+    startPage();
+    if (Band *t = band(Band::Kind::Title))
+        printBand(*t);
+    if (Band *h = band(Band::Kind::ColumnHeader))
+        printBand(*h);
+    if (Band *detail = band(Band::Kind::Detail)) {
+        if (detailTable) {
+            if (detailTable->isOpen())
+                for (detailTable->first(); !detailTable->eof() && m_pageNumber < pageLimit; detailTable->next())
+                    printBand(*detail);
+        } else if (needData) {
+            while (m_pageNumber < pageLimit && needData())
+                printBand(*detail);
+        } else {
+            printBand(*detail);
+        }
+    }
+    if (Band *s = band(Band::Kind::Summary))
+        printBand(*s);
+    finishPage();
+    if (afterPrint)
+        afterPrint(*this);
+    return std::move(m_document);
+}
+
+void Report::print(QPrinter &printer, int first, int last)
+{
+    printPages(render(), printer, first, last);
+}
+
+void Report::startPage()
+{
+    m_picture = std::make_unique<PagePicture>();
+    m_painter = std::make_unique<QPainter>(m_picture.get());
+    m_painter->setRenderHint(QPainter::Antialiasing);
+    ++m_pageNumber;
+    m_y = margins.top();
+    m_pageHasBands = false;
+    if (Band *header = band(Band::Kind::PageHeader); header && header->enabled)
+        printBand(*header);
+    if (m_pageNumber > 1)
+        if (Band *columns = band(Band::Kind::ColumnHeader); columns && columns->enabled)
+            printBand(*columns);
+    // A page that only holds its headers is still empty for the page break.
+    m_pageHasBands = false;
+}
+
+void Report::finishPage()
+{
+    if (!m_painter)
+        return;
+    if (Band *footer = band(Band::Kind::PageFooter); footer && footer->enabled) {
+        m_y = pageSize.height() - margins.bottom() - footer->height;
+        outputBand(*footer, false);
+    }
+    pageFrame.draw(*m_painter, QRectF(margins.left(), margins.top(), bandWidth(),
+                                      pageSize.height() - margins.top() - margins.bottom()));
+    m_painter->end();
+    m_painter.reset();
+    m_document.addPage(*m_picture);
+    m_picture.reset();
+    emit pageAvailable(m_pageNumber);
+}
+
+double Report::stretchedHeight(const Band &b) const
+{
+    double h = b.height;
+    for (const auto &i : b.items())
+        if (i->enabled && i->stretches())
+            h = std::max(h, i->geometry.top() + i->neededHeight());
+    return h;
+}
+
+void Report::printBand(Band &b)
+{
+    if (!b.enabled)
+        return;
+    const bool pageBand = b.kind() == Band::Kind::PageHeader || b.kind() == Band::Kind::PageFooter;
+    if (!pageBand) {
+        // Where the band goes: at the foot of the page, or below what is
+        // there; a new page when it does not fit.
+        const double h = stretchedHeight(b);
+        if (b.alignToBottom) {
+            if (m_y > pageBottom() - h && m_pageHasBands) {
+                finishPage();
+                startPage();
+            }
+            m_y = std::max(m_y, pageBottom() - h);
+        } else if (m_y + h > pageBottom() && m_pageHasBands) {
+            finishPage();
+            startPage();
+        }
+    }
+    bool print = true;
+    if (b.beforePrint)
+        b.beforePrint(b, print);
+    if (!print)
+        return;
+
+    outputBand(b, false);
+    // Items that have more to print continue at the top of the next page.
+    auto unfinished = [&b] {
+        for (const auto &i : b.items())
+            if (i->enabled && !i->finished())
+                return true;
+        return false;
+    };
+    while (unfinished() && m_pageNumber < pageLimit) {
+        finishPage();
+        startPage();
+        outputBand(b, true);
+    }
+    if (b.afterPrint)
+        b.afterPrint(b);
+    if (Band *child = b.child())
+        printBand(*child);
+}
+
+void Report::outputBand(Band &b, bool onlyUnfinished)
+{
+    const double designed = b.height;
+    b.m_top = m_y;
+    b.m_growth = onlyUnfinished ? 0 : stretchedHeight(b) - b.height;
+    PrintContext context{*this, b, *m_painter, QPointF(margins.left(), m_y)};
+    if (b.colour.isValid())
+        m_painter->fillRect(QRectF(margins.left(), m_y, bandWidth(), b.height + b.m_growth), b.colour);
+    for (const auto &i : b.items()) {
+        if (!i->enabled || (onlyUnfinished && i->finished()))
+            continue;
+        bool print = true;
+        if (i->beforePrint)
+            i->beforePrint(*i, print);
+        if (!print)
+            continue;
+        i->print(context);
+        if (i->afterPrint)
+            i->afterPrint(*i);
+    }
+    b.frame.draw(*m_painter, QRectF(margins.left(), m_y, bandWidth(), b.height + b.m_growth));
+    m_y += b.height + b.m_growth;
+    b.height = designed;
+    b.m_growth = 0;
+    m_pageHasBands = true;
+}
+
+} // namespace engine

@@ -1,0 +1,210 @@
+#include "richtextitem.h"
+
+#include "store/table.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+#include <QTextList>
+
+namespace engine {
+
+namespace {
+
+RichText::Reader &reader()
+{
+    static RichText::Reader r;
+    return r;
+}
+
+} // namespace
+
+RichText::RichText(const QString &name) : Item(name)
+{
+    m_document.documentLayout()->setPaintDevice(layoutDevice());
+    m_document.setDocumentMargin(0);
+}
+
+void RichText::setReader(Reader r)
+{
+    reader() = std::move(r);
+}
+
+void RichText::prepare()
+{
+    Item::prepare();
+    m_next = 0;
+}
+
+void RichText::load()
+{
+    m_document.clear();
+    m_document.setDefaultFont(font);
+    QTextOption option = m_document.defaultTextOption();
+    option.setAlignment(alignment & Qt::AlignHorizontal_Mask);
+    m_document.setDefaultTextOption(option);
+
+    if (table) {
+        const int f = table->def().fieldIndex(field);
+        const bool text = f >= 0
+            && (table->def().fields[f].type == store::FieldType::Memo
+                || table->def().fields[f].type == store::FieldType::RichMemo);
+        if (text && table->isOpen() && !table->isEmpty()) {
+            const QByteArray stored = table->asBytes(field);
+            if (!(stored.startsWith("{\\rtf") && reader() && reader()(m_document, stored)))
+                m_document.setPlainText(table->asString(field));
+        }
+    } else if (content) {
+        content(m_document);
+    }
+    // Text without its own format takes the item's font and alignment.
+    QTextCursor all(&m_document);
+    all.select(QTextCursor::Document);
+    for (QTextBlock b = m_document.begin(); b.isValid(); b = b.next()) {
+        QTextCursor c(b);
+        QTextBlockFormat bf = c.blockFormat();
+        if (!bf.hasProperty(QTextFormat::BlockAlignment)) {
+            bf.setAlignment(alignment & Qt::AlignHorizontal_Mask);
+            c.setBlockFormat(bf);
+        }
+    }
+    m_document.documentLayout()->setPaintDevice(layoutDevice());
+}
+
+QVector<RichText::Line> RichText::layLines(double width)
+{
+    m_document.setTextWidth(width);
+    // Lay out everything now, at the print resolution.
+    m_document.documentLayout()->documentSize();
+    QVector<Line> lines;
+    for (QTextBlock b = m_document.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *layout = b.layout();
+        if (!layout)
+            continue;
+        const double blockTop = layout->position().y();
+        for (int i = 0; i < layout->lineCount(); ++i)
+            lines.append({b, i, blockTop + layout->lineAt(i).y(), 0});
+    }
+    // A line reaches to the top of the next one; the last one to the bottom
+    // of the text.
+    const double end = m_document.documentLayout()->documentSize().height();
+    for (int i = 0; i < lines.size(); ++i)
+        lines[i].height = (i + 1 < lines.size() ? lines[i + 1].top : std::max(end, lines[i].top)) - lines[i].top;
+    if (!lines.isEmpty() && lines.last().height <= 0) {
+        const QTextLine last = lines.last().block.layout()->lineAt(lines.last().index);
+        lines.last().height = last.height();
+    }
+    return lines;
+}
+
+void RichText::drawLine(QPainter &p, const Line &line, const QRectF &strip) const
+{
+    const QTextLayout *layout = line.block.layout();
+    const QTextLine textLine = layout->lineAt(line.index);
+    p.save();
+    p.setClipRect(strip, Qt::IntersectClip);
+    // The line's own offset in the document lands at the strip's top.
+    const QPointF at(strip.left(), strip.top() - line.top + layout->position().y());
+    textLine.draw(&p, at);
+    // A list item's bullet or number stands left of its first line.
+    if (line.index == 0) {
+        if (const QTextList *list = line.block.textList()) {
+            const QString mark = list->format().style() == QTextListFormat::ListDisc
+                    || list->format().style() == QTextListFormat::ListCircle
+                    || list->format().style() == QTextListFormat::ListSquare
+                ? QStringLiteral("\u2022")
+                : list->itemText(line.block);
+            QFont f = line.block.charFormat().font();
+            p.setFont(f);
+            const QFontMetricsF fm(f, layoutDevice());
+            const double x = strip.left() + textLine.x() - fm.horizontalAdvance(mark) - fm.horizontalAdvance(QLatin1Char(' '));
+            p.drawText(QPointF(x, strip.top() + textLine.ascent()), mark);
+        }
+    }
+    p.restore();
+}
+
+void RichText::print(PrintContext &c)
+{
+    Band &band = c.band;
+    const bool fresh = m_finished;
+    double topInset, available;
+    if (fresh) {
+        load();
+        m_next = 0;
+        topInset = geometry.top();
+        available = geometry.height();
+    } else {
+        // On a continuation page the band is the continued text alone.
+        topInset = 0;
+        available = 0;
+        if (band.height != 0)
+            band.height = 0;
+    }
+    const bool mayStretch = autoStretch && !band.isPageFooterOrBottomAligned();
+    m_finished = true;
+    double used = 0;
+    bool firstLine = true, stop = false;
+
+    const double leftInset = frame.left ? frame.units() : 0;
+    const double rightInset = frame.right ? frame.units() : 0;
+    const double left = c.origin.x() + geometry.left() + leftInset;
+    const double right = left + geometry.width() - rightInset;
+    double top = c.origin.y() + topInset;
+
+    const QVector<Line> lines = layLines(right - left);
+    if (background.isValid())
+        c.painter.fillRect(QRectF(left - leftInset, top, right - left + leftInset + rightInset, available), background);
+
+    while (m_next < lines.size() && !stop) {
+        double h = lines[m_next].height;
+        double u = used + h;
+        if (u > available) {
+            if (mayStretch) {
+                const double overflow = u - available;
+                if (band.growth() < overflow) {
+                    const double more = overflow - band.growth();
+                    if (!band.canGrow(more)) {
+                        const bool emptyPage = firstLine && band.report() && band.report()->atPageTop();
+                        if (!emptyPage) {
+                            // The rest goes to the next page.
+                            m_finished = false;
+                            break;
+                        }
+                        // A line taller than an empty page can never be
+                        // placed: it is cut at the page's foot.
+                        const double room = band.report()->pageBottom() - c.origin.y() - band.height - band.growth();
+                        band.grow(std::max(0.0, std::floor(room)));
+                        h = std::max(0.0, std::floor(room)) + available - used;
+                        u = used + h;
+                    } else {
+                        const double oldBottom = c.origin.y() + band.height + band.growth();
+                        band.grow(more);
+                        if (band.colour.isValid() && band.colour != QColor(Qt::white))
+                            c.painter.fillRect(QRectF(c.origin.x(), oldBottom, c.report.bandWidth(), more), band.colour);
+                    }
+                }
+            } else {
+                if (!firstLine)
+                    break;
+                h = available;
+                u = available;
+                stop = true;
+            }
+        }
+        const QRectF strip(left, top, right - left, h);
+        if (background.isValid())
+            c.painter.fillRect(strip.adjusted(-leftInset, 0, rightInset, 0), background);
+        drawLine(c.painter, lines[m_next], strip);
+        ++m_next;
+        used = u;
+        top += h;
+        firstLine = false;
+    }
+    frame.draw(c.painter, QRectF(left - leftInset, c.origin.y() + topInset, right - left + leftInset + rightInset,
+                                 std::max(available, used)));
+}
+
+} // namespace engine

@@ -1,0 +1,58 @@
+#pragma once
+
+// A long formatted text printed in a band: it lays the text out for its
+// width, prints it line by line, grows its band by exactly the height the
+// text needs beyond the item's own height, and when the page is full leaves
+// the rest for the next page, where the band is output again and the text
+// goes on at its first line not yet printed.
+
+#include "report.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <functional>
+
+namespace engine {
+
+class RichText : public Item
+{
+public:
+    explicit RichText(const QString &name);
+
+    // The text: a memo field of the current row of a table, or, without a
+    // table, whatever `content` puts into the document.
+    store::Table *table = nullptr;
+    QString field;
+    std::function<void(QTextDocument &document)> content;
+
+    QFont font{QStringLiteral("Arial"), 10}; // for text without a font of its own
+    Qt::Alignment alignment = Qt::AlignLeft;
+    bool autoStretch = false;
+
+    // Reads a stored rich text (an RTF document) into a document; installed
+    // by the rich-text library. Without it, stored text loads as plain text.
+    using Reader = std::function<bool(QTextDocument &document, const QByteArray &stored)>;
+    static void setReader(Reader reader);
+
+    // The document as last loaded (for tests and forms).
+    QTextDocument &document() { return m_document; }
+
+    void prepare() override;
+    void print(PrintContext &context) override;
+
+private:
+    void load();
+    struct Line
+    {
+        QTextBlock block;
+        int index = 0; // within the block's layout
+        double top = 0, height = 0;
+    };
+    QVector<Line> layLines(double width);
+    void drawLine(QPainter &p, const Line &line, const QRectF &strip) const;
+
+    QTextDocument m_document;
+    int m_next = 0; // the first line not yet printed
+};
+
+} // namespace engine

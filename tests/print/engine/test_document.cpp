@@ -1,0 +1,261 @@
+// Rendered documents and saved report files: the header, the round trip,
+// damaged files, the report file merge with its result codes, the page-range
+// copy, and the PDF export with the positions it keeps.
+
+#include "pdfwords.h"
+#include "print/engine/document.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using engine::Document;
+using engine::FileError;
+
+namespace {
+
+// A page with its number as a word at 20 mm, 30 mm and a frame 10 mm in,
+// 0.4 mm wide.
+QPicture numberedPage(int n)
+{
+    engine::PagePicture page;
+    QPainter p(&page);
+    p.setFont(QFont(QStringLiteral("Arial"), 24));
+    p.drawText(QPointF(200, 300), QStringLiteral("Seite%1").arg(n));
+    p.setPen(QPen(Qt::black, 4));
+    p.drawRect(QRectF(100, 100, 1900, 2770));
+    p.end();
+    return page;
+}
+
+Document numbered(int pages, int from = 1)
+{
+    Document d;
+    d.setTitle(QStringLiteral("Ausbildungsnachweis Nr. 7"));
+    for (int n = 0; n < pages; ++n)
+        d.addPage(numberedPage(from + n));
+    return d;
+}
+
+QByteArray bytesOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The words "SeiteN" of a document, in page order, read back from a PDF.
+QStringList pageWords(const Document &d, const QString &pdf)
+{
+    engine::exportPdf(d, pdf);
+    const testsupport::PdfText text = testsupport::readPdf(pdf);
+    QStringList out;
+    for (int n = 1; n <= text.pages; ++n)
+        out << text.pageText(n);
+    return out;
+}
+
+} // namespace
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void headerOfASavedFile()
+    {
+        numbered(3).save(file(QStringLiteral("a.qrp")));
+        const QByteArray b = bytesOf(file(QStringLiteral("a.qrp")));
+        QVERIFY(b.size() > Document::headerSize);
+        QCOMPARE(qFromLittleEndian<quint16>(b.constData()), quint16(3));
+        QCOMPARE(qFromLittleEndian<quint16>(b.constData() + 2), quint16(307));
+        QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 8), quint32(3));
+        // Days since 30 December 1899.
+        const double days = qFromLittleEndian<double>(b.constData() + 16);
+        const double expected = QDate(1899, 12, 30).daysTo(QDate::currentDate());
+        QVERIFY2(days >= expected && days < expected + 1.001, qPrintable(QString::number(days)));
+        QCOMPARE(int(b.at(25)), 1);
+    }
+
+    void roundTrip()
+    {
+        const Document original = numbered(4);
+        original.save(file(QStringLiteral("r.qrp")));
+        const Document loaded = Document::load(file(QStringLiteral("r.qrp")));
+        QCOMPARE(loaded.pageCount(), 4);
+        QCOMPARE(loaded.title(), original.title());
+        QCOMPARE(loaded.pageSize(), engine::a4);
+        // Every page draws exactly as before.
+        for (int n = 1; n <= 4; ++n) {
+            QImage a(210, 297, QImage::Format_RGB32), b(210, 297, QImage::Format_RGB32);
+            a.fill(Qt::white);
+            b.fill(Qt::white);
+            QPainter pa(&a), pb(&b);
+            original.paint(pa, n, a.rect());
+            loaded.paint(pb, n, b.rect());
+            pa.end();
+            pb.end();
+            QCOMPARE(a, b);
+        }
+        QCOMPARE(pageWords(loaded, file(QStringLiteral("r.pdf"))),
+                 (QStringList{"Seite1", "Seite2", "Seite3", "Seite4"}));
+    }
+
+    void damagedFilesAreRefused_data()
+    {
+        QTest::addColumn<int>("cut");   // keep this many bytes (-1: all)
+        QTest::addColumn<int>("flip");  // flip the byte at this offset (-1: none)
+        QTest::addColumn<quint32>("count"); // page count written into the header (0: as is)
+        QTest::newRow("empty file") << 0 << -1 << 0u;
+        QTest::newRow("half a header") << 60 << -1 << 0u;
+        QTest::newRow("header without its pages") << 128 << -1 << 0u;
+        QTest::newRow("page length cut") << 132 << -1 << 0u;
+        QTest::newRow("last page cut short") << -2 << -1 << 0u;
+        QTest::newRow("a byte of page 1 damaged") << -1 << 200 << 0u;
+        QTest::newRow("not a saved report file") << -1 << 33 << 0u;
+        QTest::newRow("more pages announced than stored") << -1 << -1 << 4u;
+        QTest::newRow("absurd page count") << -1 << -1 << 0xFFFFFFFFu;
+    }
+    void damagedFilesAreRefused()
+    {
+        QFETCH(int, cut);
+        QFETCH(int, flip);
+        QFETCH(quint32, count);
+        QByteArray b = numbered(3).toBytes();
+        if (count)
+            qToLittleEndian<quint32>(count, b.data() + 8);
+        if (flip >= 0)
+            b[flip] = char(b.at(flip) ^ 0x5A);
+        if (cut == -2)
+            b.chop(10);
+        else if (cut >= 0)
+            b.truncate(cut);
+        writeBytes(file(QStringLiteral("bad.qrp")), b);
+        try {
+            Document::load(file(QStringLiteral("bad.qrp")));
+            QFAIL("a damaged file was loaded");
+        } catch (const FileError &e) {
+            QVERIFY(e.message().contains(QStringLiteral("bad.qrp")));
+        }
+        // A missing file is an error too.
+        QVERIFY_THROWS_EXCEPTION(FileError, Document::load(file(QStringLiteral("missing.qrp"))));
+    }
+
+    void mergeResultCodes()
+    {
+        numbered(2).save(file(QStringLiteral("two.qrp")));
+        const QStringList none;
+        const QStringList one{file(QStringLiteral("two.qrp"))};
+        QCOMPARE(engine::mergeReportFiles(QString(), &one), -1);
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("m.qrp")), nullptr), -2);
+        QCOMPARE(engine::mergeReportFiles(QString(), nullptr), -2); // the later check wins
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("m.qrp")), &none), -3);
+        QCOMPARE(engine::mergeReportFiles(QString(), &none), -3);
+        QVERIFY(!QFile::exists(file(QStringLiteral("m.qrp"))));
+        const QStringList unreadable{file(QStringLiteral("two.qrp")), file(QStringLiteral("gone.qrp"))};
+        QVERIFY_THROWS_EXCEPTION(FileError, engine::mergeReportFiles(file(QStringLiteral("m.qrp")), &unreadable));
+    }
+
+    void mergeTwoAndThreePages()
+    {
+        numbered(2, 1).save(file(QStringLiteral("1001A1.qrp")));
+        numbered(3, 3).save(file(QStringLiteral("1001B1.qrp")));
+        const QStringList sources{file(QStringLiteral("1001A1.qrp")), file(QStringLiteral("1001B1.qrp"))};
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("alle.qrp")), &sources), 0);
+        const QByteArray b = bytesOf(file(QStringLiteral("alle.qrp")));
+        QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 8), quint32(5));
+        const Document merged = Document::load(file(QStringLiteral("alle.qrp")));
+        QCOMPARE(pageWords(merged, file(QStringLiteral("alle.pdf"))),
+                 (QStringList{"Seite1", "Seite2", "Seite3", "Seite4", "Seite5"}));
+        // A file named twice comes twice.
+        const QStringList twice{file(QStringLiteral("1001A1.qrp")), file(QStringLiteral("1001A1.qrp"))};
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("copies.qrp")), &twice), 0);
+        QCOMPARE(pageWords(Document::load(file(QStringLiteral("copies.qrp"))), file(QStringLiteral("c.pdf"))),
+                 (QStringList{"Seite1", "Seite2", "Seite1", "Seite2"}));
+    }
+
+    void pageRangeCopy_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QStringList>("pages");
+        QTest::newRow("2 to 3") << 2 << 3 << QStringList{"Seite2", "Seite3"};
+        QTest::newRow("first 0: all") << 0 << 0 << QStringList{"Seite1", "Seite2", "Seite3", "Seite4", "Seite5"};
+        QTest::newRow("5 to 9") << 5 << 9 << QStringList{"Seite5"};
+        QTest::newRow("first above last: none") << 4 << 2 << QStringList{};
+    }
+    void pageRangeCopy()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(QStringList, pages);
+        numbered(5).save(file(QStringLiteral("five.qrp")));
+        engine::copyPageRange(file(QStringLiteral("five.qrp")), file(QStringLiteral("range.qrp")), first, last);
+        const QByteArray b = bytesOf(file(QStringLiteral("range.qrp")));
+        QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 8), quint32(pages.size()));
+        if (pages.isEmpty()) {
+            QCOMPARE(b.size(), Document::headerSize);
+            QCOMPARE(Document::load(file(QStringLiteral("range.qrp"))).pageCount(), 0);
+            return;
+        }
+        QCOMPARE(pageWords(Document::load(file(QStringLiteral("range.qrp"))), file(QStringLiteral("range.pdf"))),
+                 pages);
+    }
+
+    void pdfKeepsPositions()
+    {
+        const Document d = numbered(1);
+        engine::exportPdf(d, file(QStringLiteral("pos.pdf")));
+        const testsupport::PdfText pdf = testsupport::readPdf(file(QStringLiteral("pos.pdf")));
+        QCOMPARE(pdf.pages, 1);
+        const testsupport::PdfWord w = pdf.word(QStringLiteral("Seite1"));
+        // The word starts at x 20 mm; its baseline is at 30 mm, so its box
+        // ends a little below and starts about a cap height above.
+        QVERIFY2(qAbs(w.box.left() - 20.0) < 0.3, qPrintable(QString::number(w.box.left())));
+        QVERIFY2(w.box.bottom() > 30.0 && w.box.bottom() < 32.5, qPrintable(QString::number(w.box.bottom())));
+        QVERIFY2(w.box.top() > 20.0 && w.box.top() < 23.0, qPrintable(QString::number(w.box.top())));
+    }
+
+    void pagesDrawAtAnyResolution_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::newRow("96") << 96;
+        QTest::newRow("150") << 150;
+        QTest::newRow("300") << 300;
+    }
+    void pagesDrawAtAnyResolution()
+    {
+        QFETCH(int, dpi);
+        // The frame 10 mm in from the page's left edge lands 10 mm in, on
+        // images of any resolution.
+        const int w = qRound(210 / 25.4 * dpi), h = qRound(297 / 25.4 * dpi);
+        QImage img(w, h, QImage::Format_RGB32);
+        img.setDotsPerMeterX(qRound(dpi / 0.0254));
+        img.setDotsPerMeterY(qRound(dpi / 0.0254));
+        img.fill(Qt::white);
+        QPainter p(&img);
+        numbered(1).paint(p, 1, img.rect());
+        p.end();
+        const int y = h / 2;
+        int firstDark = -1;
+        for (int x = 0; x < w / 4 && firstDark < 0; ++x)
+            if (qGray(img.pixel(x, y)) < 128)
+                firstDark = x;
+        const double mm = firstDark * 25.4 / dpi;
+        QVERIFY2(qAbs(mm - 10.0) < 0.4, qPrintable(QStringLiteral("%1 mm at %2 dpi").arg(mm).arg(dpi)));
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"

@@ -1,0 +1,462 @@
+// The band engine: bands on pages (headers and footers on every page, page
+// breaks, bands at the foot of the page, stretching, children, events and the
+// page canvas), data from a table with its detail rows, and the long text
+// that continues over pages.
+
+#include "pdfwords.h"
+#include "print/engine/report.h"
+#include "print/engine/richtextitem.h"
+#include "store/table.h"
+#include "store/tableset.h"
+#include "tempdatadir.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace engine;
+
+namespace {
+
+// Where each output of a band started and ended, with its page.
+struct Output
+{
+    int page;
+    double top, bottom;
+};
+
+void record(Band &band, QVector<Output> &outputs)
+{
+    auto start = std::make_shared<std::pair<int, double>>();
+    band.beforePrint = [start](Band &b, bool &) { *start = {b.report()->pageNumber(), b.report()->currentY()}; };
+    band.afterPrint = [start, &outputs](Band &b) {
+        outputs.append({start->first, start->second, b.report()->currentY()});
+    };
+}
+
+QString lines(int count, const QString &word = QStringLiteral("Zeile"))
+{
+    QStringList out;
+    for (int i = 1; i <= count; ++i)
+        out << word + QString::number(i);
+    return out.join(QLatin1Char('\n'));
+}
+
+// A text item that prints `text` as plain text.
+RichText &textIn(Band &band, const QRectF &geometry, const QString &text, bool stretch = true)
+{
+    auto &item = band.add<RichText>(QStringLiteral("PIQRDBRichText1"));
+    item.geometry = geometry;
+    item.autoStretch = stretch;
+    item.content = [text](QTextDocument &d) { d.setPlainText(text); };
+    return item;
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    testsupport::PdfText pdfOf(const Document &d, const QString &name)
+    {
+        const QString f = m_dir.filePath(name);
+        engine::exportPdf(d, f);
+        return testsupport::readPdf(f);
+    }
+
+    // The height of one line of 10 pt Arial as the engine lays it out,
+    // measured by letting one line stretch a band of height 0.
+    double lineHeight()
+    {
+        Report r(QStringLiteral("measure"));
+        Band &s = r.addBand(Band::Kind::Summary, QStringLiteral("s"), 0);
+        textIn(s, QRectF(0, 0, 1000, 0), QStringLiteral("Zeile"));
+        QVector<Output> out;
+        record(s, out);
+        r.render();
+        return out.value(0).bottom - out.value(0).top;
+    }
+
+private slots:
+    void headersFootersAndPageBreaks()
+    {
+        Report r(QStringLiteral("list"));
+        r.margins = QMarginsF(200, 100, 100, 100);
+        Band &header = r.addBand(Band::Kind::PageHeader, QStringLiteral("header"), 100);
+        header.add<Label>(QStringLiteral("h"), QStringLiteral("Kopfzeile")).geometry = QRectF(0, 0, 500, 50);
+        Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("footer"), 50);
+        auto &page = footer.add<SystemData>(QStringLiteral("p"), SystemData::Kind::PageNumber, QStringLiteral("Seite"));
+        page.geometry = QRectF(0, 0, 500, 50);
+        Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("detail"), 50);
+        int row = 0;
+        auto &cell = detail.add<Label>(QStringLiteral("row"), QString());
+        cell.geometry = QRectF(0, 0, 500, 50);
+        cell.onPrint = [&row](TextItem &, QString &t) { t = QStringLiteral("Zeile%1").arg(row); };
+        QVector<Output> out;
+        record(detail, out);
+        r.needData = [&row] { return ++row <= 120; };
+
+        QSignalSpy available(&r, &Report::pageAvailable);
+        const Document d = r.render();
+        // (2970 - 100 - 100 - 50 - 100) / 50 = 52 rows per page.
+        QCOMPARE(d.pageCount(), 3);
+        QCOMPARE(available.count(), 3);
+        QCOMPARE(available.at(2).at(0).toInt(), 3);
+        QCOMPARE(out.size(), 120);
+        QCOMPARE(out[0].top, 200.0);
+        QCOMPARE(out[51].page, 1);
+        QCOMPARE(out[51].bottom, 200.0 + 52 * 50);
+        QVERIFY(out[51].bottom + 50 > 2970.0 - 100 - 50); // a 53rd row would not fit
+        QCOMPARE(out[52].page, 2);
+        QCOMPARE(out[52].top, 200.0);
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("list.pdf"));
+        for (int n = 1; n <= 3; ++n) {
+            QVERIFY(!pdf.word(QStringLiteral("Kopfzeile"), n).text.isEmpty());
+            const testsupport::PdfWord number = pdf.word(QStringLiteral("Seite%1").arg(n), n);
+            QVERIFY2(!number.text.isEmpty(), qPrintable(pdf.pageText(n)));
+            QVERIFY(qAbs(number.box.top() - (297.0 - 10 - 5)) < 1.0);
+        }
+        // Rows print at their place: row 53 is the first of page 2, at y 20 mm.
+        const testsupport::PdfWord first = pdf.word(QStringLiteral("Zeile53"));
+        QCOMPARE(first.page, 2);
+        QVERIFY(qAbs(first.box.left() - 20.0) < 0.3);
+        QVERIFY2(first.box.top() > 19.5 && first.box.top() < 21.0, qPrintable(QString::number(first.box.top())));
+    }
+
+    void titleChildrenSummaryAndBottomBand()
+    {
+        Report r(QStringLiteral("sheet"));
+        r.margins = QMarginsF(230, 100, 100, 100);
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 204);
+        Band &child = title.addChild(QStringLiteral("ChildBand1"), 222);
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 98);
+        Band &foot = summary.addChild(QStringLiteral("vermerkband"), 513);
+        foot.alignToBottom = true;
+        QVector<Output> t, c, s, f;
+        record(title, t);
+        record(child, c);
+        record(summary, s);
+        record(foot, f);
+        const Document d = r.render();
+        QCOMPARE(d.pageCount(), 1);
+        QCOMPARE(t.value(0).top, 100.0);
+        QCOMPARE(c.value(0).top, 304.0);
+        QCOMPARE(s.value(0).top, 526.0);
+        // The remarks block ends at the bottom margin.
+        QCOMPARE(f.value(0).bottom, 2970.0 - 100);
+        QCOMPARE(f.value(0).top, 2970.0 - 100 - 513);
+    }
+
+    void bottomBandThatNoLongerFitsGoesToTheNextPage()
+    {
+        Report r(QStringLiteral("sheet"));
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("title"), 2500);
+        Band &foot = title.addChild(QStringLiteral("foot"), 513);
+        foot.alignToBottom = true;
+        QVector<Output> f;
+        record(foot, f);
+        const Document d = r.render();
+        QCOMPARE(d.pageCount(), 2);
+        QCOMPARE(f.value(0).page, 2);
+        QCOMPARE(f.value(0).bottom, 2970.0 - 100);
+    }
+
+    void eventsSkipBandsAndDrawOnThePage()
+    {
+        Report r(QStringLiteral("events"));
+        r.margins = QMarginsF(200, 100, 100, 100);
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("title"), 100);
+        title.add<Label>(QStringLiteral("t"), QStringLiteral("Titel")).geometry = QRectF(0, 0, 500, 50);
+        Band &hidden = title.addChild(QStringLiteral("hidden"), 300);
+        hidden.add<Label>(QStringLiteral("x"), QStringLiteral("Unsichtbar")).geometry = QRectF(0, 0, 500, 50);
+        Band &grandchild = hidden.addChild(QStringLiteral("grandchild"), 100);
+        grandchild.add<Label>(QStringLiteral("y"), QStringLiteral("Enkel")).geometry = QRectF(0, 0, 500, 50);
+        hidden.beforePrint = [](Band &, bool &print) { print = false; };
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("summary"), 100);
+        double yAtSummary = -1;
+        // A thick rule drawn on the page canvas from the summary's top down.
+        summary.beforePrint = [&yAtSummary](Band &b, bool &) {
+            Report &rep = *b.report();
+            yAtSummary = rep.currentY();
+            rep.canvas()->fillRect(QRectF(1000, rep.currentY(), 20, 300), Qt::black);
+        };
+        auto &skipped = summary.add<Label>(QStringLiteral("z"), QStringLiteral("Ausgelassen"));
+        skipped.geometry = QRectF(0, 0, 500, 50);
+        skipped.beforePrint = [](Item &, bool &print) { print = false; };
+        const Document d = r.render();
+        QCOMPARE(yAtSummary, 200.0); // the hidden band took no room
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("events.pdf"));
+        QVERIFY(!pdf.word(QStringLiteral("Titel")).text.isEmpty());
+        QVERIFY(pdf.word(QStringLiteral("Unsichtbar")).text.isEmpty());
+        QVERIFY(pdf.word(QStringLiteral("Enkel")).text.isEmpty());
+        QVERIFY(pdf.word(QStringLiteral("Ausgelassen")).text.isEmpty());
+
+        QImage img(2100, 2970, QImage::Format_RGB32);
+        img.setDotsPerMeterX(10000);
+        img.setDotsPerMeterY(10000);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        d.paint(p, 1, img.rect());
+        p.end();
+        QCOMPARE(qGray(img.pixel(1010, 350)), 0);
+        QCOMPARE(qGray(img.pixel(1010, 150)), 255);
+    }
+
+    void stretchingTextGrowsItsBand()
+    {
+        Report r(QStringLiteral("stretch"));
+        Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), 50);
+        auto &text = detail.add<Label>(QStringLiteral("alltextfeld"),
+                                       QStringLiteral("Ein langer Text, der in seiner schmalen Spalte auf "
+                                                      "mehrere Zeilen umbricht und die Zeile höher macht."));
+        text.geometry = QRectF(11, 0, 400, 45);
+        text.wordWrap = true;
+        text.autoStretch = true;
+        detail.frame.bottom = true;
+        detail.frame.colour = Qt::gray;
+        QVector<Output> out;
+        record(detail, out);
+        int rows = 0;
+        r.needData = [&rows] { return ++rows <= 2; };
+        r.render();
+        QCOMPARE(out.size(), 2);
+        const double h = out[0].bottom - out[0].top;
+        QVERIFY2(h > 3 * 40, qPrintable(QString::number(h)));
+        QCOMPARE(out[1].top, out[0].bottom);
+
+        // Without stretching the band keeps its height.
+        text.autoStretch = false;
+        out.clear();
+        rows = 0;
+        r.render();
+        QCOMPARE(out[0].bottom - out[0].top, 50.0);
+    }
+
+    void autoSizeKeepsTheAlignedEdge()
+    {
+        Report r(QStringLiteral("names"));
+        r.margins = QMarginsF(230, 100, 100, 100);
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 204);
+        auto &right = title.add<Label>(QStringLiteral("stiftlabel"), QStringLiteral("Erika Mustermann"));
+        right.geometry = QRectF(1000, 8, 100, 45);
+        right.alignment = Qt::AlignRight;
+        right.autoSize = true;
+        right.geometry.moveRight(1591);
+        auto &left = title.add<Label>(QStringLiteral("bkmlabel"), QStringLiteral("Max Meister"));
+        left.geometry = QRectF(116, 8, 50, 45);
+        left.autoSize = true;
+        const testsupport::PdfText pdf = pdfOf(r.render(), QStringLiteral("names.pdf"));
+        const auto erika = pdf.word(QStringLiteral("Mustermann"));
+        QVERIFY2(qAbs(erika.box.right() - (23.0 + 159.1)) < 0.4, qPrintable(QString::number(erika.box.right())));
+        const auto max = pdf.word(QStringLiteral("Max"));
+        QVERIFY(qAbs(max.box.left() - (23.0 + 11.6)) < 0.3);
+        QVERIFY(!pdf.word(QStringLiteral("Meister")).text.isEmpty()); // not cut at the designed 5 mm
+    }
+
+    void dataFromTheReportAndItsDetailRows()
+    {
+        testsupport::TempDataDir dir;
+        store::TableSet tables(dir.dataDir());
+        tables.openAtStart();
+        store::Table &reports = tables.berichttable();
+        store::Table &details = tables.berichtdetailtable();
+        for (int n = 1; n <= 2; ++n) {
+            reports.append();
+            reports.setValue(QStringLiteral("AJahr"), 1);
+            reports.setValue(QStringLiteral("Nummer"), n);
+            reports.setValue(QStringLiteral("Blatt"), 1);
+            reports.setValue(QStringLiteral("WocheVom"), QDate(2026, 3, 2 + 7 * n));
+            reports.post();
+            for (int k = 1; k <= n + 1; ++k) {
+                details.append();
+                details.setValue(QStringLiteral("Alltext"), QStringLiteral("Bericht%1Punkt%2").arg(n).arg(k));
+                details.post();
+            }
+        }
+        reports.first();
+
+        Report r(QStringLiteral("QuickRep1"));
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 100);
+        auto &nummer = title.add<DataText>(QStringLiteral("QRDBText1"), &reports, QStringLiteral("Nummer"));
+        nummer.geometry = QRectF(492, 0, 56, 50);
+        auto &week = title.add<DataText>(QStringLiteral("QRDBText3"), &reports, QStringLiteral("WocheVom"));
+        week.geometry = QRectF(1016, 0, 100, 45);
+        week.autoSize = true;
+        Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), 50);
+        detail.add<DataText>(QStringLiteral("alltextfeld"), &details, QStringLiteral("Alltext")).geometry =
+            QRectF(11, 0, 1199, 45);
+        r.detailTable = &details;
+
+        auto words = [](const testsupport::PdfText &pdf) {
+            QStringList w = pdf.pageText(1).split(QLatin1Char(' '));
+            w.sort();
+            return w.join(QLatin1Char(' '));
+        };
+        QCOMPARE(words(pdfOf(r.render(), QStringLiteral("first.pdf"))),
+                 QStringLiteral("09.03.2026 1 Bericht1Punkt1 Bericht1Punkt2"));
+        reports.next();
+        QCOMPARE(words(pdfOf(r.render(), QStringLiteral("second.pdf"))),
+                 QStringLiteral("16.03.2026 2 Bericht2Punkt1 Bericht2Punkt2 Bericht2Punkt3"));
+    }
+
+    void textThatFitsLeavesItsBand()
+    {
+        Report r(QStringLiteral("fits"));
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 300);
+        textIn(summary, QRectF(11, 63, 1728, 200), lines(2));
+        QVector<Output> out;
+        record(summary, out);
+        r.render();
+        QCOMPARE(out.value(0).bottom - out.value(0).top, 300.0);
+    }
+
+    void textGrowsItsBandByWhatItNeeds()
+    {
+        const double line = lineHeight();
+        QVERIFY2(line > 35 && line < 50, qPrintable(QString::number(line)));
+        Report r(QStringLiteral("grow"));
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 98);
+        textIn(summary, QRectF(11, 63, 1728, 29), lines(3));
+        QVector<Output> out;
+        record(summary, out);
+        r.render();
+        // Three lines in an item 2.9 mm high grow the band by 3 lines - 2.9 mm.
+        QVERIFY(qAbs((out.value(0).bottom - out.value(0).top) - (98 + 3 * line - 29)) < 1.0);
+    }
+
+    void oneLineTooManyContinuesAlone()
+    {
+        const double line = lineHeight();
+        const int count = 6;
+        Report r(QStringLiteral("continue"));
+        r.margins = QMarginsF(230, 100, 100, 100);
+        // The title leaves room for the label and all lines but the last.
+        const double room = 63 + (count - 1) * line + line / 2;
+        const double titleHeight = 2970 - 200 - room;
+        r.addBand(Band::Kind::Title, QStringLiteral("title"), titleHeight);
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 98);
+        summary.add<Label>(QStringLiteral("QRLabel1"), QStringLiteral("Angaben")).geometry = QRectF(11, 11, 1000, 45);
+        textIn(summary, QRectF(11, 63, 1728, 29), lines(count));
+        QVector<Output> out;
+        record(summary, out);
+        const Document d = r.render();
+        QCOMPARE(d.pageCount(), 2);
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("continue.pdf"));
+        QCOMPARE(pdf.pageText(2), QStringLiteral("Zeile6"));
+        QVERIFY(pdf.pageText(1).endsWith(QStringLiteral("Angaben Zeile1 Zeile2 Zeile3 Zeile4 Zeile5")));
+        // On the new page the band is the continued line alone, at the top.
+        const testsupport::PdfWord last = pdf.word(QStringLiteral("Zeile6"));
+        QVERIFY2(last.box.top() >= 9.5 && last.box.top() < 11.5, qPrintable(QString::number(last.box.top())));
+        QCOMPARE(out.size(), 1);
+        QCOMPARE(out[0].bottom, 100 + line);
+    }
+
+    void twoAndAHalfPagesOfText()
+    {
+        const double line = lineHeight();
+        Report r(QStringLiteral("QuickRep"));
+        r.margins = QMarginsF(230, 127, 100, 127);
+        Band &header = r.addBand(Band::Kind::PageHeader, QStringLiteral("PageHeaderBand1"), 191);
+        header.add<Label>(QStringLiteral("QRSysData3"), QStringLiteral("Darstellung")).geometry = QRectF(11, 24, 800, 60);
+        Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 175);
+        const int perPage = int((2970 - 254 - 191) / line);
+        const int count = perPage * 5 / 2;
+        textIn(title, QRectF(11, 0, 1752, 130), lines(count));
+        Band &picture = title.addChild(QStringLiteral("ChildBand1"), 300);
+        picture.add<Label>(QStringLiteral("bild"), QStringLiteral("Bild1")).geometry = QRectF(21, 24, 500, 50);
+        const Document d = r.render();
+        QCOMPARE(d.pageCount(), 3);
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("three.pdf"));
+        for (int n = 1; n <= 3; ++n)
+            QVERIFY(pdf.pageText(n).startsWith(QStringLiteral("Darstellung Zeile")));
+        // Every line once, in order; the picture after the text on page 3.
+        QStringList all;
+        for (int n = 1; n <= 3; ++n)
+            all << pdf.pageText(n).split(QLatin1Char(' ')).mid(1);
+        QCOMPARE(all.last(), QStringLiteral("Bild1"));
+        all.removeLast();
+        QCOMPARE(all, lines(count).split(QLatin1Char('\n')));
+        QCOMPARE(pdf.word(QStringLiteral("Bild1")).page, 3);
+    }
+
+    void withoutStretchTheFirstLineIsClipped()
+    {
+        Report r(QStringLiteral("clip"));
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("vermerkband"), 513);
+        auto &text = summary.add<RichText>(QStringLiteral("QRDBRichText2"));
+        text.geometry = QRectF(11, 159, 1582, 30);
+        text.content = [](QTextDocument &d) {
+            d.setPlainText(QStringLiteral("Gross\nZweite\nDritte"));
+            QTextCursor c(&d);
+            c.select(QTextCursor::Document);
+            QTextCharFormat f;
+            f.setFontPointSize(30);
+            c.mergeCharFormat(f);
+        };
+        QVector<Output> out;
+        record(summary, out);
+        const Document d = r.render();
+        QCOMPARE(out.value(0).bottom - out.value(0).top, 513.0);
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("clip.pdf"));
+        QVERIFY(pdf.word(QStringLiteral("Zweite")).text.isEmpty());
+        QVERIFY(pdf.word(QStringLiteral("Dritte")).text.isEmpty());
+        // Only what fits of the first line is drawn: nothing below 3 mm of it.
+        QImage img(2100, 2970, QImage::Format_RGB32);
+        img.setDotsPerMeterX(10000);
+        img.setDotsPerMeterY(10000);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        d.paint(p, 1, img.rect());
+        p.end();
+        const int top = 100 + 159;
+        bool inkInBox = false, inkBelow = false;
+        for (int y = top; y < top + 60; ++y)
+            for (int x = 230 + 11; x < 230 + 600; ++x)
+                (y < top + 30 ? inkInBox : inkBelow) |= qGray(img.pixel(x, y)) < 128;
+        QVERIFY(inkInBox);
+        QVERIFY(!inkBelow);
+    }
+
+    void plainTextTakesTheItemsFontAndAlignment()
+    {
+        Report r(QStringLiteral("plain"));
+        r.margins = QMarginsF(230, 100, 100, 100);
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 400);
+        textIn(summary, QRectF(0, 0, 1770, 100), QStringLiteral("Klein"));
+        auto &big = textIn(summary, QRectF(0, 150, 1770, 100), QStringLiteral("Gross"));
+        big.font.setPointSize(20);
+        big.alignment = Qt::AlignRight;
+        const testsupport::PdfText pdf = pdfOf(r.render(), QStringLiteral("plain.pdf"));
+        const auto small = pdf.word(QStringLiteral("Klein")), large = pdf.word(QStringLiteral("Gross"));
+        const double ratio = large.box.height() / small.box.height();
+        QVERIFY2(ratio > 1.8 && ratio < 2.2, qPrintable(QString::number(ratio)));
+        QVERIFY(qAbs(small.box.left() - 23.0) < 0.5);
+        QVERIFY2(qAbs(large.box.right() - 200.0) < 0.6, qPrintable(QString::number(large.box.right())));
+    }
+
+    void aLineTallerThanAPageIsCut()
+    {
+        Report r(QStringLiteral("huge"));
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 98);
+        auto &text = textIn(summary, QRectF(11, 63, 1728, 29), QStringLiteral("X\nDanach"));
+        text.content = [](QTextDocument &d) {
+            d.setPlainText(QStringLiteral("X\nDanach"));
+            QTextCursor c(d.begin());
+            c.select(QTextCursor::BlockUnderCursor);
+            QTextCharFormat f;
+            f.setFontPointSize(1200);
+            c.mergeCharFormat(f);
+        };
+        const Document d = r.render();
+        QVERIFY2(d.pageCount() >= 1 && d.pageCount() <= 3, qPrintable(QString::number(d.pageCount())));
+        QVERIFY(!pdfOf(d, QStringLiteral("huge.pdf")).word(QStringLiteral("Danach")).text.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "test_report.moc"
