@@ -42,5 +42,6 @@ inline void report(const char *name, int runs, const Result &r)
 void storeBenchmarks();
 void appBenchmarks();
 void planBenchmarks();
+void printBenchmarks();
 
 } // namespace bench

@@ -19,5 +19,6 @@ int main(int argc, char **argv)
     bench::storeBenchmarks();
     bench::appBenchmarks();
     bench::planBenchmarks();
+    bench::printBenchmarks();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "store/table.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
+#include "testform.h"
 
 #include <QImage>
 #include <QPainter>
@@ -437,6 +438,34 @@ private slots:
         QVERIFY2(ratio > 1.8 && ratio < 2.2, qPrintable(QString::number(ratio)));
         QVERIFY(qAbs(small.box.left() - 23.0) < 0.5);
         QVERIFY2(qAbs(large.box.right() - 200.0) < 0.6, qPrintable(QString::number(large.box.right())));
+    }
+
+    void mixedFormOverManyPages()
+    {
+        auto form = testsupport::makeTestForm(60, 30);
+        const Document d = form->report->render();
+        QVERIFY2(d.pageCount() >= 4, qPrintable(QString::number(d.pageCount())));
+        const QString file = m_dir.filePath(QStringLiteral("form.qrp"));
+        d.save(file);
+        const testsupport::PdfText pdf = pdfOf(Document::load(file), QStringLiteral("form.pdf"));
+        QCOMPARE(pdf.pages, d.pageCount());
+        QStringList rows, paragraphs;
+        for (const testsupport::PdfWord &w : pdf.words) {
+            if (w.text == QLatin1String("Zeile"))
+                rows << w.text;
+            if (w.text == QLatin1String("Absatz"))
+                paragraphs << w.text;
+        }
+        QCOMPARE(rows.size(), 60);
+        QCOMPARE(paragraphs.size(), 30);
+        for (int n = 1; n <= pdf.pages; ++n) {
+            QVERIFY(pdf.pageText(n).startsWith(QStringLiteral("Testformular")));
+            QVERIFY2(pdf.pageText(n).contains(QStringLiteral("Seite %1").arg(n)), qPrintable(pdf.pageText(n)));
+            QVERIFY(pdf.pageText(n).contains(QStringLiteral("Gedruckt am")));
+        }
+        // A second run gives the same pages.
+        testsupport::rewind(*form);
+        QCOMPARE(form->report->render().pageCount(), d.pageCount());
     }
 
     void aLineTallerThanAPageIsCut()
