@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "mainform.h"
+#include "print/bwprevd5.h"
 #include "store/tableset.h"
 
 #include <QDir>
@@ -13,11 +14,13 @@ Application::Application(QObject *parent) : QObject(parent)
     QGuiApplication::setApplicationDisplayName(title());
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
+    m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
     // The other windows follow here, in their fixed order, as they are built.
 }
 
 Application::~Application()
 {
+    m_previews.reset();
     m_mainForm.reset();
     m_tables.reset();
 }

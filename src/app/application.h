@@ -6,6 +6,7 @@
 #include <memory>
 
 class TMainForm;
+class TQRMDIPreviewInterface;
 namespace store {
 class TableSet;
 }
@@ -26,6 +27,8 @@ public:
     TMainForm *mainForm() const { return m_mainForm.get(); }
     store::TableSet &tables() const { return *m_tables; }
     store::Session &session() { return m_session; }
+    // Every preview of the program opens through it.
+    TQRMDIPreviewInterface &previews() const { return *m_previews; }
 
     static QString title() { return QStringLiteral("Lernora"); }
 
@@ -33,6 +36,7 @@ private:
     store::Session m_session;
     std::unique_ptr<store::TableSet> m_tables;
     std::unique_ptr<TMainForm> m_mainForm;
+    std::unique_ptr<TQRMDIPreviewInterface> m_previews;
 };
 
 } // namespace lernora

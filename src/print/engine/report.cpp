@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <cmath>
+#include <stdexcept>
 
 namespace engine {
 
@@ -317,8 +318,33 @@ double Report::pageBottom() const
 
 Document Report::render()
 {
-    m_document = Document(pageSize);
-    m_document.setTitle(title);
+    Document doc;
+    render(doc);
+    return doc;
+}
+
+void Report::render(Document &into)
+{
+    // A run inside a run (an event that asks for the report again) would
+    // write into the pages being made.
+    if (m_document)
+        throw std::logic_error("Der Bericht wird bereits aufbereitet.");
+    into = Document(pageSize);
+    into.setTitle(title);
+    m_document = &into;
+    // Whatever ends the run, an error included, leaves no page open.
+    struct RunEnd
+    {
+        Report &r;
+        ~RunEnd()
+        {
+            if (r.m_painter)
+                r.m_painter->end();
+            r.m_painter.reset();
+            r.m_picture.reset();
+            r.m_document = nullptr;
+        }
+    } runEnd{*this};
     for (const auto &top : m_bands)
         for (Band *b = top.get(); b; b = b->child())
             for (const auto &i : b->items())
@@ -328,7 +354,7 @@ Document Report::render()
     if (beforePrint)
         beforePrint(*this, run);
     if (!run)
-        return std::move(m_document);
+        return;
 
     m_pageNumber = 0;
     startPage();
@@ -353,7 +379,6 @@ Document Report::render()
     finishPage();
     if (afterPrint)
         afterPrint(*this);
-    return std::move(m_document);
 }
 
 void Report::print(QPrinter &printer, int first, int last)
@@ -390,7 +415,7 @@ void Report::finishPage()
                                       pageSize.height() - margins.top() - margins.bottom()));
     m_painter->end();
     m_painter.reset();
-    m_document.addPage(*m_picture);
+    m_document->addPage(*m_picture);
     m_picture.reset();
     emit pageAvailable(m_pageNumber);
 }

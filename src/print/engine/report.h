@@ -301,6 +301,9 @@ public:
 
     // Renders every page. Emits pageAvailable after each finished page.
     Document render();
+    // Renders into `into` (emptied first), which holds each page as soon as
+    // it is finished, so that a preview can show it at once.
+    void render(Document &into);
     // Renders afresh and prints pages first to last (0: all) to the printer.
     void print(QPrinter &printer, int first = 0, int last = 0);
 
@@ -327,7 +330,7 @@ private:
     double stretchedHeight(const Band &band) const;
 
     std::vector<std::unique_ptr<Band>> m_bands;
-    Document m_document;
+    Document *m_document = nullptr;
     std::unique_ptr<PagePicture> m_picture;
     std::unique_ptr<QPainter> m_painter;
     int m_pageNumber = 0;

@@ -1,0 +1,24 @@
+#pragma once
+
+// File dialogs behind a facade: the working directory is restored after
+// every dialog (the program addresses its files relative to it), and tests
+// answer the next dialog with a file name of their choice.
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+// Asks for the name of a file to save to, offering `suggested` (a name or a
+// path) and `filter` ("PDF-Dateien (*.pdf)"); a name without the filter's
+// extension gets it. Returns an empty string when the user cancelled.
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter);
+
+// Tests: the next getSaveFileName answers with this name (an empty name: as
+// if cancelled) without showing a dialog. Answers queue up in order.
+void setNextSaveFileName(const QString &name);
+// Forgets answers that were never asked for.
+void clearNextSaveFileNames();
+
+} // namespace platform
