@@ -468,6 +468,43 @@ private slots:
         QCOMPARE(form->report->render().pageCount(), d.pageCount());
     }
 
+    void framedTextWithBackground()
+    {
+        // A framed text on a tinted background in a band of another colour:
+        // the text keeps inside its frame lines, the background covers the
+        // lines printed, the strip the band gained takes the band's colour.
+        Report r(QStringLiteral("framed"));
+        r.margins = QMarginsF(200, 100, 100, 100);
+        Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 100);
+        summary.colour = QColor(200, 200, 255);
+        auto &text = textIn(summary, QRectF(100, 50, 1000, 30), lines(4, QStringLiteral("MMMM")));
+        text.frame = Frame::all();
+        text.frame.width = 10; // screen pixels: about 2.6 mm
+        text.background = QColor(255, 255, 0);
+        QVector<Output> out;
+        record(summary, out);
+        const Document d = r.render();
+        const double inset = 10 * 254 / 96.0;
+        const testsupport::PdfText pdf = pdfOf(d, QStringLiteral("framed.pdf"));
+        const testsupport::PdfWord first = pdf.word(QStringLiteral("MMMM1"));
+        QVERIFY2(qAbs(first.box.left() - (200 + 100 + inset) / 10.0) < 0.3, qPrintable(QString::number(first.box.left())));
+
+        QImage img(2100, 2970, QImage::Format_RGB32);
+        img.setDotsPerMeterX(10000);
+        img.setDotsPerMeterY(10000);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        d.paint(p, 1, img.rect());
+        p.end();
+        const int bandTop = 100, bottom = int(out.value(0).bottom);
+        QVERIFY(bottom > bandTop + 150); // four lines grew the band
+        // The frame line on the left, the background right of it, the band's
+        // colour outside the item, in the gained strip too.
+        QCOMPARE(QColor(img.pixel(305, bandTop + 70)), QColor(Qt::black));
+        QCOMPARE(QColor(img.pixel(1250, bottom - 20)), QColor(200, 200, 255));
+        QCOMPARE(QColor(img.pixel(1050, bandTop + 140)), QColor(255, 255, 0));
+    }
+
     void aLineTallerThanAPageIsCut()
     {
         Report r(QStringLiteral("huge"));
