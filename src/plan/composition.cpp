@@ -1,5 +1,6 @@
 #include "composition.h"
 
+#include "controls/designed.h"
 #include "planpages.h"
 #include "platform/guard.h"
 #include "platform/hint.h"
@@ -52,10 +53,7 @@ QLabel *heading(const QString &text, const QColor &colour, QPoint at, QWidget *p
 
 QPushButton *button(const QString &caption, const char *name, QPoint at, QWidget *parent)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    // The platform's font may need more room than the design's 153 pixels.
-    b->setGeometry(QRect(at, QSize(std::max(153, b->sizeHint().width()), 25)));
+    QPushButton *b = controls::designedButton(parent, name, caption, QRect(at, QSize(153, 25)));
     b->setEnabled(false);
     return b;
 }

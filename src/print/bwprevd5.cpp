@@ -1,5 +1,6 @@
 #include "bwprevd5.h"
 
+#include "controls/designed.h"
 #include "print/engine/document.h"
 #include "print/engine/previewview.h"
 #include "print/engine/report.h"
@@ -86,9 +87,7 @@ namespace {
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
                     const QString &hint = {})
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
+    QPushButton *b = controls::designedButton(parent, name, caption, geometry);
     b->setAutoDefault(false);
     if (!hint.isEmpty())
         platform::setHint(b, hint);
@@ -103,15 +102,6 @@ QPushButton *glyphButton(QWidget *parent, const char *name, QChar arrow, const Q
     f.setPointSize(12);
     b->setFont(f);
     return b;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QPoint &at)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(at);
-    l->adjustSize();
-    return l;
 }
 
 // The files of one bulk print job; deleted when it ends, the last first.
@@ -186,7 +176,7 @@ void Tbwprformd5::buildControls()
     auto *tools = new QWidget(panel1);
     tools->setObjectName(QStringLiteral("Panel3"));
     tools->setMinimumWidth(480);
-    label(tools, "Label1", QStringLiteral("Zoom:"), QPoint(13, 12));
+    controls::designedLabel(tools, "Label1", QStringLiteral("Zoom:"), QPoint(13, 12));
     m_spinEdit1 = new ZoomSpinEdit(tools);
     m_spinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     m_spinEdit1->setGeometry(56, 8, 49, 22);
@@ -199,18 +189,16 @@ void Tbwprformd5::buildControls()
         glyphButton(tools, "BitBtn1", QChar(0x2190), QRect(251, 7, 25, 25), QStringLiteral("Seite zurück"));
     QPushButton *bitBtn5 =
         glyphButton(tools, "BitBtn5", QChar(0x2192), QRect(283, 7, 25, 25), QStringLiteral("Seite vor"));
-    m_aktseite = label(tools, "aktseite", QString(), QPoint(320, 14));
-    m_anzseiten = label(tools, "anzseiten", QString(), QPoint(377, 14));
+    m_aktseite = controls::designedLabel(tools, "aktseite", QString(), QPoint(320, 14));
+    m_anzseiten = controls::designedLabel(tools, "anzseiten", QString(), QPoint(377, 14));
     QPushButton *pdfbtn = button(tools, "pdfbtn", QStringLiteral("PDF"), QRect(425, 7, 45, 25),
                                  QStringLiteral("Als PDF-Datei speichern"));
-    // Where the platform's font needs more room than the design gave, a
-    // control grows and the ones right of it move along.
+    // Where a button grew for the platform's font, the ones right of it
+    // move along.
     int nextLeft = 0;
     for (QWidget *w : {static_cast<QWidget *>(m_spinEdit1), static_cast<QWidget *>(bitBtn4),
                        static_cast<QWidget *>(bitBtn2), static_cast<QWidget *>(zoomtofit),
                        static_cast<QWidget *>(bitBtn1), static_cast<QWidget *>(bitBtn5)}) {
-        if (auto *b = qobject_cast<QPushButton *>(w))
-            b->resize(std::max(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 10), b->height());
         if (w->x() < nextLeft)
             w->move(nextLeft, w->y());
         nextLeft = w->x() + w->width() + 4;

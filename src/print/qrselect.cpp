@@ -1,5 +1,6 @@
 #include "qrselect.h"
 
+#include "controls/designed.h"
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/printers.h"
@@ -19,14 +20,7 @@
 
 namespace {
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QPoint &at)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(at);
-    l->adjustSize();
-    return l;
-}
+using controls::designedLabel;
 
 QLineEdit *pageField(QWidget *parent, const char *name, const QRect &geometry)
 {
@@ -48,7 +42,7 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    QLabel *label1 = label(this, "Label1", QStringLiteral("&Drucker"), QPoint(8, 8));
+    QLabel *label1 = designedLabel(this, "Label1", QStringLiteral("&Drucker"), QPoint(8, 8));
     m_cbPrinters = new QComboBox(this);
     m_cbPrinters->setObjectName(QStringLiteral("cbPrinters"));
     m_cbPrinters->setEditable(false);
@@ -65,17 +59,17 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     m_rangeRb = new QRadioButton(QStringLiteral("Seite"), groupBox1);
     m_rangeRb->setObjectName(QStringLiteral("RangeRb"));
     m_rangeRb->setGeometry(6, 36, 60, 17);
-    QLabel *label2 = label(groupBox1, "Label2", QStringLiteral("&von:"), QPoint(69, 38));
+    QLabel *label2 = designedLabel(groupBox1, "Label2", QStringLiteral("&von:"), QPoint(69, 38));
     m_fromEdt = pageField(groupBox1, "FromEdt", QRect(96, 36, 33, 21));
     label2->setBuddy(m_fromEdt);
-    QLabel *label3 = label(groupBox1, "Label3", QStringLiteral("&bis:"), QPoint(138, 38));
+    QLabel *label3 = designedLabel(groupBox1, "Label3", QStringLiteral("&bis:"), QPoint(138, 38));
     m_toEdt = pageField(groupBox1, "ToEdt", QRect(154, 36, 33, 21));
     label3->setBuddy(m_toEdt);
 
     auto *groupBox2 = new QGroupBox(QStringLiteral("Kopien"), this);
     groupBox2->setObjectName(QStringLiteral("GroupBox2"));
     groupBox2->setGeometry(216, 40, 169, 74);
-    QLabel *label4 = label(groupBox2, "Label4", QStringLiteral("Anzahl:"), QPoint(8, 24));
+    QLabel *label4 = designedLabel(groupBox2, "Label4", QStringLiteral("Anzahl:"), QPoint(8, 24));
     m_copiesSe = new QSpinBox(groupBox2);
     m_copiesSe->setObjectName(QStringLiteral("CopiesSe"));
     m_copiesSe->setGeometry(104, 21, 49, 22);
@@ -98,7 +92,7 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     strip->setFrameShape(QFrame::Panel);
     strip->setFrameShadow(QFrame::Sunken);
     strip->setGeometry(0, 156, 414, 22);
-    m_statusLbl = label(strip, "StatusLbl", QString(), QPoint(4, 4));
+    m_statusLbl = designedLabel(strip, "StatusLbl", QString(), QPoint(4, 4));
     m_statusLbl->setFixedWidth(400);
 
     connect(m_cbPrinters, &QComboBox::currentIndexChanged, this,

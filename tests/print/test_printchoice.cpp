@@ -61,11 +61,7 @@ void choose(QDialog *d, const Choice &c)
 
 QStringList words(const QString &pdf)
 {
-    const testsupport::PdfText text = testsupport::readPdf(pdf);
-    QStringList out;
-    for (int n = 1; n <= text.pages; ++n)
-        out << text.pageText(n);
-    return out;
+    return testsupport::readPdf(pdf).pageTexts();
 }
 
 } // namespace

@@ -62,11 +62,7 @@ private:
 
 QStringList pdfPages(const QString &file)
 {
-    const testsupport::PdfText text = testsupport::readPdf(file);
-    QStringList out;
-    for (int n = 1; n <= text.pages; ++n)
-        out << text.pageText(n);
-    return out;
+    return testsupport::readPdf(file).pageTexts();
 }
 
 // Runs `check` once the preview is up and closes the preview afterwards,

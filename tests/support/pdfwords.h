@@ -41,6 +41,14 @@ struct PdfText
                 out << w.text;
         return out.join(QLatin1Char(' '));
     }
+    // The text of every page, in page order.
+    QStringList pageTexts() const
+    {
+        QStringList out;
+        for (int n = 1; n <= pages; ++n)
+            out << pageText(n);
+        return out;
+    }
 };
 
 inline PdfText readPdf(const QString &file)

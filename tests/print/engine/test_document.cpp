@@ -57,11 +57,7 @@ void writeBytes(const QString &file, const QByteArray &bytes)
 QStringList pageWords(const Document &d, const QString &pdf)
 {
     engine::exportPdf(d, pdf);
-    const testsupport::PdfText text = testsupport::readPdf(pdf);
-    QStringList out;
-    for (int n = 1; n <= text.pages; ++n)
-        out << text.pageText(n);
-    return out;
+    return testsupport::readPdf(pdf).pageTexts();
 }
 
 } // namespace

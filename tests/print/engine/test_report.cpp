@@ -56,6 +56,18 @@ RichText &textIn(Band &band, const QRectF &geometry, const QString &text, bool s
     return item;
 }
 
+// A page as an image of one pixel per 0.1 mm.
+QImage pageImage(const Document &d, int page)
+{
+    QImage img(2100, 2970, QImage::Format_RGB32);
+    img.setDotsPerMeterX(10000);
+    img.setDotsPerMeterY(10000);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    d.paint(p, page, img.rect());
+    return img;
+}
+
 } // namespace
 
 class TestReport : public QObject
@@ -197,13 +209,7 @@ private slots:
         QVERIFY(pdf.word(QStringLiteral("Enkel")).text.isEmpty());
         QVERIFY(pdf.word(QStringLiteral("Ausgelassen")).text.isEmpty());
 
-        QImage img(2100, 2970, QImage::Format_RGB32);
-        img.setDotsPerMeterX(10000);
-        img.setDotsPerMeterY(10000);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        d.paint(p, 1, img.rect());
-        p.end();
+        const QImage img = pageImage(d, 1);
         QCOMPARE(qGray(img.pixel(1010, 350)), 0);
         QCOMPARE(qGray(img.pixel(1010, 150)), 255);
     }
@@ -407,13 +413,7 @@ private slots:
         QVERIFY(pdf.word(QStringLiteral("Zweite")).text.isEmpty());
         QVERIFY(pdf.word(QStringLiteral("Dritte")).text.isEmpty());
         // Only what fits of the first line is drawn: nothing below 3 mm of it.
-        QImage img(2100, 2970, QImage::Format_RGB32);
-        img.setDotsPerMeterX(10000);
-        img.setDotsPerMeterY(10000);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        d.paint(p, 1, img.rect());
-        p.end();
+        const QImage img = pageImage(d, 1);
         const int top = 100 + 159;
         bool inkInBox = false, inkBelow = false;
         for (int y = top; y < top + 60; ++y)
@@ -489,13 +489,7 @@ private slots:
         const testsupport::PdfWord first = pdf.word(QStringLiteral("MMMM1"));
         QVERIFY2(qAbs(first.box.left() - (200 + 100 + inset) / 10.0) < 0.3, qPrintable(QString::number(first.box.left())));
 
-        QImage img(2100, 2970, QImage::Format_RGB32);
-        img.setDotsPerMeterX(10000);
-        img.setDotsPerMeterY(10000);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        d.paint(p, 1, img.rect());
-        p.end();
+        const QImage img = pageImage(d, 1);
         const int bandTop = 100, bottom = int(out.value(0).bottom);
         QVERIFY(bottom > bandTop + 150); // four lines grew the band
         // The frame line on the left, the background right of it, the band's
