@@ -15,11 +15,14 @@ Application::Application(QObject *parent) : QObject(parent)
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
+    engine::setPreviewInterface(m_previews.get());
     // The other windows follow here, in their fixed order, as they are built.
 }
 
 Application::~Application()
 {
+    if (engine::previewInterface() == m_previews.get())
+        engine::setPreviewInterface(nullptr);
     m_previews.reset();
     m_mainForm.reset();
     m_tables.reset();

@@ -6,6 +6,8 @@
 // printing the document's own pages with the printer choice dialog's range
 // and copies. TQRMDIPreviewInterface opens it.
 
+#include "print/engine/previewinterface.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -101,7 +103,7 @@ private:
 
 // Opens preview windows. The window shown last without blocking is kept, so
 // that the bulk print can bring it to the front or close it.
-class TQRMDIPreviewInterface
+class TQRMDIPreviewInterface : public engine::PreviewInterface
 {
 public:
     explicit TQRMDIPreviewInterface(store::Session &session, QWidget *parent = nullptr);
@@ -116,9 +118,9 @@ public:
 
     // Previews a report: shows the window, renders the report into its
     // document, then waits (processing events) until the window closes.
-    void previewReport(engine::Report &report);
+    void previewReport(engine::Report &report) override;
     // Previews a finished document the same way.
-    void previewDocument(engine::Document &document);
+    void previewDocument(engine::Document &document) override;
 
     // The window shown last without blocking, while it exists.
     static Tbwprformd5 *current();

@@ -162,6 +162,28 @@ private slots:
         QVERIFY(m_messages.errors().isEmpty());
     }
 
+    void theEngineAsksTheInstalledInterface()
+    {
+        LinesReport lines;
+        store::Session session;
+        QVERIFY(!engine::preview(lines.report)); // nothing installed: no window
+        QVERIFY(!TQRMDIPreviewInterface::current());
+
+        TQRMDIPreviewInterface previews(session);
+        engine::setPreviewInterface(&previews);
+        const auto uninstall = qScopeGuard([] { engine::setPreviewInterface(nullptr); });
+        int pages = 0;
+        whenShown([&](Tbwprformd5 *w) { pages = w->view()->pageCount(); });
+        QVERIFY(engine::preview(lines.report));
+        QCOMPARE(pages, 3);
+
+        engine::Document doc = numberedDocument(2);
+        whenShown([&](Tbwprformd5 *w) { pages = w->view()->pageCount(); });
+        QVERIFY(engine::preview(doc));
+        QCOMPARE(pages, 2);
+        QVERIFY(!session.previewOpen);
+    }
+
     void printWithoutAnyPrinterSaysSo()
     {
         QTemporaryDir out;
