@@ -480,7 +480,14 @@ void Report::outputBand(Band &b, bool onlyUnfinished)
     b.m_top = m_y;
     b.m_growth = onlyUnfinished ? 0 : stretchedHeight(b) - b.height;
     PrintContext context{*this, b, *m_painter, QPointF(margins.left(), m_y)};
-    if (b.colour.isValid())
+    // Nothing of a band reaches below the usable page (into the footer or
+    // off the paper), however much it stretched.
+    m_painter->save();
+    if (b.kind() != Band::Kind::PageFooter)
+        m_painter->setClipRect(QRectF(0, 0, pageSize.width(), pageBottom()));
+    // On a continuation page the band is what its unfinished items print;
+    // they fill the room they take themselves.
+    if (b.colour.isValid() && !onlyUnfinished)
         m_painter->fillRect(QRectF(margins.left(), m_y, bandWidth(), b.height + b.m_growth), b.colour);
     for (const auto &i : b.items()) {
         if (!i->enabled || (onlyUnfinished && i->finished()))
@@ -495,6 +502,7 @@ void Report::outputBand(Band &b, bool onlyUnfinished)
             i->afterPrint(*i);
     }
     b.frame.draw(*m_painter, QRectF(margins.left(), m_y, bandWidth(), b.height + b.m_growth));
+    m_painter->restore();
     m_y += b.height + b.m_growth;
     b.height = designed;
     b.m_growth = 0;

@@ -59,9 +59,7 @@ void RichText::load()
     } else if (content) {
         content(m_document);
     }
-    // Text without its own format takes the item's font and alignment.
-    QTextCursor all(&m_document);
-    all.select(QTextCursor::Document);
+    // Paragraphs without an alignment of their own take the item's.
     for (QTextBlock b = m_document.begin(); b.isValid(); b = b.next()) {
         QTextCursor c(b);
         QTextBlockFormat bf = c.blockFormat();

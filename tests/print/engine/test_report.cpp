@@ -244,6 +244,29 @@ private slots:
         QCOMPARE(out[0].bottom - out[0].top, 50.0);
     }
 
+    void nothingReachesBelowTheUsablePage()
+    {
+        Report r(QStringLiteral("tall"));
+        r.margins = QMarginsF(200, 100, 100, 100);
+        Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("footer"), 100);
+        footer.add<Label>(QStringLiteral("f"), QStringLiteral("Fuss")).geometry = QRectF(0, 20, 500, 50);
+        Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("detail"), 50);
+        auto &text = detail.add<Label>(QStringLiteral("long"), lines(400, QStringLiteral("WWWWWWWWWW")));
+        text.geometry = QRectF(0, 0, 1000, 45);
+        text.wordWrap = true;
+        text.autoStretch = true;
+        const QImage img = pageImage(r.render(), 1);
+        const int usableBottom = 2970 - 100 - 100;
+        bool inkAbove = false, inkInFooterGap = false;
+        for (int x = 200; x < 1200; ++x) {
+            inkAbove |= qGray(img.pixel(x, usableBottom - 20)) < 128;
+            for (int y = usableBottom + 1; y < usableBottom + 15; ++y)
+                inkInFooterGap |= qGray(img.pixel(x, y)) < 128;
+        }
+        QVERIFY(inkAbove);
+        QVERIFY(!inkInFooterGap);
+    }
+
     void autoSizeKeepsTheAlignedEdge()
     {
         Report r(QStringLiteral("names"));
