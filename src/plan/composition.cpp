@@ -294,9 +294,7 @@ void CompositionTab::placeGroupLabels(PlanLabel *actual)
     PlanLabel *target = m_pages->label(QStringLiteral("lzahl%1").arg(actual->tag()));
     if (!slash || !target)
         return;
-    const bool noTarget = target->text() == QLatin1String("-");
-    slash->move(actual->x() + (noTarget ? 2 : 1) * actual->width(), slash->y());
-    target->move(slash->x() + slash->width(), target->y());
+    placeGroupCounts(actual, slash, target);
 }
 
 void CompositionTab::VerwerfbtnClick()

@@ -83,6 +83,13 @@ void applyTargetCorrections(store::Table &plan)
     plan.setIndexName(previous);
 }
 
+void placeGroupCounts(PlanLabel *actual, PlanLabel *slash, PlanLabel *target)
+{
+    const bool noTarget = target->text() == QLatin1String("-");
+    slash->move(actual->x() + (noTarget ? 2 : 1) * actual->width(), actual->y());
+    target->move(slash->x() + slash->width(), actual->y());
+}
+
 // ---------------------------------------------------------------------------
 
 PlanLabel::PlanLabel(Role role, int tag, QWidget *parent) : QLabel(parent), m_role(role), m_tag(tag)
@@ -307,9 +314,6 @@ void PlanPages::build(int year, bool allYears)
     composition.emptyTable();
     composition.open();
 
-    for (int part = 1; part <= partCount; ++part)
-        m_pageControl->setTabText(part - 1, partTitle(part));
-
     store::Table &plan = m_tables.table1();
     const QString previousIndex = plan.indexName();
     plan.setIndexName(QString());
@@ -399,10 +403,7 @@ void PlanPages::buildSheet(PlanSheet *sheet, const QVector<Line> &lines)
             target->setTextAutoSized(targetText);
             const int top = (y + rule) / 2;
             actual->move(column + 5, top);
-            const int slashX = targetText == QLatin1String("-") ? actual->x() + 2 * actual->width()
-                                                                  : actual->x() + actual->width();
-            slash->move(slashX, top);
-            target->move(slash->x() + slash->width(), top);
+            placeGroupCounts(actual, slash, target);
         }
 
         PlanLabel *item = take(sheet, "myl", PlanLabel::Role::Item, line.tag);

@@ -34,6 +34,13 @@ inline const QColor reached{0, 128, 0};    // a group that has reached its targe
 // written only when its value differs. The plan keeps the order it had.
 void applyTargetCorrections(store::Table &plan);
 
+class PlanLabel;
+
+// Places a group's separator and target right of its actual count (the
+// separator a count's width further when the group has no target), level
+// with the count.
+void placeGroupCounts(PlanLabel *actual, PlanLabel *slash, PlanLabel *target);
+
 // A label on a plan page. Its name is a prefix and the LfdfTag of a plan
 // line; the composition keeps its marks on it until the pages are rebuilt.
 class PlanLabel : public QLabel

@@ -39,11 +39,12 @@ void paintPage(QPainter &painter, const QPicture &page, const QSizeF &pageSize, 
     // pictures to the target device's resolution; the factor that remains is
     // the one from 0.1 mm to the target rectangle.
     const QPaintDevice *device = painter.device();
-    const double pictureDpi = QPicture().logicalDpiX();
-    const double deviceDpiX = device ? device->logicalDpiX() : pictureDpi;
-    const double deviceDpiY = device ? device->logicalDpiY() : pictureDpi;
-    const double sx = target.width() / pageSize.width() * pictureDpi / deviceDpiX;
-    const double sy = target.height() / pageSize.height() * QPicture().logicalDpiY() / deviceDpiY;
+    const QPicture reference;
+    const double pictureDpiX = reference.logicalDpiX(), pictureDpiY = reference.logicalDpiY();
+    const double deviceDpiX = device ? device->logicalDpiX() : pictureDpiX;
+    const double deviceDpiY = device ? device->logicalDpiY() : pictureDpiY;
+    const double sx = target.width() / pageSize.width() * pictureDpiX / deviceDpiX;
+    const double sy = target.height() / pageSize.height() * pictureDpiY / deviceDpiY;
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(sx, sy);

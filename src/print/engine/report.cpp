@@ -125,13 +125,18 @@ QRectF TextItem::textBox(const QString &t) const
     return box;
 }
 
-double TextItem::neededHeight() const
+double TextItem::heightFor(const QString &t) const
 {
     if (!stretches())
         return geometry.height();
     const QFontMetricsF fm(font, layoutDevice());
-    const QRectF r = fm.boundingRect(QRectF(0, 0, geometry.width(), 1e6), textFlags(), printedText());
+    const QRectF r = fm.boundingRect(QRectF(0, 0, geometry.width(), 1e6), textFlags(), t);
     return std::max(geometry.height(), r.height());
+}
+
+double TextItem::neededHeight() const
+{
+    return stretches() ? heightFor(printedText()) : geometry.height();
 }
 
 void TextItem::print(PrintContext &c)
@@ -139,7 +144,7 @@ void TextItem::print(PrintContext &c)
     const QString t = printedText();
     QRectF box = textBox(t);
     if (stretches())
-        box.setHeight(neededHeight());
+        box.setHeight(heightFor(t));
     box.translate(c.origin);
     if (background.isValid())
         c.painter.fillRect(box, background);

@@ -141,6 +141,10 @@ public:
     // The box the text occupies at print (auto size applied).
     QRectF textBox(const QString &text) const;
     int textFlags() const;
+
+private:
+    // The height the text needs at the item's width when it stretches.
+    double heightFor(const QString &text) const;
 };
 
 class Label : public TextItem

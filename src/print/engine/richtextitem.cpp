@@ -68,7 +68,6 @@ void RichText::load()
             c.setBlockFormat(bf);
         }
     }
-    m_document.documentLayout()->setPaintDevice(layoutDevice());
 }
 
 QVector<RichText::Line> RichText::layLines(double width)
