@@ -1,11 +1,14 @@
 #include "richtextitem.h"
 
+#include "pagedevice.h"
+#include "richtext/rtf.h"
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
 #include <QTextLayout>
 #include <QTextList>
 
@@ -13,10 +16,47 @@ namespace engine {
 
 namespace {
 
-RichText::Reader &reader()
+// Paragraph margins and indents from pixels at 96 dpi to the layout's units.
+void scaleIndents(QTextDocument &document)
 {
-    static RichText::Reader r;
-    return r;
+    constexpr double scale = unitsPerInch / 96.0;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.rightMargin() == 0 && f.textIndent() == 0 && f.topMargin() == 0
+            && f.bottomMargin() == 0)
+            continue;
+        f.setLeftMargin(f.leftMargin() * scale);
+        f.setRightMargin(f.rightMargin() * scale);
+        f.setTextIndent(f.textIndent() * scale);
+        f.setTopMargin(f.topMargin() * scale);
+        f.setBottomMargin(f.bottomMargin() * scale);
+        QTextCursor(b).setBlockFormat(f);
+    }
+}
+
+// How far the ink of raised and lowered characters of a line reaches above
+// and below the line: their offset does not make the line taller.
+QPair<double, double> overhang(const QTextBlock &block, const QTextLine &line, const QFont &base)
+{
+    double above = 0, below = 0;
+    const int start = block.position() + line.textStart();
+    const int end = start + line.textLength();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.position() >= end || fragment.position() + fragment.length() <= start)
+            continue;
+        const QTextCharFormat f = fragment.charFormat();
+        const double percent = f.baselineOffset();
+        if (percent == 0)
+            continue;
+        // QTextLine::draw moves the baseline by a percentage of the font's
+        // ascent and descent.
+        const QFontMetricsF fm(f.font().resolve(base), layoutDevice());
+        const double shift = (fm.ascent() + fm.descent()) * percent / 100;
+        above = std::max(above, shift + fm.ascent() - line.ascent());
+        below = std::max(below, fm.descent() - shift - line.descent());
+    }
+    return {above, below};
 }
 
 } // namespace
@@ -25,11 +65,6 @@ RichText::RichText(const QString &name) : Item(name)
 {
     m_document.documentLayout()->setPaintDevice(layoutDevice());
     m_document.setDocumentMargin(0);
-}
-
-void RichText::setReader(Reader r)
-{
-    reader() = std::move(r);
 }
 
 void RichText::prepare()
@@ -51,14 +86,12 @@ void RichText::load()
         const bool text = f >= 0
             && (table->def().fields[f].type == store::FieldType::Memo
                 || table->def().fields[f].type == store::FieldType::RichMemo);
-        if (text && table->isOpen() && !table->isEmpty()) {
-            const QByteArray stored = table->asBytes(field);
-            if (!(stored.startsWith("{\\rtf") && reader() && reader()(m_document, stored)))
-                m_document.setPlainText(table->asString(field));
-        }
+        if (text && table->isOpen() && !table->isEmpty())
+            richtext::load(m_document, table->asString(field));
     } else if (content) {
         content(m_document);
     }
+    scaleIndents(m_document);
     // Paragraphs without an alignment of their own take the item's.
     for (QTextBlock b = m_document.begin(); b.isValid(); b = b.next()) {
         QTextCursor c(b);
@@ -101,7 +134,9 @@ void RichText::drawLine(QPainter &p, const Line &line, const QRectF &strip) cons
     const QTextLayout *layout = line.block.layout();
     const QTextLine textLine = layout->lineAt(line.index);
     p.save();
-    p.setClipRect(strip, Qt::IntersectClip);
+    // Raised and lowered characters may reach beyond their line.
+    const auto [above, below] = overhang(line.block, textLine, m_document.defaultFont());
+    p.setClipRect(strip.adjusted(0, -above, 0, below), Qt::IntersectClip);
     // The line's own offset in the document lands at the strip's top.
     const QPointF at(strip.left(), strip.top() - line.top + layout->position().y());
     textLine.draw(&p, at);
@@ -113,7 +148,10 @@ void RichText::drawLine(QPainter &p, const Line &line, const QRectF &strip) cons
                     || list->format().style() == QTextListFormat::ListSquare
                 ? QStringLiteral("\u2022")
                 : list->itemText(line.block);
-            QFont f = line.block.charFormat().font();
+            // In the font of the item's first character.
+            const QTextCharFormat first =
+                line.block.begin().atEnd() ? line.block.charFormat() : line.block.begin().fragment().charFormat();
+            const QFont f = first.font().resolve(m_document.defaultFont());
             p.setFont(f);
             const QFontMetricsF fm(f, layoutDevice());
             const double x = strip.left() + textLine.x() - fm.horizontalAdvance(mark) - fm.horizontalAdvance(QLatin1Char(' '));

@@ -19,8 +19,10 @@ class RichText : public Item
 public:
     explicit RichText(const QString &name);
 
-    // The text: a memo field of the current row of a table, or, without a
-    // table, whatever `content` puts into the document.
+    // The text: a memo field of the current row of a table (RTF or plain
+    // text), or, without a table, whatever `content` puts into the document.
+    // Paragraph margins and indents of the document are in pixels at 96 dpi,
+    // as the editor shows them; the item scales them to its resolution.
     store::Table *table = nullptr;
     QString field;
     std::function<void(QTextDocument &document)> content;
@@ -28,11 +30,6 @@ public:
     QFont font{QStringLiteral("Arial"), 10}; // for text without a font of its own
     Qt::Alignment alignment = Qt::AlignLeft;
     bool autoStretch = false;
-
-    // Reads a stored rich text (an RTF document) into a document; installed
-    // by the rich-text library. Without it, stored text loads as plain text.
-    using Reader = std::function<bool(QTextDocument &document, const QByteArray &stored)>;
-    static void setReader(Reader reader);
 
     // The document as last loaded (for tests and forms).
     QTextDocument &document() { return m_document; }

@@ -4,6 +4,7 @@
 // that continues over pages.
 
 #include "pdfwords.h"
+#include "pageimage.h"
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
 #include "store/table.h"
@@ -19,6 +20,8 @@
 #include <QTextCursor>
 
 using namespace engine;
+
+using testsupport::pageImage;
 
 namespace {
 
@@ -54,18 +57,6 @@ RichText &textIn(Band &band, const QRectF &geometry, const QString &text, bool s
     item.autoStretch = stretch;
     item.content = [text](QTextDocument &d) { d.setPlainText(text); };
     return item;
-}
-
-// A page as an image of one pixel per 0.1 mm.
-QImage pageImage(const Document &d, int page)
-{
-    QImage img(2100, 2970, QImage::Format_RGB32);
-    img.setDotsPerMeterX(10000);
-    img.setDotsPerMeterY(10000);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    d.paint(p, page, img.rect());
-    return img;
 }
 
 // Whether anything dark is drawn in the area (0.1 mm pixels).
