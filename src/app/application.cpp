@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "mainform.h"
+#include "editor/bericht.h"
 #include "print/bwprevd5.h"
 #include "store/tableset.h"
 
@@ -16,7 +17,8 @@ Application::Application(QObject *parent) : QObject(parent)
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
     engine::setPreviewInterface(m_previews.get());
-    // The other windows follow here, in their fixed order, as they are built.
+    // The other windows follow in their fixed order; the main window owns them.
+    m_mainForm->setBerichtdlg(new Tberichtdlg(*m_tables, m_session, m_mainForm.get()));
 }
 
 Application::~Application()

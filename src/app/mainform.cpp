@@ -1,11 +1,16 @@
 #include "mainform.h"
 
+#include "controls/dbcontrols.h"
 #include "controls/radiogroup.h"
+#include "editor/bericht.h"
+#include "plan/creation.h"
 #include "plan/composition.h"
 #include "plan/planpages.h"
 #include "platform/guard.h"
 #include "platform/hint.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/modalrunner.h"
 #include "store/session.h"
 #include "store/settings.h"
 #include "store/settingskeys.h"
@@ -17,6 +22,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -209,9 +216,47 @@ void TMainForm::N1Lehrjahr1Click(int year)
     platform::guarded([this] { m_composition->VerwerfbtnClick(); });
 }
 
+void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
+{
+    m_berichtdlg = dialog;
+    connect(dialog, &Tberichtdlg::helpRequested, this, [this] { HelpContents(); });
+}
+
 void TMainForm::erzeugbtnClick()
 {
-    notYetAvailable(QStringLiteral("Bericht neu erzeugen"));
+    QListWidget *list = m_composition->zusammenstellung();
+    if (list->count() > 0 && m_berichtdlg) {
+        // The new report, its items and the counts are stored together or
+        // not at all: a cancelled dialog leaves no report behind, also when
+        // the report row was stored while the dialog was open.
+        store::Transaction transaction(m_tables);
+        Tberichtdlg &dialog = *m_berichtdlg;
+        // Whatever happens, the dialog goes back to showing stored reports
+        // and no unstored row is left behind.
+        struct Restore
+        {
+            TMainForm *form;
+            Tberichtdlg &dialog;
+            ~Restore()
+            {
+                dialog.loeschbtn()->setEnabled(false);
+                dialog.setItemSource(dialog.berichtdetailsource());
+                form->tables().berichttable().cancel();
+                form->tables().temptable().cancel();
+            }
+        } restore{this, dialog};
+        plan::appendReport(m_tables, m_session.year, platform::clock().now().date());
+        dialog.setItemSource(dialog.tempsource());
+        dialog.datumbtnClick();
+        dialog.loeschbtn()->setEnabled(true);
+        if (platform::modalRunner().run(dialog) == QDialog::Accepted) {
+            plan::storeReportItems(m_tables);
+            transaction.commit();
+        }
+        list->clear();
+    }
+    // A rebuild empties the composition and keeps the part shown.
+    m_composition->rebuildPages();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

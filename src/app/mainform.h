@@ -19,6 +19,7 @@ class RadioGroup;
 namespace plan {
 class CompositionTab;
 }
+class Tberichtdlg;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -39,6 +40,9 @@ public:
     void ShowHint(const QString &hint);
 
     plan::CompositionTab &composition() const { return *m_composition; }
+    // The report editor, created once at start.
+    void setBerichtdlg(Tberichtdlg *dialog);
+    Tberichtdlg *berichtdlg() const { return m_berichtdlg; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -72,6 +76,7 @@ private:
     QStatusBar *m_statusLine = nullptr;
     controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
     plan::CompositionTab *m_composition = nullptr;
+    Tberichtdlg *m_berichtdlg = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;

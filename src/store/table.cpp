@@ -412,6 +412,16 @@ bool Table::moveTo(int recNo)
 
 // -------------------------------------------------------------------- fields
 
+QVariant Table::valueAt(int recNo, const QString &name) const
+{
+    const int f = field(name);
+    if (recNo < 0 || recNo >= int(m_view.size()))
+        return {};
+    if (recNo == m_pos && m_state == TableState::Edit)
+        return m_buffer[f];
+    return m_rows[m_view[recNo]].values[f];
+}
+
 QVariant Table::value(const QString &name) const
 {
     const int f = field(name);

@@ -65,6 +65,9 @@ public:
 
     // Fields of the current row (of the edit buffer while editing)
     QVariant value(const QString &field) const; // invalid QVariant when empty
+    // A field of any row the cursor sees, without moving the cursor; the
+    // current row reads from the edit buffer while it is being edited.
+    QVariant valueAt(int recNo, const QString &field) const;
     bool isNull(const QString &field) const;
     QString asString(const QString &field) const;
     int asInt(const QString &field) const;

@@ -30,7 +30,10 @@ public:
     PlanFixture() : m_dir(std::make_unique<TempDataDir>()), m_messages(std::make_unique<platform::ScriptedMessages>())
     {
     }
-    ~PlanFixture()
+    ~PlanFixture() { stop(); }
+
+    // Ends the program as the user does, answering the exit question.
+    void stop()
     {
         if (m_app && form()->isVisible()) {
             m_messages->clear();

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringList>
+
+namespace store {
+
+class Table;
+
+// The parts of the training profile a sheet covers, written into the ten
+// report fields TDAB1 ... Tdab10 in ascending order, at most ten.
+inline constexpr int coveredPartFields = 10;
+QString coveredPartField(int index); // 0 -> "TDAB1", 5 -> "Tdab6"
+
+enum class PartRows {
+  Composition, // rows of the composition: a group header counts only when it
+               // has no items of its own
+  Detail,      // detail rows of a sheet: every row with a part number above 0
+};
+
+// The part numbers of the rows the cursor of `rows` sees, ascending, each
+// once, the ten smallest at most. The cursor does not move.
+QList<int> coveredParts(const Table &rows, PartRows kind);
+
+// Writes the numbers into the report's current row (edit or insert state);
+// the fields after the last number get `filler`.
+void writeCoveredParts(Table &report, const QList<int> &parts,
+                       const QString &filler = QString());
+
+} // namespace store
