@@ -43,5 +43,6 @@ void storeBenchmarks();
 void appBenchmarks();
 void planBenchmarks();
 void printBenchmarks();
+void editorBenchmarks();
 
 } // namespace bench

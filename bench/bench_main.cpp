@@ -19,6 +19,7 @@ int main(int argc, char **argv)
     bench::storeBenchmarks();
     bench::appBenchmarks();
     bench::planBenchmarks();
+    bench::editorBenchmarks();
     bench::printBenchmarks();
     return 0;
 }
