@@ -30,142 +30,137 @@ namespace bench {
 namespace {
 
 // Confirms every dialog at once, as a user pressing OK would.
-class ConfirmingRunner : public platform::ModalRunner {
+class ConfirmingRunner : public platform::ModalRunner
+{
 public:
-  int run(QDialog &dialog) override {
-    dialog.show();
-    dialog.accept();
-    return dialog.result();
-  }
+    int run(QDialog &dialog) override
+    {
+        dialog.show();
+        dialog.accept();
+        return dialog.result();
+    }
 };
 
 // About a page of activities: 40 lines, some bold, some raised, a symbol.
-QByteArray activityText() {
-  QTextDocument doc;
-  QTextCursor c(&doc);
-  QTextCharFormat plain, bold, raised, symbol;
-  bold.setFontWeight(QFont::Bold);
-  richtext::setHeightAndOffset(raised, 160, 66);
-  richtext::setSymbolFont(symbol);
-  for (int i = 0; i < 40; ++i) {
-    c.insertText(QStringLiteral("zu 5 aa) "), bold);
-    c.insertText(QStringLiteral("Abgaswege geprüft, Messwerte CO"), plain);
-    c.insertText(QStringLiteral("2"), raised);
-    c.insertText(QStringLiteral(" unter 1000 ppm, Abweichung "), plain);
-    c.insertText(QString(richtext::symbolToUnicode(0xb1)), symbol);
-    c.insertText(QStringLiteral(" 2 % festgestellt und notiert."), plain);
-    c.insertBlock();
-  }
-  return richtext::writeRtf(doc);
+QByteArray activityText()
+{
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextCharFormat plain, bold, raised, symbol;
+    bold.setFontWeight(QFont::Bold);
+    richtext::setHeightAndOffset(raised, 160, 66);
+    richtext::setSymbolFont(symbol);
+    for (int i = 0; i < 40; ++i) {
+        c.insertText(QStringLiteral("zu 5 aa) "), bold);
+        c.insertText(QStringLiteral("Abgaswege geprüft, Messwerte CO"), plain);
+        c.insertText(QStringLiteral("2"), raised);
+        c.insertText(QStringLiteral(" unter 1000 ppm, Abweichung "), plain);
+        c.insertText(QString(richtext::symbolToUnicode(0xb1)), symbol);
+        c.insertText(QStringLiteral(" 2 % festgestellt und notiert."), plain);
+        c.insertBlock();
+    }
+    return richtext::writeRtf(doc);
 }
 
 // Answers every question with Yes (going on beyond a group's target).
-class YesMessages : public platform::MessageService {
+class YesMessages : public platform::MessageService
+{
 public:
-  platform::Answer confirmYesNo(const QString &) override {
-    return platform::Answer::Yes;
-  }
-  platform::Answer confirmOkCancel(const QString &) override {
-    return platform::Answer::Ok;
-  }
-  void information(const QString &) override {}
-  void error(const QString &text) override {
-    std::fprintf(stderr, "error: %s\n", qPrintable(text));
-  }
-  void beep() override {}
+    platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
+    platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
+    void information(const QString &) override {}
+    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    void beep() override {}
 };
 
 } // namespace
 
-void editorBenchmarks() {
-  const QByteArray rtf = activityText();
-  const int runs = 50;
-  report("rich text: read a page of activities", runs, measure(runs, [&] {
-           QTextDocument doc;
-           richtext::readRtf(doc, rtf);
-         }));
-  QTextDocument parsed;
-  richtext::readRtf(parsed, rtf);
-  report("rich text: write a page of activities", runs,
-         measure(runs, [&] { richtext::writeRtf(parsed); }));
+void editorBenchmarks()
+{
+    const QByteArray rtf = activityText();
+    const int runs = 50;
+    report("rich text: read a page of activities", runs, measure(runs, [&] {
+               QTextDocument doc;
+               richtext::readRtf(doc, rtf);
+           }));
+    QTextDocument parsed;
+    richtext::readRtf(parsed, rtf);
+    report("rich text: write a page of activities", runs, measure(runs, [&] { richtext::writeRtf(parsed); }));
 
-  QTemporaryDir dir;
-  store::installDataDirectory(dir.path());
-  const QString previous = QDir::currentPath();
-  QDir::setCurrent(dir.path());
-  {
-    ConfirmingRunner runner;
-    platform::setModalRunner(&runner);
-    YesMessages messages;
-    platform::setMessages(&messages);
-    lernora::Application program;
-    TMainForm *form = program.mainForm();
-    form->show();
-    QApplication::processEvents();
-    plan::CompositionTab &tab = form->composition();
-    Tberichtdlg &dialog = *form->berichtdlg();
+    QTemporaryDir dir;
+    store::installDataDirectory(dir.path());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        ConfirmingRunner runner;
+        platform::setModalRunner(&runner);
+        YesMessages messages;
+        platform::setMessages(&messages);
+        lernora::Application program;
+        TMainForm *form = program.mainForm();
+        form->show();
+        QApplication::processEvents();
+        plan::CompositionTab &tab = form->composition();
+        Tberichtdlg &dialog = *form->berichtdlg();
 
-    // Five items of part 5 (they belong to three groups).
-    const auto choose = [&] {
-      tab.setPartIndex(4);
-      int chosen = 0;
-      for (QObject *o : tab.pages().sheet(5)->children()) {
-        auto *l = qobject_cast<plan::PlanLabel *>(o);
-        if (chosen < 5 && l && l->selectable() && !l->isHidden() &&
-            l->role() == plan::PlanLabel::Role::Item) {
-          QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2),
-                            l->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
-          QApplication::sendEvent(l, &press);
-          ++chosen;
+        // Five items of part 5 (they belong to three groups).
+        const auto choose = [&] {
+            tab.setPartIndex(4);
+            int chosen = 0;
+            for (QObject *o : tab.pages().sheet(5)->children()) {
+                auto *l = qobject_cast<plan::PlanLabel *>(o);
+                if (chosen < 5 && l && l->selectable() && !l->isHidden() && l->role() == plan::PlanLabel::Role::Item) {
+                    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), l->mapToGlobal(QPointF(2, 2)),
+                                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+                    QApplication::sendEvent(l, &press);
+                    ++chosen;
+                }
+            }
+        };
+        const int creations = 20;
+        report("report creation: 5 items, OK, rebuild", creations,
+               measure(
+                   creations,
+                   [&] {
+                       tab.erzeugbtn()->click();
+                       QApplication::processEvents();
+                   },
+                   choose));
+
+        // Two stored reports with a page of activities each, opened in turn,
+        // so that every opening reads its text.
+        store::Table &reports = program.tables().berichttable();
+        for (int n = 0; n < 2; ++n) {
+            reports.edit();
+            QString text = QString::fromLatin1(rtf);
+            if (n == 1)
+                text.replace(QStringLiteral("notiert"), QStringLiteral("vermerkt"));
+            reports.setValue(QStringLiteral("Taetigkeit"), text);
+            reports.post();
+            reports.prior();
         }
-      }
-    };
-    const int creations = 20;
-    report("report creation: 5 items, OK, rebuild", creations,
-           measure(
-               creations,
-               [&] {
-                 tab.erzeugbtn()->click();
-                 QApplication::processEvents();
-               },
-               choose));
-
-    // Two stored reports with a page of activities each, opened in turn,
-    // so that every opening reads its text.
-    store::Table &reports = program.tables().berichttable();
-    for (int n = 0; n < 2; ++n) {
-      reports.edit();
-      QString text = QString::fromLatin1(rtf);
-      if (n == 1)
-        text.replace(QStringLiteral("notiert"), QStringLiteral("vermerkt"));
-      reports.setValue(QStringLiteral("Taetigkeit"), text);
-      reports.post();
-      reports.prior();
+        const int last = reports.asInt(QStringLiteral("Nummer")) + 2;
+        int number = last;
+        dialog.setItemSource(dialog.berichtdetailsource());
+        report("editor: open a stored report, OK", runs,
+               measure(
+                   runs,
+                   [&] {
+                       platform::modalRunner().run(dialog);
+                       QApplication::processEvents();
+                   },
+                   [&] {
+                       number = number == last ? last - 1 : last;
+                       reports.setFilter(QStringLiteral("AJahr = 1 and Nummer = %1").arg(number));
+                       reports.setFiltered(true);
+                       reports.first();
+                   }));
+        reports.setFiltered(false);
+        platform::setModalRunner(nullptr);
+        form->hide();
+        platform::setMessages(nullptr);
     }
-    const int last = reports.asInt(QStringLiteral("Nummer")) + 2;
-    int number = last;
-    dialog.setItemSource(dialog.berichtdetailsource());
-    report("editor: open a stored report, OK", runs,
-           measure(
-               runs,
-               [&] {
-                 platform::modalRunner().run(dialog);
-                 QApplication::processEvents();
-               },
-               [&] {
-                 number = number == last ? last - 1 : last;
-                 reports.setFilter(
-                     QStringLiteral("AJahr = 1 and Nummer = %1").arg(number));
-                 reports.setFiltered(true);
-                 reports.first();
-               }));
-    reports.setFiltered(false);
-    platform::setModalRunner(nullptr);
-    form->hide();
-    platform::setMessages(nullptr);
-  }
-  QDir::setCurrent(previous);
+    QDir::setCurrent(previous);
 }
 
 } // namespace bench

@@ -1,6 +1,8 @@
 #include "application.h"
 
 #include "mainform.h"
+#include "controls/dbcontrols.h"
+#include "platform/messages.h"
 #include "editor/bericht.h"
 #include "print/bwprevd5.h"
 #include "store/tableset.h"
@@ -13,6 +15,9 @@ namespace lernora {
 Application::Application(QObject *parent) : QObject(parent)
 {
     QGuiApplication::setApplicationDisplayName(title());
+    // A store error while the user works in a bound control is shown with
+    // its own message; the control goes back to what the table holds.
+    controls::setErrorHandler([](const QString &message) { platform::messages().error(message); });
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
@@ -28,6 +33,7 @@ Application::~Application()
     m_previews.reset();
     m_mainForm.reset();
     m_tables.reset();
+    controls::setErrorHandler(nullptr);
 }
 
 } // namespace lernora

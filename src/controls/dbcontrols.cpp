@@ -1,6 +1,7 @@
 #include "dbcontrols.h"
 
 #include "richtext/rtf.h"
+#include "store/storeerror.h"
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -19,484 +20,530 @@ namespace {
 const QString dateFormat = QStringLiteral("dd.MM.yyyy");
 
 // Sets a flag for the life of a scope.
-class Raise {
+class Raise
+{
 public:
-  explicit Raise(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-  ~Raise() { m_flag = m_old; }
+    explicit Raise(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~Raise() { m_flag = m_old; }
 
 private:
-  bool &m_flag;
-  bool m_old;
+    bool &m_flag;
+    bool m_old;
 };
 
 } // namespace
 
-QDate parseDate(const QString &text) {
-  const QString t = text.trimmed();
-  QDate d = QDate::fromString(t, dateFormat);
-  if (!d.isValid())
-    d = QDate::fromString(t, QStringLiteral("d.M.yyyy"));
-  return d;
+namespace {
+std::function<void(const QString &)> &errorHandler()
+{
+    static std::function<void(const QString &)> handler;
+    return handler;
+}
+} // namespace
+
+void setErrorHandler(std::function<void(const QString &message)> handler)
+{
+    errorHandler() = std::move(handler);
+}
+
+void guarded(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const store::StoreError &e) {
+        if (errorHandler())
+            errorHandler()(e.message());
+    } catch (const std::exception &e) {
+        if (errorHandler())
+            errorHandler()(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+QDate parseDate(const QString &text)
+{
+    const QString t = text.trimmed();
+    QDate d = QDate::fromString(t, dateFormat);
+    if (!d.isValid())
+        d = QDate::fromString(t, QStringLiteral("d.M.yyyy"));
+    return d;
 }
 
 // --- DataSource -------------------------------------------------------------
 
-DataSource::DataSource(const QString &name, store::Table *table,
-                       QObject *parent)
-    : QObject(parent) {
-  setObjectName(name);
-  setTable(table);
+DataSource::DataSource(const QString &name, store::Table *table, QObject *parent) : QObject(parent)
+{
+    setObjectName(name);
+    setTable(table);
 }
 
-void DataSource::setTable(store::Table *table) {
-  for (auto &c : m_connections)
-    disconnect(c);
-  m_connections.clear();
-  m_table = table;
-  if (table) {
-    m_connections = {
-        connect(table, &store::Table::afterScroll, this,
-                &DataSource::dataChanged),
-        connect(table, &store::Table::stateChanged, this,
-                &DataSource::dataChanged),
-        connect(table, &store::Table::afterOpen, this,
-                &DataSource::dataChanged),
-        connect(table, &store::Table::fieldChanged, this,
-                &DataSource::fieldChanged),
-        connect(table, &store::Table::beforePost, this,
-                &DataSource::updateRecord),
-    };
-  }
-  emit dataChanged();
+void DataSource::setTable(store::Table *table)
+{
+    for (auto &c : m_connections)
+        disconnect(c);
+    m_connections.clear();
+    m_table = table;
+    if (table) {
+        m_connections = {
+            connect(table, &store::Table::afterScroll, this, &DataSource::dataChanged),
+            connect(table, &store::Table::stateChanged, this, &DataSource::dataChanged),
+            connect(table, &store::Table::afterOpen, this, &DataSource::dataChanged),
+            connect(table, &store::Table::fieldChanged, this, &DataSource::fieldChanged),
+            connect(table, &store::Table::beforePost, this, &DataSource::updateRecord),
+        };
+    }
+    emit dataChanged();
 }
 
 // --- FieldLink --------------------------------------------------------------
 
-void FieldLink::bind(DataSource *source, const QString &field) {
-  for (auto &c : m_connections)
-    QObject::disconnect(c);
-  m_connections.clear();
-  m_source = source;
-  m_field = field;
-  auto *control = dynamic_cast<QObject *>(this);
-  if (source && control) {
-    m_connections = {
-        QObject::connect(source, &DataSource::dataChanged, control,
-                         [this] { sync(); }),
-        QObject::connect(source, &DataSource::fieldChanged, control,
-                         [this](const QString &f) {
-                           if (!m_writing &&
-                               f.compare(m_field, Qt::CaseInsensitive) == 0)
-                             refresh();
-                         }),
-    };
-  }
-  bound();
-  refresh();
+void FieldLink::bind(DataSource *source, const QString &field)
+{
+    for (auto &c : m_connections)
+        QObject::disconnect(c);
+    m_connections.clear();
+    m_source = source;
+    m_field = field;
+    auto *control = dynamic_cast<QObject *>(this);
+    if (source && control) {
+        m_connections = {
+            QObject::connect(source, &DataSource::dataChanged, control, [this] { sync(); }),
+            QObject::connect(source, &DataSource::fieldChanged, control,
+                             [this](const QString &f) {
+                                 if (!m_writing && f.compare(m_field, Qt::CaseInsensitive) == 0)
+                                     refresh();
+                             }),
+        };
+    }
+    bound();
+    refresh();
 }
 
-store::Table *FieldLink::table() const {
-  return m_source ? m_source->table() : nullptr;
+store::Table *FieldLink::table() const
+{
+    return m_source ? m_source->table() : nullptr;
 }
 
-QVariant FieldLink::read() const {
-  store::Table *t = table();
-  if (!t || !t->isOpen() || m_field.isEmpty())
-    return {};
-  if (m_row >= 0)
-    return t->valueAt(m_row, m_field);
-  return t->value(m_field);
+QVariant FieldLink::read() const
+{
+    store::Table *t = table();
+    if (!t || !t->isOpen() || m_field.isEmpty())
+        return {};
+    if (m_row >= 0)
+        return t->valueAt(m_row, m_field);
+    return t->value(m_field);
 }
 
-QString FieldLink::readText() const {
-  const QVariant v = read();
-  if (v.isNull() || !v.isValid())
-    return {};
-  if (v.typeId() == QMetaType::QDate)
-    return v.toDate().toString(dateFormat);
-  return v.toString();
+QString FieldLink::readText() const
+{
+    const QVariant v = read();
+    if (v.isNull() || !v.isValid())
+        return {};
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(dateFormat);
+    return v.toString();
 }
 
-bool FieldLink::beginEdit() {
-  store::Table *t = table();
-  if (!t || !t->isOpen())
-    return false;
-  Raise guard(m_writing);
-  if (m_row >= 0 && t->recNo() != m_row) {
-    if (m_row >= t->recordCount())
-      return false;
-    t->moveTo(m_row);
-  }
-  if (!t->isEditing()) {
-    if (m_row >= 0 && t->isEmpty())
-      return false;
-    t->edit();
-  }
-  return true;
+bool FieldLink::beginEdit()
+{
+    store::Table *t = table();
+    if (!t || !t->isOpen())
+        return false;
+    Raise guard(m_writing);
+    if (m_row >= 0 && t->recNo() != m_row) {
+        if (m_row >= t->recordCount())
+            return false;
+        t->moveTo(m_row);
+    }
+    if (!t->isEditing()) {
+        if (m_row >= 0 && t->isEmpty())
+            return false;
+        t->edit();
+    }
+    return true;
 }
 
-void FieldLink::write(const QVariant &value) {
-  if (!beginEdit())
-    return;
-  Raise guard(m_writing);
-  table()->setValue(m_field, value);
+void FieldLink::write(const QVariant &value)
+{
+    if (!beginEdit())
+        return;
+    Raise guard(m_writing);
+    table()->setValue(m_field, value);
 }
 
 // --- DBText -----------------------------------------------------------------
 
-DBText::DBText(QWidget *parent) : QLabel(parent) {}
+DBText::DBText(QWidget *parent) : QLabel(parent)
+{}
 
-void DBText::refresh() { setText(readText()); }
+void DBText::refresh()
+{
+    setText(readText());
+}
 
 // --- DBEdit -----------------------------------------------------------------
 
-DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent) {
-  connect(this, &QLineEdit::textEdited, this, &DBEdit::typed);
+DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::typed);
 }
 
-void DBEdit::refresh() {
-  if (!dataSource())
-    return;
-  const QString text = readText();
-  if (text != this->text())
-    setText(text);
+void DBEdit::refresh()
+{
+    if (!dataSource())
+        return;
+    const QString text = readText();
+    if (text != this->text())
+        setText(text);
 }
 
-void DBEdit::typed(const QString &text) {
-  store::Table *t = table();
-  if (!t || !beginEdit()) {
-    refresh();
-    return;
-  }
-  const int f = t->def().fieldIndex(dataField());
-  if (f >= 0 && t->def().fields[f].type == store::FieldType::Date) {
-    const QDate d = parseDate(text);
-    write(d.isValid() ? QVariant(d) : QVariant());
-  } else {
-    write(text.isEmpty() ? QVariant() : QVariant(text));
-  }
+void DBEdit::typed(const QString &text)
+{
+    store::Table *t = table();
+    if (!t || !beginEdit()) {
+        refresh();
+        return;
+    }
+    const int f = t->def().fieldIndex(dataField());
+    if (f >= 0 && t->def().fields[f].type == store::FieldType::Date) {
+        const QDate d = parseDate(text);
+        write(d.isValid() ? QVariant(d) : QVariant());
+    } else {
+        write(text.isEmpty() ? QVariant() : QVariant(text));
+    }
 }
 
 // --- DBMemo -----------------------------------------------------------------
 
-DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent) {
-  connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
+DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
+{
+    connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
 }
 
-void DBMemo::refresh() {
-  if (!dataSource())
-    return;
-  const QString text = readText();
-  if (text != toPlainText()) {
-    Raise guard(m_writing);
-    setPlainText(text);
-  }
-}
-
-void DBMemo::typed() {
-  if (m_writing || !dataSource())
-    return;
-  if (isReadOnly() || !beginEdit()) {
-    refresh();
-    return;
-  }
-  const QString text = toPlainText();
-  write(text.isEmpty() ? QVariant() : QVariant(text));
-}
-
-QStringList DBMemo::displayLines() {
-  // Each paragraph laid out for the width the memo shows its text in.
-  int width = viewport()->width();
-  if (!isVisible())
-    width = this->width() - 2 * frameWidth() -
-            (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn
-                 ? verticalScrollBar()->sizeHint().width()
-                 : 0);
-  width -= 2 * int(document()->documentMargin());
-  QStringList lines;
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    const QString text = b.text();
-    QTextLayout layout(text, font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    bool any = false;
-    for (QTextLine line = layout.createLine(); line.isValid();
-         line = layout.createLine()) {
-      line.setLineWidth(std::max(1, width));
-      QString part = text.mid(line.textStart(), line.textLength());
-      while (part.endsWith(QLatin1Char(' ')))
-        part.chop(1);
-      lines << part;
-      any = true;
+void DBMemo::refresh()
+{
+    if (!dataSource())
+        return;
+    const QString text = readText();
+    if (text != toPlainText()) {
+        Raise guard(m_writing);
+        setPlainText(text);
     }
-    layout.endLayout();
-    if (!any)
-      lines << QString();
-  }
-  return lines;
+}
+
+void DBMemo::typed()
+{
+    if (m_writing || !dataSource())
+        return;
+    if (isReadOnly() || !beginEdit()) {
+        refresh();
+        return;
+    }
+    const QString text = toPlainText();
+    write(text.isEmpty() ? QVariant() : QVariant(text));
+}
+
+QStringList DBMemo::displayLines()
+{
+    // Each paragraph laid out for the width the memo shows its text in.
+    int width = viewport()->width();
+    if (!isVisible())
+        width = this->width() - 2 * frameWidth()
+                - (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? verticalScrollBar()->sizeHint().width() : 0);
+    width -= 2 * int(document()->documentMargin());
+    QStringList lines;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        QTextLayout layout(text, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        bool any = false;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(std::max(1, width));
+            QString part = text.mid(line.textStart(), line.textLength());
+            while (part.endsWith(QLatin1Char(' ')))
+                part.chop(1);
+            lines << part;
+            any = true;
+        }
+        layout.endLayout();
+        if (!any)
+            lines << QString();
+    }
+    return lines;
 }
 
 // --- DBRichEdit -------------------------------------------------------------
 
-DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent) {
-  setAcceptRichText(true);
-  connect(document(), &QTextDocument::contentsChange, this,
-          [this](int, int removed, int added) {
-            if (m_loading || isReadOnly() || (removed == 0 && added == 0))
-              return;
-            // Without a row to edit the typed text is never stored.
-            if (!m_dirty && beginEdit())
-              m_dirty = true;
-          });
+DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (m_loading || isReadOnly() || (removed == 0 && added == 0))
+            return;
+        // Without a row to edit the typed text is never stored.
+        if (!m_dirty && beginEdit())
+            m_dirty = true;
+    });
 }
 
-void DBRichEdit::refresh() {
-  if (!dataSource())
-    return;
-  const QString stored = readText();
-  if (stored == m_stored && !m_dirty)
-    return;
-  Raise guard(m_loading);
-  richtext::load(*document(), stored);
-  document()->setModified(false);
-  m_stored = stored;
-  m_dirty = false;
+void DBRichEdit::refresh()
+{
+    if (!dataSource())
+        return;
+    const QString stored = readText();
+    if (stored == m_stored && !m_dirty)
+        return;
+    Raise guard(m_loading);
+    richtext::load(*document(), stored);
+    document()->setModified(false);
+    m_stored = stored;
+    m_dirty = false;
 }
 
-void DBRichEdit::bound() {
-  connect(dataSource(), &DataSource::updateRecord, this, &DBRichEdit::flush,
-          Qt::UniqueConnection);
+void DBRichEdit::bound()
+{
+    connect(dataSource(), &DataSource::updateRecord, this, &DBRichEdit::flush, Qt::UniqueConnection);
 }
 
-void DBRichEdit::flush() {
-  if (!m_dirty || !table() || !table()->isEditing())
-    return;
-  const QString text =
-      document()->isEmpty()
-          ? QString()
-          : QString::fromLatin1(richtext::writeRtf(*document()));
-  m_stored = text;
-  m_dirty = false;
-  Raise guard(m_writing);
-  table()->setValue(dataField(), text.isEmpty() ? QVariant() : QVariant(text));
+void DBRichEdit::flush()
+{
+    if (!m_dirty || !table() || !table()->isEditing())
+        return;
+    const QString text = document()->isEmpty() ? QString() : QString::fromLatin1(richtext::writeRtf(*document()));
+    m_stored = text;
+    m_dirty = false;
+    Raise guard(m_writing);
+    table()->setValue(dataField(), text.isEmpty() ? QVariant() : QVariant(text));
 }
 
-void DBRichEdit::setModified(bool modified) {
-  if (modified && !m_dirty && !beginEdit())
-    return;
-  m_dirty = modified;
+void DBRichEdit::setModified(bool modified)
+{
+    if (modified && !m_dirty && !beginEdit())
+        return;
+    m_dirty = modified;
 }
 
 // --- DBCheckBox -------------------------------------------------------------
 
-DBCheckBox::DBCheckBox(const QString &caption, QWidget *parent)
-    : QCheckBox(caption, parent) {
-  connect(this, &QCheckBox::clicked, this, [this](bool on) {
-    if (!beginEdit()) {
-      refresh();
-      return;
-    }
-    write(on);
-  });
+DBCheckBox::DBCheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
+{
+    connect(this, &QCheckBox::clicked, this, [this](bool on) {
+        if (!beginEdit()) {
+            refresh();
+            return;
+        }
+        write(on);
+    });
 }
 
-void DBCheckBox::refresh() {
-  if (!dataSource())
-    return;
-  const QVariant v = read();
-  setChecked(!v.isNull() && v.isValid() && v.toBool());
+void DBCheckBox::refresh()
+{
+    if (!dataSource())
+        return;
+    const QVariant v = read();
+    setChecked(!v.isNull() && v.isValid() && v.toBool());
 }
 
 // --- DBImage ----------------------------------------------------------------
 
-DBImage::DBImage(QWidget *parent) : QLabel(parent) { setScaledContents(true); }
+DBImage::DBImage(QWidget *parent) : QLabel(parent)
+{
+    setScaledContents(true);
+}
 
-void DBImage::refresh() {
-  if (!dataSource())
-    return;
-  const QVariant v = read();
-  const QByteArray bytes =
-      v.isValid() && !v.isNull() ? v.toByteArray() : QByteArray();
-  m_picture = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
-  setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
+void DBImage::refresh()
+{
+    if (!dataSource())
+        return;
+    const QVariant v = read();
+    const QByteArray bytes = v.isValid() && !v.isNull() ? v.toByteArray() : QByteArray();
+    m_picture = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
+    setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
 }
 
 // --- DBCtrlGrid -------------------------------------------------------------
 
-DBCtrlGrid::DBCtrlGrid(QWidget *parent) : QFrame(parent) {
-  setFrameShape(QFrame::StyledPanel);
-  m_scroll = new QScrollArea(this);
-  m_scroll->setFrameShape(QFrame::NoFrame);
-  m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  m_scroll->setWidgetResizable(true);
-  m_content = new QWidget;
-  auto *layout = new QVBoxLayout(m_content);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addStretch(1);
-  m_scroll->setWidget(m_content);
-  auto *outer = new QVBoxLayout(this);
-  outer->setContentsMargins(1, 1, 1, 1);
-  outer->addWidget(m_scroll);
+DBCtrlGrid::DBCtrlGrid(QWidget *parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::StyledPanel);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_scroll->setWidgetResizable(true);
+    m_content = new QWidget;
+    auto *layout = new QVBoxLayout(m_content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+    m_scroll->setWidget(m_content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(1, 1, 1, 1);
+    outer->addWidget(m_scroll);
 }
 
-void DBCtrlGrid::setDataSource(DataSource *source) {
-  for (auto &c : m_connections)
-    disconnect(c);
-  m_connections.clear();
-  m_source = source;
-  if (source)
-    m_connections = {
-        connect(source, &DataSource::dataChanged, this, &DBCtrlGrid::refresh)};
-  rebuild();
-}
-
-QWidget *DBCtrlGrid::panel(int row) const {
-  return row >= 0 && row < int(m_panels.size()) ? m_panels[size_t(row)]
-                                                : nullptr;
-}
-
-QWidget *DBCtrlGrid::currentPanel() const {
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  return t && t->isOpen() ? panel(t->recNo()) : nullptr;
-}
-
-void DBCtrlGrid::rebuild() {
-  auto *layout = static_cast<QVBoxLayout *>(m_content->layout());
-  for (QWidget *p : m_panels)
-    delete p;
-  m_panels.clear();
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  const int rows = t && t->isOpen() ? t->recordCount() : 0;
-  for (int r = 0; r < rows; ++r) {
-    auto *p = new QFrame(m_content);
-    p->setFixedHeight(m_panelHeight);
-    p->setAutoFillBackground(true);
-    p->setProperty("row", r);
-    if (m_builder)
-      m_builder(p, m_source);
-    for (QWidget *w : p->findChildren<QWidget *>()) {
-      if (auto *link = dynamic_cast<FieldLink *>(w)) {
-        link->setRow(r);
-        link->refresh();
-      }
-      w->installEventFilter(this);
-    }
-    p->installEventFilter(this);
-    layout->insertWidget(r, p);
-    m_panels.push_back(p);
-  }
-  refresh();
-}
-
-void DBCtrlGrid::refresh() {
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  const int rows = t && t->isOpen() ? t->recordCount() : 0;
-  if (rows != int(m_panels.size())) {
+void DBCtrlGrid::setDataSource(DataSource *source)
+{
+    for (auto &c : m_connections)
+        disconnect(c);
+    m_connections.clear();
+    m_source = source;
+    if (source)
+        m_connections = {connect(source, &DataSource::dataChanged, this, &DBCtrlGrid::refresh)};
     rebuild();
-    return;
-  }
-  const int current = t && t->isOpen() ? t->recNo() : -1;
-  for (int r = 0; r < rows; ++r) {
-    QWidget *p = m_panels[size_t(r)];
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, r == current && m_selected.isValid()
-                                       ? m_selected
-                                       : palette().color(QPalette::Base));
-    p->setPalette(pal);
-    for (QWidget *w : p->findChildren<QWidget *>())
-      if (auto *link = dynamic_cast<FieldLink *>(w))
-        link->sync();
-  }
-  // Once the panels are laid out, the current one is scrolled into view.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        if (QWidget *p = currentPanel())
-          m_scroll->ensureWidgetVisible(p, 0, 0);
-      },
-      Qt::QueuedConnection);
 }
 
-bool DBCtrlGrid::eventFilter(QObject *watched, QEvent *event) {
-  // Pressing into a panel or entering one of its controls selects its row.
-  if (event->type() == QEvent::MouseButtonPress ||
-      event->type() == QEvent::FocusIn) {
-    for (QObject *o = watched; o && o != m_content; o = o->parent()) {
-      const QVariant row = o->property("row");
-      if (row.isValid()) {
-        enterPanel(row.toInt());
-        break;
-      }
+QWidget *DBCtrlGrid::panel(int row) const
+{
+    return row >= 0 && row < int(m_panels.size()) ? m_panels[size_t(row)] : nullptr;
+}
+
+QWidget *DBCtrlGrid::currentPanel() const
+{
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    return t && t->isOpen() ? panel(t->recNo()) : nullptr;
+}
+
+void DBCtrlGrid::rebuild()
+{
+    auto *layout = static_cast<QVBoxLayout *>(m_content->layout());
+    for (QWidget *p : m_panels)
+        delete p;
+    m_panels.clear();
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    const int rows = t && t->isOpen() ? t->recordCount() : 0;
+    for (int r = 0; r < rows; ++r) {
+        auto *p = new QFrame(m_content);
+        p->setFixedHeight(m_panelHeight);
+        p->setAutoFillBackground(true);
+        p->setProperty("row", r);
+        if (m_builder)
+            m_builder(p, m_source);
+        for (QWidget *w : p->findChildren<QWidget *>()) {
+            if (auto *link = dynamic_cast<FieldLink *>(w)) {
+                link->setRow(r);
+                link->refresh();
+            }
+            w->installEventFilter(this);
+        }
+        p->installEventFilter(this);
+        layout->insertWidget(r, p);
+        m_panels.push_back(p);
     }
-  }
-  return QFrame::eventFilter(watched, event);
+    refresh();
 }
 
-void DBCtrlGrid::enterPanel(int row) {
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  if (m_entering || !t || !t->isOpen() || row == t->recNo() ||
-      row >= t->recordCount())
-    return;
-  Raise guard(m_entering);
-  t->moveTo(row);
+void DBCtrlGrid::refresh()
+{
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    const int rows = t && t->isOpen() ? t->recordCount() : 0;
+    if (rows != int(m_panels.size())) {
+        rebuild();
+        return;
+    }
+    const int current = t && t->isOpen() ? t->recNo() : -1;
+    for (int r = 0; r < rows; ++r) {
+        QWidget *p = m_panels[size_t(r)];
+        QPalette pal = p->palette();
+        pal.setColor(QPalette::Window,
+                     r == current && m_selected.isValid() ? m_selected : palette().color(QPalette::Base));
+        p->setPalette(pal);
+        for (QWidget *w : p->findChildren<QWidget *>())
+            if (auto *link = dynamic_cast<FieldLink *>(w))
+                link->sync();
+    }
+    // Once the panels are laid out, the current one is scrolled into view.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (QWidget *p = currentPanel())
+                m_scroll->ensureWidgetVisible(p, 0, 0);
+        },
+        Qt::QueuedConnection);
+}
+
+bool DBCtrlGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // Pressing into a panel or entering one of its controls selects its row.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
+        for (QObject *o = watched; o && o != m_content; o = o->parent()) {
+            const QVariant row = o->property("row");
+            if (row.isValid()) {
+                enterPanel(row.toInt());
+                break;
+            }
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void DBCtrlGrid::enterPanel(int row)
+{
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    if (m_entering || !t || !t->isOpen() || row == t->recNo() || row >= t->recordCount())
+        return;
+    Raise guard(m_entering);
+    t->moveTo(row);
 }
 
 // --- DBNavigator ------------------------------------------------------------
 
-DBNavigator::DBNavigator(QWidget *parent) : QFrame(parent) {
-  auto *layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  m_prior = new QToolButton(this);
-  m_prior->setObjectName(QStringLiteral("prior"));
-  m_prior->setArrowType(Qt::LeftArrow);
-  m_next = new QToolButton(this);
-  m_next->setObjectName(QStringLiteral("next"));
-  m_next->setArrowType(Qt::RightArrow);
-  layout->addWidget(m_prior);
-  layout->addWidget(m_next);
-  connect(m_prior, &QToolButton::clicked, this, [this] { press(Prior); });
-  connect(m_next, &QToolButton::clicked, this, [this] { press(Next); });
+DBNavigator::DBNavigator(QWidget *parent) : QFrame(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_prior = new QToolButton(this);
+    m_prior->setObjectName(QStringLiteral("prior"));
+    m_prior->setArrowType(Qt::LeftArrow);
+    m_next = new QToolButton(this);
+    m_next->setObjectName(QStringLiteral("next"));
+    m_next->setArrowType(Qt::RightArrow);
+    layout->addWidget(m_prior);
+    layout->addWidget(m_next);
+    connect(m_prior, &QToolButton::clicked, this, [this] { press(Prior); });
+    connect(m_next, &QToolButton::clicked, this, [this] { press(Next); });
 }
 
-void DBNavigator::setDataSource(DataSource *source) {
-  disconnect(m_connection);
-  m_source = source;
-  if (source)
-    m_connection =
-        connect(source, &DataSource::dataChanged, this, &DBNavigator::refresh);
-  refresh();
-}
-
-void DBNavigator::refresh() {
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  const bool open = t && t->isOpen() && isEnabled();
-  const int pos = open ? t->recNo() : -1;
-  const int count = open ? t->recordCount() : 0;
-  m_prior->setEnabled(open && pos > 0);
-  m_next->setEnabled(open && pos >= 0 && pos < count - 1);
-}
-
-void DBNavigator::changeEvent(QEvent *event) {
-  QFrame::changeEvent(event);
-  if (event->type() == QEvent::EnabledChange)
+void DBNavigator::setDataSource(DataSource *source)
+{
+    disconnect(m_connection);
+    m_source = source;
+    if (source)
+        m_connection = connect(source, &DataSource::dataChanged, this, &DBNavigator::refresh);
     refresh();
 }
 
-void DBNavigator::press(Button which) {
-  store::Table *t = m_source ? m_source->table() : nullptr;
-  if (!t || !t->isOpen())
-    return;
-  emit beforeAction(which);
-  if (which == Prior)
-    t->prior();
-  else
-    t->next();
-  emit clicked(which);
+void DBNavigator::refresh()
+{
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    const bool open = t && t->isOpen() && isEnabled();
+    const int pos = open ? t->recNo() : -1;
+    const int count = open ? t->recordCount() : 0;
+    m_prior->setEnabled(open && pos > 0);
+    m_next->setEnabled(open && pos >= 0 && pos < count - 1);
+}
+
+void DBNavigator::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        refresh();
+}
+
+void DBNavigator::press(Button which)
+{
+    store::Table *t = m_source ? m_source->table() : nullptr;
+    if (!t || !t->isOpen())
+        return;
+    emit beforeAction(which);
+    if (which == Prior)
+        t->prior();
+    else
+        t->next();
+    emit clicked(which);
 }
 
 } // namespace controls

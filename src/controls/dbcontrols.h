@@ -28,6 +28,13 @@ class Table;
 
 namespace controls {
 
+// A store error raised while the user works in a bound control (a row that
+// cannot be stored when the cursor moves on) is handed to this handler; the
+// program installs one that shows it. Without one it is ignored.
+void setErrorHandler(std::function<void(const QString &message)> handler);
+// Runs a user's action on a control's table, handing errors to the handler.
+void guarded(const std::function<void()> &action);
+
 // A date as typed: dd.MM.yyyy, also without the leading zeros of day and
 // month; an invalid date for anything else.
 QDate parseDate(const QString &text);
@@ -35,210 +42,217 @@ QDate parseDate(const QString &text);
 // Connects controls to a table; its objectName is the name the windows'
 // design gives it ("berichtsource", "tempsource", ...). The table can be
 // switched while controls are bound to the source.
-class DataSource : public QObject {
-  Q_OBJECT
+class DataSource : public QObject
+{
+    Q_OBJECT
 public:
-  explicit DataSource(const QString &name, store::Table *table = nullptr,
-                      QObject *parent = nullptr);
-  store::Table *table() const { return m_table; }
-  void setTable(store::Table *table);
+    explicit DataSource(const QString &name, store::Table *table = nullptr, QObject *parent = nullptr);
+    store::Table *table() const { return m_table; }
+    void setTable(store::Table *table);
 
 signals:
-  // The table behind the source changed its row, its state or was switched.
-  void dataChanged();
-  // A field of the current row was set.
-  void fieldChanged(const QString &field);
-  // The table is about to store its current row: controls that keep their
-  // text apart from the row write it now.
-  void updateRecord();
+    // The table behind the source changed its row, its state or was switched.
+    void dataChanged();
+    // A field of the current row was set.
+    void fieldChanged(const QString &field);
+    // The table is about to store its current row: controls that keep their
+    // text apart from the row write it now.
+    void updateRecord();
 
 private:
-  QPointer<store::Table> m_table;
-  std::vector<QMetaObject::Connection> m_connections;
+    QPointer<store::Table> m_table;
+    std::vector<QMetaObject::Connection> m_connections;
 };
 
 // What every bound control shares: the source, the field and the row.
-class FieldLink {
+class FieldLink
+{
 public:
-  virtual ~FieldLink() = default;
-  void bind(DataSource *source, const QString &field);
-  DataSource *dataSource() const { return m_source; }
-  const QString &dataField() const { return m_field; }
-  store::Table *table() const;
-  // Inside a control grid the control shows one fixed row; -1 follows the
-  // table's current row.
-  void setRow(int row) { m_row = row; }
-  int row() const { return m_row; }
-  virtual void refresh() = 0;
-  // Refreshes unless the control is writing into its table just now.
-  void sync() {
-    if (!m_writing)
-      refresh();
-  }
+    virtual ~FieldLink() = default;
+    void bind(DataSource *source, const QString &field);
+    DataSource *dataSource() const { return m_source; }
+    const QString &dataField() const { return m_field; }
+    store::Table *table() const;
+    // Inside a control grid the control shows one fixed row; -1 follows the
+    // table's current row.
+    void setRow(int row) { m_row = row; }
+    int row() const { return m_row; }
+    virtual void refresh() = 0;
+    // Refreshes unless the control is writing into its table just now.
+    void sync()
+    {
+        if (!m_writing)
+            refresh();
+    }
 
 protected:
-  QVariant read() const;
-  QString readText() const; // dates as dd.MM.yyyy
-  // Moves the table to the control's row and into edit state; false when
-  // the table is not open or has no row to edit.
-  bool beginEdit();
-  void write(const QVariant &value);
-  // Called once the control is bound, before its first refresh.
-  virtual void bound() {}
-  bool m_writing = false;
+    QVariant read() const;
+    QString readText() const; // dates as dd.MM.yyyy
+    // Moves the table to the control's row and into edit state; false when
+    // the table is not open or has no row to edit.
+    bool beginEdit();
+    void write(const QVariant &value);
+    // Called once the control is bound, before its first refresh.
+    virtual void bound() {}
+    bool m_writing = false;
 
 private:
-  QPointer<DataSource> m_source;
-  QString m_field;
-  int m_row = -1;
-  std::vector<QMetaObject::Connection> m_connections;
+    QPointer<DataSource> m_source;
+    QString m_field;
+    int m_row = -1;
+    std::vector<QMetaObject::Connection> m_connections;
 };
 
 // Read-only text of a field.
-class DBText : public QLabel, public FieldLink {
-  Q_OBJECT
+class DBText : public QLabel, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBText(QWidget *parent = nullptr);
-  void refresh() override;
+    explicit DBText(QWidget *parent = nullptr);
+    void refresh() override;
 };
 
 // One-line edit. A date field shows dd.MM.yyyy; typed text that is not a
 // date leaves the field empty but stays in the edit as typed until the row
 // is stored or left, so that the window can name the field.
-class DBEdit : public QLineEdit, public FieldLink {
-  Q_OBJECT
+class DBEdit : public QLineEdit, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBEdit(QWidget *parent = nullptr);
-  void refresh() override;
+    explicit DBEdit(QWidget *parent = nullptr);
+    void refresh() override;
 
 private:
-  void typed(const QString &text);
+    void typed(const QString &text);
 };
 
 // Multi-line plain text.
-class DBMemo : public QPlainTextEdit, public FieldLink {
-  Q_OBJECT
+class DBMemo : public QPlainTextEdit, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBMemo(QWidget *parent = nullptr);
-  void refresh() override;
-  // The lines as the memo shows them: a wrapped line counts as a line.
-  QStringList displayLines();
+    explicit DBMemo(QWidget *parent = nullptr);
+    void refresh() override;
+    // The lines as the memo shows them: a wrapped line counts as a line.
+    QStringList displayLines();
 
 private:
-  void typed();
+    void typed();
 };
 
 // Rich text stored as RTF. The document is written into the field when the
 // table stores the row (or when flush() is called), not on every keystroke.
-class DBRichEdit : public QTextEdit, public FieldLink {
-  Q_OBJECT
+class DBRichEdit : public QTextEdit, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBRichEdit(QWidget *parent = nullptr);
-  void refresh() override;
-  // Writes the document into the field when it was changed.
-  void flush();
-  // Marks the text as changed, so that the next store writes it.
-  void setModified(bool modified);
-  bool modified() const { return m_dirty; }
+    explicit DBRichEdit(QWidget *parent = nullptr);
+    void refresh() override;
+    // Writes the document into the field when it was changed.
+    void flush();
+    // Marks the text as changed, so that the next store writes it.
+    void setModified(bool modified);
+    bool modified() const { return m_dirty; }
 
 protected:
-  void bound() override;
+    void bound() override;
 
 private:
-  QString m_stored; // the field's text as last loaded or written
-  bool m_dirty = false;
-  bool m_loading = false;
+    QString m_stored; // the field's text as last loaded or written
+    bool m_dirty = false;
+    bool m_loading = false;
 };
 
 // Boolean field.
-class DBCheckBox : public QCheckBox, public FieldLink {
-  Q_OBJECT
+class DBCheckBox : public QCheckBox, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBCheckBox(const QString &caption = QString(),
-                      QWidget *parent = nullptr);
-  void refresh() override;
+    explicit DBCheckBox(const QString &caption = QString(), QWidget *parent = nullptr);
+    void refresh() override;
 };
 
 // A picture field shown stretched over the control.
-class DBImage : public QLabel, public FieldLink {
-  Q_OBJECT
+class DBImage : public QLabel, public FieldLink
+{
+    Q_OBJECT
 public:
-  explicit DBImage(QWidget *parent = nullptr);
-  void refresh() override;
-  // The picture of the field; null when the field is empty or unreadable.
-  QImage picture() const { return m_picture; }
+    explicit DBImage(QWidget *parent = nullptr);
+    void refresh() override;
+    // The picture of the field; null when the field is empty or unreadable.
+    QImage picture() const { return m_picture; }
 
 private:
-  QImage m_picture;
+    QImage m_picture;
 };
 
 // One panel per row of the source's table, each holding the same bound
 // controls for its row; the panel of the current row is selected. Entering
 // a control of a panel moves the table to that panel's row.
-class DBCtrlGrid : public QFrame {
-  Q_OBJECT
+class DBCtrlGrid : public QFrame
+{
+    Q_OBJECT
 public:
-  explicit DBCtrlGrid(QWidget *parent = nullptr);
-  using PanelBuilder = std::function<void(QWidget *panel, DataSource *source)>;
-  // Builds the controls of one panel; called for every panel.
-  void setPanelBuilder(PanelBuilder builder) { m_builder = std::move(builder); }
-  void setPanelHeight(int height) { m_panelHeight = height; }
-  void setSelectedColor(const QColor &color) { m_selected = color; }
-  void setDataSource(DataSource *source);
-  DataSource *dataSource() const { return m_source; }
+    explicit DBCtrlGrid(QWidget *parent = nullptr);
+    using PanelBuilder = std::function<void(QWidget *panel, DataSource *source)>;
+    // Builds the controls of one panel; called for every panel.
+    void setPanelBuilder(PanelBuilder builder) { m_builder = std::move(builder); }
+    void setPanelHeight(int height) { m_panelHeight = height; }
+    void setSelectedColor(const QColor &color) { m_selected = color; }
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const { return m_source; }
 
-  int panelCount() const { return int(m_panels.size()); }
-  QWidget *panel(int row) const;
-  QWidget *currentPanel() const;
-  // Makes the current row's panel visible in the scrolled area.
-  void refresh();
+    int panelCount() const { return int(m_panels.size()); }
+    QWidget *panel(int row) const;
+    QWidget *currentPanel() const;
+    // Makes the current row's panel visible in the scrolled area.
+    void refresh();
 
 protected:
-  bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void rebuild();
-  void enterPanel(int row);
+    void rebuild();
+    void enterPanel(int row);
 
-  QPointer<DataSource> m_source;
-  PanelBuilder m_builder;
-  int m_panelHeight = 54;
-  QColor m_selected;
-  QScrollArea *m_scroll = nullptr;
-  QWidget *m_content = nullptr;
-  std::vector<QWidget *> m_panels;
-  std::vector<QMetaObject::Connection> m_connections;
-  bool m_entering = false;
+    QPointer<DataSource> m_source;
+    PanelBuilder m_builder;
+    int m_panelHeight = 54;
+    QColor m_selected;
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_content = nullptr;
+    std::vector<QWidget *> m_panels;
+    std::vector<QMetaObject::Connection> m_connections;
+    bool m_entering = false;
 };
 
 // Buttons stepping the source's table to the previous and next row.
-class DBNavigator : public QFrame {
-  Q_OBJECT
+class DBNavigator : public QFrame
+{
+    Q_OBJECT
 public:
-  enum Button { Prior, Next };
-  explicit DBNavigator(QWidget *parent = nullptr);
-  void setDataSource(DataSource *source);
-  QToolButton *button(Button which) const {
-    return which == Prior ? m_prior : m_next;
-  }
-  // Enables the buttons from the table's position.
-  void refresh();
+    enum Button { Prior, Next };
+    explicit DBNavigator(QWidget *parent = nullptr);
+    void setDataSource(DataSource *source);
+    QToolButton *button(Button which) const { return which == Prior ? m_prior : m_next; }
+    // Enables the buttons from the table's position.
+    void refresh();
 
 signals:
-  // Before the table moves, and after it moved.
-  void beforeAction(controls::DBNavigator::Button button);
-  void clicked(controls::DBNavigator::Button button);
+    // Before the table moves, and after it moved.
+    void beforeAction(controls::DBNavigator::Button button);
+    void clicked(controls::DBNavigator::Button button);
 
 protected:
-  void changeEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-  void press(Button which);
+    void press(Button which);
 
-  QPointer<DataSource> m_source;
-  QToolButton *m_prior = nullptr;
-  QToolButton *m_next = nullptr;
-  QMetaObject::Connection m_connection;
+    QPointer<DataSource> m_source;
+    QToolButton *m_prior = nullptr;
+    QToolButton *m_next = nullptr;
+    QMetaObject::Connection m_connection;
 };
 
 } // namespace controls

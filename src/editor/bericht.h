@@ -35,128 +35,126 @@ class DBText;
 class Tkaldlg;
 class Tbernoclosedlg;
 
-class Tberichtdlg : public QDialog {
-  Q_OBJECT
+class Tberichtdlg : public QDialog
+{
+    Q_OBJECT
 public:
-  Tberichtdlg(store::TableSet &tables, store::Session &session,
-              QWidget *parent = nullptr);
-  ~Tberichtdlg() override;
+    Tberichtdlg(store::TableSet &tables, store::Session &session, QWidget *parent = nullptr);
+    ~Tberichtdlg() override;
 
-  // Data sources of the design
-  controls::DataSource *berichtsource() const { return m_berichtsource; }
-  controls::DataSource *tempsource() const { return m_tempsource; }
-  controls::DataSource *berichtdetailsource() const {
-    return m_berichtdetailsource;
-  }
-  controls::DataSource *hintsource() const { return m_hintsource; }
+    // Data sources of the design
+    controls::DataSource *berichtsource() const { return m_berichtsource; }
+    controls::DataSource *tempsource() const { return m_tempsource; }
+    controls::DataSource *berichtdetailsource() const { return m_berichtdetailsource; }
+    controls::DataSource *hintsource() const { return m_hintsource; }
 
-  // The item list shows the rows of `source`: the composition (new-report
-  // mode) or the sheet's detail rows.
-  void setItemSource(controls::DataSource *source);
-  bool newReportMode() const;
+    // The item list shows the rows of `source`: the composition (new-report
+    // mode) or the sheet's detail rows.
+    void setItemSource(controls::DataSource *source);
+    bool newReportMode() const;
 
-  Tkaldlg &kaldlg() const { return *m_kaldlg; }
-  Tbernoclosedlg &bernoclosedlg() const { return *m_bernoclosedlg; }
-  QTabWidget *seiten() const { return m_seiten; }
-  QPushButton *loeschbtn() const { return m_loeschbtn; }
-  QPushButton *folgeblattbtn() const { return m_folgeblattbtn; }
-  QPushButton *vorschaubtn() const { return m_vorschaubtn; }
-  controls::DBNavigator *DBNavigator() const { return m_navigator; }
-  controls::DBCtrlGrid *detailgrid() const { return m_detailgrid; }
-  controls::DBRichEdit *taetigkeitedit() const { return m_taetigkeitedit; }
-  controls::DBRichEdit *hintedit() const { return m_hintedit; }
-  QSlider *TrackBar1() const { return m_trackBar[0]; }
-  QSlider *TrackBar2() const { return m_trackBar[1]; }
-  // The rich-text field entered last; none after another data control.
-  QTextEdit *currentRichEdit() const { return m_currentRichEdit; }
+    Tkaldlg &kaldlg() const { return *m_kaldlg; }
+    Tbernoclosedlg &bernoclosedlg() const { return *m_bernoclosedlg; }
+    QTabWidget *seiten() const { return m_seiten; }
+    QPushButton *loeschbtn() const { return m_loeschbtn; }
+    QPushButton *folgeblattbtn() const { return m_folgeblattbtn; }
+    QPushButton *vorschaubtn() const { return m_vorschaubtn; }
+    controls::DBNavigator *DBNavigator() const { return m_navigator; }
+    controls::DBCtrlGrid *detailgrid() const { return m_detailgrid; }
+    controls::DBRichEdit *taetigkeitedit() const { return m_taetigkeitedit; }
+    controls::DBRichEdit *hintedit() const { return m_hintedit; }
+    QSlider *TrackBar1() const { return m_trackBar[0]; }
+    QSlider *TrackBar2() const { return m_trackBar[1]; }
+    // The rich-text field entered last; none after another data control.
+    QTextEdit *currentRichEdit() const { return m_currentRichEdit; }
 
-  // Handlers
-  void FormShow();
-  void checknavigator();
-  void detailgridnichtClick();
-  void datumbtnClick();
-  void checkspeichern();
-  void loeschbtnClick();
-  void vorschaubtnClick();
-  void ruecksformvorschauClick();
-  void folgeblattbtnClick();
-  void ScrollBox1MouseWheel(int delta);
-  void seitenChanging(int leaving);
-  void seitenChange();
-  void TrackBarChange(int picture); // 0 or 1
-  void bildloeschenbtnClick(int picture);
-  void SpeedButton1Click();
-  // Dragging sample text into the activity field.
-  void hinteditMouseDown(Qt::MouseButton button);
-  bool taetigkeiteditDragOver(const QPoint &pos, QObject *source);
-  void taetigkeiteditDragDrop(const QPoint &pos, QObject *source);
+    // Handlers
+    void FormShow();
+    void checknavigator();
+    void detailgridnichtClick();
+    void datumbtnClick();
+    void checkspeichern();
+    void loeschbtnClick();
+    void vorschaubtnClick();
+    void ruecksformvorschauClick();
+    void folgeblattbtnClick();
+    void ScrollBox1MouseWheel(int delta);
+    void seitenChanging(int leaving);
+    void seitenChange();
+    void TrackBarChange(int picture); // 0 or 1
+    void bildloeschenbtnClick(int picture);
+    void SpeedButton1Click();
+    // Dragging sample text into the activity field.
+    void hinteditMouseDown(Qt::MouseButton button);
+    bool taetigkeiteditDragOver(const QPoint &pos, QObject *source);
+    void taetigkeiteditDragDrop(const QPoint &pos, QObject *source);
 
-  void done(int result) override;
+    void done(int result) override;
 
 signals:
-  void helpRequested(int context);
+    void helpRequested(int context);
 
 protected:
-  void showEvent(QShowEvent *event) override;
-  void keyPressEvent(QKeyEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void buildFront(QWidget *page);
-  void buildBack(QWidget *page);
-  void buildPictures(QWidget *page);
-  void buildDetailPanel(QWidget *panel, controls::DataSource *source);
-  void memoEnter(controls::DBRichEdit *edit);
-  void anfeditEnter();
-  bool FormClose(int result); // false keeps the dialog open
-  store::Table &report() const;
-  store::Table *itemTable() const;
-  void notYetAvailable(const QString &what);
-  void setSlider(int picture, int value);
-  void showStoredPictureSize(int picture);
+    void buildFront(QWidget *page);
+    void buildBack(QWidget *page);
+    void buildPictures(QWidget *page);
+    void buildDetailPanel(QWidget *panel, controls::DataSource *source);
+    void memoEnter(controls::DBRichEdit *edit);
+    void anfeditEnter();
+    bool FormClose(int result); // false keeps the dialog open
+    store::Table &report() const;
+    store::Table *itemTable() const;
+    void notYetAvailable(const QString &what);
+    void setSlider(int picture, int value);
+    void showStoredPictureSize(int picture);
 
-  store::TableSet &m_tables;
-  store::Session &m_session;
-  controls::DataSource *m_berichtsource = nullptr;
-  controls::DataSource *m_tempsource = nullptr;
-  controls::DataSource *m_berichtdetailsource = nullptr;
-  controls::DataSource *m_hintsource = nullptr;
+    store::TableSet &m_tables;
+    store::Session &m_session;
+    controls::DataSource *m_berichtsource = nullptr;
+    controls::DataSource *m_tempsource = nullptr;
+    controls::DataSource *m_berichtdetailsource = nullptr;
+    controls::DataSource *m_hintsource = nullptr;
 
-  Tkaldlg *m_kaldlg = nullptr;
-  Tbernoclosedlg *m_bernoclosedlg = nullptr;
-  QToolBar *m_toolBar = nullptr;
-  QTabWidget *m_seiten = nullptr;
-  QScrollArea *m_scrollBox = nullptr;
-  QLabel *m_stiftName = nullptr;
-  QLabel *m_bkmName = nullptr;
-  controls::DBEdit *m_anfedit = nullptr;
-  controls::DBEdit *m_endedit = nullptr;
-  controls::DBEdit *m_datumedit = nullptr;
-  controls::DBCtrlGrid *m_detailgrid = nullptr;
-  controls::DBRichEdit *m_taetigkeitedit = nullptr;
-  controls::DBRichEdit *m_vermerkeedit = nullptr;
-  controls::DBRichEdit *m_darstellungedit = nullptr;
-  controls::DBRichEdit *m_hintedit = nullptr;
-  QTextEdit *m_scratch = nullptr; // RichEdit1, hidden
-  QWidget *m_hintPanel = nullptr;
-  QPushButton *m_okbtn = nullptr;
-  QPushButton *m_cancelbtn = nullptr;
-  QPushButton *m_loeschbtn = nullptr;
-  QPushButton *m_folgeblattbtn = nullptr;
-  QPushButton *m_vorschaubtn = nullptr;
-  controls::DBNavigator *m_navigator = nullptr;
+    Tkaldlg *m_kaldlg = nullptr;
+    Tbernoclosedlg *m_bernoclosedlg = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QTabWidget *m_seiten = nullptr;
+    QScrollArea *m_scrollBox = nullptr;
+    QLabel *m_stiftName = nullptr;
+    QLabel *m_bkmName = nullptr;
+    controls::DBEdit *m_anfedit = nullptr;
+    controls::DBEdit *m_endedit = nullptr;
+    controls::DBEdit *m_datumedit = nullptr;
+    controls::DBCtrlGrid *m_detailgrid = nullptr;
+    controls::DBRichEdit *m_taetigkeitedit = nullptr;
+    controls::DBRichEdit *m_vermerkeedit = nullptr;
+    controls::DBRichEdit *m_darstellungedit = nullptr;
+    controls::DBRichEdit *m_hintedit = nullptr;
+    QTextEdit *m_scratch = nullptr; // RichEdit1, hidden
+    QWidget *m_hintPanel = nullptr;
+    QPushButton *m_okbtn = nullptr;
+    QPushButton *m_cancelbtn = nullptr;
+    QPushButton *m_loeschbtn = nullptr;
+    QPushButton *m_folgeblattbtn = nullptr;
+    QPushButton *m_vorschaubtn = nullptr;
+    controls::DBNavigator *m_navigator = nullptr;
 
-  QScrollArea *m_pictureArea[2] = {};
-  QSlider *m_trackBar[2] = {};
-  QLabel *m_groesse[2] = {};
-  QLabel *m_bildgroessenlabel[2] = {};
-  controls::DBImage *m_image[2] = {};
+    QScrollArea *m_pictureArea[2] = {};
+    QSlider *m_trackBar[2] = {};
+    QLabel *m_groesse[2] = {};
+    QLabel *m_bildgroessenlabel[2] = {};
+    controls::DBImage *m_image[2] = {};
 
-  QTextEdit *m_currentRichEdit = nullptr;
-  int m_page = 0;               // the page shown, for the page change
-  qint64 m_rememberedSheet = 0; // bookmark of the sheet left on the front page
-  bool m_sheetRemembered = false;
-  bool m_newReportStored = false; // a new report was stored before closing
-  QPoint m_dragStart;
-  bool m_dragArmed = false;
+    QTextEdit *m_currentRichEdit = nullptr;
+    int m_page = 0;               // the page shown, for the page change
+    qint64 m_rememberedSheet = 0; // bookmark of the sheet left on the front page
+    bool m_sheetRemembered = false;
+    bool m_newReportStored = false; // a new report was stored before closing
+    QPoint m_dragStart;
+    bool m_dragArmed = false;
 };

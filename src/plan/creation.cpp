@@ -10,113 +10,107 @@ namespace plan {
 namespace {
 
 // Plan rows counted on group 1 of their part instead of their own group.
-bool countedOnFirstGroup(int tag) { return tag >= 171 && tag <= 173; }
+bool countedOnFirstGroup(int tag)
+{
+    return tag >= 171 && tag <= 173;
+}
 
 // "zu 5 aa) ": the part and the item's text up to its first ")".
-QString activityLine(int part, const QString &text) {
-  const int close = text.indexOf(QLatin1Char(')'));
-  return QStringLiteral("zu %1 %2 ")
-      .arg(part)
-      .arg(close < 0 ? QString() : text.left(close + 1));
+QString activityLine(int part, const QString &text)
+{
+    const int close = text.indexOf(QLatin1Char(')'));
+    return QStringLiteral("zu %1 %2 ").arg(part).arg(close < 0 ? QString() : text.left(close + 1));
 }
 
 } // namespace
 
-int nextReportNumber(store::Table &reports, int year) {
-  // The primary order is year, number, sheet: the year's last row holds
-  // its highest number.
-  const QString index = reports.indexName();
-  if (!index.isEmpty())
-    reports.setIndexName(QString());
-  reports.setRange({year}, {year});
-  reports.last();
-  const int number =
-      reports.isEmpty() ? 0 : reports.asInt(QStringLiteral("Nummer"));
-  reports.cancelRange();
-  if (!index.isEmpty())
-    reports.setIndexName(index);
-  return number + 1;
+int nextReportNumber(store::Table &reports, int year)
+{
+    // The primary order is year, number, sheet: the year's last row holds
+    // its highest number.
+    const QString index = reports.indexName();
+    if (!index.isEmpty())
+        reports.setIndexName(QString());
+    reports.setRange({year}, {year});
+    reports.last();
+    const int number = reports.isEmpty() ? 0 : reports.asInt(QStringLiteral("Nummer"));
+    reports.cancelRange();
+    if (!index.isEmpty())
+        reports.setIndexName(index);
+    return number + 1;
 }
 
-void appendReport(store::TableSet &tables, int year, const QDate &today) {
-  store::Table &reports = tables.berichttable();
-  store::Table &composition = tables.temptable();
-  if (composition.isEditing())
-    composition.post();
-  const int number = nextReportNumber(reports, year);
-  reports.append();
-  reports.setValue(QStringLiteral("Datum"), today);
-  reports.setValue(QStringLiteral("Nummer"), number);
-  reports.setValue(QStringLiteral("AJahr"), year);
-  // A new report is its own first sheet; further sheets count on from it.
-  reports.setValue(QStringLiteral("Blatt"), 1);
+void appendReport(store::TableSet &tables, int year, const QDate &today)
+{
+    store::Table &reports = tables.berichttable();
+    store::Table &composition = tables.temptable();
+    if (composition.isEditing())
+        composition.post();
+    const int number = nextReportNumber(reports, year);
+    reports.append();
+    reports.setValue(QStringLiteral("Datum"), today);
+    reports.setValue(QStringLiteral("Nummer"), number);
+    reports.setValue(QStringLiteral("AJahr"), year);
+    // A new report is its own first sheet; further sheets count on from it.
+    reports.setValue(QStringLiteral("Blatt"), 1);
 
-  QString activities;
-  for (int r = 0; r < composition.recordCount(); ++r) {
-    const bool header =
-        composition.valueAt(r, QStringLiteral("Isheader")).toBool();
-    const bool noChild =
-        composition.valueAt(r, QStringLiteral("NoChild")).toBool();
-    if (header && !noChild)
-      continue;
-    activities +=
-        activityLine(
-            composition.valueAt(r, QStringLiteral("Lfdnr")).toInt(),
-            composition.valueAt(r, QStringLiteral("Text")).toString()) +
-        QLatin1Char('\n');
-  }
-  if (!activities.isEmpty())
-    reports.setValue(QStringLiteral("Taetigkeit"), activities);
-  store::writeCoveredParts(
-      reports, store::coveredParts(composition, store::PartRows::Composition));
+    QString activities;
+    for (int r = 0; r < composition.recordCount(); ++r) {
+        const bool header = composition.valueAt(r, QStringLiteral("Isheader")).toBool();
+        const bool noChild = composition.valueAt(r, QStringLiteral("NoChild")).toBool();
+        if (header && !noChild)
+            continue;
+        activities += activityLine(composition.valueAt(r, QStringLiteral("Lfdnr")).toInt(),
+                                   composition.valueAt(r, QStringLiteral("Text")).toString())
+                      + QLatin1Char('\n');
+    }
+    if (!activities.isEmpty())
+        reports.setValue(QStringLiteral("Taetigkeit"), activities);
+    store::writeCoveredParts(reports, store::coveredParts(composition, store::PartRows::Composition));
 }
 
-void storeReportItems(store::TableSet &tables) {
-  store::Table &reports = tables.berichttable();
-  store::Table &composition = tables.temptable();
-  store::Table &details = tables.berichtdetailtable();
-  store::Table &plan = tables.table1();
-  if (reports.isEditing())
-    reports.post();
-  if (composition.isEditing())
-    composition.post();
-  const QVariant master = reports.value(QStringLiteral("BerLfd"));
-  const QString previousIndex = plan.indexName();
-  QSet<int> countedGroups;
-  for (int r = 0; r < composition.recordCount(); ++r) {
-    const auto field = [&](const char *name) {
-      return composition.valueAt(r, QString::fromLatin1(name));
-    };
-    details.append();
-    details.setValue(QStringLiteral("Masterlfd"), master);
-    for (const char *name :
-         {"Lfdnr", "GroupId", "LfdfTag", "BA", "UELU", "Hintid", "Alltext"})
-      details.setValue(QString::fromLatin1(name), field(name));
-    details.post();
+void storeReportItems(store::TableSet &tables)
+{
+    store::Table &reports = tables.berichttable();
+    store::Table &composition = tables.temptable();
+    store::Table &details = tables.berichtdetailtable();
+    store::Table &plan = tables.table1();
+    if (reports.isEditing())
+        reports.post();
+    if (composition.isEditing())
+        composition.post();
+    const QVariant master = reports.value(QStringLiteral("BerLfd"));
+    const QString previousIndex = plan.indexName();
+    QSet<int> countedGroups;
+    for (int r = 0; r < composition.recordCount(); ++r) {
+        const auto field = [&](const char *name) { return composition.valueAt(r, QString::fromLatin1(name)); };
+        details.append();
+        details.setValue(QStringLiteral("Masterlfd"), master);
+        for (const char *name : {"Lfdnr", "GroupId", "LfdfTag", "BA", "UELU", "Hintid", "Alltext"})
+            details.setValue(QString::fromLatin1(name), field(name));
+        details.post();
 
-    const int part = field("Lfdnr").toInt();
-    const int tag = field("LfdfTag").toInt();
-    const int group = countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
-    plan.setIndexName(QStringLiteral("_lfdugroup"));
-    if (plan.findKey({part, group})) {
-      const int countingRow = plan.asInt(QStringLiteral("LfdfTag"));
-      if (!countedGroups.contains(countingRow)) {
-        countedGroups.insert(countingRow);
-        plan.edit();
-        plan.setValue(QStringLiteral("GroupCnt"),
-                      plan.asInt(QStringLiteral("GroupCnt")) + 1);
-        plan.post();
-      }
+        const int part = field("Lfdnr").toInt();
+        const int tag = field("LfdfTag").toInt();
+        const int group = countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
+        plan.setIndexName(QStringLiteral("_lfdugroup"));
+        if (plan.findKey({part, group})) {
+            const int countingRow = plan.asInt(QStringLiteral("LfdfTag"));
+            if (!countedGroups.contains(countingRow)) {
+                countedGroups.insert(countingRow);
+                plan.edit();
+                plan.setValue(QStringLiteral("GroupCnt"), plan.asInt(QStringLiteral("GroupCnt")) + 1);
+                plan.post();
+            }
+        }
+        plan.setIndexName(QStringLiteral("_lfdftag"));
+        if (plan.findKey({tag})) {
+            plan.edit();
+            plan.setValue(QStringLiteral("ThemaCnt"), plan.asInt(QStringLiteral("ThemaCnt")) + 1);
+            plan.post();
+        }
     }
-    plan.setIndexName(QStringLiteral("_lfdftag"));
-    if (plan.findKey({tag})) {
-      plan.edit();
-      plan.setValue(QStringLiteral("ThemaCnt"),
-                    plan.asInt(QStringLiteral("ThemaCnt")) + 1);
-      plan.post();
-    }
-  }
-  plan.setIndexName(previousIndex);
+    plan.setIndexName(previousIndex);
 }
 
 } // namespace plan

@@ -4,23 +4,29 @@ namespace platform {
 
 namespace {
 
-class SystemClock : public Clock {
+class SystemClock : public Clock
+{
 public:
-  QDateTime now() const override { return QDateTime::currentDateTime(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-Clock *&installed() {
-  static Clock *c = nullptr;
-  return c;
+Clock *&installed()
+{
+    static Clock *c = nullptr;
+    return c;
 }
 
 } // namespace
 
-Clock &clock() {
-  static SystemClock system;
-  return installed() ? *installed() : system;
+Clock &clock()
+{
+    static SystemClock system;
+    return installed() ? *installed() : system;
 }
 
-void setClock(Clock *c) { installed() = c; }
+void setClock(Clock *c)
+{
+    installed() = c;
+}
 
 } // namespace platform

@@ -4,37 +4,36 @@
 
 namespace store {
 
-QString coveredPartField(int index) {
-  return index < 5 ? QStringLiteral("TDAB%1").arg(index + 1)
-                   : QStringLiteral("Tdab%1").arg(index + 1);
+QString coveredPartField(int index)
+{
+    return index < 5 ? QStringLiteral("TDAB%1").arg(index + 1) : QStringLiteral("Tdab%1").arg(index + 1);
 }
 
-QList<int> coveredParts(const Table &rows, PartRows kind) {
-  bool covered[18] = {};
-  for (int r = 0; r < rows.recordCount(); ++r) {
-    const int part = rows.valueAt(r, QStringLiteral("Lfdnr")).toInt();
-    if (part < 1 || part > 17)
-      continue;
-    if (kind == PartRows::Composition &&
-        rows.valueAt(r, QStringLiteral("Isheader")).toBool() &&
-        !rows.valueAt(r, QStringLiteral("NoChild")).toBool())
-      continue;
-    covered[part] = true;
-  }
-  QList<int> parts;
-  for (int part = 1; part <= 17 && parts.size() < coveredPartFields; ++part)
-    if (covered[part])
-      parts << part;
-  return parts;
+QList<int> coveredParts(const Table &rows, PartRows kind)
+{
+    bool covered[18] = {};
+    for (int r = 0; r < rows.recordCount(); ++r) {
+        const int part = rows.valueAt(r, QStringLiteral("Lfdnr")).toInt();
+        if (part < 1 || part > 17)
+            continue;
+        if (kind == PartRows::Composition && rows.valueAt(r, QStringLiteral("Isheader")).toBool()
+            && !rows.valueAt(r, QStringLiteral("NoChild")).toBool())
+            continue;
+        covered[part] = true;
+    }
+    QList<int> parts;
+    for (int part = 1; part <= 17 && parts.size() < coveredPartFields; ++part)
+        if (covered[part])
+            parts << part;
+    return parts;
 }
 
-void writeCoveredParts(Table &report, const QList<int> &parts,
-                       const QString &filler) {
-  for (int i = 0; i < coveredPartFields; ++i) {
-    const QString text = i < parts.size() ? QString::number(parts[i]) : filler;
-    report.setValue(coveredPartField(i),
-                    text.isEmpty() ? QVariant() : QVariant(text));
-  }
+void writeCoveredParts(Table &report, const QList<int> &parts, const QString &filler)
+{
+    for (int i = 0; i < coveredPartFields; ++i) {
+        const QString text = i < parts.size() ? QString::number(parts[i]) : filler;
+        report.setValue(coveredPartField(i), text.isEmpty() ? QVariant() : QVariant(text));
+    }
 }
 
 } // namespace store

@@ -12,9 +12,9 @@ inline constexpr int coveredPartFields = 10;
 QString coveredPartField(int index); // 0 -> "TDAB1", 5 -> "Tdab6"
 
 enum class PartRows {
-  Composition, // rows of the composition: a group header counts only when it
-               // has no items of its own
-  Detail,      // detail rows of a sheet: every row with a part number above 0
+    Composition, // rows of the composition: a group header counts only when it
+                 // has no items of its own
+    Detail,      // detail rows of a sheet: every row with a part number above 0
 };
 
 // The part numbers of the rows the cursor of `rows` sees, ascending, each
@@ -23,7 +23,6 @@ QList<int> coveredParts(const Table &rows, PartRows kind);
 
 // Writes the numbers into the report's current row (edit or insert state);
 // the fields after the last number get `filler`.
-void writeCoveredParts(Table &report, const QList<int> &parts,
-                       const QString &filler = QString());
+void writeCoveredParts(Table &report, const QList<int> &parts, const QString &filler = QString());
 
 } // namespace store

@@ -20,110 +20,103 @@
 
 namespace testsupport {
 
-class EditorFixture : public PlanFixture {
+class EditorFixture : public PlanFixture
+{
 public:
-  // Tuesday 10 March 2026: its week starts on Monday 9 March.
-  EditorFixture() : m_clock(QDateTime(QDate(2026, 3, 10), QTime(9, 30))) {
-    platform::setClock(&m_clock);
-  }
-  ~EditorFixture() { platform::setClock(nullptr); }
+    // Tuesday 10 March 2026: its week starts on Monday 9 March.
+    EditorFixture() : m_clock(QDateTime(QDate(2026, 3, 10), QTime(9, 30))) { platform::setClock(&m_clock); }
+    ~EditorFixture() { platform::setClock(nullptr); }
 
-  platform::ScriptedModalRunner &dialogs() { return m_dialogs; }
-  platform::FixedClock &clock() { return m_clock; }
-  Tberichtdlg &dlg() const { return *form()->berichtdlg(); }
+    platform::ScriptedModalRunner &dialogs() { return m_dialogs; }
+    platform::FixedClock &clock() { return m_clock; }
+    Tberichtdlg &dlg() const { return *form()->berichtdlg(); }
 
-  template <class T> T *control(const char *name) const {
-    T *c = dlg().findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-      qWarning("no control %s", name);
-    return c;
-  }
-
-  // Queues the date picker: it picks `day`, or is closed (cancel) when
-  // `day` is null. `preset` receives the day it opened on.
-  void pickWeek(const QDate &day, QDate *preset = nullptr) {
-    m_dialogs.onNext(QStringLiteral("kaldlg"), [day, preset](QDialog *d) {
-      auto *k = static_cast<Tkaldlg *>(d);
-      if (preset)
-        *preset = k->date();
-      if (day.isValid()) {
-        k->kalender()->setSelectedDate(day);
-        k->kalenderDblClick();
-      } else {
-        k->close();
-      }
-    });
-  }
-
-  // Chooses the plan items and presses "Bericht neu erzeugen"; the week is
-  // picked and `edit` drives the report dialog (it must close it).
-  void create(const QList<int> &tags,
-              const std::function<void(Tberichtdlg &)> &edit,
-              const QDate &week = QDate(2026, 3, 9)) {
-    for (int tag : tags)
-      click(tag);
-    pickWeek(week);
-    m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *d) {
-      edit(*static_cast<Tberichtdlg *>(d));
-    });
-    tab().erzeugbtn()->click();
-  }
-  void createAndConfirm(const QList<int> &tags,
-                        const QDate &week = QDate(2026, 3, 9)) {
-    create(
-        tags,
-        [](Tberichtdlg &d) {
-          d.findChild<QPushButton *>(QStringLiteral("okbtn"))->click();
-        },
-        week);
-  }
-
-  // Opens a stored report as the report overview does: the report table
-  // filtered to its sheets, the sheet's detail rows, the navigator.
-  void openExisting(int year, int number,
-                    const std::function<void(Tberichtdlg &)> &edit) {
-    store::Table &reports = tables().berichttable();
-    reports.setFilter(
-        QStringLiteral("AJahr = %1 and Nummer = %2").arg(year).arg(number));
-    reports.setFiltered(true);
-    reports.first();
-    Tberichtdlg &d = dlg();
-    d.setItemSource(d.berichtdetailsource());
-    d.DBNavigator()->show();
-    d.folgeblattbtn()->setEnabled(true);
-    d.vorschaubtn()->setEnabled(true);
-    d.loeschbtn()->setEnabled(false);
-    m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *dd) {
-      edit(*static_cast<Tberichtdlg *>(dd));
-    });
-    platform::modalRunner().run(d);
-    d.DBNavigator()->hide();
-    d.folgeblattbtn()->setEnabled(false);
-    d.vorschaubtn()->setEnabled(false);
-    reports.setFiltered(false);
-  }
-
-  // Rows of a table file, as text, for comparing before and after.
-  QStringList dump(const char *table) const {
-    QStringList out;
-    for (const QVariantList &row : tables().exec(
-             QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)))) {
-      QStringList cells;
-      for (const QVariant &v : row)
-        cells << v.toString();
-      out << cells.join(QLatin1Char('|'));
+    template <class T>
+    T *control(const char *name) const
+    {
+        T *c = dlg().findChild<T *>(QString::fromLatin1(name));
+        if (!c)
+            qWarning("no control %s", name);
+        return c;
     }
-    return out;
-  }
-  QVariant sql(const QString &query) const {
-    const auto rows = tables().exec(query);
-    return rows.isEmpty() ? QVariant(QStringLiteral("<no row>"))
-                          : rows.first().value(0);
-  }
+
+    // Queues the date picker: it picks `day`, or is closed (cancel) when
+    // `day` is null. `preset` receives the day it opened on.
+    void pickWeek(const QDate &day, QDate *preset = nullptr)
+    {
+        m_dialogs.onNext(QStringLiteral("kaldlg"), [day, preset](QDialog *d) {
+            auto *k = static_cast<Tkaldlg *>(d);
+            if (preset)
+                *preset = k->date();
+            if (day.isValid()) {
+                k->kalender()->setSelectedDate(day);
+                k->kalenderDblClick();
+            } else {
+                k->close();
+            }
+        });
+    }
+
+    // Chooses the plan items and presses "Bericht neu erzeugen"; the week is
+    // picked and `edit` drives the report dialog (it must close it).
+    void create(const QList<int> &tags, const std::function<void(Tberichtdlg &)> &edit,
+                const QDate &week = QDate(2026, 3, 9))
+    {
+        for (int tag : tags)
+            click(tag);
+        pickWeek(week);
+        m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *d) { edit(*static_cast<Tberichtdlg *>(d)); });
+        tab().erzeugbtn()->click();
+    }
+    void createAndConfirm(const QList<int> &tags, const QDate &week = QDate(2026, 3, 9))
+    {
+        create(
+            tags, [](Tberichtdlg &d) { d.findChild<QPushButton *>(QStringLiteral("okbtn"))->click(); }, week);
+    }
+
+    // Opens a stored report as the report overview does: the report table
+    // filtered to its sheets, the sheet's detail rows, the navigator.
+    void openExisting(int year, int number, const std::function<void(Tberichtdlg &)> &edit)
+    {
+        store::Table &reports = tables().berichttable();
+        reports.setFilter(QStringLiteral("AJahr = %1 and Nummer = %2").arg(year).arg(number));
+        reports.setFiltered(true);
+        reports.first();
+        Tberichtdlg &d = dlg();
+        d.setItemSource(d.berichtdetailsource());
+        d.DBNavigator()->show();
+        d.folgeblattbtn()->setEnabled(true);
+        d.vorschaubtn()->setEnabled(true);
+        d.loeschbtn()->setEnabled(false);
+        m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *dd) { edit(*static_cast<Tberichtdlg *>(dd)); });
+        platform::modalRunner().run(d);
+        d.DBNavigator()->hide();
+        d.folgeblattbtn()->setEnabled(false);
+        d.vorschaubtn()->setEnabled(false);
+        reports.setFiltered(false);
+    }
+
+    // Rows of a table file, as text, for comparing before and after.
+    QStringList dump(const char *table) const
+    {
+        QStringList out;
+        for (const QVariantList &row : tables().exec(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)))) {
+            QStringList cells;
+            for (const QVariant &v : row)
+                cells << v.toString();
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    QVariant sql(const QString &query) const
+    {
+        const auto rows = tables().exec(query);
+        return rows.isEmpty() ? QVariant(QStringLiteral("<no row>")) : rows.first().value(0);
+    }
 
 private:
-  platform::FixedClock m_clock;
-  platform::ScriptedModalRunner m_dialogs;
+    platform::FixedClock m_clock;
+    platform::ScriptedModalRunner m_dialogs;
 };
 
 } // namespace testsupport
