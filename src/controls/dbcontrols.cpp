@@ -68,7 +68,7 @@ QDate parseDate(const QString &text)
     return d;
 }
 
-// --- DataSource -------------------------------------------------------------
+// --- DataSource ---
 
 DataSource::DataSource(const QString &name, store::Table *table, QObject *parent) : QObject(parent)
 {
@@ -94,7 +94,7 @@ void DataSource::setTable(store::Table *table)
     emit dataChanged();
 }
 
-// --- FieldLink --------------------------------------------------------------
+// --- FieldLink ---
 
 void FieldLink::bind(DataSource *source, const QString &field)
 {
@@ -170,7 +170,7 @@ void FieldLink::write(const QVariant &value)
     table()->setValue(m_field, value);
 }
 
-// --- DBText -----------------------------------------------------------------
+// --- DBText ---
 
 DBText::DBText(QWidget *parent) : QLabel(parent)
 {}
@@ -180,7 +180,7 @@ void DBText::refresh()
     setText(readText());
 }
 
-// --- DBEdit -----------------------------------------------------------------
+// --- DBEdit ---
 
 DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
 {
@@ -212,7 +212,7 @@ void DBEdit::typed(const QString &text)
     }
 }
 
-// --- DBMemo -----------------------------------------------------------------
+// --- DBMemo ---
 
 DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -274,7 +274,7 @@ QStringList DBMemo::displayLines()
     return lines;
 }
 
-// --- DBRichEdit -------------------------------------------------------------
+// --- DBRichEdit ---
 
 DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
 {
@@ -325,7 +325,7 @@ void DBRichEdit::setModified(bool modified)
     m_dirty = modified;
 }
 
-// --- DBCheckBox -------------------------------------------------------------
+// --- DBCheckBox ---
 
 DBCheckBox::DBCheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
 {
@@ -346,7 +346,7 @@ void DBCheckBox::refresh()
     setChecked(!v.isNull() && v.isValid() && v.toBool());
 }
 
-// --- DBImage ----------------------------------------------------------------
+// --- DBImage ---
 
 DBImage::DBImage(QWidget *parent) : QLabel(parent)
 {
@@ -363,7 +363,7 @@ void DBImage::refresh()
     setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
 }
 
-// --- DBCtrlGrid -------------------------------------------------------------
+// --- DBCtrlGrid ---
 
 DBCtrlGrid::DBCtrlGrid(QWidget *parent) : QFrame(parent)
 {
@@ -488,7 +488,7 @@ void DBCtrlGrid::enterPanel(int row)
     t->moveTo(row);
 }
 
-// --- DBNavigator ------------------------------------------------------------
+// --- DBNavigator ---
 
 DBNavigator::DBNavigator(QWidget *parent) : QFrame(parent)
 {

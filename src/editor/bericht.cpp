@@ -422,7 +422,7 @@ void Tberichtdlg::buildPictures(QWidget *page)
     splitter->setSizes({304, 300});
 }
 
-// --- Modes ------------------------------------------------------------------
+// --- Modes ---
 
 void Tberichtdlg::setItemSource(controls::DataSource *source)
 {
@@ -443,7 +443,7 @@ bool Tberichtdlg::newReportMode() const
     return m_detailgrid->dataSource() == m_tempsource;
 }
 
-// --- Opening ----------------------------------------------------------------
+// --- Opening ---
 
 void Tberichtdlg::showEvent(QShowEvent *event)
 {
@@ -473,7 +473,6 @@ void Tberichtdlg::FormShow()
     detailgridnichtClick();
     showStoredPictureSize(0);
     showStoredPictureSize(1);
-    m_currentRichEdit = nullptr;
 }
 
 void Tberichtdlg::checknavigator()
@@ -492,8 +491,7 @@ void Tberichtdlg::detailgridnichtClick()
     m_hintedit->setVisible(found);
 }
 
-// --- Week dates
-// ---------------------------------------------------------------
+// --- Week dates ---
 
 void Tberichtdlg::datumbtnClick()
 {
@@ -511,8 +509,7 @@ void Tberichtdlg::datumbtnClick()
     t.setValue(QStringLiteral("Datum"), picked.addDays(4));
 }
 
-// --- Save guard and sheets
-// ----------------------------------------------------
+// --- Save guard and sheets ---
 
 void Tberichtdlg::checkspeichern()
 {
@@ -535,16 +532,15 @@ void Tberichtdlg::checkspeichern()
     }
 }
 
-// --- Current rich-text field
-// ------------------------------------------------------
+// --- Current rich-text field ---
 
 void Tberichtdlg::memoEnter(controls::DBRichEdit *edit)
 {
     m_currentRichEdit = edit;
-    if (edit == m_hintedit)
-        return; // the samples are read only: entering them changes no report
     report().edit();
-    edit->setModified(true);
+    // The samples are only read: their text is never written back.
+    if (edit != m_hintedit)
+        edit->setModified(true);
 }
 
 void Tberichtdlg::anfeditEnter()
@@ -632,8 +628,7 @@ void Tberichtdlg::ScrollBox1MouseWheel(int delta)
     bar->setValue(bar->value() - delta / 10);
 }
 
-// --- Deleting a plan item
-// ---------------------------------------------------------
+// --- Deleting a plan item ---
 
 void Tberichtdlg::loeschbtnClick()
 {
@@ -664,8 +659,7 @@ void Tberichtdlg::loeschbtnClick()
         items->moveTo(std::min(pos, items->recordCount() - 1));
 }
 
-// --- Sample text dragged into the activities
-// ------------------------------------------
+// --- Sample text dragged into the activities ---
 
 void Tberichtdlg::hinteditMouseDown(Qt::MouseButton button)
 {
@@ -700,8 +694,7 @@ void Tberichtdlg::taetigkeiteditDragDrop(const QPoint &pos, QObject *source)
     m_taetigkeitedit->paste();
 }
 
-// --- Pages
-// ------------------------------------------------------------------------
+// --- Pages ---
 
 void Tberichtdlg::seitenChanging(int leaving)
 {
@@ -731,8 +724,7 @@ void Tberichtdlg::seitenChange()
     }
 }
 
-// --- Pictures
-// ---------------------------------------------------------------------
+// --- Pictures ---
 
 void Tberichtdlg::setSlider(int picture, int value)
 {
@@ -776,8 +768,7 @@ void Tberichtdlg::SpeedButton1Click()
                                                     "Megapixel sein sollten!"));
 }
 
-// --- Previews and follow-up sheet
-// -------------------------------------------------
+// --- Previews and follow-up sheet ---
 
 void Tberichtdlg::notYetAvailable(const QString &what)
 {
@@ -804,8 +795,7 @@ void Tberichtdlg::folgeblattbtnClick()
     notYetAvailable(QStringLiteral("Folgeblatt"));
 }
 
-// --- Closing
-// ------------------------------------------------------------------------
+// --- Closing ---
 
 void Tberichtdlg::keyPressEvent(QKeyEvent *event)
 {
