@@ -295,37 +295,33 @@ void TMainForm::HelpContents()
     m_help->activateWindow();
 }
 
-void TMainForm::notYetAvailable(const QString &what)
-{
-    platform::messages().information(QStringLiteral("„%1“ ist noch nicht verfügbar.").arg(what));
-}
 
 void TMainForm::HelpAboutItemClick()
 {
-    notYetAvailable(QStringLiteral("Info"));
+    platform::notYetAvailable(QStringLiteral("Info"));
 }
 
 void TMainForm::ImportExport1Click()
 {
-    notYetAvailable(QStringLiteral("Import/Export"));
+    platform::notYetAvailable(QStringLiteral("Import/Export"));
 }
 
 void TMainForm::Grunddaten1Click()
 {
-    notYetAvailable(QStringLiteral("Grunddaten"));
+    platform::notYetAvailable(QStringLiteral("Grunddaten"));
 }
 
 void TMainForm::Ausgangszustandherstellen1Click()
 {
-    notYetAvailable(QStringLiteral("Ausgangszustand herstellen"));
+    platform::notYetAvailable(QStringLiteral("Ausgangszustand herstellen"));
 }
 
 void TMainForm::Ausbildungsnachweis1Click()
 {
-    notYetAvailable(QStringLiteral("Ausbildungsnachweis"));
+    platform::notYetAvailable(QStringLiteral("Ausbildungsnachweis"));
 }
 
 void TMainForm::bersichtdieAusbildungszeit1Click()
 {
-    notYetAvailable(QStringLiteral("Übersicht über die Ausbildungszeit"));
+    platform::notYetAvailable(QStringLiteral("Übersicht über die Ausbildungszeit"));
 }

@@ -66,7 +66,6 @@ private:
     void buildMenu();
     void buildClient();
     void showYear();
-    void notYetAvailable(const QString &what);
 
     store::TableSet &m_tables;
     store::Session &m_session;

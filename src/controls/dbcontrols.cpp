@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -18,18 +19,6 @@ namespace controls {
 namespace {
 
 const QString dateFormat = QStringLiteral("dd.MM.yyyy");
-
-// Sets a flag for the life of a scope.
-class Raise
-{
-public:
-    explicit Raise(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~Raise() { m_flag = m_old; }
-
-private:
-    bool &m_flag;
-    bool m_old;
-};
 
 } // namespace
 
@@ -148,7 +137,7 @@ bool FieldLink::beginEdit()
     store::Table *t = table();
     if (!t || !t->isOpen())
         return false;
-    Raise guard(m_writing);
+    const QScopedValueRollback<bool> guard(m_writing, true);
     if (m_row >= 0 && t->recNo() != m_row) {
         if (m_row >= t->recordCount())
             return false;
@@ -166,7 +155,7 @@ void FieldLink::write(const QVariant &value)
 {
     if (!beginEdit())
         return;
-    Raise guard(m_writing);
+    const QScopedValueRollback<bool> guard(m_writing, true);
     table()->setValue(m_field, value);
 }
 
@@ -225,7 +214,7 @@ void DBMemo::refresh()
         return;
     const QString text = readText();
     if (text != toPlainText()) {
-        Raise guard(m_writing);
+        const QScopedValueRollback<bool> guard(m_writing, true);
         setPlainText(text);
     }
 }
@@ -295,7 +284,7 @@ void DBRichEdit::refresh()
     const QString stored = readText();
     if (stored == m_stored && !m_dirty)
         return;
-    Raise guard(m_loading);
+    const QScopedValueRollback<bool> guard(m_loading, true);
     richtext::load(*document(), stored);
     document()->setModified(false);
     m_stored = stored;
@@ -314,7 +303,7 @@ void DBRichEdit::flush()
     const QString text = document()->isEmpty() ? QString() : QString::fromLatin1(richtext::writeRtf(*document()));
     m_stored = text;
     m_dirty = false;
-    Raise guard(m_writing);
+    const QScopedValueRollback<bool> guard(m_writing, true);
     table()->setValue(dataField(), text.isEmpty() ? QVariant() : QVariant(text));
 }
 
@@ -484,7 +473,7 @@ void DBCtrlGrid::enterPanel(int row)
     store::Table *t = m_source ? m_source->table() : nullptr;
     if (m_entering || !t || !t->isOpen() || row == t->recNo() || row >= t->recordCount())
         return;
-    Raise guard(m_entering);
+    const QScopedValueRollback<bool> guard(m_entering, true);
     t->moveTo(row);
 }
 

@@ -389,7 +389,7 @@ void Tberichtdlg::buildPictures(QWidget *page)
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
         QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
                                                      QStringLiteral("Bild laden"), QRect(64, 24, 75, 25));
-        connect(load, &QPushButton::clicked, this, [this] { notYetAvailable(QStringLiteral("Bild laden")); });
+        connect(load, &QPushButton::clicked, this, [this] { platform::notYetAvailable(QStringLiteral("Bild laden")); });
         QPushButton *del = controls::designedButton(content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
                                                     QStringLiteral("Bild löschen"), QRect(144, 24, 75, 25));
         connect(del, &QPushButton::clicked, this,
@@ -770,29 +770,25 @@ void Tberichtdlg::SpeedButton1Click()
 
 // --- Previews and follow-up sheet ---
 
-void Tberichtdlg::notYetAvailable(const QString &what)
-{
-    platform::messages().information(QStringLiteral("„%1“ ist noch nicht verfügbar.").arg(what));
-}
 
 void Tberichtdlg::vorschaubtnClick()
 {
     m_taetigkeitedit->flush();
     m_vermerkeedit->flush();
     m_session.druckart = 1;
-    notYetAvailable(QStringLiteral("Vorschau"));
+    platform::notYetAvailable(QStringLiteral("Vorschau"));
 }
 
 void Tberichtdlg::ruecksformvorschauClick()
 {
     checkspeichern();
     m_session.druckart = 2;
-    notYetAvailable(QStringLiteral("Vorschau"));
+    platform::notYetAvailable(QStringLiteral("Vorschau"));
 }
 
 void Tberichtdlg::folgeblattbtnClick()
 {
-    notYetAvailable(QStringLiteral("Folgeblatt"));
+    platform::notYetAvailable(QStringLiteral("Folgeblatt"));
 }
 
 // --- Closing ---

@@ -109,7 +109,6 @@ private:
     bool FormClose(int result); // false keeps the dialog open
     store::Table &report() const;
     store::Table *itemTable() const;
-    void notYetAvailable(const QString &what);
     void setSlider(int picture, int value);
     void showStoredPictureSize(int picture);
 

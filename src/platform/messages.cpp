@@ -74,4 +74,9 @@ void setMessages(MessageService *service)
     g_installed = service;
 }
 
+void notYetAvailable(const QString &what)
+{
+    messages().information(QStringLiteral("„%1“ ist noch nicht verfügbar.").arg(what));
+}
+
 } // namespace platform

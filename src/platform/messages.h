@@ -26,6 +26,9 @@ public:
     virtual void beep() = 0;
 };
 
+// The notice for a function of the program that is not available yet.
+void notYetAvailable(const QString &what);
+
 // The service in force: the real message boxes unless a test installed another.
 MessageService &messages();
 // Installs a service (not owned); nullptr restores the real message boxes.
