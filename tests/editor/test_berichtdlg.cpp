@@ -6,6 +6,7 @@
 #include "editorfixture.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -352,6 +353,45 @@ private slots:
         });
         QCOMPARE(f->sql(QStringLiteral("SELECT Zoom1 || '/' || Zoom2 FROM bericht")).toString(),
                  QStringLiteral("65/100"));
+    }
+
+    void pictureSizeFollowsTheZoom()
+    {
+        f->start(1);
+        f->createAndConfirm({29});
+        QImage picture(160, 120, QImage::Format_RGB888);
+        picture.fill(Qt::darkGreen);
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "BMP");
+        store::Table &rep = f->tables().berichttable();
+        rep.edit();
+        rep.setValue(QStringLiteral("Bild1"), bmp);
+        rep.setValue(QStringLiteral("Zoom1"), 50);
+        rep.post();
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            auto *image = d.findChild<QLabel *>(QStringLiteral("DBImage1"));
+            // 50 % is 450 pixels wide; 337.5 rounds to the even 338.
+            QCOMPARE(image->size(), QSize(450, 338));
+            QCOMPARE(d.findChild<QLabel *>(QStringLiteral("groesse1"))->text(), QStringLiteral("50"));
+            QCOMPARE(d.findChild<QLabel *>(QStringLiteral("bildgroessenlabel1"))->text(), QString::number(bmp.size()));
+            d.TrackBar1()->setValue(5);
+            QCOMPARE(image->size(), QSize(45, 34));
+            // After a page change the slider is read back from the width.
+            d.seiten()->setCurrentIndex(2);
+            QCOMPARE(d.TrackBar1()->value(), 5);
+            d.findChild<QPushButton *>(QStringLiteral("bild1loeschenbtn"))->click();
+            QCOMPARE(d.findChild<QLabel *>(QStringLiteral("bildgroessenlabel1"))->text(), QStringLiteral("0"));
+            QCOMPARE(image->size(), QSize(1, 1));
+            d.TrackBar1()->setValue(80); // an empty picture is not sized
+            QCOMPARE(image->size(), QSize(1, 1));
+            d.seiten()->setCurrentIndex(0);
+            QCOMPARE(d.TrackBar1()->value(), 5); // 1 / 9 is below the least zoom
+            d.accept();
+        });
+        QCOMPARE(f->sql(QStringLiteral("SELECT Bild1 IS NULL FROM bericht")).toInt(), 1);
+        QCOMPARE(f->sql(QStringLiteral("SELECT Zoom1 FROM bericht")).toInt(), 5);
     }
 
     void wheelScrollsTheFrontPage()
