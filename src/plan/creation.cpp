@@ -56,9 +56,7 @@ void appendReport(store::TableSet &tables, int year, const QDate &today)
 
     QString activities;
     for (int r = 0; r < composition.recordCount(); ++r) {
-        const bool header = composition.valueAt(r, QStringLiteral("Isheader")).toBool();
-        const bool noChild = composition.valueAt(r, QStringLiteral("NoChild")).toBool();
-        if (header && !noChild)
+        if (!store::isChosenItem(composition, r))
             continue;
         activities += activityLine(composition.valueAt(r, QStringLiteral("Lfdnr")).toInt(),
                                    composition.valueAt(r, QStringLiteral("Text")).toString())

@@ -9,6 +9,12 @@ QString coveredPartField(int index)
     return index < 5 ? QStringLiteral("TDAB%1").arg(index + 1) : QStringLiteral("Tdab%1").arg(index + 1);
 }
 
+bool isChosenItem(const Table &composition, int recNo)
+{
+    return !composition.valueAt(recNo, QStringLiteral("Isheader")).toBool()
+           || composition.valueAt(recNo, QStringLiteral("NoChild")).toBool();
+}
+
 QList<int> coveredParts(const Table &rows, PartRows kind)
 {
     bool covered[18] = {};
@@ -16,8 +22,7 @@ QList<int> coveredParts(const Table &rows, PartRows kind)
         const int part = rows.valueAt(r, QStringLiteral("Lfdnr")).toInt();
         if (part < 1 || part > 17)
             continue;
-        if (kind == PartRows::Composition && rows.valueAt(r, QStringLiteral("Isheader")).toBool()
-            && !rows.valueAt(r, QStringLiteral("NoChild")).toBool())
+        if (kind == PartRows::Composition && !isChosenItem(rows, r))
             continue;
         covered[part] = true;
     }

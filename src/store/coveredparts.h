@@ -17,6 +17,10 @@ enum class PartRows {
     Detail,      // detail rows of a sheet: every row with a part number above 0
 };
 
+// A row of the composition stands for a chosen item unless it is a group
+// header that has items of its own.
+bool isChosenItem(const Table &composition, int recNo);
+
 // The part numbers of the rows the cursor of `rows` sees, ascending, each
 // once, the ten smallest at most. The cursor does not move.
 QList<int> coveredParts(const Table &rows, PartRows kind);
