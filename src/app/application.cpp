@@ -4,7 +4,10 @@
 #include "controls/dbcontrols.h"
 #include "platform/messages.h"
 #include "editor/bericht.h"
+#include "print/berichtform.h"
 #include "print/bwprevd5.h"
+#include "print/qrbuebersichtform.h"
+#include "print/qrruecksform.h"
 #include "store/tableset.h"
 
 #include <QDir>
@@ -23,7 +26,13 @@ Application::Application(QObject *parent) : QObject(parent)
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
     engine::setPreviewInterface(m_previews.get());
     // The other windows follow in their fixed order; the main window owns them.
-    m_mainForm->setBerichtdlg(new Tberichtdlg(*m_tables, m_session, m_mainForm.get()));
+    auto *berichtdlg = new Tberichtdlg(*m_tables, m_session, m_mainForm.get());
+    m_mainForm->setBerichtdlg(berichtdlg);
+    m_berichtform = std::make_unique<Tberichtform>(*m_tables, m_session);
+    m_qrbuebersichtform = std::make_unique<Tqrbuebersichtform>(*m_tables);
+    m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
+    m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables);
+    berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
 }
 
 Application::~Application()
@@ -32,6 +41,9 @@ Application::~Application()
         engine::setPreviewInterface(nullptr);
     m_previews.reset();
     m_mainForm.reset();
+    m_qrruecksform.reset();
+    m_qrbuebersichtform.reset();
+    m_berichtform.reset();
     m_tables.reset();
     controls::setErrorHandler(nullptr);
 }

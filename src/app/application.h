@@ -7,6 +7,9 @@
 
 class TMainForm;
 class TQRMDIPreviewInterface;
+class Tberichtform;
+class Tqrbuebersichtform;
+class Tqrruecksform;
 namespace store {
 class TableSet;
 }
@@ -29,6 +32,10 @@ public:
     store::Session &session() { return m_session; }
     // Every preview of the program opens through it.
     TQRMDIPreviewInterface &previews() const { return *m_previews; }
+    // The print forms, created once.
+    Tberichtform &berichtform() const { return *m_berichtform; }
+    Tqrbuebersichtform &qrbuebersichtform() const { return *m_qrbuebersichtform; }
+    Tqrruecksform &qrruecksform() const { return *m_qrruecksform; }
 
     static QString title() { return QStringLiteral("Lernora"); }
 
@@ -37,6 +44,9 @@ private:
     std::unique_ptr<store::TableSet> m_tables;
     std::unique_ptr<TMainForm> m_mainForm;
     std::unique_ptr<TQRMDIPreviewInterface> m_previews;
+    std::unique_ptr<Tberichtform> m_berichtform;
+    std::unique_ptr<Tqrbuebersichtform> m_qrbuebersichtform;
+    std::unique_ptr<Tqrruecksform> m_qrruecksform;
 };
 
 } // namespace lernora

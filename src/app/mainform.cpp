@@ -1,8 +1,8 @@
 #include "mainform.h"
 
 #include "controls/dbcontrols.h"
-#include "controls/radiogroup.h"
 #include "editor/bericht.h"
+#include "overviews/reportoverview.h"
 #include "plan/creation.h"
 #include "plan/composition.h"
 #include "plan/planpages.h"
@@ -157,13 +157,19 @@ void TMainForm::buildClient()
     fill->addWidget(m_composition);
     connect(m_composition, &plan::CompositionTab::erzeugbtnClicked, this,
             [this] { platform::guarded([this] { erzeugbtnClick(); }); });
-    // The report overview's display choice: all years or the current one.
-    m_uebersichtanzeigewahl = new controls::RadioGroup(
-        QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2,
-        m_pageControl1->widget(1));
-    m_uebersichtanzeigewahl->setObjectName(QStringLiteral("uebersichtanzeigewahl"));
-    m_uebersichtanzeigewahl->placeAt(QRect(240, 16, 185, 33));
-    m_uebersichtanzeigewahl->setItemIndex(0);
+    // The report overview on the second tab.
+    m_overview = new overviews::ReportOverviewTab(m_tables, m_session, m_pageControl1->widget(1));
+    auto *fillOverview = new QVBoxLayout(m_pageControl1->widget(1));
+    fillOverview->setContentsMargins(0, 0, 0, 0);
+    fillOverview->addWidget(m_overview);
+    connect(m_overview, &overviews::ReportOverviewTab::openRequested, this,
+            [this] { platform::guarded([this] { beranzeigebtnClick(); }); });
+    // A deleted report lowered the counts: the pages show them, on the part
+    // that was showing.
+    connect(m_overview, &overviews::ReportOverviewTab::reportDeleted, this,
+            [this] { platform::guarded([this] { m_composition->rebuildPages(); }); });
+    connect(m_pageControl1, &QTabWidget::currentChanged, this,
+            [this] { platform::guarded([this] { PageControl1Change(); }); });
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(client);
 
@@ -192,7 +198,7 @@ void TMainForm::FormShow()
     m_session.apprenticeName = ini.readString(keys::Stift, keys::Name);
     m_session.year = ini.readInteger(keys::Stift, keys::Jahr, keys::defaultJahr);
     showYear();
-    m_uebersichtanzeigewahl->setItemIndex(ini.readInteger(keys::Werte, keys::Anzeigewahl, keys::defaultAnzeigewahl));
+    m_overview->setDisplayChoice(ini.readInteger(keys::Werte, keys::Anzeigewahl, keys::defaultAnzeigewahl));
     plan::applyTargetCorrections(m_tables.table1());
     m_composition->buildPages();
     m_composition->setPartIndex(4);
@@ -211,9 +217,70 @@ void TMainForm::N1Lehrjahr1Click(int year)
 {
     m_session.year = year;
     showYear();
+    // The overview shows the new year when it shows one year.
+    platform::guarded([this] { m_overview->uebersichtanzeigewahlClick(); });
     // A new year ends the composition; discarding it builds the pages of
     // the new year and keeps the part shown.
     platform::guarded([this] { m_composition->VerwerfbtnClick(); });
+}
+
+void TMainForm::PageControl1Change()
+{
+    // The editor lists a stored sheet's items only for "Anzeigen"; a change
+    // of the main tab gives it the composition back as its item list.
+    if (m_berichtdlg)
+        m_berichtdlg->setItemSource(m_berichtdlg->tempsource());
+}
+
+void TMainForm::setQrbuebersichtform(Tqrbuebersichtform *form)
+{
+    m_overview->setPrintForm(form);
+}
+
+void TMainForm::beranzeigebtnClick()
+{
+    store::Table &reports = m_tables.berichttable();
+    if (!m_berichtdlg || !reports.isOpen() || reports.isEmpty())
+        return;
+    Tberichtdlg &dialog = *m_berichtdlg;
+    const store::Table::Bookmark sheet = reports.bookmark();
+    // Whatever ends the editor, an error included, the filter goes, the
+    // cursor is back on the sheet and the editor's buttons are off.
+    struct Restore
+    {
+        store::Table &reports;
+        Tberichtdlg &dialog;
+        store::Table::Bookmark sheet;
+        bool finished = false;
+        ~Restore()
+        {
+            dialog.DBNavigator()->hide();
+            dialog.folgeblattbtn()->setEnabled(false);
+            dialog.vorschaubtn()->setEnabled(false);
+            dialog.loeschbtn()->setEnabled(false);
+            try {
+                // An edit left behind by an error is not stored.
+                if (!finished && reports.isEditing())
+                    reports.cancel();
+                reports.setFiltered(false);
+                reports.gotoBookmark(sheet);
+            } catch (...) {
+            }
+        }
+    } restore{reports, dialog, sheet};
+    dialog.setItemSource(dialog.berichtdetailsource());
+    dialog.DBNavigator()->show();
+    dialog.folgeblattbtn()->setEnabled(true);
+    dialog.vorschaubtn()->setEnabled(true);
+    dialog.loeschbtn()->setEnabled(false);
+    // The editor's navigator steps through the sheets of this report only.
+    reports.setFilter(QStringLiteral("ajahr=%1 and nummer=%2")
+                          .arg(reports.asInt(QStringLiteral("AJahr")))
+                          .arg(reports.asInt(QStringLiteral("Nummer"))));
+    reports.setFiltered(true);
+    reports.gotoBookmark(sheet);
+    platform::modalRunner().run(dialog);
+    restore.finished = true;
 }
 
 void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
@@ -268,7 +335,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     // Failures while writing are ignored: the program ends in any case.
     store::Settings ini;
     ini.writeInteger(keys::Stift, keys::Jahr, m_session.year);
-    ini.writeInteger(keys::Werte, keys::Anzeigewahl, m_uebersichtanzeigewahl->itemIndex());
+    ini.writeInteger(keys::Werte, keys::Anzeigewahl, m_overview->displayChoice());
     if (m_help)
         m_help->close();
     event->accept();

@@ -13,13 +13,14 @@ namespace store {
 class TableSet;
 struct Session;
 } // namespace store
-namespace controls {
-class RadioGroup;
-}
 namespace plan {
 class CompositionTab;
 }
+namespace overviews {
+class ReportOverviewTab;
+}
 class Tberichtdlg;
+class Tqrbuebersichtform;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -40,9 +41,13 @@ public:
     void ShowHint(const QString &hint);
 
     plan::CompositionTab &composition() const { return *m_composition; }
+    // The tab "Berichte Übersicht".
+    overviews::ReportOverviewTab &overview() const { return *m_overview; }
     // The report editor, created once at start.
     void setBerichtdlg(Tberichtdlg *dialog);
     Tberichtdlg *berichtdlg() const { return m_berichtdlg; }
+    // The print of the report overview, created once at start.
+    void setQrbuebersichtform(Tqrbuebersichtform *form);
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -56,6 +61,10 @@ public:
     void bersichtdieAusbildungszeit1Click();
     // "Bericht neu erzeugen" on the composition tab.
     void erzeugbtnClick();
+    // "Anzeigen" on the report overview: the current report in the editor.
+    void beranzeigebtnClick();
+    // The main tab changed.
+    void PageControl1Change();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -73,7 +82,7 @@ private:
     QLabel *m_lehrjahrlabel = nullptr;
     QTabWidget *m_pageControl1 = nullptr;
     QStatusBar *m_statusLine = nullptr;
-    controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
+    overviews::ReportOverviewTab *m_overview = nullptr;
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
     QAction *m_yearItems[3] = {};

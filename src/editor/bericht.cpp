@@ -9,6 +9,9 @@
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
+#include "print/berichtform.h"
+#include "print/engine/previewinterface.h"
+#include "print/qrruecksform.h"
 #include "store/coveredparts.h"
 #include "store/session.h"
 #include "store/tableset.h"
@@ -771,19 +774,33 @@ void Tberichtdlg::SpeedButton1Click()
 // --- Previews and follow-up sheet ---
 
 
+void Tberichtdlg::setPrintForms(Tberichtform *front, Tqrruecksform *back)
+{
+    m_berichtform = front;
+    m_qrruecksform = back;
+}
+
 void Tberichtdlg::vorschaubtnClick()
 {
+    // The sheet prints as it stands on the screen, without being stored:
+    // the formatted fields hand their text to the row's edit buffer.
     m_taetigkeitedit->flush();
     m_vermerkeedit->flush();
     m_session.druckart = 1;
-    platform::notYetAvailable(QStringLiteral("Vorschau"));
+    if (m_berichtform)
+        engine::preview(m_berichtform->QuickRep1());
 }
 
 void Tberichtdlg::ruecksformvorschauClick()
 {
     checkspeichern();
     m_session.druckart = 2;
-    platform::notYetAvailable(QStringLiteral("Vorschau"));
+    if (!m_qrruecksform)
+        return;
+    // The pictures print at the size they are shown here.
+    for (int i = 0; i < 2; ++i)
+        m_qrruecksform->setPictureDisplaySize(i, m_image[i]->size());
+    engine::preview(m_qrruecksform->QuickRep());
 }
 
 void Tberichtdlg::folgeblattbtnClick()

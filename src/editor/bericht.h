@@ -34,6 +34,8 @@ class DBText;
 
 class Tkaldlg;
 class Tbernoclosedlg;
+class Tberichtform;
+class Tqrruecksform;
 
 class Tberichtdlg : public QDialog
 {
@@ -52,6 +54,9 @@ public:
     // mode) or the sheet's detail rows.
     void setItemSource(controls::DataSource *source);
     bool newReportMode() const;
+
+    // The front and back sheet print forms its previews show (not owned).
+    void setPrintForms(Tberichtform *front, Tqrruecksform *back);
 
     Tkaldlg &kaldlg() const { return *m_kaldlg; }
     Tbernoclosedlg &bernoclosedlg() const { return *m_bernoclosedlg; }
@@ -148,6 +153,8 @@ private:
     QLabel *m_groesse[2] = {};
     QLabel *m_bildgroessenlabel[2] = {};
     controls::DBImage *m_image[2] = {};
+    Tberichtform *m_berichtform = nullptr;
+    Tqrruecksform *m_qrruecksform = nullptr;
 
     QTextEdit *m_currentRichEdit = nullptr;
     int m_page = 0;               // the page shown, for the page change

@@ -56,6 +56,7 @@ public:
         QVERIFY(QTest::qWaitForWindowExposed(form()));
     }
 
+    lernora::Application &app() const { return *m_app; }
     TMainForm *form() const { return m_app->mainForm(); }
     store::TableSet &tables() const { return m_app->tables(); }
     plan::CompositionTab &tab() const { return form()->composition(); }

@@ -15,7 +15,10 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 namespace testsupport {
 
@@ -79,5 +82,19 @@ public:
 private:
     QPointer<Tbwprformd5> m_window;
 };
+
+// Runs `check` once the preview is up and closes the preview afterwards,
+// also when a check failed.
+inline void whenShown(std::function<void(Tbwprformd5 *)> check)
+{
+    QTimer::singleShot(0, [check] {
+        Tbwprformd5 *window = TQRMDIPreviewInterface::current();
+        const auto closeAtEnd = qScopeGuard([] { TQRMDIPreviewInterface::closeCurrent(); });
+        if (!window)
+            QTest::qFail("no preview window", __FILE__, __LINE__);
+        else
+            check(window);
+    });
+}
 
 } // namespace testsupport

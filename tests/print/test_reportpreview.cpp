@@ -15,6 +15,7 @@
 #include <optional>
 
 using testsupport::numberedDocument;
+using testsupport::whenShown;
 
 namespace {
 
@@ -65,19 +66,6 @@ QStringList pdfPages(const QString &file)
     return testsupport::readPdf(file).pageTexts();
 }
 
-// Runs `check` once the preview is up and closes the preview afterwards,
-// also when a check failed.
-void whenShown(std::function<void(Tbwprformd5 *)> check)
-{
-    QTimer::singleShot(0, [check] {
-        Tbwprformd5 *window = TQRMDIPreviewInterface::current();
-        const auto closeAtEnd = qScopeGuard([] { TQRMDIPreviewInterface::closeCurrent(); });
-        if (!window)
-            QTest::qFail("no preview window", __FILE__, __LINE__);
-        else
-            check(window);
-    });
-}
 
 QString labelText(Tbwprformd5 *w, const char *name)
 {

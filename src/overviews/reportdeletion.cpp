@@ -1,0 +1,194 @@
+#include "reportdeletion.h"
+
+#include "store/table.h"
+#include "store/tableset.h"
+
+namespace overviews {
+
+namespace {
+
+const QString lfdfTag = QStringLiteral("LfdfTag");
+const QString groupCnt = QStringLiteral("GroupCnt");
+const QString themaCnt = QStringLiteral("ThemaCnt");
+const QString nummer = QStringLiteral("Nummer");
+const QString blatt = QStringLiteral("Blatt");
+
+// The items of part 14 tagged 171 to 173 belong to a group whose counter
+// stands on the part's first row.
+constexpr int sharedFirstTag = 171;
+constexpr int sharedLastTag = 173;
+constexpr int sharedCountingTag = 168;
+
+// The plan in LfdfTag order for the time of a deletion. The index it had is
+// given back by restore() or, at the latest, when the switch goes out of
+// scope.
+class IndexSwitch
+{
+public:
+    IndexSwitch(store::Table &table, const QString &name) : m_table(table), m_before(table.indexName())
+    {
+        m_table.setIndexName(name);
+    }
+    ~IndexSwitch()
+    {
+        try {
+            // Left by an error: the edit that failed goes, it is undone anyway.
+            if (!m_restored && m_table.isEditing())
+                m_table.cancel();
+            restore();
+        } catch (...) {
+        }
+    }
+    void restore()
+    {
+        if (m_restored)
+            return;
+        m_table.setIndexName(m_before);
+        m_restored = true;
+    }
+    IndexSwitch(const IndexSwitch &) = delete;
+    IndexSwitch &operator=(const IndexSwitch &) = delete;
+
+private:
+    store::Table &m_table;
+    QString m_before;
+    bool m_restored = false;
+};
+
+void lower(store::Table &table, const QString &field)
+{
+    table.edit();
+    table.setValue(field, table.asInt(field) - 1);
+    table.post();
+}
+
+// Takes the sheet's items and counts back and deletes the sheet; false when
+// an item has no plan row (the caller's transaction then undoes it all).
+bool takeBack(store::TableSet &tables, SheetDeletion &result)
+{
+    store::Table &reports = tables.berichttable();
+    store::Table &items = tables.berichtdetailtable();
+    store::Table &plan = tables.table1();
+
+    IndexSwitch index(plan, QStringLiteral("_lfdftag"));
+    // Counting rows, each once, in the order they were met.
+    QList<int> groups;
+    items.first();
+    while (!items.isEmpty()) {
+        const int tag = items.asInt(lfdfTag);
+        if (!plan.findKey({tag})) {
+            result.missingTag = tag;
+            return false;
+        }
+        const int used = plan.asInt(themaCnt);
+        if (used > 0) {
+            result.log << QStringLiteral("dekrementieren table1 themacnt: %1").arg(used);
+            lower(plan, themaCnt);
+        }
+        const int counting = countingRowTag(plan);
+        if (!groups.contains(counting))
+            groups.append(counting);
+        result.log << QStringLiteral("eintrag lfd kopfzeile in array table1 t: %1").arg(counting);
+        result.log << QStringLiteral("löschen detailtable lfdftag: %1").arg(tag);
+        items.remove(); // the next item becomes current
+    }
+    // Each group counts one report less, however many of its items the
+    // sheet held.
+    for (auto it = groups.crbegin(); it != groups.crend(); ++it) {
+        if (!plan.findKey({*it}))
+            continue;
+        const int count = plan.asInt(groupCnt);
+        if (count > 0) {
+            result.log << QStringLiteral("decrement groupcnt tag/cnt :%1 %2").arg(*it).arg(count);
+            lower(plan, groupCnt);
+        }
+    }
+    result.log << QStringLiteral("löschen bericht nr. %1, Blatt %2").arg(result.number, result.sheet);
+    reports.remove();
+    plan.post();
+    index.restore();
+    return true;
+}
+
+} // namespace
+
+int countingRowTag(store::Table &plan)
+{
+    const int tag = plan.asInt(lfdfTag);
+    if (tag >= sharedFirstTag && tag <= sharedLastTag)
+        return sharedCountingTag;
+    const int part = plan.asInt(QStringLiteral("Lfdnr"));
+    const int group = plan.asInt(QStringLiteral("GroupId"));
+    while (plan.asInt(groupCnt) <= 0 && plan.asInt(QStringLiteral("Lfdnr")) == part
+           && plan.asInt(QStringLiteral("GroupId")) == group) {
+        if (!plan.prior())
+            break; // the first row of the plan
+    }
+    return plan.asInt(lfdfTag);
+}
+
+void renumberReports(store::Table &reports)
+{
+    if (reports.isEmpty())
+        return;
+    // The rows are visited by identity: a row whose key changes cannot make
+    // the walk skip or repeat a row.
+    QList<store::Table::Bookmark> rows;
+    reports.first();
+    do {
+        rows << reports.bookmark();
+    } while (reports.next());
+
+    int report = 0, sheet = 0, remembered = 0;
+    for (store::Table::Bookmark row : rows) {
+        reports.gotoBookmark(row);
+        const int old = reports.asInt(nummer);
+        if (old == remembered) {
+            ++sheet; // a further sheet of the report just numbered
+        } else {
+            remembered = old;
+            ++report;
+            sheet = 1;
+        }
+        // A further sheet also takes its report's new number.
+        if (reports.asInt(nummer) == report && reports.asInt(blatt) == sheet)
+            continue;
+        reports.edit();
+        reports.setValue(nummer, report);
+        reports.setValue(blatt, sheet);
+        reports.post();
+    }
+}
+
+SheetDeletion deleteSheet(store::TableSet &tables)
+{
+    store::Table &reports = tables.berichttable();
+    SheetDeletion result;
+    if (!reports.isOpen() || reports.isEmpty())
+        return result;
+    result.number = reports.asString(nummer);
+    result.sheet = reports.asString(blatt);
+    const store::Table::Bookmark at = reports.bookmark();
+    try {
+        store::Transaction transaction(tables);
+        if (!takeBack(tables, result)) {
+            // Stopped before the sheet row went: leaving the scope rolls back
+            // what was done, and the cursor stays on the sheet.
+            result.outcome = SheetDeletion::Outcome::Inconsistent;
+            return result;
+        }
+        renumberReports(reports);
+        transaction.commit();
+    } catch (...) {
+        // The transaction has rolled back; the cursor goes back to the sheet.
+        try {
+            reports.gotoBookmark(at);
+        } catch (...) {
+        }
+        throw;
+    }
+    result.outcome = SheetDeletion::Outcome::Deleted;
+    return result;
+}
+
+} // namespace overviews

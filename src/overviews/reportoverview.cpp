@@ -1,0 +1,216 @@
+#include "reportoverview.h"
+
+#include "controls/dbcontrols.h"
+#include "controls/dbgrid.h"
+#include "controls/designed.h"
+#include "controls/radiogroup.h"
+#include "platform/guard.h"
+#include "platform/hint.h"
+#include "platform/messages.h"
+#include "print/engine/previewinterface.h"
+#include "print/qrbuebersichtform.h"
+#include "reportdeletion.h"
+#include "store/session.h"
+#include "store/table.h"
+#include "store/tableset.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace overviews {
+
+namespace {
+
+constexpr int allYears = 0;
+constexpr int currentYear = 1;
+// The print kind of the overview list.
+constexpr int overviewPrint = 6;
+
+QList<controls::GridColumn> gridColumns()
+{
+    using controls::GridColumn;
+    const QColor lightBlue(0xC0, 0xDF, 0xF5), khaki(0xDC, 0xD7, 0xAD);
+    const Qt::Alignment left = Qt::AlignLeft, centred = Qt::AlignHCenter;
+    QList<GridColumn> columns{
+        {QStringLiteral("AJahr"), QStringLiteral("A-Jahr"), 42, left, left, lightBlue},
+        {QStringLiteral("Nummer"), QStringLiteral("Nummer"), 49, left, left, lightBlue},
+        {QStringLiteral("Blatt"), QStringLiteral("Blatt"), 38, centred, left, lightBlue},
+        {QStringLiteral("WocheVom"), QStringLiteral("vom"), 68, centred, centred, lightBlue},
+        {QStringLiteral("WocheBis"), QStringLiteral("bis"), 67, centred, centred, lightBlue},
+        {QStringLiteral("Datum"), QStringLiteral("Datum"), 67, centred, centred, lightBlue},
+        {QStringLiteral("Gedruckt"), QString(), 64, left, left, lightBlue, false},
+    };
+    for (const char *field :
+         {"TDAB1", "TDAB2", "TDAB3", "TDAB4", "TDAB5", "Tdab6", "Tdab7", "Tdab8", "Tdab9", "Tdab10"})
+        columns.append({QString::fromLatin1(field), QString(), 50, centred, centred, khaki});
+    return columns;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption, int left, const QString &hint)
+{
+    QPushButton *b = controls::designedButton(parent, name, caption, QRect(left, 536, 79, 25));
+    platform::setHint(b, hint);
+    return b;
+}
+
+} // namespace
+
+ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &session, QWidget *parent)
+    : QWidget(parent), m_tables(tables), m_session(session)
+{
+    setObjectName(QStringLiteral("ReportOverviewTab"));
+
+    auto *title = new QLabel(QStringLiteral("Übersicht"), this);
+    title->setObjectName(QStringLiteral("titellabel"));
+    QFont big(QStringLiteral("Arial"));
+    big.setPixelSize(32);
+    big.setBold(true);
+    title->setFont(big);
+    QPalette blue = title->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    title->setPalette(blue);
+    title->adjustSize();
+    title->move(35, 16);
+
+    m_uebersichtanzeigewahl = new controls::RadioGroup(
+        QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2, this);
+    m_uebersichtanzeigewahl->setObjectName(QStringLiteral("uebersichtanzeigewahl"));
+    m_uebersichtanzeigewahl->placeAt(QRect(240, 16, 185, 33));
+    m_uebersichtanzeigewahl->setItemIndex(allYears);
+
+    // Above the ten columns of the covered parts.
+    controls::designedLabel(this, "tdablabel", QStringLiteral("Teil des Ausbildungsberufsbildes"), {576, 46});
+
+    m_source = new controls::DataSource(QStringLiteral("berichtsource"), &tables.berichttable(), this);
+    m_grid = new controls::DBGrid(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid3"));
+    m_grid->setGeometry(32, 61, 878, 455);
+    // The narrow columns were laid out for a narrow face: in the platform's
+    // wider default a date would not fit its 67 pixels.
+    m_grid->setFont(QFont(QStringLiteral("Arial"), 8));
+    m_grid->setColumns(gridColumns());
+    m_grid->setDataSource(m_source);
+
+    m_beranzeigebtn =
+        button(this, "beranzeigebtn", QStringLiteral("Anzeigen"), 304, QStringLiteral("Bericht anzeigen"));
+    m_druckbtn = button(this, "beruebersichtdruckbtn", QStringLiteral("&Vorschau"), 396,
+                        QStringLiteral("Druckvorschau der Liste"));
+    m_druckbtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_bitBtn1 = button(this, "BitBtn1", QStringLiteral("Sammeldruck"), 488, QStringLiteral("Vorschau Sammeldruck"));
+    m_loeschbtn = button(this, "loeschbtn", QStringLiteral("Bericht löschen"), 582,
+                         QStringLiteral("Ausgewählten Bericht löschen"));
+    m_loeschbtn->setEnabled(false);
+
+    connect(m_uebersichtanzeigewahl, &controls::RadioGroup::itemIndexChanged, this,
+            [this] { platform::guarded([this] { uebersichtanzeigewahlClick(); }); });
+    connect(m_beranzeigebtn, &QPushButton::clicked, this, &ReportOverviewTab::openRequested);
+    connect(m_grid, &controls::DBGrid::rowDoubleClicked, this, &ReportOverviewTab::openRequested);
+    connect(m_druckbtn, &QPushButton::clicked, this,
+            [this] { platform::guarded([this] { beruebersichtdruckbtnClick(); }); });
+    connect(m_bitBtn1, &QPushButton::clicked, this, [this] { platform::guarded([this] { BitBtn1Click(); }); });
+    connect(m_loeschbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { loeschbtnClick(); }); });
+    // The delete button follows the rows the list shows.
+    connect(m_source, &controls::DataSource::dataChanged, this, &ReportOverviewTab::updateDeleteButton);
+}
+
+int ReportOverviewTab::displayChoice() const
+{
+    return m_uebersichtanzeigewahl->itemIndex();
+}
+
+void ReportOverviewTab::setDisplayChoice(int index)
+{
+    const int before = m_uebersichtanzeigewahl->itemIndex();
+    m_uebersichtanzeigewahl->setItemIndex(index); // a change applies itself
+    if (m_uebersichtanzeigewahl->itemIndex() == before)
+        uebersichtanzeigewahlClick();
+}
+
+void ReportOverviewTab::uebersichtanzeigewahlClick()
+{
+    store::Table &reports = m_tables.berichttable();
+    if (reports.isOpen()) {
+        switch (m_uebersichtanzeigewahl->itemIndex()) {
+        case allYears:
+            reports.cancelRange();
+            break;
+        case currentYear:
+            reports.setRange({m_session.year}, {m_session.year});
+            break;
+        default:
+            break;
+        }
+    }
+    updateDeleteButton();
+}
+
+void ReportOverviewTab::updateDeleteButton()
+{
+    // Deleting renumbers the reports shown, so it is only offered while the
+    // current training year alone is shown; an empty list has nothing to
+    // delete.
+    const store::Table &reports = m_tables.berichttable();
+    m_loeschbtn->setEnabled(m_uebersichtanzeigewahl->itemIndex() == currentYear && reports.isOpen()
+                            && !reports.isEmpty());
+}
+
+void ReportOverviewTab::beruebersichtdruckbtnClick()
+{
+    if (!m_printForm)
+        return;
+    store::Table &reports = m_tables.berichttable();
+    const store::Table::Bookmark at = reports.isOpen() ? reports.bookmark() : 0;
+    // The list prints the rows the cursor sees; the cursor comes back to
+    // its row also when the preview ends by an error.
+    struct Back
+    {
+        store::Table &reports;
+        store::Table::Bookmark at;
+        ~Back()
+        {
+            try {
+                if (at && reports.isOpen() && !reports.isEditing())
+                    reports.gotoBookmark(at);
+            } catch (...) {
+            }
+        }
+    } back{reports, at};
+    m_session.druckart = overviewPrint;
+    engine::preview(m_printForm->report());
+}
+
+void ReportOverviewTab::BitBtn1Click()
+{
+    platform::notYetAvailable(QStringLiteral("Sammeldruck"));
+}
+
+void ReportOverviewTab::loeschbtnClick()
+{
+    store::Table &reports = m_tables.berichttable();
+    if (!reports.isOpen() || reports.isEmpty())
+        return;
+    const QString number = reports.asString(QStringLiteral("Nummer"));
+    const QString sheet = reports.asString(QStringLiteral("Blatt"));
+    const QString question = QStringLiteral("Wollen Sie Bericht Nr. ") + number + QStringLiteral(", Blatt ") + sheet
+                             + QStringLiteral(" wirklich löschen?") + QLatin1Char('\r')
+                             + QStringLiteral("Falls dies nicht der letzte Bericht im Ausbildungsjahr ist,")
+                             + QStringLiteral("\n\r")
+                             + QStringLiteral(" werden die nachfolgenden Berichte automatisch neu nummeriert!");
+    if (platform::messages().confirmYesNo(question) != platform::Answer::Yes)
+        return;
+    m_log.clear();
+    const SheetDeletion deletion = deleteSheet(m_tables);
+    m_log = deletion.log;
+    if (deletion.outcome == SheetDeletion::Outcome::Inconsistent) {
+        platform::messages().information(QStringLiteral("Datenbankinkonsistenz: ") + deletion.number
+                                         + QStringLiteral(", Blatt ") + deletion.sheet + QStringLiteral(" Tag Nr. ")
+                                         + QString::number(deletion.missingTag) + QStringLiteral("nicht gefunden.")
+                                         + QLatin1Char('\r') + QStringLiteral("Vorgang abgebrochen"));
+        return;
+    }
+    if (deletion.outcome == SheetDeletion::Outcome::Deleted)
+        emit reportDeleted();
+}
+
+} // namespace overviews

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class Tqrbuebersichtform;
+
+namespace store {
+class TableSet;
+struct Session;
+} // namespace store
+namespace controls {
+class DataSource;
+class DBGrid;
+class RadioGroup;
+} // namespace controls
+
+namespace overviews {
+
+// The tab "Berichte Übersicht": the report sheets of every year or of the
+// current training year, one line per sheet, straight from the reports
+// table. From here a report is opened in the editor (the main window does
+// that on openRequested), the list is previewed, and a sheet of the current
+// training year is deleted with the counts it raised.
+class ReportOverviewTab : public QWidget
+{
+    Q_OBJECT
+public:
+    ReportOverviewTab(store::TableSet &tables, store::Session &session, QWidget *parent = nullptr);
+
+    controls::RadioGroup *uebersichtanzeigewahl() const { return m_uebersichtanzeigewahl; }
+    controls::DBGrid *DBGrid3() const { return m_grid; }
+    QPushButton *beranzeigebtn() const { return m_beranzeigebtn; }
+    QPushButton *beruebersichtdruckbtn() const { return m_druckbtn; }
+    QPushButton *BitBtn1() const { return m_bitBtn1; }
+    QPushButton *loeschbtn() const { return m_loeschbtn; }
+
+    // The print of the list (not owned), created at start after this tab.
+    void setPrintForm(Tqrbuebersichtform *form) { m_printForm = form; }
+    Tqrbuebersichtform *printForm() const { return m_printForm; }
+
+    // The display choice: 0 every year, 1 the current training year.
+    int displayChoice() const;
+    // Selects the choice and applies it to the reports table, also when it
+    // was selected already.
+    void setDisplayChoice(int index);
+
+    // What the last deletion did, one line per step.
+    QStringList deletionLog() const { return m_log; }
+
+    // Handlers
+    // Applies the display choice (and a new training year) to the reports
+    // table: a range on the year, or none.
+    void uebersichtanzeigewahlClick();
+    void beruebersichtdruckbtnClick();
+    void BitBtn1Click();
+    void loeschbtnClick();
+
+signals:
+    // "Anzeigen" or a double click on a line: open the current report.
+    void openRequested();
+    // A sheet was deleted; the plan counts changed.
+    void reportDeleted();
+
+private:
+    // "Bericht löschen" is on while the current year alone is shown and
+    // has a sheet.
+    void updateDeleteButton();
+
+    store::TableSet &m_tables;
+    store::Session &m_session;
+    Tqrbuebersichtform *m_printForm = nullptr;
+    controls::DataSource *m_source = nullptr;
+    controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
+    controls::DBGrid *m_grid = nullptr;
+    QPushButton *m_beranzeigebtn = nullptr;
+    QPushButton *m_druckbtn = nullptr;
+    QPushButton *m_bitBtn1 = nullptr;
+    QPushButton *m_loeschbtn = nullptr;
+    QStringList m_log;
+};
+
+} // namespace overviews

@@ -1,0 +1,51 @@
+#pragma once
+
+// The front sheet of a weekly report: the week's header data, the parts of
+// the training profile the sheet covers, the plan items with their two tick
+// columns, the activities and, at the foot of the page, the trainer's
+// remarks and the signature block. It prints the current row of the reports
+// table with that row's detail rows.
+
+#include "print/engine/report.h"
+
+#include <QObject>
+
+namespace store {
+class TableSet;
+struct Session;
+} // namespace store
+
+class Tberichtform : public QObject
+{
+    Q_OBJECT
+public:
+    Tberichtform(store::TableSet &tables, store::Session &session, QObject *parent = nullptr);
+    ~Tberichtform() override;
+
+    engine::Report &QuickRep1() { return m_report; }
+
+    // A tick column's text: true and false (in either language, any case)
+    // become the symbol font's crossed and empty box, "x" and "o"; any other
+    // text prints in lower case, an empty one not at all.
+    static QString tickText(const QString &displayText);
+    // Where the column header of the item list ended on its page (0.1 mm from
+    // the page's top), as the last run recorded it.
+    double recordedColumnTop() const { return m_columnTop; }
+
+    // Band events
+    void TitleBand1BeforePrint();
+    void bafeldPrint(engine::TextItem &field, QString &text);
+    void childband3aAfterPrint();
+    void QRBand1BeforePrint();
+    void QRBand1AfterPrint();
+
+private:
+    void build();
+    QString detailValue(const QString &field) const;
+
+    store::TableSet &m_tables;
+    store::Session &m_session;
+    engine::Report m_report;
+    int m_row = -1;         // the detail row being printed
+    double m_columnTop = 0; // bottom of the item list's column header
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+// Building blocks of the program's print forms. Forms are designed in
+// millimetres; the engine works in 0.1 mm, so every helper here takes
+// millimetres and places the element in its band.
+
+#include "print/engine/report.h"
+
+#include <QFont>
+#include <QRectF>
+
+namespace forms {
+
+// A rectangle given in millimetres, in the engine's 0.1 mm.
+inline QRectF mm(double x, double y, double w = 0, double h = 0)
+{
+    return QRectF(x * 10, y * 10, w * 10, h * 10);
+}
+
+inline QFont arial(double points, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+// A caption at x, y whose width follows its text.
+engine::Label &label(engine::Band &band, const QString &name, const QString &caption, double x, double y,
+                     const QFont &font = arial(10));
+
+// A field of the current row in a box of the given size; a width of 0 makes
+// the box follow the text.
+engine::DataText &dataText(engine::Band &band, const QString &name, store::Table *table, const QString &field,
+                           const QRectF &box, const QFont &font = arial(10), Qt::Alignment alignment = Qt::AlignLeft);
+
+// A line element: across its box at the vertical middle, or down it at the
+// horizontal middle.
+engine::Shape &horizontalLine(engine::Band &band, const QString &name, const QRectF &box);
+engine::Shape &verticalLine(engine::Band &band, const QString &name, const QRectF &box);
+
+// A text field printed in the symbol font of tick columns: "x" is a box with
+// a cross, "o" an empty box. Other texts print as they are.
+class TickField : public engine::TextItem
+{
+public:
+    using engine::TextItem::TextItem;
+    std::function<QString()> value;
+    QString text() const override { return value ? value() : QString(); }
+    void print(engine::PrintContext &context) override;
+};
+
+} // namespace forms

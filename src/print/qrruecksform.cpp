@@ -1,0 +1,92 @@
+#include "qrruecksform.h"
+
+#include "formparts.h"
+#include "print/engine/richtextitem.h"
+#include "store/tableset.h"
+
+using forms::arial;
+using forms::mm;
+using namespace engine;
+
+namespace {
+
+// Millimetres printed per screen pixel of the editor's picture display.
+constexpr double mmPerDisplayPixel = 9.0 / 50.0;
+
+} // namespace
+
+Tqrruecksform::Tqrruecksform(store::TableSet &tables, QObject *parent)
+    : QObject(parent), m_tables(tables), m_report(QStringLiteral("QuickRep"))
+{
+    setObjectName(QStringLiteral("qrruecksform"));
+    build();
+}
+
+Tqrruecksform::~Tqrruecksform() = default;
+
+void Tqrruecksform::build()
+{
+    Report &r = m_report;
+    r.title = QStringLiteral("Darstellung besonderer Ausbildungsinhalte");
+    r.margins = QMarginsF(230, 127, 100, 127);
+    r.pageFrame = Frame::all();
+    r.font = arial(10);
+    r.beforePrint = [this](Report &, bool &) { QuickRepBeforePrint(); };
+    store::Table *report = &m_tables.berichttable();
+
+    Band &header = r.addBand(Band::Kind::PageHeader, QStringLiteral("PageHeaderBand1"), 191);
+    auto &caption = header.add<SystemData>(QStringLiteral("QRSysData3"), SystemData::Kind::Title);
+    caption.geometry = mm(1.1, 2.4);
+    caption.font = arial(12, true);
+    caption.autoSize = true;
+    forms::horizontalLine(header, QStringLiteral("QRShape4"), mm(0, 4.2, 172.5, 10.8));
+    forms::label(header, QStringLiteral("QRLabel5"), QStringLiteral("zum Ausbildungsnachweis Nr."), 100.3, 2.9);
+    forms::dataText(header, QStringLiteral("QRDBText5"), report, QStringLiteral("Nummer"), mm(147.6, 2.9, 5.6, 4.5));
+    forms::label(header, QStringLiteral("QRLabel6"), QStringLiteral("A-Jahr:"), 154.5, 2.9);
+    forms::dataText(header, QStringLiteral("QRDBText6"), report, QStringLiteral("AJahr"), mm(166.4, 2.9, 5.6, 4.5));
+    forms::label(header, QStringLiteral("QRLabel7"), QStringLiteral("Datum:"), 1.1, 11.6);
+    forms::dataText(header, QStringLiteral("QRDBText7"), report, QStringLiteral("Datum"), mm(13.5, 11.6, 18.5, 4.5),
+                    arial(10, true));
+    forms::label(header, QStringLiteral("QRLabel8"), QStringLiteral("Thema:"), 36.8, 11.6);
+    auto &topic = forms::dataText(header, QStringLiteral("QRDBText8"), report, QStringLiteral("Thema"),
+                                  mm(49.5, 11.6, 126.7, 5.3), arial(12, true));
+    topic.wordWrap = topic.autoStretch = true;
+
+    Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 175);
+    title.frame.top = true;
+    auto &description = title.add<RichText>(QStringLiteral("PIQRDBRichText1"));
+    description.geometry = mm(1.1, 0, 175.2, 13.0);
+    description.table = report;
+    description.field = QStringLiteral("Darstellung");
+    description.font = arial(10);
+    description.autoStretch = true;
+
+    Band *parent = &title;
+    for (int i = 1; i <= 2; ++i) {
+        Band &band = parent->addChild(QStringLiteral("ChildBand%1").arg(i), 0);
+        auto &picture = band.add<Picture>(QStringLiteral("QRDBImage%1").arg(i));
+        picture.table = report;
+        picture.field = QStringLiteral("Bild%1").arg(i);
+        picture.geometry = mm(2.1, 2.4);
+        parent = &band;
+    }
+}
+
+void Tqrruecksform::setPictureDisplaySize(int picture, const QSize &pixels)
+{
+    m_display[picture] = pixels;
+}
+
+void Tqrruecksform::QuickRepBeforePrint()
+{
+    for (int i = 0; i < 2; ++i) {
+        Band *band = m_report.findBand(QStringLiteral("ChildBand%1").arg(i + 1));
+        Item *picture = band->item(QStringLiteral("QRDBImage%1").arg(i + 1));
+        band->enabled = true;
+        // The box takes the displayed size; the band is as high as the box,
+        // its top offset not counted.
+        const QSizeF box = QSizeF(m_display[i]) * mmPerDisplayPixel * engine::unitsPerMm;
+        picture->geometry.setSize(box);
+        band->height = box.height();
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+// The back sheet of a weekly report: the description of special training
+// contents with a page header on every page, and up to two pictures sized
+// as the report editor displays them. It prints the current row of the
+// reports table.
+
+#include "print/engine/report.h"
+
+#include <QObject>
+#include <QSize>
+
+namespace store {
+class TableSet;
+}
+
+class Tqrruecksform : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Tqrruecksform(store::TableSet &tables, QObject *parent = nullptr);
+    ~Tqrruecksform() override;
+
+    engine::Report &QuickRep() { return m_report; }
+
+    // The size in screen pixels at which the editor shows picture 0 or 1;
+    // each pixel prints 0.18 mm. Until the editor says otherwise, its
+    // initial picture boxes of 145 × 145 pixels.
+    void setPictureDisplaySize(int picture, const QSize &pixels);
+    QSize pictureDisplaySize(int picture) const { return m_display[picture]; }
+
+    // Report event
+    void QuickRepBeforePrint();
+
+private:
+    void build();
+
+    store::TableSet &m_tables;
+    engine::Report m_report;
+    QSize m_display[2] = {QSize(145, 145), QSize(145, 145)};
+};
