@@ -15,7 +15,8 @@ class BoxMessages final : public MessageService
 public:
     Answer confirmYesNo(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Question, caption(), text);
+        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
         QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
         QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
@@ -26,7 +27,8 @@ public:
 
     Answer confirmOkCancel(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Information, caption(), text);
+        QMessageBox box(QMessageBox::Information, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
         box.setDefaultButton(ok);
@@ -44,9 +46,21 @@ public:
 private:
     static QString caption() { return QGuiApplication::applicationDisplayName(); }
 
+    // Texts break their lines the Windows way too ("\r", "\r\n", even
+    // "\n\r"); a box shows each of them as one line break, and shows the
+    // text as it is, never as markup.
+    static QString boxText(QString text)
+    {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return text;
+    }
+
     static void notice(QMessageBox::Icon icon, const QString &text)
     {
-        QMessageBox box(icon, caption(), text);
+        QMessageBox box(icon, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);

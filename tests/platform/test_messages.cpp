@@ -170,7 +170,9 @@ void TestMessages::realBoxes()
         poll.stop();
         seen = true;
         QCOMPARE(box->windowTitle(), QStringLiteral("Lernora"));
-        QCOMPARE(box->text(), QStringLiteral("Text"));
+        // Every kind of line break shows as one; markup shows as typed.
+        QCOMPARE(box->text(), QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile <b>4</b>"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
         QCOMPARE(int(box->icon()), icon);
         QStringList texts;
         QPushButton *toClick = nullptr;
@@ -199,11 +201,12 @@ void TestMessages::realBoxes()
 
     int answer = -1;
     platform::MessageService &m = platform::messages();
+    const QString text = QStringLiteral("Zeile 1\rZeile 2\n\rZeile 3\r\nZeile <b>4</b>");
     switch (kind) {
-    case 0: answer = int(m.confirmYesNo(QStringLiteral("Text"))); break;
-    case 1: answer = int(m.confirmOkCancel(QStringLiteral("Text"))); break;
-    case 2: m.information(QStringLiteral("Text")); break;
-    case 3: m.error(QStringLiteral("Text")); break;
+    case 0: answer = int(m.confirmYesNo(text)); break;
+    case 1: answer = int(m.confirmOkCancel(text)); break;
+    case 2: m.information(text); break;
+    case 3: m.error(text); break;
     }
     QVERIFY(seen);
     QCOMPARE(answer, expected);
