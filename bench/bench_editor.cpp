@@ -1,6 +1,7 @@
 // The report editor: reading and writing a formatted activity text, opening
 // a stored report in the editor, and a whole "Bericht neu erzeugen" with
-// five items (the dialog confirmed at once, the pages rebuilt).
+// five items (the dialog confirmed at once, the pages rebuilt); printing the
+// front and back sheet of a report.
 
 #include "app/application.h"
 #include "app/mainform.h"
@@ -9,6 +10,8 @@
 #include "editor/bericht.h"
 #include "plan/composition.h"
 #include "plan/planpages.h"
+#include "print/berichtform.h"
+#include "print/qrruecksform.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "richtext/rtf.h"
@@ -16,6 +19,7 @@
 #include "store/tableset.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QListWidget>
@@ -156,6 +160,29 @@ void editorBenchmarks()
                        reports.first();
                    }));
         reports.setFiltered(false);
+
+        // The last report printed: its front sheet with five items and a
+        // page of activities, its back sheet with two pictures of 800 × 600.
+        reports.last();
+        QImage picture(800, 600, QImage::Format_RGB888);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y % 256, 128));
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "BMP");
+        reports.edit();
+        reports.setValue(QStringLiteral("Darstellung"), QString::fromLatin1(rtf));
+        reports.setValue(QStringLiteral("Bild1"), bmp);
+        reports.setValue(QStringLiteral("Bild2"), bmp);
+        reports.post();
+        report("print: front sheet, 5 items, activities", runs,
+               measure(runs, [&] { program.berichtform().QuickRep1().render(); }));
+        program.qrruecksform().setPictureDisplaySize(0, QSize(450, 338));
+        program.qrruecksform().setPictureDisplaySize(1, QSize(450, 338));
+        report("print: back sheet, text and two pictures", runs,
+               measure(runs, [&] { program.qrruecksform().QuickRep().render(); }));
         platform::setModalRunner(nullptr);
         form->hide();
         platform::setMessages(nullptr);
