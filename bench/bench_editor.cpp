@@ -1,13 +1,14 @@
 // The report editor: reading and writing a formatted activity text, opening
 // a stored report in the editor, and a whole "Bericht neu erzeugen" with
 // five items (the dialog confirmed at once, the pages rebuilt); printing the
-// front and back sheet of a report.
+// front and back sheet of a report; deleting a report in the overview.
 
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
 #include "controls/dbcontrols.h"
 #include "editor/bericht.h"
+#include "overviews/reportoverview.h"
 #include "plan/composition.h"
 #include "plan/planpages.h"
 #include "print/berichtform.h"
@@ -183,6 +184,15 @@ void editorBenchmarks()
         program.qrruecksform().setPictureDisplaySize(1, QSize(450, 338));
         report("print: back sheet, text and two pictures", runs,
                measure(runs, [&] { program.qrruecksform().QuickRep().render(); }));
+
+        // Deleting the first report of the year: its counts taken back, the
+        // later reports numbered again, the pages rebuilt.
+        overviews::ReportOverviewTab &overview = form->overview();
+        overview.setDisplayChoice(1);
+        const int deletions = 10;
+        report("overview: delete report 1 of ~20, renumber", deletions,
+               measure(
+                   deletions, [&] { overview.loeschbtnClick(); }, [&] { reports.first(); }));
         platform::setModalRunner(nullptr);
         form->hide();
         platform::setMessages(nullptr);
