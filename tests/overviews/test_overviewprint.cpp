@@ -5,12 +5,11 @@
 #include "overviewfixture.h"
 
 #include "pdfwords.h"
+#include "previewfixture.h"
 #include "print/engine/document.h"
-#include "print/engine/previewinterface.h"
 #include "print/engine/report.h"
 #include "print/qrbuebersichtform.h"
 
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using testsupport::OverviewFixture;
@@ -18,23 +17,6 @@ using testsupport::PdfText;
 using testsupport::PdfWord;
 
 namespace {
-
-// Takes the previews the program asks for: the print kind at that moment
-// and the rendered pages.
-struct PreviewRecorder : engine::PreviewInterface
-{
-    store::Session *session = nullptr;
-    int calls = 0;
-    int druckart = 0;
-    engine::Document document;
-    void previewReport(engine::Report &report) override
-    {
-        ++calls;
-        druckart = session->druckart;
-        document = report.render();
-    }
-    void previewDocument(engine::Document &) override { ++calls; }
-};
 
 constexpr double tolerance = 0.3; // mm
 
@@ -61,18 +43,21 @@ class TestOverviewPrint : public QObject
     Q_OBJECT
 
     std::unique_ptr<OverviewFixture> f;
-    PreviewRecorder recorder;
+    int m_previews = 0; // preview windows shown
+    int m_druckart = 0; // the print kind while the preview showed
     QTemporaryDir m_out;
 
+    // Presses "&Vorschau" and reads what the preview window shows.
     PdfText previewed()
     {
-        recorder = PreviewRecorder();
-        recorder.session = &f->form()->session();
-        engine::setPreviewInterface(&recorder);
-        const auto uninstall = qScopeGuard([] { engine::setPreviewInterface(nullptr); });
-        f->overview().beruebersichtdruckbtn()->click();
+        m_previews = m_druckart = 0;
         const QString file = m_out.filePath(QStringLiteral("liste.pdf"));
-        engine::exportPdf(recorder.document, file);
+        testsupport::whenShown([&](Tbwprformd5 *w) {
+            ++m_previews;
+            m_druckart = f->form()->session().druckart;
+            engine::exportPdf(*w->document(), file);
+        });
+        f->overview().beruebersichtdruckbtn()->click();
         return testsupport::readPdf(file);
     }
 
@@ -93,8 +78,8 @@ private slots:
         const int current = f->reports().asInt(QStringLiteral("BerLfd"));
 
         const PdfText pdf = previewed();
-        QCOMPARE(recorder.calls, 1);
-        QCOMPARE(recorder.druckart, 6);
+        QCOMPARE(m_previews, 1);
+        QCOMPARE(m_druckart, 6);
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);
         f->overview().printForm()->report().render(); // the form's own run, too
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);
