@@ -247,6 +247,45 @@ private slots:
         }
     }
 
+    // Item rows running onto a second page: the header's page gets no
+    // continued rules; on the summary's page they are drawn from the height
+    // where the header ended, and only when the summary starts lower.
+    void itemsRunningOntoTheNextPage_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("ruled");
+        QTest::newRow("summary above the header's end") << 45 << false;
+        QTest::newRow("summary below the header's end") << 60 << true;
+    }
+    void itemsRunningOntoTheNextPage()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, ruled);
+        f->createAndConfirm({29});
+        QList<std::tuple<QString, QVariant, QVariant>> items;
+        for (int i = 1; i <= rows; ++i)
+            items.append({QStringLiteral("Zeile%1\n").arg(i), QVariant(), QVariant()});
+        setItems(items);
+        engine::Document d;
+        const PdfText p = pdf(front().QuickRep1(), &d);
+        QCOMPARE(p.pages, 2);
+        const double summary = summaryTop(p, 2);
+        QVERIFY(summary < itemsTop == !ruled);
+        // Rows are 5 mm from the top margin of page 2; look between rules.
+        const QImage first = testsupport::pageImage(d, 1), second = testsupport::pageImage(d, 2);
+        for (double x : {left + 120.2, left + 140.1}) {
+            QVERIFY(!inkAt(first, x, itemsTop + 2.5));
+            QVERIFY(!inkAt(first, x, itemsTop + 40 * 5.0 + 2.5));
+            QVERIFY(!inkAt(second, x, 10.0 + 2.5));
+            QVERIFY(!inkAt(second, x, summary + 5.0));
+            if (ruled) {
+                QVERIFY(!inkAt(second, x, itemsTop - 1.0));
+                QVERIFY(inkAt(second, x, itemsTop + 0.5));
+                QVERIFY(inkAt(second, x, summary - 0.5));
+            }
+        }
+    }
+
     void withoutItemsTheSummaryFollowsTheHeader()
     {
         f->createAndConfirm({29});
