@@ -10,6 +10,7 @@
 #include "print/engine/previewinterface.h"
 #include "print/qrbuebersichtform.h"
 #include "reportdeletion.h"
+#include "store/coveredparts.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -41,9 +42,8 @@ QList<controls::GridColumn> gridColumns()
         {QStringLiteral("Datum"), QStringLiteral("Datum"), 67, centred, centred, lightBlue},
         {QStringLiteral("Gedruckt"), QString(), 64, left, left, lightBlue, false},
     };
-    for (const char *field :
-         {"TDAB1", "TDAB2", "TDAB3", "TDAB4", "TDAB5", "Tdab6", "Tdab7", "Tdab8", "Tdab9", "Tdab10"})
-        columns.append({QString::fromLatin1(field), QString(), 50, centred, centred, khaki});
+    for (int i = 0; i < store::coveredPartFields; ++i)
+        columns.append({store::coveredPartField(i), QString(), 50, centred, centred, khaki});
     return columns;
 }
 

@@ -2,6 +2,7 @@
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
+#include "store/coveredparts.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -11,15 +12,6 @@
 using forms::arial;
 using forms::mm;
 using namespace engine;
-
-namespace {
-
-const QStringList coveredPartFields{QStringLiteral("TDAB1"), QStringLiteral("TDAB2"), QStringLiteral("TDAB3"),
-                                    QStringLiteral("TDAB4"), QStringLiteral("TDAB5"), QStringLiteral("Tdab6"),
-                                    QStringLiteral("Tdab7"), QStringLiteral("Tdab8"), QStringLiteral("Tdab9"),
-                                    QStringLiteral("Tdab10")};
-
-} // namespace
 
 Tberichtform::Tberichtform(store::TableSet &tables, store::Session &session, QObject *parent)
     : QObject(parent), m_tables(tables), m_session(session), m_report(QStringLiteral("QuickRep1"))
@@ -75,7 +67,7 @@ void Tberichtform::build()
     forms::label(parts, QStringLiteral("QRLabel12"), QStringLiteral("Nr.:"), 1.1, 10.6, arial(12));
     const double partX[] = {8.5, 24.3, 40.0, 55.8, 71.4, 87.3, 102.9, 118.8, 134.4, 150.3};
     for (int i = 0; i < 10; ++i) {
-        auto &box = forms::dataText(parts, QStringLiteral("QRDBText%1").arg(6 + i), report, coveredPartFields[i],
+        auto &box = forms::dataText(parts, QStringLiteral("QRDBText%1").arg(6 + i), report, store::coveredPartField(i),
                                     mm(partX[i], 10.6, 8.7, 5.0), arial(12), Qt::AlignHCenter);
         box.frame = Frame::all();
         box.wordWrap = box.autoStretch = true;
@@ -232,10 +224,8 @@ void Tberichtform::QRBand1BeforePrint()
     const auto *left = static_cast<Shape *>(m_report.findItem(QStringLiteral("leftshape")));
     const auto *mid = static_cast<Shape *>(m_report.findItem(QStringLiteral("midshape")));
     canvas->save();
-    QPen pen(left->pen, left->penWidth * engine::unitsPerInch / 96.0, left->penStyle);
-    pen.setCapStyle(Qt::FlatCap);
-    canvas->setPen(pen);
-    canvas->setBrush(left->brush.isValid() ? QBrush(left->brush) : Qt::NoBrush);
+    canvas->setPen(left->linePen());
+    canvas->setBrush(left->fill());
     for (const Shape *s : {left, mid}) {
         const double x = m_report.margins.left() + s->geometry.center().x();
         canvas->drawLine(QPointF(x, m_columnTop), QPointF(x, y));

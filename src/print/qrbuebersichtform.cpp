@@ -2,6 +2,7 @@
 
 #include "formparts.h"
 #include "print/engine/report.h"
+#include "store/coveredparts.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -23,7 +24,6 @@ constexpr double footerTextTop = 12, footerTextHeight = 36;
 
 struct Column
 {
-    const char *field;
     double left, width;
 };
 
@@ -42,10 +42,11 @@ const HeaderColumn sheetColumns[] = {
     {"Woche bis", 743, 185, "WocheBis", 741},
 };
 
-// The ten parts of the training profile the sheet covers, centred.
-const Column partColumns[] = {
-    {"TDAB1", 1286, 93}, {"TDAB2", 1344, 93}, {"TDAB3", 1402, 93}, {"TDAB4", 1458, 93}, {"TDAB5", 1516, 93},
-    {"Tdab6", 1580, 82}, {"Tdab7", 1638, 82}, {"Tdab8", 1693, 82}, {"Tdab9", 1752, 82}, {"Tdab10", 1802, 98},
+// The ten parts of the training profile the sheet covers, centred, in the
+// order of their fields.
+const Column partColumns[store::coveredPartFields] = {
+    {1286, 93}, {1344, 93}, {1402, 93}, {1458, 93}, {1516, 93},
+    {1580, 82}, {1638, 82}, {1693, 82}, {1752, 82}, {1802, 98},
 };
 
 } // namespace
@@ -113,8 +114,9 @@ void Tqrbuebersichtform::build()
     printedField.geometry = QRectF(1016, detailTextTop, 180, detailTextHeight);
     printedField.font = arial(8);
     printedField.enabled = false;
-    for (const Column &c : partColumns) {
-        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_reports, QString::fromLatin1(c.field));
+    for (int i = 0; i < store::coveredPartFields; ++i) {
+        const Column &c = partColumns[i];
+        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_reports, store::coveredPartField(i));
         t.geometry = QRectF(c.left, detailTextTop, c.width, detailTextHeight);
         t.font = arial(8);
         t.alignment = Qt::AlignHCenter;

@@ -189,14 +189,24 @@ QString SystemData::text() const
     return prefix;
 }
 
+QPen Shape::linePen() const
+{
+    QPen p(pen, penWidth < 0 ? 0 : pixelsToUnits(penWidth), penStyle);
+    p.setCapStyle(Qt::FlatCap);
+    return p;
+}
+
+QBrush Shape::fill() const
+{
+    return brush.isValid() ? QBrush(brush) : QBrush(Qt::NoBrush);
+}
+
 void Shape::print(PrintContext &c)
 {
     const QRectF box = geometry.translated(c.origin);
-    QPen p(pen, penWidth < 0 ? 0 : pixelsToUnits(penWidth), penStyle);
-    p.setCapStyle(Qt::FlatCap);
     c.painter.save();
-    c.painter.setPen(p);
-    c.painter.setBrush(brush.isValid() ? QBrush(brush) : Qt::NoBrush);
+    c.painter.setPen(linePen());
+    c.painter.setBrush(fill());
     switch (kind) {
     case Kind::HorizontalLine:
         c.painter.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));

@@ -17,11 +17,13 @@
 
 #include "document.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QMarginsF>
 #include <QObject>
+#include <QPen>
 #include <QPointer>
 #include <QRectF>
 #include <functional>
@@ -198,6 +200,9 @@ public:
     double penWidth = 1; // screen pixels, as Frame
     Qt::PenStyle penStyle = Qt::SolidLine;
     QColor brush; // invalid: no fill
+    // The pen and brush the shape draws with, on the page's 0.1 mm.
+    QPen linePen() const;
+    QBrush fill() const;
     void print(PrintContext &context) override;
 };
 
