@@ -1,5 +1,6 @@
 #include "reportdeletion.h"
 
+#include "store/coveredparts.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -12,12 +13,6 @@ const QString groupCnt = QStringLiteral("GroupCnt");
 const QString themaCnt = QStringLiteral("ThemaCnt");
 const QString nummer = QStringLiteral("Nummer");
 const QString blatt = QStringLiteral("Blatt");
-
-// The items of part 14 tagged 171 to 173 belong to a group whose counter
-// stands on the part's first row.
-constexpr int sharedFirstTag = 171;
-constexpr int sharedLastTag = 173;
-constexpr int sharedCountingTag = 168;
 
 // The plan in LfdfTag order for the time of a deletion. The index it had is
 // given back by restore() or, at the latest, when the switch goes out of
@@ -115,8 +110,8 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
 int countingRowTag(store::Table &plan)
 {
     const int tag = plan.asInt(lfdfTag);
-    if (tag >= sharedFirstTag && tag <= sharedLastTag)
-        return sharedCountingTag;
+    if (store::countedOnFirstGroup(tag))
+        return store::firstGroupCountingTag;
     const int part = plan.asInt(QStringLiteral("Lfdnr"));
     const int group = plan.asInt(QStringLiteral("GroupId"));
     while (plan.asInt(groupCnt) <= 0 && plan.asInt(QStringLiteral("Lfdnr")) == part

@@ -9,12 +9,6 @@ namespace plan {
 
 namespace {
 
-// Plan rows counted on group 1 of their part instead of their own group.
-bool countedOnFirstGroup(int tag)
-{
-    return tag >= 171 && tag <= 173;
-}
-
 // "zu 5 aa) ": the part and the item's text up to its first ")".
 QString activityLine(int part, const QString &text)
 {
@@ -90,7 +84,7 @@ void storeReportItems(store::TableSet &tables)
 
         const int part = field("Lfdnr").toInt();
         const int tag = field("LfdfTag").toInt();
-        const int group = countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
+        const int group = store::countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
         plan.setIndexName(QStringLiteral("_lfdugroup"));
         if (plan.findKey({part, group})) {
             const int countingRow = plan.asInt(QStringLiteral("LfdfTag"));

@@ -17,6 +17,15 @@ enum class PartRows {
     Detail,      // detail rows of a sheet: every row with a part number above 0
 };
 
+// The plan items tagged 171 to 173 (group 2 of part 14) are counted on their
+// part's first group, whose counting row is plan row 168, not on a group of
+// their own: when a report is created and when it is deleted.
+inline bool countedOnFirstGroup(int lfdfTag)
+{
+    return lfdfTag >= 171 && lfdfTag <= 173;
+}
+inline constexpr int firstGroupCountingTag = 168;
+
 // A row of the composition stands for a chosen item unless it is a group
 // header that has items of its own.
 bool isChosenItem(const Table &composition, int recNo);
