@@ -150,18 +150,20 @@ void TMainForm::buildClient()
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
         m_pageControl1->addTab(page, tabs[i]);
     }
+    // Each tab's contents fill its page.
+    const auto fillPage = [this](int page, QWidget *contents) {
+        auto *fill = new QVBoxLayout(m_pageControl1->widget(page));
+        fill->setContentsMargins(0, 0, 0, 0);
+        fill->addWidget(contents);
+    };
     // The composition of the next report, on the first tab.
     m_composition = new plan::CompositionTab(m_tables, m_session, m_pageControl1->widget(0));
-    auto *fill = new QVBoxLayout(m_pageControl1->widget(0));
-    fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(m_composition);
+    fillPage(0, m_composition);
     connect(m_composition, &plan::CompositionTab::erzeugbtnClicked, this,
             [this] { platform::guarded([this] { erzeugbtnClick(); }); });
     // The report overview on the second tab.
     m_overview = new overviews::ReportOverviewTab(m_tables, m_session, m_pageControl1->widget(1));
-    auto *fillOverview = new QVBoxLayout(m_pageControl1->widget(1));
-    fillOverview->setContentsMargins(0, 0, 0, 0);
-    fillOverview->addWidget(m_overview);
+    fillPage(1, m_overview);
     connect(m_overview, &overviews::ReportOverviewTab::openRequested, this,
             [this] { platform::guarded([this] { beranzeigebtnClick(); }); });
     // A deleted report lowered the counts: the pages show them, on the part
