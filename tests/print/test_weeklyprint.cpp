@@ -270,7 +270,7 @@ private slots:
         const PdfText p = pdf(front().QuickRep1(), &d);
         QCOMPARE(p.pages, 2);
         const double summary = summaryTop(p, 2);
-        QVERIFY(summary < itemsTop == !ruled);
+        QCOMPARE(summary < itemsTop, !ruled);
         // Rows are 5 mm from the top margin of page 2; look between rules.
         const QImage first = testsupport::pageImage(d, 1), second = testsupport::pageImage(d, 2);
         for (double x : {left + 120.2, left + 140.1}) {
