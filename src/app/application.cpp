@@ -2,6 +2,7 @@
 
 #include "mainform.h"
 #include "controls/dbcontrols.h"
+#include "platform/language.h"
 #include "platform/messages.h"
 #include "editor/bericht.h"
 #include "print/berichtform.h"
@@ -18,6 +19,7 @@ namespace lernora {
 Application::Application(QObject *parent) : QObject(parent)
 {
     QGuiApplication::setApplicationDisplayName(title());
+    platform::useGermanTexts();
     // A store error while the user works in a bound control is shown with
     // its own message; the control goes back to what the table holds.
     controls::setErrorHandler([](const QString &message) { platform::messages().error(message); });

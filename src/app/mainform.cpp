@@ -13,6 +13,7 @@
 #include "platform/modalrunner.h"
 #include "store/session.h"
 #include "store/settings.h"
+#include "store/scopedview.h"
 #include "store/settingskeys.h"
 #include "store/tableset.h"
 
@@ -24,8 +25,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -39,9 +42,8 @@ TMainForm::TMainForm(store::TableSet &tables, store::Session &session, QWidget *
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Lernora"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    resize(987, 748);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    placeWithin(screen ? screen->availableGeometry() : QRect(0, 0, 987, 748));
 
     buildMenu();
     buildClient();
@@ -53,6 +55,21 @@ TMainForm::TMainForm(store::TableSet &tables, store::Session &session, QWidget *
 }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::placeWithin(const QRect &room)
+{
+    const QSize design(987, 748);
+    // On a screen smaller than the design (1366 x 768 and less) the window
+    // takes what the screen offers, its frame included, instead of reaching
+    // below the screen's edge. The frame is not known before the window is
+    // shown: the room it takes on common desktops is kept free.
+    const QSize frame(2 * 4, 30 + 4);
+    resize(design.boundedTo(room.size() - frame));
+    QRect placed(QPoint(), size() + frame);
+    placed.moveCenter(room.center());
+    placed.moveTopLeft(QPoint(std::max(placed.left(), room.left()), std::max(placed.top(), room.top())));
+    move(placed.topLeft());
+}
 
 void TMainForm::buildMenu()
 {
@@ -245,31 +262,16 @@ void TMainForm::beranzeigebtnClick()
     if (!m_berichtdlg || !reports.isOpen() || reports.isEmpty())
         return;
     Tberichtdlg &dialog = *m_berichtdlg;
-    const store::Table::Bookmark sheet = reports.bookmark();
-    // Whatever ends the editor, an error included, the filter goes, the
-    // cursor is back on the sheet and the editor's buttons are off.
-    struct Restore
-    {
-        store::Table &reports;
-        Tberichtdlg &dialog;
-        store::Table::Bookmark sheet;
-        bool finished = false;
-        ~Restore()
-        {
-            dialog.DBNavigator()->hide();
-            dialog.folgeblattbtn()->setEnabled(false);
-            dialog.vorschaubtn()->setEnabled(false);
-            dialog.loeschbtn()->setEnabled(false);
-            try {
-                // An edit left behind by an error is not stored.
-                if (!finished && reports.isEditing())
-                    reports.cancel();
-                reports.setFiltered(false);
-                reports.gotoBookmark(sheet);
-            } catch (...) {
-            }
-        }
-    } restore{reports, dialog, sheet};
+    // Whatever ends the editor, an error included, the report list is as
+    // it was (its range, no filter, the sheet) and the editor's buttons are
+    // off; an edit left behind by an error is not stored.
+    const store::ScopedView keep(reports);
+    const auto back = qScopeGuard([&] {
+        dialog.DBNavigator()->hide();
+        dialog.folgeblattbtn()->setEnabled(false);
+        dialog.vorschaubtn()->setEnabled(false);
+        dialog.loeschbtn()->setEnabled(false);
+    });
     dialog.setItemSource(dialog.berichtdetailsource());
     dialog.DBNavigator()->show();
     dialog.folgeblattbtn()->setEnabled(true);
@@ -280,9 +282,8 @@ void TMainForm::beranzeigebtnClick()
                           .arg(reports.asInt(QStringLiteral("AJahr")))
                           .arg(reports.asInt(QStringLiteral("Nummer"))));
     reports.setFiltered(true);
-    reports.gotoBookmark(sheet);
+    reports.gotoBookmark(keep.saved().row);
     platform::modalRunner().run(dialog);
-    restore.finished = true;
 }
 
 void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
@@ -295,33 +296,18 @@ void TMainForm::erzeugbtnClick()
 {
     QListWidget *list = m_composition->zusammenstellung();
     if (list->count() > 0 && m_berichtdlg) {
-        // The new report, its items and the counts are stored together or
-        // not at all: a cancelled dialog leaves no report behind, also when
-        // the report row was stored while the dialog was open.
-        store::Transaction transaction(m_tables);
         Tberichtdlg &dialog = *m_berichtdlg;
-        // Whatever happens, the dialog goes back to showing stored reports
-        // and no unstored row is left behind.
-        struct Restore
-        {
-            TMainForm *form;
-            Tberichtdlg &dialog;
-            ~Restore()
-            {
-                dialog.loeschbtn()->setEnabled(false);
-                dialog.setItemSource(dialog.berichtdetailsource());
-                form->tables().berichttable().cancel();
-                form->tables().temptable().cancel();
-            }
-        } restore{this, dialog};
-        plan::appendReport(m_tables, m_session.year, platform::clock().now().date());
-        dialog.setItemSource(dialog.tempsource());
-        dialog.datumbtnClick();
-        dialog.loeschbtn()->setEnabled(true);
-        if (platform::modalRunner().run(dialog) == QDialog::Accepted) {
-            plan::storeReportItems(m_tables);
-            transaction.commit();
-        }
+        // Whatever happens, the dialog goes back to showing stored reports.
+        const auto back = qScopeGuard([&] {
+            dialog.loeschbtn()->setEnabled(false);
+            dialog.setItemSource(dialog.berichtdetailsource());
+        });
+        plan::createReport(m_tables, m_session.year, platform::clock().now().date(), [&] {
+            dialog.setItemSource(dialog.tempsource());
+            dialog.datumbtnClick();
+            dialog.loeschbtn()->setEnabled(true);
+            return platform::modalRunner().run(dialog) == QDialog::Accepted;
+        });
         list->clear();
     }
     // A rebuild empties the composition and keeps the part shown.
@@ -354,16 +340,26 @@ void TMainForm::HelpContents()
         m_help = new QTextBrowser(this);
         m_help->setWindowFlag(Qt::Window);
         m_help->setObjectName(QStringLiteral("HelpWindow"));
-        m_help->setWindowTitle(QStringLiteral("Lernora – Hilfe"));
         m_help->setOpenExternalLinks(true);
         m_help->resize(640, 560);
         m_help->setSource(QUrl(QStringLiteral("qrc:/help/hilfe.html")));
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_help);
+        connect(escape, &QShortcut::activated, m_help, &QWidget::close);
     }
+    // Asked for from a modal dialog (the report editor), the help belongs to
+    // that dialog: a window of the main window would stay blocked by it.
+    QWidget *owner = platform::windowOwner(this);
+    const bool moved = m_help->parentWidget() != owner;
+    if (moved)
+        m_help->setParent(owner, Qt::Window);
+    // The platform adds the program's name to the title.
+    m_help->setWindowTitle(QStringLiteral("Hilfe"));
+    if (moved || !m_help->isVisible())
+        m_help->move(owner->frameGeometry().center() - m_help->rect().center());
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
 }
-
 
 void TMainForm::HelpAboutItemClick()
 {

@@ -70,6 +70,11 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
+    // Centres the window in `room` (the screen's available area), at its
+    // designed size or, on a smaller screen, as large as the room allows
+    // with the window's frame.
+    void placeWithin(const QRect &room);
+
 private:
     void FormShow();
     void buildMenu();

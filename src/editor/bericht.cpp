@@ -531,7 +531,11 @@ void Tberichtdlg::checkspeichern()
             rep.post();
     } else {
         temp.cancel();
-        rep.cancel();
+        // A new report that was never stored stays pending: dropping it
+        // here would leave the dialog on some other stored report, and OK
+        // would then give that one the new report's items.
+        if (rep.state() != store::TableState::Insert)
+            rep.cancel();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "reportdeletion.h"
 
 #include "store/coveredparts.h"
+#include "store/scopedview.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -13,42 +14,6 @@ const QString groupCnt = QStringLiteral("GroupCnt");
 const QString themaCnt = QStringLiteral("ThemaCnt");
 const QString nummer = QStringLiteral("Nummer");
 const QString blatt = QStringLiteral("Blatt");
-
-// The plan in LfdfTag order for the time of a deletion. The index it had is
-// given back by restore() or, at the latest, when the switch goes out of
-// scope.
-class IndexSwitch
-{
-public:
-    IndexSwitch(store::Table &table, const QString &name) : m_table(table), m_before(table.indexName())
-    {
-        m_table.setIndexName(name);
-    }
-    ~IndexSwitch()
-    {
-        try {
-            // Left by an error: the edit that failed goes, it is undone anyway.
-            if (!m_restored && m_table.isEditing())
-                m_table.cancel();
-            restore();
-        } catch (...) {
-        }
-    }
-    void restore()
-    {
-        if (m_restored)
-            return;
-        m_table.setIndexName(m_before);
-        m_restored = true;
-    }
-    IndexSwitch(const IndexSwitch &) = delete;
-    IndexSwitch &operator=(const IndexSwitch &) = delete;
-
-private:
-    store::Table &m_table;
-    QString m_before;
-    bool m_restored = false;
-};
 
 void lower(store::Table &table, const QString &field)
 {
@@ -65,7 +30,9 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
     store::Table &items = tables.berichtdetailtable();
     store::Table &plan = tables.table1();
 
-    IndexSwitch index(plan, QStringLiteral("_lfdftag"));
+    // The plan in LfdfTag order for the time of the deletion.
+    store::ScopedView planView(plan);
+    plan.setIndexName(QStringLiteral("_lfdftag"));
     // Counting rows, each once, in the order they were met.
     QList<int> groups;
     items.first();
@@ -101,7 +68,7 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
     result.log << QStringLiteral("löschen bericht nr. %1, Blatt %2").arg(result.number, result.sheet);
     reports.remove();
     plan.post();
-    index.restore();
+    planView.restore();
     return true;
 }
 
@@ -163,25 +130,25 @@ SheetDeletion deleteSheet(store::TableSet &tables)
         return result;
     result.number = reports.asString(nummer);
     result.sheet = reports.asString(blatt);
-    const store::Table::Bookmark at = reports.bookmark();
-    try {
-        store::Transaction transaction(tables);
-        if (!takeBack(tables, result)) {
-            // Stopped before the sheet row went: leaving the scope rolls back
-            // what was done, and the cursor stays on the sheet.
-            result.outcome = SheetDeletion::Outcome::Inconsistent;
-            return result;
-        }
-        renumberReports(reports);
-        transaction.commit();
-    } catch (...) {
-        // The transaction has rolled back; the cursor goes back to the sheet.
-        try {
-            reports.gotoBookmark(at);
-        } catch (...) {
-        }
-        throw;
+    const int year = reports.asInt(QStringLiteral("AJahr"));
+    // Declared before the transaction, so that it puts the list back after
+    // a rollback: on the sheet when nothing was deleted, else on the row
+    // that took the sheet's place.
+    store::ScopedView listView(reports);
+    store::Transaction transaction(tables);
+    if (!takeBack(tables, result)) {
+        // Stopped before the sheet row went: leaving the scope rolls back
+        // what was done.
+        result.outcome = SheetDeletion::Outcome::Inconsistent;
+        return result;
     }
+    // Only the sheet's own training year is numbered again, whatever the
+    // list shows.
+    reports.setIndexName(QString());
+    reports.setRange({year}, {year});
+    renumberReports(reports);
+    transaction.commit();
+    listView.restore();
     result.outcome = SheetDeletion::Outcome::Deleted;
     return result;
 }

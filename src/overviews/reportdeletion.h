@@ -2,7 +2,7 @@
 
 // Deleting one report sheet: the counters its plan items raised are taken
 // back from the plan, the sheet and its items are removed, and the reports
-// the report cursor sees are numbered again without gaps.
+// of the sheet's training year are numbered again without gaps.
 
 #include <QList>
 #include <QString>
@@ -32,7 +32,9 @@ struct SheetDeletion
 // Deletes the sheet at the report cursor with its detail rows: lowers the
 // use count (ThemaCnt) of each item's plan row and, once per group, the
 // group count (GroupCnt) of the group's counting row, deletes the sheet and
-// numbers the reports the cursor sees again (renumberReports).
+// numbers the reports of the sheet's training year again (renumberReports).
+// The report list keeps its index, range and filter; its cursor stands on
+// the row that took the sheet's place.
 //
 // All or nothing: everything runs in one transaction over the table files.
 // When an item's plan row is missing (Inconsistent) or a store error is

@@ -11,6 +11,7 @@
 #include "print/qrbuebersichtform.h"
 #include "reportdeletion.h"
 #include "store/coveredparts.h"
+#include "store/scopedview.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -159,23 +160,9 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
 {
     if (!m_printForm)
         return;
-    store::Table &reports = m_tables.berichttable();
-    const store::Table::Bookmark at = reports.isOpen() ? reports.bookmark() : 0;
-    // The list prints the rows the cursor sees; the cursor comes back to
-    // its row also when the preview ends by an error.
-    struct Back
-    {
-        store::Table &reports;
-        store::Table::Bookmark at;
-        ~Back()
-        {
-            try {
-                if (at && reports.isOpen() && !reports.isEditing())
-                    reports.gotoBookmark(at);
-            } catch (...) {
-            }
-        }
-    } back{reports, at};
+    // The list prints the rows the cursor sees; the list is as it was
+    // afterwards, also when the preview ends by an error.
+    const store::ScopedView keep(m_tables.berichttable());
     m_session.druckart = overviewPrint;
     engine::preview(m_printForm->report());
 }

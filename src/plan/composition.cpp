@@ -6,6 +6,7 @@
 #include "platform/hint.h"
 #include "platform/messages.h"
 #include "store/session.h"
+#include "store/scopedview.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -198,6 +199,7 @@ void CompositionTab::label5a1Click(PlanLabel *item)
     // they were.
     store::Table &plan = m_tables.table1();
     PlanRow row;
+    std::optional<store::ScopedView> keep(plan);
     plan.setIndexName(QStringLiteral("_lfdftag"));
     const bool found = plan.findKey({tag});
     int countingTag = -1;
@@ -220,7 +222,7 @@ void CompositionTab::label5a1Click(PlanLabel *item)
         if (plan.findKey({row.lfdnr, group}))
             countingTag = plan.asInt(QStringLiteral("LfdfTag"));
     }
-    plan.setIndexName(QString());
+    keep.reset();
 
     PlanLabel *actual = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("grpcnt%1").arg(countingTag));
     PlanLabel *target = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("lzahl%1").arg(countingTag));

@@ -1,8 +1,11 @@
 #include "creation.h"
 
 #include "store/coveredparts.h"
+#include "store/scopedview.h"
+#include "store/storeerror.h"
 #include "store/tableset.h"
 
+#include <QScopeGuard>
 #include <QSet>
 
 namespace plan {
@@ -21,17 +24,12 @@ QString activityLine(int part, const QString &text)
 int nextReportNumber(store::Table &reports, int year)
 {
     // The primary order is year, number, sheet: the year's last row holds
-    // its highest number.
-    const QString index = reports.indexName();
-    if (!index.isEmpty())
-        reports.setIndexName(QString());
+    // its highest number. The windows' view of the reports stays as it was.
+    const store::ScopedView keep(reports);
+    reports.setIndexName(QString());
     reports.setRange({year}, {year});
     reports.last();
-    const int number = reports.isEmpty() ? 0 : reports.asInt(QStringLiteral("Nummer"));
-    reports.cancelRange();
-    if (!index.isEmpty())
-        reports.setIndexName(index);
-    return number + 1;
+    return (reports.isEmpty() ? 0 : reports.asInt(QStringLiteral("Nummer"))) + 1;
 }
 
 void appendReport(store::TableSet &tables, int year, const QDate &today)
@@ -61,18 +59,14 @@ void appendReport(store::TableSet &tables, int year, const QDate &today)
     store::writeCoveredParts(reports, store::coveredParts(composition, store::PartRows::Composition));
 }
 
-void storeReportItems(store::TableSet &tables)
+void storeReportItems(store::TableSet &tables, const QVariant &master)
 {
-    store::Table &reports = tables.berichttable();
     store::Table &composition = tables.temptable();
     store::Table &details = tables.berichtdetailtable();
     store::Table &plan = tables.table1();
-    if (reports.isEditing())
-        reports.post();
     if (composition.isEditing())
         composition.post();
-    const QVariant master = reports.value(QStringLiteral("BerLfd"));
-    const QString previousIndex = plan.indexName();
+    const store::ScopedView keep(plan);
     QSet<int> countedGroups;
     for (int r = 0; r < composition.recordCount(); ++r) {
         const auto field = [&](const char *name) { return composition.valueAt(r, QString::fromLatin1(name)); };
@@ -102,7 +96,45 @@ void storeReportItems(store::TableSet &tables)
             plan.post();
         }
     }
-    plan.setIndexName(previousIndex);
+}
+
+bool createReport(store::TableSet &tables, int year, const QDate &today, const std::function<bool()> &editReport)
+{
+    store::Table &reports = tables.berichttable();
+    // The new report, its items and the counts are stored together or not
+    // at all: a cancelled dialog leaves no report behind, also when the
+    // report row was stored while the dialog was open.
+    store::Transaction transaction(tables);
+    // Whatever ends the creation, no unstored row is left behind.
+    const auto discard = qScopeGuard([&] {
+        reports.cancel();
+        tables.temptable().cancel();
+    });
+    appendReport(tables, year, today);
+
+    // The new row's key, as soon as it is stored: the items belong to this
+    // report and to no other row the cursor may stand on afterwards.
+    QVariant created;
+    bool inserting = false;
+    const QMetaObject::Connection before =
+        QObject::connect(&reports, &store::Table::beforePost, [&] { inserting = reports.state() == store::TableState::Insert; });
+    const QMetaObject::Connection after = QObject::connect(&reports, &store::Table::afterPost, [&] {
+        if (inserting && !created.isValid())
+            created = reports.value(QStringLiteral("BerLfd"));
+    });
+    const auto disconnect = qScopeGuard([&] {
+        QObject::disconnect(before);
+        QObject::disconnect(after);
+    });
+    if (!editReport())
+        return false;
+    if (reports.state() == store::TableState::Insert)
+        reports.post();
+    if (!created.isValid())
+        throw store::StoreError(QStringLiteral("Der neue Bericht wurde nicht gespeichert; es wurde nichts abgelegt."));
+    storeReportItems(tables, created);
+    transaction.commit();
+    return true;
 }
 
 } // namespace plan

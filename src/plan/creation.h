@@ -1,10 +1,13 @@
 #pragma once
 
-// Turning a composition into a new weekly report. The window runs the
-// steps around the report dialog: the new report row is appended before
-// the dialog is shown, and its items and counts are stored after OK.
+// Turning a composition into a new weekly report: the new report row is
+// appended before the report dialog is shown, and its items and counts are
+// stored after OK.
 
 #include <QDate>
+#include <QVariant>
+
+#include <functional>
 
 namespace store {
 class Table;
@@ -22,8 +25,16 @@ int nextReportNumber(store::Table &reports, int year);
 // composition and one activity line per chosen item ("zu 5 aa) ").
 void appendReport(store::TableSet &tables, int year, const QDate &today);
 
-// After the report row is stored: one detail row per composition row, the
-// use count of each item and the group count of each group once.
-void storeReportItems(store::TableSet &tables);
+// After the report row is stored: one detail row per composition row for
+// the report whose BerLfd is `master`, the use count of each item and the
+// group count of each group once.
+void storeReportItems(store::TableSet &tables, const QVariant &master);
+
+// The whole creation in one transaction over the table files: appends the
+// new report, lets `editReport` complete it (the report dialog; true for
+// OK) and then stores the items and counts for exactly that report. On
+// cancel, or when an error escapes, nothing stays stored and no unstored
+// row is left. True when the report was created.
+bool createReport(store::TableSet &tables, int year, const QDate &today, const std::function<bool()> &editReport);
 
 } // namespace plan

@@ -1,5 +1,6 @@
 #include "planpages.h"
 
+#include "store/scopedview.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -57,7 +58,7 @@ QString partTitle(int part)
 
 void applyTargetCorrections(store::Table &plan)
 {
-    const QString previous = plan.indexName();
+    const store::ScopedView keep(plan);
     plan.setIndexName(QStringLiteral("_lfdftag"));
     auto correct = [&plan](int tag, std::initializer_list<std::pair<const char *, int>> values) {
         if (!plan.findKey({tag}))
@@ -80,7 +81,6 @@ void applyTargetCorrections(store::Table &plan)
         correct(tag, {{"L2a", 0}, {"L2b", 2}});
     if (correct(102, {{"L2a", 0}, {"L2b", 2}}))
         correct(192, {{"L2b", 0}, {"L3", 2}});
-    plan.setIndexName(previous);
 }
 
 void placeGroupCounts(PlanLabel *actual, PlanLabel *slash, PlanLabel *target)
@@ -315,7 +315,7 @@ void PlanPages::build(int year, bool allYears)
     composition.open();
 
     store::Table &plan = m_tables.table1();
-    const QString previousIndex = plan.indexName();
+    const store::ScopedView keep(plan);
     plan.setIndexName(QString());
     QString yearFilter;
     if (!allYears) {
@@ -351,8 +351,6 @@ void PlanPages::build(int year, bool allYears)
         }
         buildSheet(m_sheets[part - 1], lines);
     }
-    plan.setFiltered(false);
-    plan.setIndexName(previousIndex);
 }
 
 void PlanPages::buildSheet(PlanSheet *sheet, const QVector<Line> &lines)

@@ -1,5 +1,6 @@
 #include "platform/modalrunner.h"
 
+#include <QApplication>
 #include <QDialog>
 
 namespace platform {
@@ -30,6 +31,12 @@ ModalRunner &modalRunner()
 void setModalRunner(ModalRunner *runner)
 {
     g_installed = runner;
+}
+
+QWidget *windowOwner(QWidget *fallback)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal ? modal : fallback;
 }
 
 } // namespace platform

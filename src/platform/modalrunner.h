@@ -1,6 +1,7 @@
 #pragma once
 
 class QDialog;
+class QWidget;
 
 namespace platform {
 
@@ -16,5 +17,10 @@ public:
 ModalRunner &modalRunner();
 // Installs a runner (not owned); nullptr restores the real one.
 void setModalRunner(ModalRunner *runner);
+
+// The window a window opened now must belong to: the modal dialog in front
+// when there is one (any other parent would leave the new window blocked
+// by that dialog, unusable and impossible to close), else `fallback`.
+QWidget *windowOwner(QWidget *fallback);
 
 } // namespace platform

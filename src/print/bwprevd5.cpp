@@ -495,7 +495,13 @@ TQRMDIPreviewInterface::TQRMDIPreviewInterface(store::Session &session, QWidget 
 
 Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Report *report)
 {
-    auto *window = new Tbwprformd5(&document, report, m_session, m_parent);
+    // Opened from a modal dialog (the report editor), the preview belongs to
+    // it, or the dialog would block it; and it is modal itself, so that the
+    // dialog that waits for it cannot be closed under it.
+    QWidget *owner = platform::windowOwner(m_parent);
+    auto *window = new Tbwprformd5(&document, report, m_session, owner);
+    if (owner != m_parent)
+        window->setWindowModality(Qt::ApplicationModal);
     g_current = window;
     window->show();
     return window;
@@ -503,7 +509,7 @@ Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Re
 
 QPointer<Tbwprformd5> TQRMDIPreviewInterface::showModal(engine::Document &document, engine::Report *report)
 {
-    auto *window = new Tbwprformd5(&document, report, m_session, m_parent);
+    auto *window = new Tbwprformd5(&document, report, m_session, platform::windowOwner(m_parent));
     QPointer<Tbwprformd5> guard(window);
     platform::modalRunner().run(*window);
     if (guard)

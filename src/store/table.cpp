@@ -806,6 +806,51 @@ bool Table::gotoBookmark(Bookmark bm)
     return false;
 }
 
+// ---------------------------------------------------------------------- view
+
+Table::View Table::view() const
+{
+    View v;
+    v.index = m_index ? m_index->name : QString();
+    if (m_range) {
+        v.ranged = true;
+        v.rangeFrom = m_range->from;
+        v.rangeTo = m_range->to;
+    }
+    v.filter = m_filterText;
+    v.filtered = m_filtered;
+    v.row = currentId();
+    v.recNo = std::max(0, recNo());
+    return v;
+}
+
+void Table::setView(const View &v)
+{
+    checkBrowseMode();
+    const IndexDef *ix = m_def.index(v.index);
+    if (!ix)
+        fail(QStringLiteral("Den Index „%1“ gibt es nicht.").arg(v.index));
+    // Everything is set before the rows are sorted and selected once.
+    std::optional<Filter> filter;
+    if (!v.filter.trimmed().isEmpty())
+        filter.emplace(v.filter, m_def);
+    if (ix != m_index) {
+        selectIndex(ix);
+        rebuildOrder();
+    }
+    if (v.ranged)
+        m_range = Range{v.rangeFrom, v.rangeTo};
+    else
+        m_range.reset();
+    m_filter = std::move(filter);
+    m_filterText = v.filter;
+    m_filtered = v.filtered;
+    m_pos = v.recNo;
+    rebuildView(v.row);
+    m_bof = m_eof = m_view.empty();
+    scrolled();
+}
+
 // ------------------------------------------------------------- master-detail
 
 void Table::setMaster(Table *master, const QString &masterField, const QString &detailField)

@@ -111,6 +111,22 @@ public:
     bool gotoBookmark(Bookmark bm);
     bool bookmarkValid(Bookmark bm) const;
 
+    // What narrows and orders the rows the cursor sees (index, range,
+    // filter) and the row it stands on. Setting a view back returns to the
+    // remembered row, or to the same position when that row is gone.
+    struct View
+    {
+        QString index;
+        bool ranged = false;
+        QVariantList rangeFrom, rangeTo;
+        QString filter;
+        bool filtered = false;
+        Bookmark row = 0;
+        int recNo = 0;
+    };
+    View view() const;
+    void setView(const View &view);
+
     // Master-detail link: the cursor sees the rows whose detailField equals
     // masterField of the master's current row, and follows the master.
     void setMaster(Table *master, const QString &masterField, const QString &detailField);
