@@ -66,14 +66,14 @@ public:
     // The main tab changed.
     void PageControl1Change();
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
     // Centres the window in `room` (the screen's available area), at its
     // designed size or, on a smaller screen, as large as the room allows
     // with the window's frame.
     void placeWithin(const QRect &room);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormShow();

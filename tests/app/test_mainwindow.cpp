@@ -14,7 +14,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -76,6 +78,48 @@ private slots:
         m_app.reset();
         m_messages.reset();
         m_dir.reset();
+    }
+
+    // On a screen smaller than the design the window and its frame stay on
+    // the screen; on a larger one it keeps its designed size, centred.
+    void windowFitsTheScreen_data()
+    {
+        QTest::addColumn<QRect>("room");
+        QTest::newRow("1366 x 768 with a task bar") << QRect(0, 0, 1366, 728);
+        QTest::newRow("1024 x 768") << QRect(0, 0, 1024, 768);
+        QTest::newRow("800 x 600, second screen") << QRect(1920, 0, 800, 600);
+        QTest::newRow("1920 x 1080") << QRect(0, 0, 1920, 1040);
+    }
+    void windowFitsTheScreen()
+    {
+        QFETCH(QRect, room);
+        start();
+        form()->placeWithin(room);
+        // The window's position is its frame's; with room for the frame and
+        // title bar of a common desktop.
+        const QRect withFrame(form()->pos(), form()->size() + QSize(8, 34));
+        QVERIFY2(room.contains(withFrame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(withFrame.x()).arg(
+                                               withFrame.y()).arg(withFrame.width()).arg(withFrame.height())));
+        QCOMPARE(form()->size(), QSize(987, 748).boundedTo(room.size() - QSize(8, 34)));
+        QVERIFY(qAbs(withFrame.center().x() - room.center().x()) <= 1);
+    }
+
+    // Qt's own dialogs and menus speak German.
+    void qtsOwnTextsAreGerman()
+    {
+        start();
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction *a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text();
+        QVERIFY2(texts.value(0).contains(QStringLiteral("Rückgängig")), qPrintable(texts.join(QLatin1Char(' '))));
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        auto *lookIn = files.findChild<QLabel *>(QStringLiteral("lookInLabel"));
+        QVERIFY(lookIn);
+        QVERIFY2(!lookIn->text().contains(QStringLiteral("Look in")), qPrintable(lookIn->text()));
     }
 
     void windowLayout()

@@ -5,13 +5,17 @@
 
 #include "editorfixture.h"
 
+#include "print/bwprevd5.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTextBrowser>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 
 using platform::Answer;
@@ -256,6 +260,43 @@ private slots:
         QCOMPARE(texts.size(), 2);
         QVERIFY(!texts[0].isEmpty());
         QVERIFY(texts[0] != texts[1]);
+    }
+
+    // The preview and the help opened from the editor, which is modal, take
+    // input as the platform delivers it (through the window, where a
+    // window blocked by a modal dialog gets none): a click closes the
+    // preview, Escape closes the help.
+    void windowsOpenedFromTheEditorTakeInput()
+    {
+        f->start(1);
+        f->createAndConfirm({29});
+        bool previewClosedByClick = false;
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            QTimer::singleShot(0, [&] {
+                QPointer<Tbwprformd5> preview = TQRMDIPreviewInterface::current();
+                if (!preview)
+                    return;
+                auto *close = preview->findChild<QPushButton *>(QStringLiteral("okbtn"));
+                QTest::mouseClick(preview->windowHandle(), Qt::LeftButton, {},
+                                  close->mapTo(preview, close->rect().center()));
+                previewClosedByClick = QTest::qWaitFor([&] { return !preview || !preview->isVisible(); }, 500);
+                if (preview)
+                    preview->close(); // the editor waits for it
+            });
+            d.vorschaubtn()->click();
+
+            button(d, "hilfebtn")->click();
+            auto *help = f->form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
+            QVERIFY(help && help->isVisible());
+            QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe"));
+            QVERIFY(QTest::qWaitForWindowActive(help));
+            QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+            const bool helpClosedByKey = QTest::qWaitFor([&] { return !help->isVisible(); }, 500);
+            help->close();
+            d.reject();
+            QVERIFY(helpClosedByKey);
+        });
+        QVERIFY(previewClosedByClick);
     }
 
     void currentRichTextField()

@@ -4,6 +4,7 @@
 
 #include "overviewfixture.h"
 
+#include "previewfixture.h"
 #include "store/storeerror.h"
 
 #include <QSignalSpy>
@@ -85,6 +86,95 @@ private slots:
         QCOMPARE(f->overview().DBGrid3()->model()->rowCount(), 1);
         QCOMPARE(f->reports().asInt(QStringLiteral("AJahr")), 2);
         QVERIFY(f->overview().loeschbtn()->isEnabled());
+    }
+
+    // The report windows used together: creating a report leaves the list
+    // as it was, and a deletion afterwards renumbers its own year only.
+    void creatingThenDeletingKeepsOtherYears_data()
+    {
+        QTest::addColumn<int>("display");
+        QTest::newRow("aktuelles Jahr") << 1;
+        QTest::newRow("alle Jahre") << 0;
+    }
+    void creatingThenDeletingKeepsOtherYears()
+    {
+        QFETCH(int, display);
+        f->start(1);
+        f->addSheet(1, 1, 1, week(1));
+        f->addSheet(2, 1, 1, week(40));
+        f->addSheet(2, 2, 1, week(41));
+        f->addSheet(3, 1, 1, week(80));
+        f->choose(display);
+        controls::DBGrid *grid = f->overview().DBGrid3();
+        const int shown = grid->model()->rowCount();
+        f->createAndConfirm({29}, week(2));
+        QCOMPARE(numbers(1), QStringLiteral("1/1 2/1"));
+        // The list shows what the choice says, and deletion follows it.
+        QCOMPARE(grid->model()->rowCount(), shown + 1);
+        QCOMPARE(f->overview().loeschbtn()->isEnabled(), display == 1);
+        // The list print lists the same rows and leaves them so.
+        testsupport::whenShown([](Tbwprformd5 *) {});
+        f->overview().findChild<QPushButton *>(QStringLiteral("beruebersichtdruckbtn"))->click();
+        QCOMPARE(grid->model()->rowCount(), shown + 1);
+
+        f->choose(1);
+        QVERIFY(f->select(1, 1, 1));
+        f->pressDelete(Answer::Yes);
+        QCOMPARE(numbers(1), QStringLiteral("1/1"));
+        QCOMPARE(numbers(2), QStringLiteral("1/1 2/1"));
+        QCOMPARE(numbers(3), QStringLiteral("1/1"));
+        QCOMPARE(grid->model()->rowCount(), 1);
+        QVERIFY(f->overview().loeschbtn()->isEnabled());
+    }
+
+    // The back side's preview of a new report asks to store it first. No
+    // keeps the new report; OK then stores exactly it, with its own items,
+    // whether or not another report is stored.
+    void aNewReportSurvivesTheSaveQuestion_data()
+    {
+        QTest::addColumn<bool>("earlier");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("first report, No") << false << Answer::No;
+        QTest::newRow("first report, Yes") << false << Answer::Yes;
+        QTest::newRow("after a report, No") << true << Answer::No;
+        QTest::newRow("after a report, Yes") << true << Answer::Yes;
+    }
+    void aNewReportSurvivesTheSaveQuestion()
+    {
+        QFETCH(bool, earlier);
+        QFETCH(Answer, answer);
+        f->start(1);
+        if (earlier)
+            f->createAndConfirm({29}, week(1));
+        f->create(
+            {45},
+            [&](Tberichtdlg &d) {
+                auto *text = d.findChild<QTextEdit *>(QStringLiteral("DBRichEdit3"));
+                d.seiten()->setCurrentIndex(1);
+                text->setFocus();
+                QTRY_COMPARE(d.currentRichEdit(), text);
+                QTextCursor(text->document()).insertText(QStringLiteral("Rückseite"));
+                f->messages().answer(answer);
+                testsupport::whenShown([](Tbwprformd5 *) {});
+                d.findChild<QPushButton *>(QStringLiteral("ruecksformvorschau"))->click();
+                d.findChild<QPushButton *>(QStringLiteral("okbtn"))->click();
+            },
+            week(2));
+        QCOMPARE(f->messages().questions().size(), 1);
+        const int number = earlier ? 2 : 1;
+        QCOMPARE(f->sql(QStringLiteral("SELECT count(*) FROM bericht")).toInt(), number);
+        const QString report = QStringLiteral("(SELECT BerLfd FROM bericht WHERE Nummer = %1)").arg(number);
+        QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(LfdfTag) FROM berdet WHERE Masterlfd = ") + report)
+                     .toString(),
+                 QStringLiteral("45"));
+        QCOMPARE(f->sql(QStringLiteral("SELECT WocheVom FROM bericht WHERE Nummer = %1").arg(number)).toString(),
+                 week(2).toString(Qt::ISODate));
+        if (earlier)
+            QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(LfdfTag) FROM berdet WHERE Masterlfd = "
+                                           "(SELECT BerLfd FROM bericht WHERE Nummer = 1)"))
+                         .toString(),
+                     QStringLiteral("29"));
+        QCOMPARE(f->plan(45, "ThemaCnt"), 1);
     }
 
     void deletingRenumbersTheYear_data()
