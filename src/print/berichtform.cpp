@@ -7,11 +7,38 @@
 #include "store/table.h"
 #include "store/tableset.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 using forms::arial;
 using forms::mm;
 using namespace engine;
+
+namespace {
+
+// The text of an item row, ruled along the row's bottom edge. A one-line
+// text leaves the designed room above the rule. A text that wraps makes the
+// row as tall as its lines, and the rule would run through the descenders of
+// the last one: such a row keeps the rule's width and the font's leading (the
+// gap between two of its lines) free below the text, in whole 0.1 mm.
+class ItemText : public Label
+{
+public:
+    using Label::Label;
+    double neededHeight() const override
+    {
+        const double text = Label::neededHeight();
+        if (text <= geometry.height())
+            return text;
+        const Frame &rule = band()->frame;
+        const double below = (rule.bottom ? rule.units() : 0) + QFontMetricsF(font, layoutDevice()).leading();
+        return std::ceil(text + below);
+    }
+};
+
+} // namespace
 
 Tberichtform::Tberichtform(store::TableSet &tables, store::Session &session, QObject *parent)
     : QObject(parent), m_tables(tables), m_session(session), m_report(QStringLiteral("QuickRep1"))
@@ -102,7 +129,7 @@ void Tberichtform::build()
     Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), 50);
     detail.frame.bottom = true;
     detail.frame.colour = QColor(128, 128, 128);
-    auto &text = detail.add<Label>(QStringLiteral("alltextfeld"), QString());
+    auto &text = detail.add<ItemText>(QStringLiteral("alltextfeld"), QString());
     text.geometry = mm(1.1, 0, 119.9, 4.5);
     text.wordWrap = text.autoStretch = true;
     text.onPrint = [this](TextItem &, QString &t) {

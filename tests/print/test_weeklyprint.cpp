@@ -286,6 +286,36 @@ private slots:
         }
     }
 
+    // However an item wraps, the descenders of its last line stay above the
+    // grey rule under its row (looked for right of the text column).
+    void itemTextsClearTheRuleUnderTheirRow_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("wrapped") << QStringLiteral("5 a) Aufgaben, Rechte und Pflichten des Schornsteinfegerhandwerks "
+                                                   "nach dem Schornsteinfeger-Handwerksgesetz erläutern\n");
+        QTest::newRow("line breaks") << QStringLiteral("5 b) Kehr- und Überprüfungsordnung anwenden\nbc) Gebühren "
+                                                       "und Auslagen nach dem Gebührenverzeichnis berechnen\n"
+                                                       "Kehrbuch pflegen\n");
+    }
+    void itemTextsClearTheRuleUnderTheirRow()
+    {
+        QFETCH(QString, text);
+        f->createAndConfirm({29});
+        setItems({{text, true, false}, {QStringLiteral("Abgasweg prüfen\n"), false, true}});
+        engine::Document d;
+        const PdfText p = pdf(front().QuickRep1(), &d);
+        const QImage page = testsupport::pageImage(d, 1);
+        const double next = p.word(QStringLiteral("Abgasweg")).box.top();
+        int y = qRound(itemsTop * 10) + 10;
+        while (y < next * 10 && qGray(page.pixel(qRound((left + 122.5) * 10), y)) >= 230)
+            ++y;
+        const double rule = y / 10.0;
+        QVERIFY2(rule < next && rule > next - 0.5, qPrintable(QString::number(rule)));
+        for (const auto &w : p.words)
+            if (w.box.top() > itemsTop - tolerance && w.box.top() < rule)
+                QVERIFY2(w.box.bottom() < rule, qPrintable(QStringLiteral("%1 %2").arg(w.text).arg(w.box.bottom())));
+    }
+
     void withoutItemsTheSummaryFollowsTheHeader()
     {
         f->createAndConfirm({29});
