@@ -33,6 +33,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -220,10 +221,17 @@ void Tberichtdlg::buildFront(QWidget *page)
     QGroupBox *items = framedBox(form, "GroupBox2", QRect(3, 112, 690, 153));
     label(items, "Label10", QStringLiteral("Fertigkeiten und Kenntnisse"), 8, 4, 13, true);
     label(items, "Label11", QStringLiteral("Nach dem betrieblichen Ausbildungsplan"), 8, 22, 13);
-    QLabel *ba = label(form, "Label12", QStringLiteral("Betriebliche\nAusbildung"), 504, 115);
-    ba->adjustSize();
-    QLabel *uelu = label(form, "Label13", QStringLiteral("ÜLU-\nMaßnahme"), 592, 115);
-    uelu->adjustSize();
+    // The column heads wrap at their blank. At the editor's 8 pt the dots
+    // of the capital "Ü" melt into the letter on this platform: the heads
+    // take 12 pixels (9 pt), with two pixels of room above the dots.
+    for (const auto &[name, text, x] : {std::tuple{"Label12", "Betriebliche Ausbildung", 504},
+                                        std::tuple{"Label13", "ÜLU- Maßnahme", 592}}) {
+        QLabel *head = label(form, name, QString::fromUtf8(text), x, 115 - 2, 12);
+        head->setWordWrap(true);
+        head->setContentsMargins(0, 2, 0, 0);
+        head->setFixedWidth(80);
+        head->setFixedHeight(head->heightForWidth(80));
+    }
     m_loeschbtn = controls::designedButton(form, "loeschbtn", QStringLiteral("✕"), QRect(304, 120, 25, 25));
     m_loeschbtn->setToolTip(QStringLiteral("Fertigkeiten und Kenntnisse löschen"));
     m_loeschbtn->setAutoDefault(false);
