@@ -4,11 +4,11 @@
 #include "controls/dbcontrols.h"
 #include "platform/language.h"
 #include "platform/messages.h"
-#include "editor/bericht.h"
-#include "print/berichtform.h"
-#include "print/bwprevd5.h"
-#include "print/qrbuebersichtform.h"
-#include "print/qrruecksform.h"
+#include "editor/reporteditor.h"
+#include "print/frontsheet.h"
+#include "print/previewwindow.h"
+#include "print/reportlistprint.h"
+#include "print/backsheet.h"
 #include "store/tableset.h"
 
 #include <QDir>

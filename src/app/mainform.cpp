@@ -1,7 +1,7 @@
 #include "mainform.h"
 
 #include "controls/dbcontrols.h"
-#include "editor/bericht.h"
+#include "editor/reporteditor.h"
 #include "overviews/reportoverview.h"
 #include "plan/creation.h"
 #include "plan/composition.h"

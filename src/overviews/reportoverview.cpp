@@ -8,7 +8,7 @@
 #include "platform/hint.h"
 #include "platform/messages.h"
 #include "print/engine/previewinterface.h"
-#include "print/qrbuebersichtform.h"
+#include "print/reportlistprint.h"
 #include "reportdeletion.h"
 #include "store/coveredparts.h"
 #include "store/scopedview.h"

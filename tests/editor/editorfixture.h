@@ -7,9 +7,9 @@
 #include "../plan/planfixture.h"
 
 #include "controls/dbcontrols.h"
-#include "editor/benoclos.h"
-#include "editor/bericht.h"
-#include "editor/kalender.h"
+#include "editor/fieldcheckdialog.h"
+#include "editor/reporteditor.h"
+#include "editor/datepicker.h"
 #include "platform/clock.h"
 #include "scriptedmodalrunner.h"
 

@@ -8,7 +8,7 @@
 #include "previewfixture.h"
 #include "print/engine/document.h"
 #include "print/engine/report.h"
-#include "print/qrbuebersichtform.h"
+#include "print/reportlistprint.h"
 
 #include <QTemporaryDir>
 

@@ -6,7 +6,7 @@
 // on such a document, and its controls by name.
 
 #include "pdfprinters.h"
-#include "print/bwprevd5.h"
+#include "print/previewwindow.h"
 #include "print/engine/document.h"
 #include "print/engine/previewview.h"
 #include "store/session.h"

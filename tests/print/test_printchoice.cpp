@@ -5,7 +5,7 @@
 #include "pdfwords.h"
 #include "platform/printers.h"
 #include "previewfixture.h"
-#include "print/qrselect.h"
+#include "print/printerchoice.h"
 #include "scriptedmessages.h"
 #include "scriptedmodalrunner.h"
 

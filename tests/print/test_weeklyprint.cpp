@@ -9,9 +9,9 @@
 #include "engine/pageimage.h"
 #include "pdfwords.h"
 #include "previewfixture.h"
-#include "print/berichtform.h"
-#include "print/bwprevd5.h"
-#include "print/qrruecksform.h"
+#include "print/frontsheet.h"
+#include "print/previewwindow.h"
+#include "print/backsheet.h"
 
 #include <QBuffer>
 #include <QSlider>

@@ -1,4 +1,4 @@
-#include "bwprevd5.h"
+#include "previewwindow.h"
 
 #include "controls/designed.h"
 #include "print/engine/document.h"
@@ -10,7 +10,7 @@
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "platform/printers.h"
-#include "qrselect.h"
+#include "printerchoice.h"
 #include "store/session.h"
 
 #include <QCoreApplication>

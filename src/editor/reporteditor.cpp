@@ -1,7 +1,7 @@
-#include "bericht.h"
+#include "reporteditor.h"
 
-#include "benoclos.h"
-#include "kalender.h"
+#include "fieldcheckdialog.h"
+#include "datepicker.h"
 
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
@@ -9,9 +9,9 @@
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
-#include "print/berichtform.h"
+#include "print/frontsheet.h"
 #include "print/engine/previewinterface.h"
-#include "print/qrruecksform.h"
+#include "print/backsheet.h"
 #include "store/coveredparts.h"
 #include "store/session.h"
 #include "store/tableset.h"

@@ -5,7 +5,7 @@
 
 #include "editorfixture.h"
 
-#include "print/bwprevd5.h"
+#include "print/previewwindow.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -482,4 +482,4 @@ private slots:
 };
 
 QTEST_MAIN(TestBerichtdlg)
-#include "test_berichtdlg.moc"
+#include "test_reporteditor.moc"

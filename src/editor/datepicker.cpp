@@ -1,4 +1,4 @@
-#include "kalender.h"
+#include "datepicker.h"
 
 #include "controls/designed.h"
 

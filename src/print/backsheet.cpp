@@ -1,4 +1,4 @@
-#include "qrruecksform.h"
+#include "backsheet.h"
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"

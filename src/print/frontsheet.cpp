@@ -1,4 +1,4 @@
-#include "berichtform.h"
+#include "frontsheet.h"
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"

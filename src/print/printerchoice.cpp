@@ -1,4 +1,4 @@
-#include "qrselect.h"
+#include "printerchoice.h"
 
 #include "controls/designed.h"
 #include "platform/guard.h"

@@ -1,4 +1,4 @@
-#include "qrbuebersichtform.h"
+#include "reportlistprint.h"
 
 #include "formparts.h"
 #include "print/engine/report.h"

@@ -1,4 +1,4 @@
-#include "benoclos.h"
+#include "fieldcheckdialog.h"
 
 #include "controls/designed.h"
 
