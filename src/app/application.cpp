@@ -20,9 +20,6 @@ Application::Application(QObject *parent) : QObject(parent)
 {
     QGuiApplication::setApplicationDisplayName(title());
     platform::useGermanTexts();
-    // A store error while the user works in a bound control is shown with
-    // its own message; the control goes back to what the table holds.
-    controls::setErrorHandler([](const QString &message) { platform::messages().error(message); });
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
@@ -47,7 +44,6 @@ Application::~Application()
     m_qrbuebersichtform.reset();
     m_berichtform.reset();
     m_tables.reset();
-    controls::setErrorHandler(nullptr);
 }
 
 } // namespace lernora

@@ -1,7 +1,7 @@
 #include "dbcontrols.h"
 
 #include "richtext/rtf.h"
-#include "store/storeerror.h"
+#include "platform/guard.h"
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -21,32 +21,6 @@ namespace {
 const QString dateFormat = QStringLiteral("dd.MM.yyyy");
 
 } // namespace
-
-namespace {
-std::function<void(const QString &)> &errorHandler()
-{
-    static std::function<void(const QString &)> handler;
-    return handler;
-}
-} // namespace
-
-void setErrorHandler(std::function<void(const QString &message)> handler)
-{
-    errorHandler() = std::move(handler);
-}
-
-void guarded(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const store::StoreError &e) {
-        if (errorHandler())
-            errorHandler()(e.message());
-    } catch (const std::exception &e) {
-        if (errorHandler())
-            errorHandler()(QString::fromLocal8Bit(e.what()));
-    }
-}
 
 QDate parseDate(const QString &text)
 {

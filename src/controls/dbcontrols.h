@@ -28,13 +28,6 @@ class Table;
 
 namespace controls {
 
-// A store error raised while the user works in a bound control (a row that
-// cannot be stored when the cursor moves on) is handed to this handler; the
-// program installs one that shows it. Without one it is ignored.
-void setErrorHandler(std::function<void(const QString &message)> handler);
-// Runs a user's action on a control's table, handing errors to the handler.
-void guarded(const std::function<void()> &action);
-
 // A date as typed: dd.MM.yyyy, also without the leading zeros of day and
 // month; an invalid date for anything else.
 QDate parseDate(const QString &text);

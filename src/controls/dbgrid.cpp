@@ -1,6 +1,7 @@
 #include "dbgrid.h"
 
 #include "dbcontrols.h"
+#include "platform/guard.h"
 
 #include <QHeaderView>
 
@@ -167,7 +168,9 @@ void DBGrid::selected(int row)
     store::Table *t = m_model->table();
     if (m_following || !t || row < 0 || row >= t->recordCount() || row == t->recNo())
         return;
-    guarded([&] { t->moveTo(row); }); // the table's move brings the grid along
+    // A store error raised while the user works in the grid (a row that
+    // cannot be stored when the cursor moves on) is shown; the cursor stays.
+    platform::guarded([&] { t->moveTo(row); }); // the table's move brings the grid along
     follow();
 }
 

@@ -4,6 +4,7 @@
 // and the navigator's buttons.
 
 #include "controls/dbcontrols.h"
+#include "scriptedmessages.h"
 #include "controls/dbgrid.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
@@ -281,11 +282,13 @@ private slots:
         // A row that cannot be stored keeps the cursor where it is and the
         // error goes to the program's handler instead of ending it.
         QStringList errors;
-        controls::setErrorHandler([&](const QString &m) { errors << m; });
-        reports().edit();
-        reports().setValue(QStringLiteral("Nummer"), 3); // the key of the third report
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(m->index(0, 0)).center());
-        controls::setErrorHandler(nullptr);
+        {
+            platform::ScriptedMessages messages;
+            reports().edit();
+            reports().setValue(QStringLiteral("Nummer"), 3); // the key of the third report
+            QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(m->index(0, 0)).center());
+            errors = messages.errors();
+        }
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors.first().contains(QStringLiteral("Schlüssel")));
         QCOMPARE(reports().recNo(), 1);
