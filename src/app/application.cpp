@@ -2,6 +2,7 @@
 
 #include "mainform.h"
 #include "controls/dbcontrols.h"
+#include "platform/help.h"
 #include "platform/language.h"
 #include "platform/messages.h"
 #include "editor/reporteditor.h"
@@ -22,6 +23,10 @@ Application::Application(QObject *parent) : QObject(parent)
     platform::useGermanTexts();
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
+    // The help opens in the main window's help window; F1 opens it at the
+    // section of the window it is pressed in.
+    platform::setHelpViewer([form = m_mainForm.get()](int context) { form->showHelp(context); });
+    platform::installHelpKey();
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
     engine::setPreviewInterface(m_previews.get());
     // The other windows follow in their fixed order; the main window owns them.
@@ -36,6 +41,7 @@ Application::Application(QObject *parent) : QObject(parent)
 
 Application::~Application()
 {
+    platform::setHelpViewer(nullptr);
     if (engine::previewInterface() == m_previews.get())
         engine::setPreviewInterface(nullptr);
     m_previews.reset();

@@ -7,6 +7,7 @@
 #include "plan/composition.h"
 #include "plan/planpages.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/hint.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -28,6 +29,7 @@
 #include <QScopeGuard>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -74,6 +76,7 @@ void TMainForm::placeWithin(const QRect &room)
 void TMainForm::buildMenu()
 {
     QMenuBar *bar = menuBar();
+    platform::setHelpContext(bar, platform::helpcontext::Menus); // its menus are its children
     auto item = [this](QMenu *menu, const char *name, const QString &caption, void (TMainForm::*handler)(),
                        const QString &hint = {}) {
         QAction *a = menu->addAction(caption);
@@ -160,11 +163,15 @@ void TMainForm::buildClient()
 
     m_pageControl1 = new QTabWidget(client);
     m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
+    platform::setHelpContext(m_pageControl1, platform::helpcontext::MainWindow);
     const QStringList tabs{QStringLiteral("Bericht zusammenstellen"), QStringLiteral("Berichte Übersicht"),
                            QStringLiteral("Berichte Report")};
+    const int tabContexts[] = {platform::helpcontext::Composition, platform::helpcontext::ReportOverview,
+                               platform::helpcontext::ReportOfReports};
     for (int i = 0; i < tabs.size(); ++i) {
         auto *page = new QWidget(m_pageControl1);
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        platform::setHelpContext(page, tabContexts[i]);
         m_pageControl1->addTab(page, tabs[i]);
     }
     // Each tab's contents fill its page.
@@ -289,7 +296,7 @@ void TMainForm::beranzeigebtnClick()
 void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
 {
     m_berichtdlg = dialog;
-    connect(dialog, &Tberichtdlg::helpRequested, this, [this] { HelpContents(); });
+    connect(dialog, &Tberichtdlg::helpRequested, this, [this](int context) { showHelp(context); });
 }
 
 void TMainForm::erzeugbtnClick()
@@ -336,6 +343,11 @@ void TMainForm::FileExit()
 
 void TMainForm::HelpContents()
 {
+    showHelp(platform::helpcontext::Contents);
+}
+
+void TMainForm::showHelp(int context)
+{
     if (!m_help) {
         m_help = new QTextBrowser(this);
         m_help->setWindowFlag(Qt::Window);
@@ -359,6 +371,11 @@ void TMainForm::HelpContents()
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
+    // Each section starts at an anchor named after its context.
+    if (context == platform::helpcontext::Contents)
+        m_help->verticalScrollBar()->setValue(0);
+    else
+        m_help->scrollToAnchor(QStringLiteral("h%1").arg(context));
 }
 
 void TMainForm::HelpAboutItemClick()

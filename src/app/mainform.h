@@ -53,6 +53,8 @@ public:
     void N1Lehrjahr1Click(int year);
     void FileExit();
     void HelpContents();
+    // The help window, at the section of a help context.
+    void showHelp(int context);
     void HelpAboutItemClick();
     void ImportExport1Click();
     void Grunddaten1Click();

@@ -1,6 +1,7 @@
 #include "datepicker.h"
 
 #include "controls/designed.h"
+#include "platform/help.h"
 
 #include <QCalendarWidget>
 #include <QFrame>
@@ -10,6 +11,7 @@ Tkaldlg::Tkaldlg(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("kaldlg"));
     setWindowTitle(QStringLiteral("Datum auswählen"));
+    platform::setHelpContext(this, platform::helpcontext::ReportEditor);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(384, 186);
 

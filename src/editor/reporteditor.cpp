@@ -7,6 +7,7 @@
 #include "controls/designed.h"
 #include "platform/clock.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "print/frontsheet.h"
@@ -92,6 +93,7 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
 {
     setObjectName(QStringLiteral("berichtdlg"));
     setWindowTitle(QStringLiteral("Bericht bearbeiten"));
+    platform::setHelpContext(this, platform::helpcontext::ReportEditor);
     setFont(QFont(dialogFamily, 8));
     resize(962, 681);
 
@@ -287,7 +289,7 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_cancelbtn = controls::designedButton(page, "cancelbtn", QStringLiteral("Abbrechen"), QRect(831, 33, 75, 25));
     connect(m_cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
     QPushButton *help = controls::designedButton(page, "hilfebtn", QStringLiteral("Hilfe"), QRect(831, 61, 75, 25));
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(400); });
+    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(platform::helpContext(this)); });
     m_folgeblattbtn =
         controls::designedButton(page, "folgeblattbtn", QStringLiteral("Folgeblatt"), QRect(744, 5, 75, 25));
     m_folgeblattbtn->setToolTip(QStringLiteral("Folgeblatt erstellen"));

@@ -23,6 +23,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTabBar>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <memory>
 
@@ -102,6 +104,44 @@ private slots:
                                                withFrame.y()).arg(withFrame.width()).arg(withFrame.height())));
         QCOMPARE(form()->size(), QSize(987, 748).boundedTo(room.size() - QSize(8, 34)));
         QVERIFY(qAbs(withFrame.center().x() - room.center().x()) <= 1);
+    }
+
+    // F1 opens the help at the section of the part of the window that has
+    // the focus; the menu's "Inhalt" at the beginning.
+    void helpOpensAtTheSection_data()
+    {
+        QTest::addColumn<int>("tab"); // -1: the tab bar has the focus, -2: the menu
+        QTest::addColumn<QString>("section");
+        QTest::newRow("Bericht zusammenstellen") << 0 << "Bericht zusammenstellen";
+        QTest::newRow("Berichte Übersicht") << 1 << "Berichte Übersicht";
+        QTest::newRow("the tabs") << -1 << "Das Hauptfenster";
+        QTest::newRow("Hilfe, Inhalt") << -2 << "Lernora – Hilfe";
+    }
+    void helpOpensAtTheSection()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, section);
+        start();
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        auto *tabs = child<QTabWidget>("PageControl1");
+        if (tab == -2) {
+            child<QAction>("HelpContentsItem")->trigger();
+        } else {
+            QWidget *focus = tabs->tabBar();
+            if (tab >= 0) {
+                tabs->setCurrentIndex(tab);
+                const auto inside = tabs->widget(tab)->findChildren<QWidget *>();
+                focus = *std::find_if(inside.begin(), inside.end(), [](QWidget *w) {
+                    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
+                });
+            }
+            focus->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), focus);
+            QTest::keyClick(form()->windowHandle(), Qt::Key_F1);
+        }
+        auto *help = form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->cursorForPosition(QPoint(2, 2)).block().text().trimmed(), section);
     }
 
     // Qt's own dialogs and menus speak German.

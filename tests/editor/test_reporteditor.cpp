@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTextBrowser>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
@@ -289,6 +290,8 @@ private slots:
             auto *help = f->form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
             QVERIFY(help && help->isVisible());
             QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe"));
+            QCOMPARE(help->cursorForPosition(QPoint(2, 2)).block().text().trimmed(),
+                     QStringLiteral("Das Fenster „Bericht bearbeiten“"));
             QVERIFY(QTest::qWaitForWindowActive(help));
             QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
             const bool helpClosedByKey = QTest::qWaitFor([&] { return !help->isVisible(); }, 500);
