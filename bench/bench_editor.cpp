@@ -74,6 +74,7 @@ public:
     platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
     platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
     void information(const QString &) override {}
+    void confirmation(const QString &) override {}
     void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
     void beep() override {}
 };

@@ -190,7 +190,7 @@ void ReportOverviewTab::loeschbtnClick()
     const SheetDeletion deletion = deleteSheet(m_tables);
     m_log = deletion.log;
     if (deletion.outcome == SheetDeletion::Outcome::Inconsistent) {
-        platform::messages().information(QStringLiteral("Datenbankinkonsistenz: ") + deletion.number
+        platform::messages().confirmation(QStringLiteral("Datenbankinkonsistenz: ") + deletion.number
                                          + QStringLiteral(", Blatt ") + deletion.sheet + QStringLiteral(" Tag Nr. ")
                                          + QString::number(deletion.missingTag) + QStringLiteral("nicht gefunden.")
                                          + QLatin1Char('\r') + QStringLiteral("Vorgang abgebrochen"));

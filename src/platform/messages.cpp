@@ -38,6 +38,7 @@ public:
     }
 
     void information(const QString &text) override { notice(QMessageBox::Information, text); }
+    void confirmation(const QString &text) override { notice(QMessageBox::Question, text); }
 
     void error(const QString &text) override { notice(QMessageBox::Critical, text); }
 

@@ -20,6 +20,8 @@ public:
     virtual Answer confirmOkCancel(const QString &text) = 0;
     // Notice with an information icon and OK.
     virtual void information(const QString &text) = 0;
+    // Confirmation-type box (question icon) with OK alone: it asks nothing.
+    virtual void confirmation(const QString &text) = 0;
     // Error with an error icon and OK.
     virtual void error(const QString &text) = 0;
     // The platform's default beep, given for a refused click.

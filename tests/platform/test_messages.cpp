@@ -149,6 +149,7 @@ void TestMessages::realBoxes_data()
     QTest::newRow("ok/cancel: cancel") << 1 << int(QMessageBox::Information) << okCancel << "OK" << "Abbrechen" << int(Answer::Cancel);
     QTest::newRow("information") << 2 << int(QMessageBox::Information) << QStringList{"OK"} << "OK" << "OK" << -1;
     QTest::newRow("error") << 3 << int(QMessageBox::Critical) << QStringList{"OK"} << "OK" << "OK" << -1;
+    QTest::newRow("confirmation, OK alone") << 4 << int(QMessageBox::Question) << QStringList{"OK"} << "OK" << "OK" << -1;
 }
 
 void TestMessages::realBoxes()
@@ -207,6 +208,7 @@ void TestMessages::realBoxes()
     case 1: answer = int(m.confirmOkCancel(text)); break;
     case 2: m.information(text); break;
     case 3: m.error(text); break;
+    case 4: m.confirmation(text); break;
     }
     QVERIFY(seen);
     QCOMPARE(answer, expected);

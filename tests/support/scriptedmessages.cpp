@@ -83,6 +83,11 @@ void ScriptedMessages::information(const QString &text)
     m_notices.append(text);
 }
 
+void ScriptedMessages::confirmation(const QString &text)
+{
+    information(text);
+}
+
 void ScriptedMessages::error(const QString &text)
 {
     m_shown.append(text);

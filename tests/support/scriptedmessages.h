@@ -35,6 +35,7 @@ public:
     Answer confirmYesNo(const QString &text) override;
     Answer confirmOkCancel(const QString &text) override;
     void information(const QString &text) override;
+    void confirmation(const QString &text) override; // recorded as a notice
     void error(const QString &text) override;
     void beep() override;
 
