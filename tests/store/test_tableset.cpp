@@ -5,6 +5,7 @@
 #include "sqliteprobe.h"
 #include "store/schema.h"
 #include "store/storeerror.h"
+#include "store/fields.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
 
@@ -68,6 +69,21 @@ private slots:
             const QString f = QString::fromLatin1(empty);
             QCOMPARE(probe(dir.file(f), QStringLiteral("SELECT count(*) FROM %1").arg(tableDef(f).tableName))[0].toInt(), 0);
         }
+    }
+
+    // Every named field constant is a field of a table.
+    void fieldConstantsNameFields()
+    {
+        QStringList unknown;
+        const auto check = [&](const QString &name) {
+            const auto &defs = tableDefs();
+            if (std::none_of(defs.begin(), defs.end(), [&](const TableDef &d) { return d.fieldIndex(name) >= 0; }))
+                unknown << name;
+        };
+#define LERNORA_CHECK_FIELD(name) check(store::field::name);
+        LERNORA_TABLE_FIELDS(LERNORA_CHECK_FIELD)
+#undef LERNORA_CHECK_FIELD
+        QCOMPARE(unknown, QStringList());
     }
 
     void installerNeverOverwrites()
