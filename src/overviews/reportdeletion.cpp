@@ -1,19 +1,16 @@
 #include "reportdeletion.h"
 
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
+namespace field = store::field;
+
 namespace overviews {
 
 namespace {
-
-const QString lfdfTag = QStringLiteral("LfdfTag");
-const QString groupCnt = QStringLiteral("GroupCnt");
-const QString themaCnt = QStringLiteral("ThemaCnt");
-const QString nummer = QStringLiteral("Nummer");
-const QString blatt = QStringLiteral("Blatt");
 
 void lower(store::Table &table, const QString &field)
 {
@@ -37,15 +34,15 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
     QList<int> groups;
     items.first();
     while (!items.isEmpty()) {
-        const int tag = items.asInt(lfdfTag);
+        const int tag = items.asInt(field::LfdfTag);
         if (!plan.findKey({tag})) {
             result.missingTag = tag;
             return false;
         }
-        const int used = plan.asInt(themaCnt);
+        const int used = plan.asInt(field::ThemaCnt);
         if (used > 0) {
             result.log << QStringLiteral("dekrementieren table1 themacnt: %1").arg(used);
-            lower(plan, themaCnt);
+            lower(plan, field::ThemaCnt);
         }
         const int counting = countingRowTag(plan);
         if (!groups.contains(counting))
@@ -59,10 +56,10 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
     for (auto it = groups.crbegin(); it != groups.crend(); ++it) {
         if (!plan.findKey({*it}))
             continue;
-        const int count = plan.asInt(groupCnt);
+        const int count = plan.asInt(field::GroupCnt);
         if (count > 0) {
             result.log << QStringLiteral("decrement groupcnt tag/cnt :%1 %2").arg(*it).arg(count);
-            lower(plan, groupCnt);
+            lower(plan, field::GroupCnt);
         }
     }
     result.log << QStringLiteral("löschen bericht nr. %1, Blatt %2").arg(result.number, result.sheet);
@@ -76,17 +73,17 @@ bool takeBack(store::TableSet &tables, SheetDeletion &result)
 
 int countingRowTag(store::Table &plan)
 {
-    const int tag = plan.asInt(lfdfTag);
+    const int tag = plan.asInt(field::LfdfTag);
     if (store::countedOnFirstGroup(tag))
         return store::firstGroupCountingTag;
-    const int part = plan.asInt(QStringLiteral("Lfdnr"));
-    const int group = plan.asInt(QStringLiteral("GroupId"));
-    while (plan.asInt(groupCnt) <= 0 && plan.asInt(QStringLiteral("Lfdnr")) == part
-           && plan.asInt(QStringLiteral("GroupId")) == group) {
+    const int part = plan.asInt(field::Lfdnr);
+    const int group = plan.asInt(field::GroupId);
+    while (plan.asInt(field::GroupCnt) <= 0 && plan.asInt(field::Lfdnr) == part
+           && plan.asInt(field::GroupId) == group) {
         if (!plan.prior())
             break; // the first row of the plan
     }
-    return plan.asInt(lfdfTag);
+    return plan.asInt(field::LfdfTag);
 }
 
 void renumberReports(store::Table &reports)
@@ -104,7 +101,7 @@ void renumberReports(store::Table &reports)
     int report = 0, sheet = 0, remembered = 0;
     for (store::Table::Bookmark row : rows) {
         reports.gotoBookmark(row);
-        const int old = reports.asInt(nummer);
+        const int old = reports.asInt(field::Nummer);
         if (old == remembered) {
             ++sheet; // a further sheet of the report just numbered
         } else {
@@ -113,11 +110,11 @@ void renumberReports(store::Table &reports)
             sheet = 1;
         }
         // A further sheet also takes its report's new number.
-        if (reports.asInt(nummer) == report && reports.asInt(blatt) == sheet)
+        if (reports.asInt(field::Nummer) == report && reports.asInt(field::Blatt) == sheet)
             continue;
         reports.edit();
-        reports.setValue(nummer, report);
-        reports.setValue(blatt, sheet);
+        reports.setValue(field::Nummer, report);
+        reports.setValue(field::Blatt, sheet);
         reports.post();
     }
 }
@@ -128,9 +125,9 @@ SheetDeletion deleteSheet(store::TableSet &tables)
     SheetDeletion result;
     if (!reports.isOpen() || reports.isEmpty())
         return result;
-    result.number = reports.asString(nummer);
-    result.sheet = reports.asString(blatt);
-    const int year = reports.asInt(QStringLiteral("AJahr"));
+    result.number = reports.asString(field::Nummer);
+    result.sheet = reports.asString(field::Blatt);
+    const int year = reports.asInt(field::AJahr);
     // Declared before the transaction, so that it puts the list back after
     // a rollback: on the sheet when nothing was deleted, else on the row
     // that took the sheet's place.

@@ -11,6 +11,7 @@
 #include "print/reportlistprint.h"
 #include "reportdeletion.h"
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/session.h"
 #include "store/table.h"
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+
+namespace field = store::field;
 
 namespace overviews {
 
@@ -35,13 +38,13 @@ QList<controls::GridColumn> gridColumns()
     const QColor lightBlue(0xC0, 0xDF, 0xF5), khaki(0xDC, 0xD7, 0xAD);
     const Qt::Alignment left = Qt::AlignLeft, centred = Qt::AlignHCenter;
     QList<GridColumn> columns{
-        {QStringLiteral("AJahr"), QStringLiteral("A-Jahr"), 42, left, left, lightBlue},
-        {QStringLiteral("Nummer"), QStringLiteral("Nummer"), 49, left, left, lightBlue},
-        {QStringLiteral("Blatt"), QStringLiteral("Blatt"), 38, centred, left, lightBlue},
-        {QStringLiteral("WocheVom"), QStringLiteral("vom"), 68, centred, centred, lightBlue},
-        {QStringLiteral("WocheBis"), QStringLiteral("bis"), 67, centred, centred, lightBlue},
-        {QStringLiteral("Datum"), QStringLiteral("Datum"), 67, centred, centred, lightBlue},
-        {QStringLiteral("Gedruckt"), QString(), 64, left, left, lightBlue, false},
+        {field::AJahr, QStringLiteral("A-Jahr"), 42, left, left, lightBlue},
+        {field::Nummer, QStringLiteral("Nummer"), 49, left, left, lightBlue},
+        {field::Blatt, QStringLiteral("Blatt"), 38, centred, left, lightBlue},
+        {field::WocheVom, QStringLiteral("vom"), 68, centred, centred, lightBlue},
+        {field::WocheBis, QStringLiteral("bis"), 67, centred, centred, lightBlue},
+        {field::Datum, QStringLiteral("Datum"), 67, centred, centred, lightBlue},
+        {field::Gedruckt, QString(), 64, left, left, lightBlue, false},
     };
     for (int i = 0; i < store::coveredPartFields; ++i)
         columns.append({store::coveredPartField(i), QString(), 50, centred, centred, khaki});
@@ -177,8 +180,8 @@ void ReportOverviewTab::loeschbtnClick()
     store::Table &reports = m_tables.berichttable();
     if (!reports.isOpen() || reports.isEmpty())
         return;
-    const QString number = reports.asString(QStringLiteral("Nummer"));
-    const QString sheet = reports.asString(QStringLiteral("Blatt"));
+    const QString number = reports.asString(field::Nummer);
+    const QString sheet = reports.asString(field::Blatt);
     const QString question = QStringLiteral("Wollen Sie Bericht Nr. ") + number + QStringLiteral(", Blatt ") + sheet
                              + QStringLiteral(" wirklich löschen?") + QLatin1Char('\r')
                              + QStringLiteral("Falls dies nicht der letzte Bericht im Ausbildungsjahr ist,")
@@ -191,9 +194,9 @@ void ReportOverviewTab::loeschbtnClick()
     m_log = deletion.log;
     if (deletion.outcome == SheetDeletion::Outcome::Inconsistent) {
         platform::messages().confirmation(QStringLiteral("Datenbankinkonsistenz: ") + deletion.number
-                                         + QStringLiteral(", Blatt ") + deletion.sheet + QStringLiteral(" Tag Nr. ")
-                                         + QString::number(deletion.missingTag) + QStringLiteral("nicht gefunden.")
-                                         + QLatin1Char('\r') + QStringLiteral("Vorgang abgebrochen"));
+                                          + QStringLiteral(", Blatt ") + deletion.sheet + QStringLiteral(" Tag Nr. ")
+                                          + QString::number(deletion.missingTag) + QStringLiteral("nicht gefunden.")
+                                          + QLatin1Char('\r') + QStringLiteral("Vorgang abgebrochen"));
         return;
     }
     if (deletion.outcome == SheetDeletion::Outcome::Deleted)

@@ -5,8 +5,9 @@
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
-#include "store/session.h"
+#include "store/fields.h"
 #include "store/scopedview.h"
+#include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -16,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+
+namespace field = store::field;
 
 namespace plan {
 
@@ -180,7 +183,7 @@ bool CompositionTab::confirmBeyondTarget(const PlanLabel *actual, const PlanLabe
     platform::messages().beep();
     return platform::messages().confirmYesNo(QStringLiteral(
                "Anzahl der vorgeschriebenen Ausbildungsnachweise schon geschrieben. Thema freiwillig fortsetzen?"))
-        == platform::Answer::Yes;
+           == platform::Answer::Yes;
 }
 
 void CompositionTab::label5a1Click(PlanLabel *item)
@@ -204,23 +207,23 @@ void CompositionTab::label5a1Click(PlanLabel *item)
     const bool found = plan.findKey({tag});
     int countingTag = -1;
     if (found) {
-        row.lfdnr = plan.asInt(QStringLiteral("Lfdnr"));
-        row.group = plan.asInt(QStringLiteral("GroupId"));
+        row.lfdnr = plan.asInt(field::Lfdnr);
+        row.group = plan.asInt(field::GroupId);
         row.tag = tag;
-        row.hintId = plan.asInt(QStringLiteral("Hintid"));
-        row.header = plan.asBool(QStringLiteral("Isheader"));
-        row.noChild = plan.asBool(QStringLiteral("NoChild"));
-        row.text = plan.asString(QStringLiteral("Text"));
+        row.hintId = plan.asInt(field::Hintid);
+        row.header = plan.asBool(field::Isheader);
+        row.noChild = plan.asBool(field::NoChild);
+        row.text = plan.asString(field::Text);
         // The heading the item stands under: the nearest heading at or above
         // it; the first row when none is above it.
-        while (!plan.asBool(QStringLiteral("Isheader")) && plan.prior()) {
+        while (!plan.asBool(field::Isheader) && plan.prior()) {
         }
-        row.headerText = plan.asString(QStringLiteral("Text"));
+        row.headerText = plan.asString(field::Text);
 
         plan.setIndexName(QStringLiteral("_lfdugroup"));
         const int group = row.lfdnr == sharedCountPart && row.group == 2 ? 1 : row.group;
         if (plan.findKey({row.lfdnr, group}))
-            countingTag = plan.asInt(QStringLiteral("LfdfTag"));
+            countingTag = plan.asInt(field::LfdfTag);
     }
     keep.reset();
 
@@ -240,16 +243,16 @@ void CompositionTab::label5a1Click(PlanLabel *item)
 
     store::Table &composition = m_tables.temptable();
     composition.append();
-    composition.setValue(QStringLiteral("Lfdnr"), row.lfdnr);
-    composition.setValue(QStringLiteral("Text"), row.text);
-    composition.setValue(QStringLiteral("Isheader"), row.header);
-    composition.setValue(QStringLiteral("NoChild"), row.noChild);
-    composition.setValue(QStringLiteral("GroupId"), row.group);
-    composition.setValue(QStringLiteral("LfdfTag"), row.tag);
-    composition.setValue(QStringLiteral("Hintid"), row.hintId);
-    composition.setValue(QStringLiteral("Headertext"), row.headerText);
+    composition.setValue(field::Lfdnr, row.lfdnr);
+    composition.setValue(field::Text, row.text);
+    composition.setValue(field::Isheader, row.header);
+    composition.setValue(field::NoChild, row.noChild);
+    composition.setValue(field::GroupId, row.group);
+    composition.setValue(field::LfdfTag, row.tag);
+    composition.setValue(field::Hintid, row.hintId);
+    composition.setValue(field::Headertext, row.headerText);
     const QString part = QString::number(row.lfdnr) + QLatin1Char(' ');
-    composition.setValue(QStringLiteral("Alltext"),
+    composition.setValue(field::Alltext,
                          row.header ? part + row.text + QLatin1Char('\n')
                                     : part + row.headerText + QLatin1Char('\n') + row.text + QLatin1Char('\n'));
     composition.post();

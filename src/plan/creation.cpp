@@ -1,12 +1,15 @@
 #include "creation.h"
 
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/storeerror.h"
 #include "store/tableset.h"
 
 #include <QScopeGuard>
 #include <QSet>
+
+namespace field = store::field;
 
 namespace plan {
 
@@ -29,7 +32,7 @@ int nextReportNumber(store::Table &reports, int year)
     reports.setIndexName(QString());
     reports.setRange({year}, {year});
     reports.last();
-    return (reports.isEmpty() ? 0 : reports.asInt(QStringLiteral("Nummer"))) + 1;
+    return (reports.isEmpty() ? 0 : reports.asInt(field::Nummer)) + 1;
 }
 
 void appendReport(store::TableSet &tables, int year, const QDate &today)
@@ -40,22 +43,22 @@ void appendReport(store::TableSet &tables, int year, const QDate &today)
         composition.post();
     const int number = nextReportNumber(reports, year);
     reports.append();
-    reports.setValue(QStringLiteral("Datum"), today);
-    reports.setValue(QStringLiteral("Nummer"), number);
-    reports.setValue(QStringLiteral("AJahr"), year);
+    reports.setValue(field::Datum, today);
+    reports.setValue(field::Nummer, number);
+    reports.setValue(field::AJahr, year);
     // A new report is its own first sheet; further sheets count on from it.
-    reports.setValue(QStringLiteral("Blatt"), 1);
+    reports.setValue(field::Blatt, 1);
 
     QString activities;
     for (int r = 0; r < composition.recordCount(); ++r) {
         if (!store::isChosenItem(composition, r))
             continue;
-        activities += activityLine(composition.valueAt(r, QStringLiteral("Lfdnr")).toInt(),
-                                   composition.valueAt(r, QStringLiteral("Text")).toString())
-                      + QLatin1Char('\n');
+        activities +=
+            activityLine(composition.valueAt(r, field::Lfdnr).toInt(), composition.valueAt(r, field::Text).toString())
+            + QLatin1Char('\n');
     }
     if (!activities.isEmpty())
-        reports.setValue(QStringLiteral("Taetigkeit"), activities);
+        reports.setValue(field::Taetigkeit, activities);
     store::writeCoveredParts(reports, store::coveredParts(composition, store::PartRows::Composition));
 }
 
@@ -71,7 +74,7 @@ void storeReportItems(store::TableSet &tables, const QVariant &master)
     for (int r = 0; r < composition.recordCount(); ++r) {
         const auto field = [&](const char *name) { return composition.valueAt(r, QString::fromLatin1(name)); };
         details.append();
-        details.setValue(QStringLiteral("Masterlfd"), master);
+        details.setValue(field::Masterlfd, master);
         for (const char *name : {"Lfdnr", "GroupId", "LfdfTag", "BA", "UELU", "Hintid", "Alltext"})
             details.setValue(QString::fromLatin1(name), field(name));
         details.post();
@@ -81,18 +84,18 @@ void storeReportItems(store::TableSet &tables, const QVariant &master)
         const int group = store::countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
         plan.setIndexName(QStringLiteral("_lfdugroup"));
         if (plan.findKey({part, group})) {
-            const int countingRow = plan.asInt(QStringLiteral("LfdfTag"));
+            const int countingRow = plan.asInt(field::LfdfTag);
             if (!countedGroups.contains(countingRow)) {
                 countedGroups.insert(countingRow);
                 plan.edit();
-                plan.setValue(QStringLiteral("GroupCnt"), plan.asInt(QStringLiteral("GroupCnt")) + 1);
+                plan.setValue(field::GroupCnt, plan.asInt(field::GroupCnt) + 1);
                 plan.post();
             }
         }
         plan.setIndexName(QStringLiteral("_lfdftag"));
         if (plan.findKey({tag})) {
             plan.edit();
-            plan.setValue(QStringLiteral("ThemaCnt"), plan.asInt(QStringLiteral("ThemaCnt")) + 1);
+            plan.setValue(field::ThemaCnt, plan.asInt(field::ThemaCnt) + 1);
             plan.post();
         }
     }
@@ -116,11 +119,11 @@ bool createReport(store::TableSet &tables, int year, const QDate &today, const s
     // report and to no other row the cursor may stand on afterwards.
     QVariant created;
     bool inserting = false;
-    const QMetaObject::Connection before =
-        QObject::connect(&reports, &store::Table::beforePost, [&] { inserting = reports.state() == store::TableState::Insert; });
+    const QMetaObject::Connection before = QObject::connect(
+        &reports, &store::Table::beforePost, [&] { inserting = reports.state() == store::TableState::Insert; });
     const QMetaObject::Connection after = QObject::connect(&reports, &store::Table::afterPost, [&] {
         if (inserting && !created.isValid())
-            created = reports.value(QStringLiteral("BerLfd"));
+            created = reports.value(field::BerLfd);
     });
     const auto disconnect = qScopeGuard([&] {
         QObject::disconnect(before);

@@ -1,5 +1,6 @@
 #include "planpages.h"
 
+#include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -9,6 +10,8 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace field = store::field;
 
 namespace plan {
 
@@ -320,10 +323,17 @@ void PlanPages::build(int year, bool allYears)
     QString yearFilter;
     if (!allYears) {
         switch (year) {
-        case 1: yearFilter = QStringLiteral(" and L1 > 0"); break;
-        case 2: yearFilter = QStringLiteral(" and (L2a > 0 or L2b > 0)"); break;
-        case 3: yearFilter = QStringLiteral(" and L3 > 0"); break;
-        default: break;
+        case 1:
+            yearFilter = QStringLiteral(" and L1 > 0");
+            break;
+        case 2:
+            yearFilter = QStringLiteral(" and (L2a > 0 or L2b > 0)");
+            break;
+        case 3:
+            yearFilter = QStringLiteral(" and L3 > 0");
+            break;
+        default:
+            break;
         }
     }
 
@@ -336,17 +346,17 @@ void PlanPages::build(int year, bool allYears)
         lines.clear();
         for (plan.first(); !plan.eof(); plan.next()) {
             Line l;
-            l.tag = plan.asInt(QStringLiteral("LfdfTag"));
-            l.group = plan.asInt(QStringLiteral("GroupId"));
-            l.groupCnt = plan.asInt(QStringLiteral("GroupCnt"));
-            l.themaCnt = plan.asInt(QStringLiteral("ThemaCnt"));
-            l.l1 = plan.asInt(QStringLiteral("L1"));
-            l.l2a = plan.asInt(QStringLiteral("L2a"));
-            l.l2b = plan.asInt(QStringLiteral("L2b"));
-            l.l3 = plan.asInt(QStringLiteral("L3"));
-            l.header = plan.asBool(QStringLiteral("Isheader"));
-            l.noChild = plan.asBool(QStringLiteral("NoChild"));
-            l.text = plan.asString(QStringLiteral("Text"));
+            l.tag = plan.asInt(field::LfdfTag);
+            l.group = plan.asInt(field::GroupId);
+            l.groupCnt = plan.asInt(field::GroupCnt);
+            l.themaCnt = plan.asInt(field::ThemaCnt);
+            l.l1 = plan.asInt(field::L1);
+            l.l2a = plan.asInt(field::L2a);
+            l.l2b = plan.asInt(field::L2b);
+            l.l3 = plan.asInt(field::L3);
+            l.header = plan.asBool(field::Isheader);
+            l.noChild = plan.asBool(field::NoChild);
+            l.text = plan.asString(field::Text);
             lines.append(l);
         }
         buildSheet(m_sheets[part - 1], lines);

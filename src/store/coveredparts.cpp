@@ -1,25 +1,28 @@
 #include "coveredparts.h"
 
+#include "fields.h"
 #include "table.h"
 
 namespace store {
 
 QString coveredPartField(int index)
 {
-    return index < 5 ? QStringLiteral("TDAB%1").arg(index + 1) : QStringLiteral("Tdab%1").arg(index + 1);
+    static const QString *const names[coveredPartFields] = {&field::TDAB1, &field::TDAB2, &field::TDAB3, &field::TDAB4,
+                                                            &field::TDAB5, &field::Tdab6, &field::Tdab7, &field::Tdab8,
+                                                            &field::Tdab9, &field::Tdab10};
+    return *names[index];
 }
 
 bool isChosenItem(const Table &composition, int recNo)
 {
-    return !composition.valueAt(recNo, QStringLiteral("Isheader")).toBool()
-           || composition.valueAt(recNo, QStringLiteral("NoChild")).toBool();
+    return !composition.valueAt(recNo, field::Isheader).toBool() || composition.valueAt(recNo, field::NoChild).toBool();
 }
 
 QList<int> coveredParts(const Table &rows, PartRows kind)
 {
     bool covered[18] = {};
     for (int r = 0; r < rows.recordCount(); ++r) {
-        const int part = rows.valueAt(r, QStringLiteral("Lfdnr")).toInt();
+        const int part = rows.valueAt(r, field::Lfdnr).toInt();
         if (part < 1 || part > 17)
             continue;
         if (kind == PartRows::Composition && !isChosenItem(rows, r))
