@@ -1,7 +1,5 @@
 #include "report.h"
 
-#include "store/table.h"
-
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -159,16 +157,16 @@ void TextItem::print(PrintContext &c)
 
 QString DataText::text() const
 {
-    if (!table || !table->isOpen() || table->isEmpty())
+    if (!source || !source->hasRecord())
         return QString();
-    const QVariant v = table->value(field);
+    const QVariant v = source->value(field);
     if (formatter)
         return formatter(v);
     if (!v.isValid() || v.isNull())
         return QString();
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().toString(dateFormat);
-    return table->asString(field);
+    return source->text(field);
 }
 
 QString SystemData::text() const
@@ -226,11 +224,11 @@ void Shape::print(PrintContext &c)
 
 QImage Picture::currentImage() const
 {
-    if (!table)
+    if (!source)
         return image;
-    if (!table->isOpen() || table->isEmpty())
+    if (!source->hasRecord())
         return QImage();
-    return QImage::fromData(table->asBytes(field));
+    return QImage::fromData(source->value(field).toByteArray());
 }
 
 void Picture::print(PrintContext &c)
@@ -378,10 +376,9 @@ void Report::render(Document &into)
     if (Band *h = band(Band::Kind::ColumnHeader))
         printBand(*h);
     if (Band *detail = band(Band::Kind::Detail)) {
-        if (detailTable) {
-            if (detailTable->isOpen())
-                for (detailTable->first(); !detailTable->eof() && m_pageNumber < pageLimit; detailTable->next())
-                    printBand(*detail);
+        if (detailSource) {
+            for (detailSource->first(); !detailSource->atEnd() && m_pageNumber < pageLimit; detailSource->next())
+                printBand(*detail);
         } else if (needData) {
             while (m_pageNumber < pageLimit && needData())
                 printBand(*detail);
