@@ -2,6 +2,7 @@
 
 #include "mainform.h"
 #include "controls/dbcontrols.h"
+#include "platform/clock.h"
 #include "platform/language.h"
 #include "platform/messages.h"
 #include "editor/reporteditor.h"
@@ -9,6 +10,7 @@
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
 #include "print/backsheet.h"
+#include "print/engine/clock.h"
 #include "store/tableset.h"
 
 #include <QDir>
@@ -23,6 +25,9 @@ Application::Application(QObject *parent) : QObject(parent)
     // A store error while the user works in a bound control is shown with
     // its own message; the control goes back to what the table holds.
     controls::setErrorHandler([](const QString &message) { platform::messages().error(message); });
+    // Printed dates and the time stamps of saved report files follow the
+    // program's clock.
+    engine::setClock([] { return platform::clock().now(); });
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     m_previews = std::make_unique<TQRMDIPreviewInterface>(m_session, m_mainForm.get());
@@ -48,6 +53,7 @@ Application::~Application()
     m_berichtform.reset();
     m_tables.reset();
     controls::setErrorHandler(nullptr);
+    engine::setClock({});
 }
 
 } // namespace lernora

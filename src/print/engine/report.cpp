@@ -1,6 +1,7 @@
 #include "report.h"
 
-#include <QDateTime>
+#include "clock.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -176,11 +177,11 @@ QString SystemData::text() const
     case Kind::PageNumber:
         return prefix + QString::number(r ? r->pageNumber() : 0);
     case Kind::Date:
-        return prefix + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return prefix + now().date().toString(QStringLiteral("dd.MM.yyyy"));
     case Kind::Time:
-        return prefix + QTime::currentTime().toString(QStringLiteral("hh:mm"));
+        return prefix + now().time().toString(QStringLiteral("hh:mm"));
     case Kind::DateTime:
-        return prefix + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        return prefix + now().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
     case Kind::Title:
         return prefix + (r ? r->title : QString());
     }

@@ -1,17 +1,19 @@
 // The band engine: bands on pages (headers and footers on every page, page
 // breaks, bands at the foot of the page, stretching, children, events and the
-// page canvas), data from a record source with its detail records, and the
-// long text that continues over pages.
+// page canvas), data from a record source with its detail records, the time
+// from the engine's clock, and the long text that continues over pages.
 
 #include "memoryrecords.h"
 #include "pageimage.h"
 #include "pdfwords.h"
+#include "print/engine/clock.h"
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
 #include "testform.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -322,6 +324,28 @@ private slots:
         details.records = itemsOf(2);
         QCOMPARE(words(pdfOf(r.render(), QStringLiteral("second.pdf"))),
                  QStringLiteral("16.03.2026 2 Bericht2Punkt1 Bericht2Punkt2 Bericht2Punkt3"));
+    }
+
+    void systemDataTellsTheClocksTime_data()
+    {
+        QTest::addColumn<SystemData::Kind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("date") << SystemData::Kind::Date << QStringLiteral("Gedruckt 24.12.2001");
+        QTest::newRow("time") << SystemData::Kind::Time << QStringLiteral("Gedruckt 07:05");
+        QTest::newRow("date and time") << SystemData::Kind::DateTime << QStringLiteral("Gedruckt 24.12.2001 07:05");
+    }
+    void systemDataTellsTheClocksTime()
+    {
+        QFETCH(SystemData::Kind, kind);
+        QFETCH(QString, text);
+        engine::setClock([] { return QDateTime(QDate(2001, 12, 24), QTime(7, 5, 30)); });
+        const auto systemTime = qScopeGuard([] { engine::setClock({}); });
+        Report r(QStringLiteral("clock"));
+        Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("PageFooterBand1"), 60);
+        auto &item = footer.add<SystemData>(QStringLiteral("QRSysData1"), kind, QStringLiteral("Gedruckt "));
+        item.geometry = QRectF(11, 10, 1000, 45);
+        item.autoSize = true;
+        QCOMPARE(pdfOf(r.render(), QStringLiteral("clock.pdf")).pageText(1), text);
     }
 
     void textThatFitsLeavesItsBand()
