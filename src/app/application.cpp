@@ -2,6 +2,7 @@
 
 #include "mainform.h"
 #include "controls/dbcontrols.h"
+#include "platform/clock.h"
 #include "platform/help.h"
 #include "platform/language.h"
 #include "platform/messages.h"
@@ -10,6 +11,7 @@
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
 #include "print/backsheet.h"
+#include "print/engine/clock.h"
 #include "store/tableset.h"
 
 #include <QDir>
@@ -21,6 +23,9 @@ Application::Application(QObject *parent) : QObject(parent)
 {
     QGuiApplication::setApplicationDisplayName(title());
     platform::useGermanTexts();
+    // Printed dates and the time stamps of saved report files follow the
+    // program's clock.
+    engine::setClock([] { return platform::clock().now(); });
     m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     // The help opens in the main window's help window; F1 opens it at the
@@ -50,6 +55,7 @@ Application::~Application()
     m_qrbuebersichtform.reset();
     m_berichtform.reset();
     m_tables.reset();
+    engine::setClock({});
 }
 
 } // namespace lernora

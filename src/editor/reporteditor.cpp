@@ -800,7 +800,7 @@ void Tberichtdlg::vorschaubtnClick()
     // the formatted fields hand their text to the row's edit buffer.
     m_taetigkeitedit->flush();
     m_vermerkeedit->flush();
-    m_session.druckart = 1;
+    m_session.druckart = store::PrintKind::FrontSheet;
     if (m_berichtform)
         engine::preview(m_berichtform->QuickRep1());
 }
@@ -808,7 +808,7 @@ void Tberichtdlg::vorschaubtnClick()
 void Tberichtdlg::ruecksformvorschauClick()
 {
     checkspeichern();
-    m_session.druckart = 2;
+    m_session.druckart = store::PrintKind::BackSheet;
     if (!m_qrruecksform)
         return;
     // The pictures print at the size they are shown here.

@@ -29,8 +29,6 @@ namespace {
 
 constexpr int allYears = 0;
 constexpr int currentYear = 1;
-// The print kind of the overview list.
-constexpr int overviewPrint = 6;
 
 QList<controls::GridColumn> gridColumns()
 {
@@ -166,7 +164,7 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
     // The list prints the rows the cursor sees; the list is as it was
     // afterwards, also when the preview ends by an error.
     const store::ScopedView keep(m_tables.berichttable());
-    m_session.druckart = overviewPrint;
+    m_session.druckart = store::PrintKind::ReportList;
     engine::preview(m_printForm->report());
 }
 

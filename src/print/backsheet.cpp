@@ -16,7 +16,7 @@ constexpr double mmPerDisplayPixel = 9.0 / 50.0;
 } // namespace
 
 Tqrruecksform::Tqrruecksform(store::TableSet &tables, QObject *parent)
-    : QObject(parent), m_tables(tables), m_report(QStringLiteral("QuickRep"))
+    : QObject(parent), m_reportRow(tables.berichttable()), m_report(QStringLiteral("QuickRep"))
 {
     setObjectName(QStringLiteral("qrruecksform"));
     build();
@@ -32,7 +32,7 @@ void Tqrruecksform::build()
     r.pageFrame = Frame::all();
     r.font = arial(10);
     r.beforePrint = [this](Report &, bool &) { QuickRepBeforePrint(); };
-    store::Table *report = &m_tables.berichttable();
+    RecordSource *report = &m_reportRow;
 
     Band &header = r.addBand(Band::Kind::PageHeader, QStringLiteral("PageHeaderBand1"), 191);
     auto &caption = header.add<SystemData>(QStringLiteral("QRSysData3"), SystemData::Kind::Title);
@@ -56,7 +56,7 @@ void Tqrruecksform::build()
     title.frame.top = true;
     auto &description = title.add<RichText>(QStringLiteral("PIQRDBRichText1"));
     description.geometry = mm(1.1, 0, 175.2, 13.0);
-    description.table = report;
+    description.source = report;
     description.field = QStringLiteral("Darstellung");
     description.font = arial(10);
     description.autoStretch = true;
@@ -65,7 +65,7 @@ void Tqrruecksform::build()
     for (int i = 1; i <= 2; ++i) {
         Band &band = parent->addChild(QStringLiteral("ChildBand%1").arg(i), 0);
         auto &picture = band.add<Picture>(QStringLiteral("QRDBImage%1").arg(i));
-        picture.table = report;
+        picture.source = report;
         picture.field = QStringLiteral("Bild%1").arg(i);
         picture.geometry = mm(2.1, 2.4);
         parent = &band;

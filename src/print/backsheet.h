@@ -6,6 +6,7 @@
 // reports table.
 
 #include "print/engine/report.h"
+#include "print/tablesource.h"
 
 #include <QObject>
 #include <QSize>
@@ -35,7 +36,7 @@ public:
 private:
     void build();
 
-    store::TableSet &m_tables;
+    forms::TableSource m_reportRow; // the current row of the reports table
     engine::Report m_report;
     QSize m_display[2] = {QSize(145, 145), QSize(145, 145)};
 };

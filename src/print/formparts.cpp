@@ -17,10 +17,10 @@ engine::Label &label(engine::Band &band, const QString &name, const QString &cap
     return l;
 }
 
-engine::DataText &dataText(engine::Band &band, const QString &name, store::Table *table, const QString &field,
+engine::DataText &dataText(engine::Band &band, const QString &name, engine::RecordSource *source, const QString &field,
                            const QRectF &box, const QFont &font, Qt::Alignment alignment)
 {
-    auto &t = band.add<engine::DataText>(name, table, field);
+    auto &t = band.add<engine::DataText>(name, source, field);
     t.font = font;
     t.geometry = box;
     t.alignment = alignment;

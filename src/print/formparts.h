@@ -29,9 +29,9 @@ inline QFont arial(double points, bool bold = false)
 engine::Label &label(engine::Band &band, const QString &name, const QString &caption, double x, double y,
                      const QFont &font = arial(10));
 
-// A field of the current row in a box of the given size; a width of 0 makes
-// the box follow the text.
-engine::DataText &dataText(engine::Band &band, const QString &name, store::Table *table, const QString &field,
+// A field of the current record in a box of the given size; a width of 0
+// makes the box follow the text.
+engine::DataText &dataText(engine::Band &band, const QString &name, engine::RecordSource *source, const QString &field,
                            const QRectF &box, const QFont &font = arial(10), Qt::Alignment alignment = Qt::AlignLeft);
 
 // A line element: across its box at the vertical middle, or down it at the

@@ -41,7 +41,8 @@ public:
 } // namespace
 
 Tberichtform::Tberichtform(store::TableSet &tables, store::Session &session, QObject *parent)
-    : QObject(parent), m_tables(tables), m_session(session), m_report(QStringLiteral("QuickRep1"))
+    : QObject(parent), m_tables(tables), m_session(session), m_reportRow(tables.berichttable()),
+      m_report(QStringLiteral("QuickRep1"))
 {
     setObjectName(QStringLiteral("berichtform"));
     build();
@@ -56,7 +57,7 @@ void Tberichtform::build()
     r.margins = QMarginsF(230, 100, 100, 100);
     r.pageFrame = Frame::all();
     r.font = arial(10);
-    store::Table *report = &m_tables.berichttable();
+    RecordSource *report = &m_reportRow;
 
     // The title chain: names, number and week, the covered parts, the
     // column header of the item list.
@@ -169,7 +170,7 @@ void Tberichtform::build()
                  QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten"), 1.1, 1.1, arial(10, true));
     auto &activities = summary.add<RichText>(QStringLiteral("PIQRDBRichText1"));
     activities.geometry = mm(1.1, 6.3, 172.8, 2.9);
-    activities.table = report;
+    activities.source = report;
     activities.field = QStringLiteral("Taetigkeit");
     activities.font = arial(10);
     activities.autoStretch = true;
@@ -186,7 +187,7 @@ void Tberichtform::build()
                  10.1);
     auto &notes = remarks.add<RichText>(QStringLiteral("QRDBRichText2"));
     notes.geometry = mm(1.1, 15.9, 158.2, 21.7);
-    notes.table = report;
+    notes.source = report;
     notes.field = QStringLiteral("Vermerke");
     notes.font = arial(10);
     forms::dataText(remarks, QStringLiteral("QRDBText19"), report, QStringLiteral("Datum"), mm(6.3, 37.0));

@@ -7,6 +7,7 @@
 // table with that row's detail rows.
 
 #include "print/engine/report.h"
+#include "print/tablesource.h"
 
 #include <QObject>
 
@@ -45,6 +46,7 @@ private:
 
     store::TableSet &m_tables;
     store::Session &m_session;
+    forms::TableSource m_reportRow; // the current row of the reports table
     engine::Report m_report;
     int m_row = -1;         // the detail row being printed
     double m_columnTop = 0; // bottom of the item list's column header

@@ -380,11 +380,22 @@ void Tbwprformd5::BitBtn5Click()
 
 void Tbwprformd5::druckbtnClick()
 {
-    const int kind = m_session.druckart;
-    if (kind >= 1 && kind <= 6)
+    using store::PrintKind;
+    switch (m_session.druckart) {
+    case PrintKind::FrontSheet:
+    case PrintKind::BackSheet:
+    case PrintKind::TrainingTime:
+    case PrintKind::ReportOfReports:
+    case PrintKind::TrainingRecord:
+    case PrintKind::ReportList:
         printReport();
-    else if (kind == 7)
+        break;
+    case PrintKind::BulkPrint:
         btnPrintClick();
+        break;
+    case PrintKind::None:
+        break;
+    }
 }
 
 void Tbwprformd5::printReport()

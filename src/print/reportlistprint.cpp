@@ -52,7 +52,7 @@ const Column partColumns[store::coveredPartFields] = {
 } // namespace
 
 Tqrbuebersichtform::Tqrbuebersichtform(store::TableSet &tables, QObject *parent)
-    : QObject(parent), m_reports(tables.berichttable()),
+    : QObject(parent), m_reports(tables.berichttable()), m_rows(m_reports),
       m_report(std::make_unique<engine::Report>(QStringLiteral("QuickRep1")))
 {
     setObjectName(QStringLiteral("qrbuebersichtform"));
@@ -69,7 +69,7 @@ void Tqrbuebersichtform::build()
     r.pageSize = a4;
     r.margins = QMarginsF(margin, margin, margin, margin);
     r.font = arial(8);
-    r.detailTable = &m_reports;
+    r.detailSource = &m_rows;
     // The run moves the report cursor over every row; afterwards it stands
     // where it stood before.
     r.beforePrint = [this](Report &, bool &) { m_rowBeforeRun = m_reports.isOpen() ? m_reports.bookmark() : 0; };
@@ -105,18 +105,18 @@ void Tqrbuebersichtform::build()
     Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), detailHeight);
     n = 1;
     for (const HeaderColumn &c : sheetColumns) {
-        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_reports, QString::fromLatin1(c.field));
+        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, QString::fromLatin1(c.field));
         t.geometry = QRectF(c.fieldLeft, detailTextTop, c.width, detailTextHeight);
         t.font = arial(8);
     }
     auto &printedField =
-        detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_reports, QStringLiteral("Gedruckt"));
+        detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, QStringLiteral("Gedruckt"));
     printedField.geometry = QRectF(1016, detailTextTop, 180, detailTextHeight);
     printedField.font = arial(8);
     printedField.enabled = false;
     for (int i = 0; i < store::coveredPartFields; ++i) {
         const Column &c = partColumns[i];
-        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_reports, store::coveredPartField(i));
+        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, store::coveredPartField(i));
         t.geometry = QRectF(c.left, detailTextTop, c.width, detailTextHeight);
         t.font = arial(8);
         t.alignment = Qt::AlignHCenter;

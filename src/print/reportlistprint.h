@@ -7,6 +7,8 @@
 // page and the page number at every page's foot; an empty list still prints
 // its page.
 
+#include "print/tablesource.h"
+
 #include <QObject>
 #include <memory>
 
@@ -34,6 +36,7 @@ private:
     void build();
 
     store::Table &m_reports;
+    forms::TableSource m_rows; // walks m_reports
     std::unique_ptr<engine::Report> m_report;
     qint64 m_rowBeforeRun = 0;
 };

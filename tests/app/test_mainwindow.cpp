@@ -1,10 +1,12 @@
 // The main window: start-up from the settings file, the menu with its
-// captions and hints, the training-year choice, the exit question, and a start
-// that fails on a missing table file.
+// captions and hints, the training-year choice, the exit question, a start
+// that fails on a missing table file, and the clock the prints take.
 
 #include "app/application.h"
 #include "app/mainform.h"
 #include "controls/radiogroup.h"
+#include "platform/clock.h"
+#include "print/engine/clock.h"
 #include "scriptedmessages.h"
 #include "store/settings.h"
 #include "store/storeerror.h"
@@ -20,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -357,6 +360,15 @@ private slots:
         QVERIFY(!QFile::exists(m_dir->file(QStringLiteral("uebersB.DB"))));
         QVERIFY(QApplication::topLevelWidgets().isEmpty() || std::none_of(QApplication::topLevelWidgets().begin(),
                     QApplication::topLevelWidgets().end(), [](QWidget *w) { return w->isVisible(); }));
+    }
+
+    void printsTakeTheProgramsClock()
+    {
+        platform::FixedClock clock(QDateTime(QDate(2001, 12, 24), QTime(7, 5)));
+        platform::setClock(&clock);
+        const auto systemTime = qScopeGuard([] { platform::setClock(nullptr); });
+        start();
+        QCOMPARE(engine::now(), clock.now());
     }
 };
 

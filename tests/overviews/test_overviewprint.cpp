@@ -43,14 +43,15 @@ class TestOverviewPrint : public QObject
     Q_OBJECT
 
     std::unique_ptr<OverviewFixture> f;
-    int m_previews = 0; // preview windows shown
-    int m_druckart = 0; // the print kind while the preview showed
+    int m_previews = 0;                                   // preview windows shown
+    store::PrintKind m_druckart = store::PrintKind::None; // the print kind while the preview showed
     QTemporaryDir m_out;
 
     // Presses "&Vorschau" and reads what the preview window shows.
     PdfText previewed()
     {
-        m_previews = m_druckart = 0;
+        m_previews = 0;
+        m_druckart = store::PrintKind::None;
         const QString file = m_out.filePath(QStringLiteral("liste.pdf"));
         testsupport::whenShown([&](Tbwprformd5 *w) {
             ++m_previews;
@@ -79,7 +80,7 @@ private slots:
 
         const PdfText pdf = previewed();
         QCOMPARE(m_previews, 1);
-        QCOMPARE(m_druckart, 6);
+        QCOMPARE(m_druckart, store::PrintKind::ReportList);
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);
         f->overview().printForm()->report().render(); // the form's own run, too
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);

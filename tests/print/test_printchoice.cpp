@@ -78,12 +78,12 @@ class TestPrintChoice : public QObject
 
     QStringList spoolFiles() const { return QDir(m_spool.path()).entryList(QDir::Files); }
 
-    // Prints a document of `pages` pages from its preview with druckart 7.
+    // Prints a document of `pages` pages from its preview as a bulk print.
     QList<platform::PdfPrinters::Job> printBulk(int pages, const Choice &choice)
     {
         engine::Document doc = numberedDocument(pages);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = 7;
+        m_session.druckart = store::PrintKind::BulkPrint;
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) { choose(d, choice); });
         w.click("druckbtn");
         return m_printers->jobs();
@@ -125,7 +125,7 @@ private slots:
     {
         engine::Document doc = numberedDocument(5);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = 7;
+        m_session.druckart = store::PrintKind::BulkPrint;
         QString caption, from, to, status;
         bool rangeEnabled = true;
         int copies = 0;
@@ -184,7 +184,7 @@ private slots:
     {
         engine::Document doc = numberedDocument(2);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = 7;
+        m_session.druckart = store::PrintKind::BulkPrint;
         QStringList statuses;
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             auto *list = in<QComboBox>(d, "cbPrinters");
@@ -219,7 +219,7 @@ private slots:
     {
         engine::Document doc = numberedDocument(5);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = 7;
+        m_session.druckart = store::PrintKind::BulkPrint;
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             auto *from = in<QLineEdit>(d, "FromEdt");
             auto *to = in<QLineEdit>(d, "ToEdt");
@@ -250,7 +250,7 @@ private slots:
         m_printers = std::make_unique<platform::PdfPrinters>(m_out->path(), QStringList());
         engine::Document doc = numberedDocument(2);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = 7;
+        m_session.druckart = store::PrintKind::BulkPrint;
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             QCOMPARE(in<QComboBox>(d, "cbPrinters")->count(), 0);
             QCOMPARE(in<QLabel>(d, "StatusLbl")->text(), QStringLiteral("Kein Drucker installiert"));
@@ -275,7 +275,7 @@ private slots:
         QFETCH(int, druckart);
         engine::Document doc = numberedDocument(2);
         PreviewWindow w(doc, m_session);
-        m_session.druckart = druckart;
+        m_session.druckart = store::PrintKind(druckart);
         w.click("druckbtn"); // an unexpected dialog would fail the test
         QCOMPARE(m_runner->shownNames(), QStringList());
         QCOMPARE(m_printers->jobs().size(), 0);

@@ -115,7 +115,7 @@ private slots:
         ScriptedPrintDialog dialog;
         LinesReport lines;
         store::Session session;
-        session.druckart = 1;
+        session.druckart = store::PrintKind::FrontSheet;
         TQRMDIPreviewInterface previews(session);
 
         whenShown([&](Tbwprformd5 *w) {
@@ -179,7 +179,7 @@ private slots:
         ScriptedPrintDialog dialog;
         LinesReport lines;
         store::Session session;
-        session.druckart = 2;
+        session.druckart = store::PrintKind::BackSheet;
         TQRMDIPreviewInterface previews(session);
         whenShown([&](Tbwprformd5 *w) {
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("druckbtn")), Qt::LeftButton);

@@ -1,5 +1,7 @@
 #include "document.h"
 
+#include "clock.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QPainter>
@@ -67,7 +69,7 @@ QByteArray Document::toBytes() const
     qToLittleEndian<quint16>(format, h);
     qToLittleEndian<quint16>(engineVersion, h + 2);
     qToLittleEndian<quint32>(quint32(pageCount()), h + 8);
-    qToLittleEndian<double>(dayNumber(QDateTime::currentDateTime()), h + 16);
+    qToLittleEndian<double>(dayNumber(now()), h + 16);
     h[25] = 1;
     std::memcpy(h + 32, mark, 4);
     qToLittleEndian<quint32>(quint32(qRound(m_pageSize.width())), h + 36);

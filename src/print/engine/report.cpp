@@ -1,8 +1,7 @@
 #include "report.h"
 
-#include "store/table.h"
+#include "clock.h"
 
-#include <QDateTime>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -159,16 +158,16 @@ void TextItem::print(PrintContext &c)
 
 QString DataText::text() const
 {
-    if (!table || !table->isOpen() || table->isEmpty())
+    if (!source || !source->hasRecord())
         return QString();
-    const QVariant v = table->value(field);
+    const QVariant v = source->value(field);
     if (formatter)
         return formatter(v);
     if (!v.isValid() || v.isNull())
         return QString();
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().toString(dateFormat);
-    return table->asString(field);
+    return source->text(field);
 }
 
 QString SystemData::text() const
@@ -178,11 +177,11 @@ QString SystemData::text() const
     case Kind::PageNumber:
         return prefix + QString::number(r ? r->pageNumber() : 0);
     case Kind::Date:
-        return prefix + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return prefix + now().date().toString(QStringLiteral("dd.MM.yyyy"));
     case Kind::Time:
-        return prefix + QTime::currentTime().toString(QStringLiteral("hh:mm"));
+        return prefix + now().time().toString(QStringLiteral("hh:mm"));
     case Kind::DateTime:
-        return prefix + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        return prefix + now().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
     case Kind::Title:
         return prefix + (r ? r->title : QString());
     }
@@ -226,11 +225,11 @@ void Shape::print(PrintContext &c)
 
 QImage Picture::currentImage() const
 {
-    if (!table)
+    if (!source)
         return image;
-    if (!table->isOpen() || table->isEmpty())
+    if (!source->hasRecord())
         return QImage();
-    return QImage::fromData(table->asBytes(field));
+    return QImage::fromData(source->value(field).toByteArray());
 }
 
 void Picture::print(PrintContext &c)
@@ -378,10 +377,9 @@ void Report::render(Document &into)
     if (Band *h = band(Band::Kind::ColumnHeader))
         printBand(*h);
     if (Band *detail = band(Band::Kind::Detail)) {
-        if (detailTable) {
-            if (detailTable->isOpen())
-                for (detailTable->first(); !detailTable->eof() && m_pageNumber < pageLimit; detailTable->next())
-                    printBand(*detail);
+        if (detailSource) {
+            for (detailSource->first(); !detailSource->atEnd() && m_pageNumber < pageLimit; detailSource->next())
+                printBand(*detail);
         } else if (needData) {
             while (m_pageNumber < pageLimit && needData())
                 printBand(*detail);

@@ -6,7 +6,8 @@
 //
 //   every page:  page header, (first page: title and its children),
 //                column header, ... , page footer
-//   detail band: once per record of its table or of its need-data callback
+//   detail band: once per record of its record source or of its need-data
+//                callback
 //   summary:     once after the last record
 //
 // Bands stretch when their items need more room, break onto a new page when
@@ -16,6 +17,7 @@
 // change what prints and draw on the page itself.
 
 #include "document.h"
+#include "recordsource.h"
 
 #include <QBrush>
 #include <QColor>
@@ -32,10 +34,6 @@
 
 class QPainter;
 class QPrinter;
-
-namespace store {
-class Table;
-}
 
 namespace engine {
 
@@ -157,15 +155,15 @@ public:
     QString text() const override { return caption; }
 };
 
-// A field of the current row of a table.
+// A field of the current record of a record source.
 class DataText : public TextItem
 {
 public:
-    DataText(const QString &name, store::Table *table, const QString &field)
-        : TextItem(name), table(table), field(field)
+    DataText(const QString &name, RecordSource *source, const QString &field)
+        : TextItem(name), source(source), field(field)
     {
     }
-    store::Table *table;
+    RecordSource *source; // not owned
     QString field;
     // Dates print as dd.MM.yyyy unless a format is given; numbers as they are
     // unless a formatter is given.
@@ -207,13 +205,14 @@ public:
 };
 
 // A picture scaled to its box: a fixed image, or a picture field of the
-// current row of a table (any format Qt reads, BMP and JPEG included).
+// current record of a record source (any format Qt reads, BMP and JPEG
+// included).
 class Picture : public Item
 {
 public:
     explicit Picture(const QString &name) : Item(name) {}
     QImage image;
-    store::Table *table = nullptr;
+    RecordSource *source = nullptr; // not owned
     QString field;
     bool keepAspect = false; // false: the picture fills its box
     QImage currentImage() const;
@@ -299,9 +298,10 @@ public:
     Band *findBand(const QString &name) const;
     Item *findItem(const QString &name) const;
 
-    // The records of the detail band: a table from its first row to its end,
-    // or a callback asked before each record whether there is one more.
-    store::Table *detailTable = nullptr;
+    // The records of the detail band: a record source from its first record
+    // to its end, or a callback asked before each record whether there is
+    // one more.
+    RecordSource *detailSource = nullptr; // not owned
     std::function<bool()> needData;
 
     // Before the run (print false: no run), after it.

@@ -2,7 +2,6 @@
 
 #include "pagedevice.h"
 #include "richtext/rtf.h"
-#include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -81,13 +80,9 @@ void RichText::load()
     option.setAlignment(alignment & Qt::AlignHorizontal_Mask);
     m_document.setDefaultTextOption(option);
 
-    if (table) {
-        const int f = table->def().fieldIndex(field);
-        const bool text = f >= 0
-            && (table->def().fields[f].type == store::FieldType::Memo
-                || table->def().fields[f].type == store::FieldType::RichMemo);
-        if (text && table->isOpen() && !table->isEmpty())
-            richtext::load(m_document, table->asString(field));
+    if (source) {
+        if (source->isLongText(field) && source->hasRecord())
+            richtext::load(m_document, source->text(field));
     } else if (content) {
         content(m_document);
     }

@@ -19,11 +19,12 @@ class RichText : public Item
 public:
     explicit RichText(const QString &name);
 
-    // The text: a memo field of the current row of a table (RTF or plain
-    // text), or, without a table, whatever `content` puts into the document.
+    // The text: a long-text field of the current record of a record source
+    // (RTF or plain text), or, without a source, whatever `content` puts into
+    // the document.
     // Paragraph margins and indents of the document are in pixels at 96 dpi,
     // as the editor shows them; the item scales them to its resolution.
-    store::Table *table = nullptr;
+    RecordSource *source = nullptr; // not owned
     QString field;
     std::function<void(QTextDocument &document)> content;
 

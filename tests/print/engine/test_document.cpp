@@ -1,13 +1,16 @@
-// Rendered documents and saved report files: the header, the round trip,
-// damaged files, the report file merge with its result codes, the page-range
-// copy, and the PDF export with the positions it keeps.
+// Rendered documents and saved report files: the header and its time stamp
+// from the engine's clock, the round trip, damaged files, the report file
+// merge with its result codes, the page-range copy, and the PDF export with
+// the positions it keeps.
 
 #include "pdfwords.h"
+#include "print/engine/clock.h"
 #include "print/engine/document.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -82,6 +85,17 @@ private slots:
         const double expected = QDate(1899, 12, 30).daysTo(QDate::currentDate());
         QVERIFY2(days >= expected && days < expected + 1.001, qPrintable(QString::number(days)));
         QCOMPARE(int(b.at(25)), 1);
+    }
+
+    void timeStampComesFromTheClock()
+    {
+        // 1 January 2000 is day 36526; 18:00 three quarters of it. The
+        // margin covers the local time's offsets since 1899.
+        engine::setClock([] { return QDateTime(QDate(2000, 1, 1), QTime(18, 0)); });
+        const auto systemTime = qScopeGuard([] { engine::setClock({}); });
+        const QByteArray b = numbered(1).toBytes();
+        const double days = qFromLittleEndian<double>(b.constData() + 16);
+        QVERIFY2(qAbs(days - 36526.75) < 0.1, qPrintable(QString::number(days, 'f', 6)));
     }
 
     void roundTrip()

@@ -1,19 +1,19 @@
 // The band engine: bands on pages (headers and footers on every page, page
 // breaks, bands at the foot of the page, stretching, children, events and the
-// page canvas), data from a table with its detail rows, and the long text
-// that continues over pages.
+// page canvas), data from a record source with its detail records, the time
+// from the engine's clock, and the long text that continues over pages.
 
-#include "pdfwords.h"
+#include "memoryrecords.h"
 #include "pageimage.h"
+#include "pdfwords.h"
+#include "print/engine/clock.h"
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
-#include "store/table.h"
-#include "store/tableset.h"
-#include "tempdatadir.h"
 #include "testform.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -285,25 +285,21 @@ private slots:
 
     void dataFromTheReportAndItsDetailRows()
     {
-        testsupport::TempDataDir dir;
-        store::TableSet tables(dir.dataDir());
-        tables.openAtStart();
-        store::Table &reports = tables.berichttable();
-        store::Table &details = tables.berichtdetailtable();
-        for (int n = 1; n <= 2; ++n) {
-            reports.append();
-            reports.setValue(QStringLiteral("AJahr"), 1);
-            reports.setValue(QStringLiteral("Nummer"), n);
-            reports.setValue(QStringLiteral("Blatt"), 1);
-            reports.setValue(QStringLiteral("WocheVom"), QDate(2026, 3, 2 + 7 * n));
-            reports.post();
-            for (int k = 1; k <= n + 1; ++k) {
-                details.append();
-                details.setValue(QStringLiteral("Alltext"), QStringLiteral("Bericht%1Punkt%2").arg(n).arg(k));
-                details.post();
-            }
-        }
+        testsupport::MemoryRecords reports, details;
+        for (int n = 1; n <= 2; ++n)
+            reports.records.append({{QStringLiteral("AJahr"), 1},
+                                    {QStringLiteral("Nummer"), n},
+                                    {QStringLiteral("Blatt"), 1},
+                                    {QStringLiteral("WocheVom"), QDate(2026, 3, 2 + 7 * n)}});
+        // The detail rows of report n.
+        const auto itemsOf = [](int n) {
+            QVector<QVariantMap> items;
+            for (int k = 1; k <= n + 1; ++k)
+                items.append({{QStringLiteral("Alltext"), QStringLiteral("Bericht%1Punkt%2").arg(n).arg(k)}});
+            return items;
+        };
         reports.first();
+        details.records = itemsOf(1);
 
         Report r(QStringLiteral("QuickRep1"));
         Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 100);
@@ -315,7 +311,7 @@ private slots:
         Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), 50);
         detail.add<DataText>(QStringLiteral("alltextfeld"), &details, QStringLiteral("Alltext")).geometry =
             QRectF(11, 0, 1199, 45);
-        r.detailTable = &details;
+        r.detailSource = &details;
 
         auto words = [](const testsupport::PdfText &pdf) {
             QStringList w = pdf.pageText(1).split(QLatin1Char(' '));
@@ -325,8 +321,31 @@ private slots:
         QCOMPARE(words(pdfOf(r.render(), QStringLiteral("first.pdf"))),
                  QStringLiteral("09.03.2026 1 Bericht1Punkt1 Bericht1Punkt2"));
         reports.next();
+        details.records = itemsOf(2);
         QCOMPARE(words(pdfOf(r.render(), QStringLiteral("second.pdf"))),
                  QStringLiteral("16.03.2026 2 Bericht2Punkt1 Bericht2Punkt2 Bericht2Punkt3"));
+    }
+
+    void systemDataTellsTheClocksTime_data()
+    {
+        QTest::addColumn<SystemData::Kind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("date") << SystemData::Kind::Date << QStringLiteral("Gedruckt 24.12.2001");
+        QTest::newRow("time") << SystemData::Kind::Time << QStringLiteral("Gedruckt 07:05");
+        QTest::newRow("date and time") << SystemData::Kind::DateTime << QStringLiteral("Gedruckt 24.12.2001 07:05");
+    }
+    void systemDataTellsTheClocksTime()
+    {
+        QFETCH(SystemData::Kind, kind);
+        QFETCH(QString, text);
+        engine::setClock([] { return QDateTime(QDate(2001, 12, 24), QTime(7, 5, 30)); });
+        const auto systemTime = qScopeGuard([] { engine::setClock({}); });
+        Report r(QStringLiteral("clock"));
+        Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("PageFooterBand1"), 60);
+        auto &item = footer.add<SystemData>(QStringLiteral("QRSysData1"), kind, QStringLiteral("Gedruckt "));
+        item.geometry = QRectF(11, 10, 1000, 45);
+        item.autoSize = true;
+        QCOMPARE(pdfOf(r.render(), QStringLiteral("clock.pdf")).pageText(1), text);
     }
 
     void textThatFitsLeavesItsBand()

@@ -1,9 +1,11 @@
 // Formatted texts stored as RTF in a memo field, printed by the rich-text
 // item: formatting, raised and lowered words, characters of the font
-// "Symbol", indents and bullets, and line heights that follow the sizes.
+// "Symbol", indents and bullets, line heights that follow the sizes, and a
+// delivered hint text.
 
-#include "pdfwords.h"
+#include "memoryrecords.h"
 #include "pageimage.h"
+#include "pdfwords.h"
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
 #include "richtext/rtf.h"
@@ -47,19 +49,14 @@ class TestRichTextPrint : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    std::unique_ptr<testsupport::TempDataDir> m_data;
-    std::unique_ptr<store::TableSet> m_tables;
+    testsupport::MemoryRecords m_hint; // one record with the memo field "Text"
 
-    store::Table &hints() { return m_tables->hinttable(); }
+    void setText(const QString &text) { m_hint.records = {{{QStringLiteral("Text"), text}}}; }
 
-    // Stores the text in the first hint and prints that field to PDF.
+    // Stores the text in the memo field and prints that field to PDF.
     PdfText print(const QString &stored, const QString &name, QString *fonts = nullptr)
     {
-        store::Table &t = hints();
-        t.first();
-        t.edit();
-        t.setValue(QStringLiteral("Text"), stored);
-        t.post();
+        setText(stored);
         return printField(name, fonts);
     }
 
@@ -81,24 +78,12 @@ class TestRichTextPrint : public QObject
         auto &item = summary.add<RichText>(QStringLiteral("PIQRDBRichText1"));
         item.geometry = QRectF(0, 0, 1800, 50);
         item.autoStretch = true;
-        item.table = &hints();
+        item.source = &m_hint;
         item.field = QStringLiteral("Text");
         return r.render();
     }
 
 private slots:
-    void init()
-    {
-        m_data = std::make_unique<testsupport::TempDataDir>();
-        m_tables = std::make_unique<store::TableSet>(m_data->dataDir());
-        m_tables->openAtStart();
-    }
-    void cleanup()
-    {
-        m_tables.reset();
-        m_data.reset();
-    }
-
     void formattedWordsPrint()
     {
         QString fonts;
@@ -136,11 +121,7 @@ private slots:
     {
         // Raised by 5 pt, the capital reaches about 1 mm above the item's
         // first line: it is printed whole, not cut at the line.
-        store::Table &t = hints();
-        t.first();
-        t.edit();
-        t.setValue(QStringLiteral("Text"), QString::fromLatin1(rtf("\\pard\\f0\\fs20 {\\up10 HHH}\\par")));
-        t.post();
+        setText(QString::fromLatin1(rtf("\\pard\\f0\\fs20 {\\up10 HHH}\\par")));
         const QImage img = pageImage(render(), 1);
         int top = -1;
         for (int y = 0; y < 200 && top < 0; ++y)
@@ -209,9 +190,14 @@ private slots:
 
     void deliveredHintPrints()
     {
-        hints().first();
-        const QString stored = hints().asString(QStringLiteral("Text"));
+        // The first hint of a fresh data directory.
+        const testsupport::TempDataDir data;
+        store::TableSet tables(data.dataDir());
+        tables.openAtStart();
+        tables.hinttable().first();
+        const QString stored = tables.hinttable().asString(QStringLiteral("Text"));
         QVERIFY(richtext::isRtf(stored));
+        setText(stored);
         QString fonts;
         const PdfText pdf = printField(QStringLiteral("hint.pdf"), &fonts);
         const QStringList expected =
