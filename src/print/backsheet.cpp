@@ -2,6 +2,7 @@
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
+#include "store/fields.h"
 #include "store/tableset.h"
 
 using forms::arial;
@@ -41,14 +42,14 @@ void Tqrruecksform::build()
     caption.autoSize = true;
     forms::horizontalLine(header, QStringLiteral("QRShape4"), mm(0, 4.2, 172.5, 10.8));
     forms::label(header, QStringLiteral("QRLabel5"), QStringLiteral("zum Ausbildungsnachweis Nr."), 100.3, 2.9);
-    forms::dataText(header, QStringLiteral("QRDBText5"), report, QStringLiteral("Nummer"), mm(147.6, 2.9, 5.6, 4.5));
+    forms::dataText(header, QStringLiteral("QRDBText5"), report, store::field::Nummer, mm(147.6, 2.9, 5.6, 4.5));
     forms::label(header, QStringLiteral("QRLabel6"), QStringLiteral("A-Jahr:"), 154.5, 2.9);
-    forms::dataText(header, QStringLiteral("QRDBText6"), report, QStringLiteral("AJahr"), mm(166.4, 2.9, 5.6, 4.5));
+    forms::dataText(header, QStringLiteral("QRDBText6"), report, store::field::AJahr, mm(166.4, 2.9, 5.6, 4.5));
     forms::label(header, QStringLiteral("QRLabel7"), QStringLiteral("Datum:"), 1.1, 11.6);
-    forms::dataText(header, QStringLiteral("QRDBText7"), report, QStringLiteral("Datum"), mm(13.5, 11.6, 18.5, 4.5),
+    forms::dataText(header, QStringLiteral("QRDBText7"), report, store::field::Datum, mm(13.5, 11.6, 18.5, 4.5),
                     arial(10, true));
     forms::label(header, QStringLiteral("QRLabel8"), QStringLiteral("Thema:"), 36.8, 11.6);
-    auto &topic = forms::dataText(header, QStringLiteral("QRDBText8"), report, QStringLiteral("Thema"),
+    auto &topic = forms::dataText(header, QStringLiteral("QRDBText8"), report, store::field::Thema,
                                   mm(49.5, 11.6, 126.7, 5.3), arial(12, true));
     topic.wordWrap = topic.autoStretch = true;
 
@@ -57,7 +58,7 @@ void Tqrruecksform::build()
     auto &description = title.add<RichText>(QStringLiteral("PIQRDBRichText1"));
     description.geometry = mm(1.1, 0, 175.2, 13.0);
     description.source = report;
-    description.field = QStringLiteral("Darstellung");
+    description.field = store::field::Darstellung;
     description.font = arial(10);
     description.autoStretch = true;
 
@@ -66,7 +67,7 @@ void Tqrruecksform::build()
         Band &band = parent->addChild(QStringLiteral("ChildBand%1").arg(i), 0);
         auto &picture = band.add<Picture>(QStringLiteral("QRDBImage%1").arg(i));
         picture.source = report;
-        picture.field = QStringLiteral("Bild%1").arg(i);
+        picture.field = i == 1 ? store::field::Bild1 : store::field::Bild2;
         picture.geometry = mm(2.1, 2.4);
         parent = &band;
     }

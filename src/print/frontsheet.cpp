@@ -3,6 +3,7 @@
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -75,17 +76,17 @@ void Tberichtform::build()
     forms::horizontalLine(title, QStringLiteral("QRShape4"), mm(0, 2.1, 159.5, 17.2));
     forms::verticalLine(title, QStringLiteral("QRShape1"), mm(71.4, 0, 17.2, 10.6));
     forms::label(title, QStringLiteral("QRLabel4"), QStringLiteral("Ausbildungsnachweis Nr. "), 1.1, 12.2, arial(12));
-    forms::dataText(title, QStringLiteral("QRDBText1"), report, QStringLiteral("Nummer"), mm(49.2, 12.2, 5.6, 5.0),
+    forms::dataText(title, QStringLiteral("QRDBText1"), report, store::field::Nummer, mm(49.2, 12.2, 5.6, 5.0),
                     arial(12));
     forms::label(title, QStringLiteral("QRLabel5"), QStringLiteral("Seite "), 56.1, 12.7, arial(10, true));
-    forms::dataText(title, QStringLiteral("QRDBText2"), report, QStringLiteral("Blatt"), mm(66.1, 12.7, 4.8, 4.5),
+    forms::dataText(title, QStringLiteral("QRDBText2"), report, store::field::Blatt, mm(66.1, 12.7, 4.8, 4.5),
                     arial(10, true));
     forms::label(title, QStringLiteral("QRLabel6"), QStringLiteral("für die Woche vom "), 70.9, 13.0);
-    forms::dataText(title, QStringLiteral("QRDBText3"), report, QStringLiteral("WocheVom"), mm(101.6, 13.0));
+    forms::dataText(title, QStringLiteral("QRDBText3"), report, store::field::WocheVom, mm(101.6, 13.0));
     forms::label(title, QStringLiteral("QRLabel7"), QStringLiteral("bis "), 120.1, 13.0);
-    forms::dataText(title, QStringLiteral("QRDBText4"), report, QStringLiteral("WocheBis"), mm(125.7, 13.0));
+    forms::dataText(title, QStringLiteral("QRDBText4"), report, store::field::WocheBis, mm(125.7, 13.0));
     forms::label(title, QStringLiteral("QRLabel8"), QStringLiteral("A-Jahr: "), 144.2, 13.0);
-    forms::dataText(title, QStringLiteral("QRDBText5"), report, QStringLiteral("AJahr"), mm(155.3, 13.0, 4.0, 4.5),
+    forms::dataText(title, QStringLiteral("QRDBText5"), report, store::field::AJahr, mm(155.3, 13.0, 4.0, 4.5),
                     arial(10, true), Qt::AlignRight);
 
     Band &parts = title.addChild(QStringLiteral("ChildBand1"), 222);
@@ -136,22 +137,23 @@ void Tberichtform::build()
     text.onPrint = [this](TextItem &, QString &t) {
         // Every line of an item text ends with a line break; the last one
         // opens no empty line in the row.
-        t = detailValue(QStringLiteral("Alltext"));
+        t = detailValue(store::field::Alltext);
         t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         if (t.endsWith(QLatin1Char('\n')))
             t.chop(1);
     };
     const struct
     {
-        const char *name, *field;
+        const char *name;
+        const QString *field;
         double x;
-    } ticks[] = {{"bafeld", "BA", 124.9}, {"uelufeld", "UELU", 145.0}};
+    } ticks[] = {{"bafeld", &store::field::BA, 124.9}, {"uelufeld", &store::field::UELU, 145.0}};
     for (const auto &t : ticks) {
         auto &tick = detail.add<forms::TickField>(QLatin1String(t.name));
         tick.geometry = mm(t.x, 0, 10.8, 4.5);
         tick.font = QFont(QStringLiteral("Wingdings"), 10);
         tick.alignment = Qt::AlignHCenter;
-        const QString field = QLatin1String(t.field);
+        const QString field = *t.field;
         tick.value = [this, field] { return detailValue(field); };
         tick.onPrint = [this](TextItem &item, QString &s) { bafeldPrint(item, s); };
     }
@@ -171,7 +173,7 @@ void Tberichtform::build()
     auto &activities = summary.add<RichText>(QStringLiteral("PIQRDBRichText1"));
     activities.geometry = mm(1.1, 6.3, 172.8, 2.9);
     activities.source = report;
-    activities.field = QStringLiteral("Taetigkeit");
+    activities.field = store::field::Taetigkeit;
     activities.font = arial(10);
     activities.autoStretch = true;
 
@@ -188,9 +190,9 @@ void Tberichtform::build()
     auto &notes = remarks.add<RichText>(QStringLiteral("QRDBRichText2"));
     notes.geometry = mm(1.1, 15.9, 158.2, 21.7);
     notes.source = report;
-    notes.field = QStringLiteral("Vermerke");
+    notes.field = store::field::Vermerke;
     notes.font = arial(10);
-    forms::dataText(remarks, QStringLiteral("QRDBText19"), report, QStringLiteral("Datum"), mm(6.3, 37.0));
+    forms::dataText(remarks, QStringLiteral("QRDBText19"), report, store::field::Datum, mm(6.3, 37.0));
     forms::horizontalLine(remarks, QStringLiteral("QRShape2"), mm(2.1, 39.2, 25.7, 6.6));
     forms::horizontalLine(remarks, QStringLiteral("QRShape3"), mm(48.7, 39.2, 51.1, 6.6));
     forms::horizontalLine(remarks, QStringLiteral("QRShape5"), mm(103.7, 39.2, 51.1, 6.6));

@@ -3,6 +3,7 @@
 #include "formparts.h"
 #include "print/engine/report.h"
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/table.h"
 #include "store/tableset.h"
 
@@ -32,14 +33,14 @@ struct HeaderColumn
 {
     const char *caption;
     double left, width;
-    const char *field;
+    const QString *field;
     double fieldLeft;
 };
 
 const HeaderColumn sheetColumns[] = {
-    {"A-Jahr", 3, 135, "AJahr", 0},           {"Nummer", 151, 188, "Nummer", 148},
-    {"Blatt", 362, 79, "Blatt", 360},         {"Woche vom", 468, 180, "WocheVom", 466},
-    {"Woche bis", 743, 185, "WocheBis", 741},
+    {"A-Jahr", 3, 135, &store::field::AJahr, 0},           {"Nummer", 151, 188, &store::field::Nummer, 148},
+    {"Blatt", 362, 79, &store::field::Blatt, 360},         {"Woche vom", 468, 180, &store::field::WocheVom, 466},
+    {"Woche bis", 743, 185, &store::field::WocheBis, 741},
 };
 
 // The ten parts of the training profile the sheet covers, centred, in the
@@ -105,12 +106,11 @@ void Tqrbuebersichtform::build()
     Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), detailHeight);
     n = 1;
     for (const HeaderColumn &c : sheetColumns) {
-        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, QString::fromLatin1(c.field));
+        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, *c.field);
         t.geometry = QRectF(c.fieldLeft, detailTextTop, c.width, detailTextHeight);
         t.font = arial(8);
     }
-    auto &printedField =
-        detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, QStringLiteral("Gedruckt"));
+    auto &printedField = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, store::field::Gedruckt);
     printedField.geometry = QRectF(1016, detailTextTop, 180, detailTextHeight);
     printedField.font = arial(8);
     printedField.enabled = false;
