@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QPrinter>
 #include <cmath>
 #include <stdexcept>
@@ -347,18 +348,13 @@ void Report::render(Document &into)
     into.setTitle(title);
     m_document = &into;
     // Whatever ends the run, an error included, leaves no page open.
-    struct RunEnd
-    {
-        Report &r;
-        ~RunEnd()
-        {
-            if (r.m_painter)
-                r.m_painter->end();
-            r.m_painter.reset();
-            r.m_picture.reset();
-            r.m_document = nullptr;
-        }
-    } runEnd{*this};
+    const auto runEnd = qScopeGuard([this] {
+        if (m_painter)
+            m_painter->end();
+        m_painter.reset();
+        m_picture.reset();
+        m_document = nullptr;
+    });
     for (const auto &top : m_bands)
         for (Band *b = top.get(); b; b = b->child())
             for (const auto &i : b->items())
