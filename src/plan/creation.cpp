@@ -72,16 +72,17 @@ void storeReportItems(store::TableSet &tables, const QVariant &master)
     const store::ScopedView keep(plan);
     QSet<int> countedGroups;
     for (int r = 0; r < composition.recordCount(); ++r) {
-        const auto field = [&](const char *name) { return composition.valueAt(r, QString::fromLatin1(name)); };
+        const auto item = [&](const QString &name) { return composition.valueAt(r, name); };
         details.append();
         details.setValue(field::Masterlfd, master);
-        for (const char *name : {"Lfdnr", "GroupId", "LfdfTag", "BA", "UELU", "Hintid", "Alltext"})
-            details.setValue(QString::fromLatin1(name), field(name));
+        for (const QString *name : {&field::Lfdnr, &field::GroupId, &field::LfdfTag, &field::BA, &field::UELU,
+                                    &field::Hintid, &field::Alltext})
+            details.setValue(*name, item(*name));
         details.post();
 
-        const int part = field("Lfdnr").toInt();
-        const int tag = field("LfdfTag").toInt();
-        const int group = store::countedOnFirstGroup(tag) ? 1 : field("GroupId").toInt();
+        const int part = item(field::Lfdnr).toInt();
+        const int tag = item(field::LfdfTag).toInt();
+        const int group = store::countedOnFirstGroup(tag) ? 1 : item(field::GroupId).toInt();
         plan.setIndexName(QStringLiteral("_lfdugroup"));
         if (plan.findKey({part, group})) {
             const int countingRow = plan.asInt(field::LfdfTag);

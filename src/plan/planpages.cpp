@@ -63,11 +63,10 @@ void applyTargetCorrections(store::Table &plan)
 {
     const store::ScopedView keep(plan);
     plan.setIndexName(QStringLiteral("_lfdftag"));
-    auto correct = [&plan](int tag, std::initializer_list<std::pair<const char *, int>> values) {
+    auto correct = [&plan](int tag, std::initializer_list<std::pair<const QString &, int>> values) {
         if (!plan.findKey({tag}))
             return false;
-        for (const auto &[field, value] : values) {
-            const QString name = QLatin1String(field);
+        for (const auto &[name, value] : values) {
             if (!plan.isNull(name) && plan.asInt(name) == value)
                 continue;
             if (!plan.isEditing())
@@ -78,12 +77,12 @@ void applyTargetCorrections(store::Table &plan)
             plan.post();
         return true;
     };
-    correct(95, {{"L2b", 2}});
-    correct(87, {{"L2b", 0}});
+    correct(95, {{field::L2b, 2}});
+    correct(87, {{field::L2b, 0}});
     for (int tag : {98, 100, 101})
-        correct(tag, {{"L2a", 0}, {"L2b", 2}});
-    if (correct(102, {{"L2a", 0}, {"L2b", 2}}))
-        correct(192, {{"L2b", 0}, {"L3", 2}});
+        correct(tag, {{field::L2a, 0}, {field::L2b, 2}});
+    if (correct(102, {{field::L2a, 0}, {field::L2b, 2}}))
+        correct(192, {{field::L2b, 0}, {field::L3, 2}});
 }
 
 void placeGroupCounts(PlanLabel *actual, PlanLabel *slash, PlanLabel *target)

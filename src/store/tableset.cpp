@@ -1,5 +1,6 @@
 #include "tableset.h"
 
+#include "fields.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
 
@@ -39,7 +40,7 @@ TableSet::TableSet(const QString &dataDir, QObject *parent)
 {
     for (const TableDef &def : tableDefs())
         m_tables.push_back(std::make_unique<Table>(*this, def));
-    berichtdetailtable().setMaster(&berichttable(), QStringLiteral("BerLfd"), QStringLiteral("Masterlfd"));
+    berichtdetailtable().setMaster(&berichttable(), field::BerLfd, field::Masterlfd);
 }
 
 TableSet::~TableSet()
