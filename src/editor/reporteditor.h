@@ -4,6 +4,7 @@
 // items, the back side and the pictures. It is shown in two modes: for a
 // new report, with the composition as its item list, and for a stored
 // report, with the sheet's detail rows and a navigator over its sheets.
+// The pages are built in reporteditorpages.cpp.
 
 #include <QDialog>
 #include <QPoint>
@@ -32,6 +33,7 @@ class DBRichEdit;
 class DBText;
 } // namespace controls
 
+class SampleDrag;
 class Tkaldlg;
 class Tbernoclosedlg;
 class Tberichtform;
@@ -105,6 +107,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildPages();
     void buildFront(QWidget *page);
     void buildBack(QWidget *page);
     void buildPictures(QWidget *page);
@@ -139,7 +142,6 @@ private:
     controls::DBRichEdit *m_vermerkeedit = nullptr;
     controls::DBRichEdit *m_darstellungedit = nullptr;
     controls::DBRichEdit *m_hintedit = nullptr;
-    QTextEdit *m_scratch = nullptr; // RichEdit1, hidden
     QWidget *m_hintPanel = nullptr;
     QPushButton *m_okbtn = nullptr;
     QPushButton *m_cancelbtn = nullptr;
@@ -161,6 +163,5 @@ private:
     qint64 m_rememberedSheet = 0; // bookmark of the sheet left on the front page
     bool m_sheetRemembered = false;
     bool m_newReportStored = false; // a new report was stored before closing
-    QPoint m_dragStart;
-    bool m_dragArmed = false;
+    SampleDrag *m_sampleDrag = nullptr;
 };
