@@ -13,12 +13,14 @@
 #include "print/engine/previewinterface.h"
 #include "print/backsheet.h"
 #include "store/coveredparts.h"
+#include "store/scopedview.h"
 #include "store/session.h"
 #include "store/tableset.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
@@ -100,6 +102,46 @@ void Tberichtdlg::setItemSource(controls::DataSource *source)
 bool Tberichtdlg::newReportMode() const
 {
     return m_detailgrid->dataSource() == m_tempsource;
+}
+
+void Tberichtdlg::setMode(Mode mode)
+{
+    const bool stored = mode == Mode::StoredReport;
+    setItemSource(mode == Mode::NewReport ? m_tempsource : m_berichtdetailsource);
+    m_navigator->setVisible(stored);
+    m_folgeblattbtn->setEnabled(stored);
+    m_vorschaubtn->setEnabled(stored);
+    m_loeschbtn->setEnabled(mode == Mode::NewReport);
+}
+
+bool Tberichtdlg::openNew()
+{
+    const auto back = qScopeGuard([this] { setMode(Mode::Closed); });
+    setMode(Mode::NewReport);
+    datumbtnClick();
+    return platform::modalRunner().run(*this) == QDialog::Accepted;
+}
+
+bool Tberichtdlg::openStored()
+{
+    store::Table &reports = report();
+    if (!reports.isOpen() || reports.isEmpty())
+        return false;
+    return openStored(reports.asInt(QStringLiteral("AJahr")), reports.asInt(QStringLiteral("Nummer")));
+}
+
+bool Tberichtdlg::openStored(int year, int number)
+{
+    store::Table &reports = report();
+    // Declared before the mode's reset, so that the list is put back last.
+    const store::ScopedView keep(reports);
+    const auto back = qScopeGuard([this] { setMode(Mode::Closed); });
+    setMode(Mode::StoredReport);
+    // The navigator steps through the sheets of this report only.
+    reports.setFilter(QStringLiteral("ajahr=%1 and nummer=%2").arg(year).arg(number));
+    reports.setFiltered(true);
+    reports.gotoBookmark(keep.saved().row);
+    return platform::modalRunner().run(*this) == QDialog::Accepted;
 }
 
 // --- Opening ---
