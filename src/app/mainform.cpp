@@ -1,6 +1,5 @@
 #include "mainform.h"
 
-#include "controls/dbcontrols.h"
 #include "editor/reporteditor.h"
 #include "overviews/reportoverview.h"
 #include "plan/creation.h"
@@ -14,7 +13,6 @@
 #include "platform/modalrunner.h"
 #include "store/session.h"
 #include "store/settings.h"
-#include "store/scopedview.h"
 #include "store/settingskeys.h"
 #include "store/tableset.h"
 
@@ -26,7 +24,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
@@ -265,32 +262,8 @@ void TMainForm::setQrbuebersichtform(Tqrbuebersichtform *form)
 
 void TMainForm::beranzeigebtnClick()
 {
-    store::Table &reports = m_tables.berichttable();
-    if (!m_berichtdlg || !reports.isOpen() || reports.isEmpty())
-        return;
-    Tberichtdlg &dialog = *m_berichtdlg;
-    // Whatever ends the editor, an error included, the report list is as
-    // it was (its range, no filter, the sheet) and the editor's buttons are
-    // off; an edit left behind by an error is not stored.
-    const store::ScopedView keep(reports);
-    const auto back = qScopeGuard([&] {
-        dialog.DBNavigator()->hide();
-        dialog.folgeblattbtn()->setEnabled(false);
-        dialog.vorschaubtn()->setEnabled(false);
-        dialog.loeschbtn()->setEnabled(false);
-    });
-    dialog.setItemSource(dialog.berichtdetailsource());
-    dialog.DBNavigator()->show();
-    dialog.folgeblattbtn()->setEnabled(true);
-    dialog.vorschaubtn()->setEnabled(true);
-    dialog.loeschbtn()->setEnabled(false);
-    // The editor's navigator steps through the sheets of this report only.
-    reports.setFilter(QStringLiteral("ajahr=%1 and nummer=%2")
-                          .arg(reports.asInt(QStringLiteral("AJahr")))
-                          .arg(reports.asInt(QStringLiteral("Nummer"))));
-    reports.setFiltered(true);
-    reports.gotoBookmark(keep.saved().row);
-    platform::modalRunner().run(dialog);
+    if (m_berichtdlg)
+        m_berichtdlg->openStored();
 }
 
 void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
@@ -304,17 +277,7 @@ void TMainForm::erzeugbtnClick()
     QListWidget *list = m_composition->zusammenstellung();
     if (list->count() > 0 && m_berichtdlg) {
         Tberichtdlg &dialog = *m_berichtdlg;
-        // Whatever happens, the dialog goes back to showing stored reports.
-        const auto back = qScopeGuard([&] {
-            dialog.loeschbtn()->setEnabled(false);
-            dialog.setItemSource(dialog.berichtdetailsource());
-        });
-        plan::createReport(m_tables, m_session.year, platform::clock().now().date(), [&] {
-            dialog.setItemSource(dialog.tempsource());
-            dialog.datumbtnClick();
-            dialog.loeschbtn()->setEnabled(true);
-            return platform::modalRunner().run(dialog) == QDialog::Accepted;
-        });
+        plan::createReport(m_tables, m_session.year, platform::clock().now().date(), [&] { return dialog.openNew(); });
         list->clear();
     }
     // A rebuild empties the composition and keeps the part shown.

@@ -1,9 +1,10 @@
 #pragma once
 
 // The report editor: one weekly report sheet of bericht.db with its plan
-// items, the back side and the pictures. It is shown in two modes: for a
-// new report, with the composition as its item list, and for a stored
-// report, with the sheet's detail rows and a navigator over its sheets.
+// items, the back side and the pictures. It is shown in two modes, each
+// opened by its entry point: for a new report, with the composition as its
+// item list, and for a stored report, with the sheet's detail rows and a
+// navigator over its sheets. The pages are built in reporteditorpages.cpp.
 
 #include <QDialog>
 #include <QPoint>
@@ -32,6 +33,7 @@ class DBRichEdit;
 class DBText;
 } // namespace controls
 
+class SampleDrag;
 class Tkaldlg;
 class Tbernoclosedlg;
 class Tberichtform;
@@ -49,6 +51,25 @@ public:
     controls::DataSource *tempsource() const { return m_tempsource; }
     controls::DataSource *berichtdetailsource() const { return m_berichtdetailsource; }
     controls::DataSource *hintsource() const { return m_hintsource; }
+
+    // New-report mode, for the report row just appended to bericht.db and
+    // not yet stored: the composition is the item list and its items can be
+    // deleted; the week is chosen before the dialog shows. The dialog runs
+    // modally; afterwards, however it ended, it lists stored detail rows
+    // again with the delete button off. True when it closed with OK (the
+    // report row is then stored).
+    bool openNew();
+    // Existing-report mode for report `number` of training year `year`:
+    // bericht.db shows only that report's sheets, the dialog opens on the
+    // sheet the cursor stands on when it is one of them (else on the first)
+    // with the sheet navigator, "Folgeblatt" and "Vorschau". Afterwards,
+    // also when an error ends it, those are off again and bericht.db has
+    // its index, range, filter and row back; an edit an error left behind
+    // is cancelled. True when it closed with OK.
+    bool openStored(int year, int number);
+    // The same for the report of bericht.db's current row; nothing without
+    // a row.
+    bool openStored();
 
     // The item list shows the rows of `source`: the composition (new-report
     // mode) or the sheet's detail rows.
@@ -105,6 +126,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Which controls a mode offers; Closed is the state between openings.
+    enum class Mode { Closed, NewReport, StoredReport };
+    void setMode(Mode mode);
+    void buildPages();
     void buildFront(QWidget *page);
     void buildBack(QWidget *page);
     void buildPictures(QWidget *page);
@@ -139,7 +164,6 @@ private:
     controls::DBRichEdit *m_vermerkeedit = nullptr;
     controls::DBRichEdit *m_darstellungedit = nullptr;
     controls::DBRichEdit *m_hintedit = nullptr;
-    QTextEdit *m_scratch = nullptr; // RichEdit1, hidden
     QWidget *m_hintPanel = nullptr;
     QPushButton *m_okbtn = nullptr;
     QPushButton *m_cancelbtn = nullptr;
@@ -161,6 +185,5 @@ private:
     qint64 m_rememberedSheet = 0; // bookmark of the sheet left on the front page
     bool m_sheetRemembered = false;
     bool m_newReportStored = false; // a new report was stored before closing
-    QPoint m_dragStart;
-    bool m_dragArmed = false;
+    SampleDrag *m_sampleDrag = nullptr;
 };

@@ -74,26 +74,12 @@ public:
             tags, [](Tberichtdlg &d) { d.findChild<QPushButton *>(QStringLiteral("okbtn"))->click(); }, week);
     }
 
-    // Opens a stored report as the report overview does: the report table
-    // filtered to its sheets, the sheet's detail rows, the navigator.
+    // Opens report `number` of training year `year` in the editor's mode
+    // for stored reports, as "Anzeigen" does.
     void openExisting(int year, int number, const std::function<void(Tberichtdlg &)> &edit)
     {
-        store::Table &reports = tables().berichttable();
-        reports.setFilter(QStringLiteral("AJahr = %1 and Nummer = %2").arg(year).arg(number));
-        reports.setFiltered(true);
-        reports.first();
-        Tberichtdlg &d = dlg();
-        d.setItemSource(d.berichtdetailsource());
-        d.DBNavigator()->show();
-        d.folgeblattbtn()->setEnabled(true);
-        d.vorschaubtn()->setEnabled(true);
-        d.loeschbtn()->setEnabled(false);
-        m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *dd) { edit(*static_cast<Tberichtdlg *>(dd)); });
-        platform::modalRunner().run(d);
-        d.DBNavigator()->hide();
-        d.folgeblattbtn()->setEnabled(false);
-        d.vorschaubtn()->setEnabled(false);
-        reports.setFiltered(false);
+        m_dialogs.onNext(QStringLiteral("berichtdlg"), [edit](QDialog *d) { edit(*static_cast<Tberichtdlg *>(d)); });
+        dlg().openStored(year, number);
     }
 
     // Rows of a table file, as text, for comparing before and after.

@@ -6,6 +6,7 @@
 #include "editorfixture.h"
 
 #include "print/previewwindow.h"
+#include "store/storeerror.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -380,6 +381,86 @@ private slots:
         });
         QCOMPARE(f->sql(QStringLiteral("SELECT WocheBis FROM bericht WHERE Blatt = 1")).toString(),
                  QStringLiteral("2026-03-13"));
+    }
+
+    // A stored report opens with its sheets alone in the report list, on
+    // the sheet the list stood on when that is one of them. However the
+    // editor ends, an error included, the list has its range, filter and
+    // row back, a change left by the error is not stored, and the sheet
+    // tools are off.
+    void aStoredReportPutsTheListBack_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<int>("fromNumber");
+        QTest::addColumn<int>("fromSheet");
+        QTest::addColumn<int>("opensOn");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("OK on another sheet") << "Blatt = 2" << false << 1 << 2 << 2 << "ok";
+        QTest::newRow("cancel, from another report") << "Blatt = 1" << true << 2 << 1 << 1 << "cancel";
+        QTest::newRow("error after a change") << "Blatt = 2" << false << 1 << 2 << 2 << "error";
+    }
+    void aStoredReportPutsTheListBack()
+    {
+        QFETCH(QString, filter);
+        QFETCH(bool, filtered);
+        QFETCH(int, fromNumber);
+        QFETCH(int, fromSheet);
+        QFETCH(int, opensOn);
+        QFETCH(QString, ending);
+        f->start(1);
+        f->createAndConfirm({29});
+        f->createAndConfirm({27});
+        f->tables().exec(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt) VALUES (1, 1, 2)"));
+        store::Table &rep = f->tables().berichttable();
+        rep.refresh();
+        rep.setRange({1}, {1});
+        rep.setFilter(filter);
+        rep.setFiltered(filtered);
+        for (rep.first();
+             rep.asInt(QStringLiteral("Nummer")) != fromNumber || rep.asInt(QStringLiteral("Blatt")) != fromSheet;)
+            QVERIFY(rep.next());
+        const auto view = [&] {
+            const store::Table::View v = rep.view();
+            return QStringList{v.index,
+                               QVariant(v.rangeFrom).toStringList().join(QLatin1Char(',')) + QLatin1Char('-')
+                                   + QVariant(v.rangeTo).toStringList().join(QLatin1Char(',')),
+                               v.filter, QString::number(v.filtered), QString::number(v.row)};
+        };
+        const QStringList before = view();
+        const QStringList stored = f->dump("bericht");
+        int shownSheet = 0, sheets = 0;
+        const auto open = [&] {
+            f->openExisting(1, 1, [&](Tberichtdlg &d) {
+                shownSheet = rep.asInt(QStringLiteral("Blatt"));
+                sheets = rep.recordCount();
+                if (ending == QLatin1String("ok")) {
+                    d.DBNavigator()->button(controls::DBNavigator::Prior)->click();
+                    d.accept();
+                } else if (ending == QLatin1String("cancel")) {
+                    d.reject();
+                } else {
+                    type(edit(d, "endedit"), QStringLiteral("20.03.2026"));
+                    throw store::StoreError(QStringLiteral("kaputt"));
+                }
+            });
+        };
+        if (ending == QLatin1String("error")) {
+            QVERIFY_THROWS_EXCEPTION(store::StoreError, open());
+            QCOMPARE(f->dump("bericht"), stored);
+            f->dlg().reject();
+        } else {
+            open();
+        }
+        QCOMPARE(shownSheet, opensOn);
+        QCOMPARE(sheets, 2);
+        QCOMPARE(view(), before);
+        QCOMPARE(rep.state(), store::TableState::Browse);
+        Tberichtdlg &d = f->dlg();
+        QVERIFY(!d.isVisible());
+        QVERIFY(d.DBNavigator()->isHidden());
+        QVERIFY(!d.folgeblattbtn()->isEnabled() && !d.vorschaubtn()->isEnabled() && !d.loeschbtn()->isEnabled());
+        QCOMPARE(f->messages().questions(), QStringList());
     }
 
     void zoomValues()
