@@ -109,7 +109,10 @@ bool Tberichtdlg::newReportMode() const
 void Tberichtdlg::setMode(Mode mode)
 {
     const bool stored = mode == Mode::StoredReport;
-    setItemSource(mode == Mode::NewReport ? m_tempsource : m_berichtdetailsource);
+    // A closed dialog keeps its item list: switching it while the new
+    // report's items are being stored would rebuild the hidden list for each.
+    if (mode != Mode::Closed)
+        setItemSource(stored ? m_berichtdetailsource : m_tempsource);
     m_navigator->setVisible(stored);
     m_folgeblattbtn->setEnabled(stored);
     m_vorschaubtn->setEnabled(stored);
