@@ -1,7 +1,7 @@
 #include "reporteditor.h"
 
-#include "fieldcheckdialog.h"
 #include "datepicker.h"
+#include "fieldcheckdialog.h"
 #include "sampledrag.h"
 
 #include "controls/dbcontrols.h"
@@ -10,10 +10,11 @@
 #include "platform/help.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
-#include "print/frontsheet.h"
-#include "print/engine/previewinterface.h"
 #include "print/backsheet.h"
+#include "print/engine/previewinterface.h"
+#include "print/frontsheet.h"
 #include "store/coveredparts.h"
+#include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/session.h"
 #include "store/tableset.h"
@@ -27,6 +28,8 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <cmath>
+
+namespace field = store::field;
 
 namespace {
 
@@ -132,7 +135,7 @@ bool Tberichtdlg::openStored()
     store::Table &reports = report();
     if (!reports.isOpen() || reports.isEmpty())
         return false;
-    return openStored(reports.asInt(QStringLiteral("AJahr")), reports.asInt(QStringLiteral("Nummer")));
+    return openStored(reports.asInt(field::AJahr), reports.asInt(field::Nummer));
 }
 
 bool Tberichtdlg::openStored(int year, int number)
@@ -168,8 +171,8 @@ void Tberichtdlg::FormShow()
         m_seiten->setCurrentIndex(0);
         m_page = 0;
     }
-    setSlider(0, report().asInt(QStringLiteral("Zoom1")));
-    setSlider(1, report().asInt(QStringLiteral("Zoom2")));
+    setSlider(0, report().asInt(field::Zoom1));
+    setSlider(1, report().asInt(field::Zoom2));
     m_bkmName->setText(m_session.trainerName);
     m_bkmName->adjustSize();
     m_stiftName->setText(m_session.apprenticeName);
@@ -190,8 +193,8 @@ void Tberichtdlg::checknavigator()
 void Tberichtdlg::detailgridnichtClick()
 {
     store::Table *items = newReportMode() ? &m_tables.temptable() : &m_tables.berichtdetailtable();
-    const int part = items->isOpen() ? items->asInt(QStringLiteral("Lfdnr")) : 0;
-    const int hint = items->isOpen() ? items->asInt(QStringLiteral("Hintid")) : 0;
+    const int part = items->isOpen() ? items->asInt(field::Lfdnr) : 0;
+    const int hint = items->isOpen() ? items->asInt(field::Hintid) : 0;
     store::Table &hints = m_tables.hinttable();
     const bool found = hints.isOpen() && hints.findKey({part, hint});
     m_hintedit->setVisible(found);
@@ -210,9 +213,9 @@ void Tberichtdlg::datumbtnClick()
     const QDate picked = m_kaldlg->date();
     store::Table &t = report();
     t.edit();
-    t.setValue(QStringLiteral("WocheVom"), picked);
-    t.setValue(QStringLiteral("WocheBis"), picked.addDays(4));
-    t.setValue(QStringLiteral("Datum"), picked.addDays(4));
+    t.setValue(field::WocheVom, picked);
+    t.setValue(field::WocheBis, picked.addDays(4));
+    t.setValue(field::Datum, picked.addDays(4));
 }
 
 // --- Save guard and sheets ---
@@ -345,8 +348,8 @@ void Tberichtdlg::seitenChanging(int leaving)
 {
     store::Table &rep = report();
     rep.edit();
-    rep.setValue(QStringLiteral("Zoom1"), m_trackBar[0]->value());
-    rep.setValue(QStringLiteral("Zoom2"), m_trackBar[1]->value());
+    rep.setValue(field::Zoom1, m_trackBar[0]->value());
+    rep.setValue(field::Zoom2, m_trackBar[1]->value());
     if (m_vorschaubtn->isEnabled() && leaving == 0) {
         m_rememberedSheet = rep.bookmark();
         m_sheetRemembered = true;
@@ -391,8 +394,8 @@ void Tberichtdlg::TrackBarChange(int picture)
 
 void Tberichtdlg::showStoredPictureSize(int picture)
 {
-    const QString field = picture == 0 ? QStringLiteral("Bild1") : QStringLiteral("Bild2");
-    m_bildgroessenlabel[picture]->setText(QString::number(report().asBytes(field).size()));
+    const QString &name = picture == 0 ? field::Bild1 : field::Bild2;
+    m_bildgroessenlabel[picture]->setText(QString::number(report().asBytes(name).size()));
     m_bildgroessenlabel[picture]->adjustSize();
 }
 
@@ -400,7 +403,7 @@ void Tberichtdlg::bildloeschenbtnClick(int picture)
 {
     store::Table &rep = report();
     rep.edit();
-    rep.clearValue(picture == 0 ? QStringLiteral("Bild1") : QStringLiteral("Bild2"));
+    rep.clearValue(picture == 0 ? field::Bild1 : field::Bild2);
     showStoredPictureSize(picture);
     m_image[picture]->resize(1, 1);
 }
@@ -477,8 +480,8 @@ bool Tberichtdlg::FormClose(int result)
     store::Table &rep = report();
     if (result == QDialog::Accepted) {
         rep.edit();
-        rep.setValue(QStringLiteral("Zoom1"), m_trackBar[0]->value());
-        rep.setValue(QStringLiteral("Zoom2"), m_trackBar[1]->value());
+        rep.setValue(field::Zoom1, m_trackBar[0]->value());
+        rep.setValue(field::Zoom2, m_trackBar[1]->value());
         // The week dates as typed: storing the row shows what it holds.
         const bool startFailed = !controls::parseDate(m_anfedit->text()).isValid();
         const bool endFailed = !controls::parseDate(m_endedit->text()).isValid();

@@ -10,6 +10,7 @@
 #include "platform/help.h"
 #include "platform/messages.h"
 #include "store/coveredparts.h"
+#include "store/fields.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <tuple>
+
+namespace field = store::field;
 
 namespace {
 
@@ -55,12 +58,13 @@ QGroupBox *framedBox(QWidget *parent, const char *name, const QRect &r)
 }
 
 template <class T>
-T *bound(T *control, QWidget *parent, const char *name, controls::DataSource *source, const char *field, const QRect &r)
+T *bound(T *control, QWidget *parent, const char *name, controls::DataSource *source, const QString &field,
+         const QRect &r)
 {
     control->setParent(parent);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(r);
-    control->bind(source, QString::fromLatin1(field));
+    control->bind(source, field);
     return control;
 }
 
@@ -110,11 +114,11 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_scrollBox->setWidget(form);
 
     QLabel *title = label(form, "Label1", QStringLiteral("Ausbildungsnachweis Nr. "), 16, 3, 19);
-    auto *nummer = bound(new controls::DBText, form, "DBText1", m_berichtsource, "Nummer",
+    auto *nummer = bound(new controls::DBText, form, "DBText1", m_berichtsource, field::Nummer,
                          QRect(std::max(248, title->geometry().right() + 1), 3, 60, 24));
     nummer->setFont(pixelFont(19));
     label(form, "Label2", QStringLiteral("Blatt"), 205, 27);
-    bound(new controls::DBText, form, "DBText2", m_berichtsource, "Blatt", QRect(250, 27, 30, 16));
+    bound(new controls::DBText, form, "DBText2", m_berichtsource, field::Blatt, QRect(250, 27, 30, 16));
     label(form, "Label3", QStringLiteral("Name:"), 286, 2);
     m_stiftName = label(form, "stiftname", QString(), 320, 2);
     label(form, "Label4", QStringLiteral("Ausbildender:"), 496, 2);
@@ -123,13 +127,13 @@ void Tberichtdlg::buildFront(QWidget *page)
     QPushButton *datumbtn = controls::designedButton(form, "datumbtn", QStringLiteral("?"), QRect(384, 21, 23, 22));
     datumbtn->setToolTip(QStringLiteral("Kalender"));
     connect(datumbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { datumbtnClick(); }); });
-    m_anfedit = bound(new controls::DBEdit, form, "anfedit", m_berichtsource, "WocheVom", QRect(408, 21, 87, 21));
+    m_anfedit = bound(new controls::DBEdit, form, "anfedit", m_berichtsource, field::WocheVom, QRect(408, 21, 87, 21));
     label(form, "Label6", QStringLiteral("bis"), 501, 26);
-    m_endedit = bound(new controls::DBEdit, form, "endedit", m_berichtsource, "WocheBis", QRect(520, 21, 87, 21));
+    m_endedit = bound(new controls::DBEdit, form, "endedit", m_berichtsource, field::WocheBis, QRect(520, 21, 87, 21));
     for (auto *e : {m_anfedit, m_endedit})
         e->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
     label(form, "Label7", QStringLiteral("A-Jahr: "), 624, 26);
-    auto *jahr = bound(new controls::DBText, form, "DBText4", m_berichtsource, "AJahr", QRect(660, 26, 24, 16));
+    auto *jahr = bound(new controls::DBText, form, "DBText4", m_berichtsource, field::AJahr, QRect(660, 26, 24, 16));
     QFont bold = jahr->font();
     bold.setBold(true);
     jahr->setFont(bold);
@@ -184,8 +188,8 @@ void Tberichtdlg::buildFront(QWidget *page)
 
     framedBox(form, "GroupBox3", QRect(3, 264, 690, 24));
     label(form, "Label14", QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten"), 10, 268, 13, true);
-    m_taetigkeitedit =
-        bound(new controls::DBRichEdit, form, "taetigkeitedit", m_berichtsource, "Taetigkeit", QRect(3, 288, 690, 201));
+    m_taetigkeitedit = bound(new controls::DBRichEdit, form, "taetigkeitedit", m_berichtsource, field::Taetigkeit,
+                             QRect(3, 288, 690, 201));
     QLabel *note = label(form, "Label15",
                          QStringLiteral("Besondere Themen der im Rahmen dieser "
                                         "Ausbildungswoche(n) durchgeführten "
@@ -196,9 +200,9 @@ void Tberichtdlg::buildFront(QWidget *page)
     framedBox(form, "GroupBox4", QRect(3, 520, 690, 30));
     label(form, "Label16", QStringLiteral("Vermerke des Ausbildenden/Ausbilders"), 10, 526, 13, true);
     m_vermerkeedit =
-        bound(new controls::DBRichEdit, form, "DBRichEdit2", m_berichtsource, "Vermerke", QRect(3, 552, 690, 192));
+        bound(new controls::DBRichEdit, form, "DBRichEdit2", m_berichtsource, field::Vermerke, QRect(3, 552, 690, 192));
     label(form, "Label17", QStringLiteral("Datum"), 7, 763);
-    m_datumedit = bound(new controls::DBEdit, form, "datumedit", m_berichtsource, "Datum", QRect(48, 758, 87, 24));
+    m_datumedit = bound(new controls::DBEdit, form, "datumedit", m_berichtsource, field::Datum, QRect(48, 758, 87, 24));
     m_datumedit->setFont(pixelFont(13, true));
     m_datumedit->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
     label(form, "Label18", QString(), 632, 933);
@@ -252,7 +256,8 @@ void Tberichtdlg::buildFront(QWidget *page)
     QPalette blue = heading->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     heading->setPalette(blue);
-    m_hintedit = bound(new controls::DBRichEdit, m_hintPanel, "hintedit", m_hintsource, "Text", QRect(1, 34, 219, 389));
+    m_hintedit =
+        bound(new controls::DBRichEdit, m_hintPanel, "hintedit", m_hintsource, field::Text, QRect(1, 34, 219, 389));
     m_hintedit->setReadOnly(true);
     m_hintedit->setFocusPolicy(Qt::ClickFocus);
     m_hintedit->setContextMenuPolicy(Qt::NoContextMenu);
@@ -266,14 +271,14 @@ void Tberichtdlg::buildFront(QWidget *page)
 
 void Tberichtdlg::buildDetailPanel(QWidget *panel, controls::DataSource *source)
 {
-    auto *lfdnr = bound(new controls::DBText, panel, "DBText3", source, "Lfdnr", QRect(8, 8, 30, 16));
+    auto *lfdnr = bound(new controls::DBText, panel, "DBText3", source, field::Lfdnr, QRect(8, 8, 30, 16));
     static_cast<void>(lfdnr);
-    auto *memo = bound(new controls::DBMemo, panel, "detailmemo", source, "Alltext", QRect(44, 3, 435, 47));
+    auto *memo = bound(new controls::DBMemo, panel, "detailmemo", source, field::Alltext, QRect(44, 3, 435, 47));
     memo->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
-    auto *ba = bound(new controls::DBCheckBox, panel, "DBCheckBox1", source, "BA", QRect(512, 8, 17, 17));
-    auto *uelu = bound(new controls::DBCheckBox, panel, "DBCheckBox2", source, "UELU", QRect(600, 8, 17, 17));
+    auto *ba = bound(new controls::DBCheckBox, panel, "DBCheckBox1", source, field::BA, QRect(512, 8, 17, 17));
+    auto *uelu = bound(new controls::DBCheckBox, panel, "DBCheckBox2", source, field::UELU, QRect(600, 8, 17, 17));
     for (QWidget *w : std::initializer_list<QWidget *>{memo, ba, uelu})
         w->installEventFilter(this);
 }
@@ -283,16 +288,16 @@ void Tberichtdlg::buildBack(QWidget *page)
     label(page, "Label20", QStringLiteral("Darstellung besonderer Ausbildungsinhalte"), 16, 13, 13, true);
     QGroupBox *box = framedBox(page, "GroupBox5", QRect(3, 33, 688, 64));
     label(box, "Label21", QStringLiteral("Datum"), 4, 9);
-    auto *datum = bound(new controls::DBEdit, box, "DBEdit1", m_berichtsource, "Datum", QRect(53, 3, 87, 21));
+    auto *datum = bound(new controls::DBEdit, box, "DBEdit1", m_berichtsource, field::Datum, QRect(53, 3, 87, 21));
     datum->setEnabled(false);
     datum->setReadOnly(true);
     label(box, "Label22", QStringLiteral("Thema:"), 146, 9);
-    auto *thema = bound(new controls::DBMemo, box, "DBMemo1", m_berichtsource, "Thema", QRect(189, 7, 497, 49));
+    auto *thema = bound(new controls::DBMemo, box, "DBMemo1", m_berichtsource, field::Thema, QRect(189, 7, 497, 49));
     thema->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     thema->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     thema->installEventFilter(this);
-    m_darstellungedit =
-        bound(new controls::DBRichEdit, page, "DBRichEdit3", m_berichtsource, "Darstellung", QRect(3, 104, 690, 489));
+    m_darstellungedit = bound(new controls::DBRichEdit, page, "DBRichEdit3", m_berichtsource, field::Darstellung,
+                              QRect(3, 104, 690, 489));
     m_darstellungedit->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     m_darstellungedit->setToolTip(QStringLiteral("rechte Maustaste für Zeichen"));
     m_darstellungedit->installEventFilter(this);
@@ -360,7 +365,7 @@ void Tberichtdlg::buildPictures(QWidget *page)
         m_bildgroessenlabel[i] =
             label(content, i == 0 ? "bildgroessenlabel1" : "bildgroessenlabel2", QStringLiteral("0"), 492, 30);
         m_image[i] = bound(new controls::DBImage, content, i == 0 ? "DBImage1" : "DBImage2", m_berichtsource,
-                           i == 0 ? "Bild1" : "Bild2", QRect(24, 56, 145, 145));
+                           i == 0 ? field::Bild1 : field::Bild2, QRect(24, 56, 145, 145));
     }
     splitter->setSizes({304, 300});
 }
