@@ -1,7 +1,6 @@
 #include "application.h"
 
 #include "mainform.h"
-#include "controls/dbcontrols.h"
 #include "platform/clock.h"
 #include "platform/help.h"
 #include "platform/language.h"

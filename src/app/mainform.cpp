@@ -269,7 +269,6 @@ void TMainForm::beranzeigebtnClick()
 void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
 {
     m_berichtdlg = dialog;
-    connect(dialog, &Tberichtdlg::helpRequested, this, [this](int context) { showHelp(context); });
 }
 
 void TMainForm::erzeugbtnClick()
@@ -315,6 +314,8 @@ void TMainForm::showHelp(int context)
         m_help = new QTextBrowser(this);
         m_help->setWindowFlag(Qt::Window);
         m_help->setObjectName(QStringLiteral("HelpWindow"));
+        // The platform adds the program's name to the title.
+        m_help->setWindowTitle(QStringLiteral("Hilfe"));
         m_help->setOpenExternalLinks(true);
         m_help->resize(640, 560);
         m_help->setSource(QUrl(QStringLiteral("qrc:/help/hilfe.html")));
@@ -327,8 +328,6 @@ void TMainForm::showHelp(int context)
     const bool moved = m_help->parentWidget() != owner;
     if (moved)
         m_help->setParent(owner, Qt::Window);
-    // The platform adds the program's name to the title.
-    m_help->setWindowTitle(QStringLiteral("Hilfe"));
     if (moved || !m_help->isVisible())
         m_help->move(owner->frameGeometry().center() - m_help->rect().center());
     m_help->show();

@@ -117,9 +117,6 @@ public:
 
     void done(int result) override;
 
-signals:
-    void helpRequested(int context);
-
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -224,7 +224,7 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_cancelbtn = controls::designedButton(page, "cancelbtn", QStringLiteral("Abbrechen"), QRect(831, 33, 75, 25));
     connect(m_cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
     QPushButton *help = controls::designedButton(page, "hilfebtn", QStringLiteral("Hilfe"), QRect(831, 61, 75, 25));
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(platform::helpContext(this)); });
+    connect(help, &QPushButton::clicked, this, [this] { platform::showHelp(platform::helpContext(this)); });
     m_folgeblattbtn =
         controls::designedButton(page, "folgeblattbtn", QStringLiteral("Folgeblatt"), QRect(744, 5, 75, 25));
     m_folgeblattbtn->setToolTip(QStringLiteral("Folgeblatt erstellen"));

@@ -202,7 +202,7 @@ void CompositionTab::label5a1Click(PlanLabel *item)
     // they were.
     store::Table &plan = m_tables.table1();
     PlanRow row;
-    std::optional<store::ScopedView> keep(plan);
+    store::ScopedView keep(plan);
     plan.setIndexName(QStringLiteral("_lfdftag"));
     const bool found = plan.findKey({tag});
     int countingTag = -1;
@@ -225,7 +225,7 @@ void CompositionTab::label5a1Click(PlanLabel *item)
         if (plan.findKey({row.lfdnr, group}))
             countingTag = plan.asInt(field::LfdfTag);
     }
-    keep.reset();
+    keep.restore();
 
     PlanLabel *actual = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("grpcnt%1").arg(countingTag));
     PlanLabel *target = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("lzahl%1").arg(countingTag));
