@@ -6,13 +6,17 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace controls {
 
@@ -286,6 +290,59 @@ void DBRichEdit::setModified(bool modified)
     if (modified && !m_dirty && !beginEdit())
         return;
     m_dirty = modified;
+}
+
+namespace {
+
+// Clipboard formats of RTF, as desktops name them.
+const QStringList rtfMimeTypes = {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"),
+                                  QStringLiteral("text/richtext")};
+
+} // namespace
+
+QMimeData *DBRichEdit::createMimeDataFromSelection() const
+{
+    // Qt's own data names its formats only until it is first read; a plain
+    // copy of them keeps the RTF among the formats it offers.
+    const std::unique_ptr<QMimeData> own(QTextEdit::createMimeDataFromSelection());
+    auto *mime = new QMimeData;
+    for (const QString &type : own->formats())
+        mime->setData(type, own->data(type));
+    QTextDocument selected;
+    QTextCursor(&selected).insertFragment(textCursor().selection());
+    mime->setData(rtfMimeTypes.first(), richtext::writeRtf(selected));
+    return mime;
+}
+
+void DBRichEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source || isReadOnly())
+        return;
+    QTextDocument pasted;
+    pasted.setDefaultFont(document()->defaultFont());
+    bool formatted = false;
+    for (const QString &type : rtfMimeTypes) {
+        if (source->hasFormat(type) && richtext::readRtf(pasted, source->data(type))) {
+            formatted = true;
+            break;
+        }
+    }
+    if (!formatted && source->hasHtml()) {
+        pasted.setHtml(source->html());
+        // Through the stored form and back: only what it holds stays.
+        const QByteArray rtf = richtext::writeRtf(pasted);
+        pasted.clear();
+        richtext::readRtf(pasted, rtf);
+        formatted = true;
+    }
+    if (!formatted) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    cursor.insertFragment(QTextDocumentFragment(&pasted));
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 // --- DBCheckBox ---

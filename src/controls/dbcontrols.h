@@ -149,6 +149,12 @@ public:
 
 protected:
     void bound() override;
+    // Copied text carries its RTF as well, so that it comes back exactly.
+    QMimeData *createMimeDataFromSelection() const override;
+    // Pasted or dropped text keeps only what the stored text can hold: RTF
+    // or HTML is taken through the RTF writer and reader; what they cannot
+    // express is dropped, never the text.
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     QString m_stored; // the field's text as last loaded or written

@@ -15,7 +15,6 @@ class QScrollArea;
 class QSlider;
 class QTabWidget;
 class QTextEdit;
-class QToolBar;
 
 namespace store {
 class Table;
@@ -33,6 +32,7 @@ class DBRichEdit;
 class DBText;
 } // namespace controls
 
+class FormatTools;
 class SampleDrag;
 class Tkaldlg;
 class Tbernoclosedlg;
@@ -88,9 +88,12 @@ public:
     controls::DBNavigator *DBNavigator() const { return m_navigator; }
     controls::DBCtrlGrid *detailgrid() const { return m_detailgrid; }
     controls::DBRichEdit *taetigkeitedit() const { return m_taetigkeitedit; }
+    controls::DBRichEdit *vermerkeedit() const { return m_vermerkeedit; }
     controls::DBRichEdit *hintedit() const { return m_hintedit; }
     QSlider *TrackBar1() const { return m_trackBar[0]; }
     QSlider *TrackBar2() const { return m_trackBar[1]; }
+    // The tool bar and pop-up menu that format the rich-text fields.
+    FormatTools &formatTools() const { return *m_formatTools; }
     // The rich-text field entered last; none after another data control.
     QTextEdit *currentRichEdit() const { return m_currentRichEdit; }
 
@@ -148,7 +151,6 @@ private:
 
     Tkaldlg *m_kaldlg = nullptr;
     Tbernoclosedlg *m_bernoclosedlg = nullptr;
-    QToolBar *m_toolBar = nullptr;
     QTabWidget *m_seiten = nullptr;
     QScrollArea *m_scrollBox = nullptr;
     QLabel *m_stiftName = nullptr;
@@ -183,4 +185,5 @@ private:
     bool m_sheetRemembered = false;
     bool m_newReportStored = false; // a new report was stored before closing
     SampleDrag *m_sampleDrag = nullptr;
+    FormatTools *m_formatTools = nullptr;
 };

@@ -4,6 +4,8 @@
 
 #include "reporteditor.h"
 
+#include "formattools.h"
+
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
 #include "platform/guard.h"
@@ -18,7 +20,6 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <tuple>
@@ -76,9 +77,9 @@ void Tberichtdlg::buildPages()
     resize(962, 681);
 
     // The formatting tools sit in the bar above the pages.
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    m_toolBar->setGeometry(0, 0, 962, 30);
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setGeometry(0, 0, 962, 30);
 
     m_seiten = new QTabWidget(this);
     m_seiten->setObjectName(QStringLiteral("seiten"));
@@ -98,6 +99,11 @@ void Tberichtdlg::buildPages()
     buildFront(front);
     buildBack(back);
     buildPictures(pictures);
+
+    m_formatTools = new FormatTools(bar, this, [this] { return m_currentRichEdit; });
+    for (controls::DBRichEdit *e : {m_taetigkeitedit, m_vermerkeedit, m_darstellungedit})
+        m_formatTools->attach(e, true);
+    m_formatTools->attach(m_hintedit, false);
 }
 
 void Tberichtdlg::buildFront(QWidget *page)
