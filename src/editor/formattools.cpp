@@ -142,20 +142,28 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
         line->setFrameShadow(QFrame::Sunken);
         line->setGeometry(x + 3, buttonTop, 2, buttonSize.height());
     }
-    toolButton(bar, 82, m_undo, "ToolButton1")->setIcon(toolIcon(ToolIcon::Undo));
-    toolButton(bar, 105, m_cut, "ToolButton2")->setIcon(toolIcon(ToolIcon::Cut));
-    toolButton(bar, 128, m_copy, "ToolButton3")->setIcon(toolIcon(ToolIcon::Copy));
-    toolButton(bar, 151, m_paste, "ToolButton4")->setIcon(toolIcon(ToolIcon::Paste));
-    toolButton(bar, 182, m_left, "fleftbtn")->setIcon(toolIcon(ToolIcon::AlignLeft));
-    toolButton(bar, 205, m_center, "fcenterbtn")->setIcon(toolIcon(ToolIcon::AlignCenter));
-    toolButton(bar, 228, m_right, "frightbtn")->setIcon(toolIcon(ToolIcon::AlignRight));
-    toolButton(bar, 259, m_bullets, "fbulletsbtn")->setIcon(toolIcon(ToolIcon::Bullets));
-    m_fettbtn = toolButton(bar, 282, m_fett, "fettbtn");
-    m_fettbtn->setIcon(toolIcon(ToolIcon::Bold));
-    m_kursivbtn = toolButton(bar, 305, m_kursiv, "kursivbtn");
-    m_kursivbtn->setIcon(toolIcon(ToolIcon::Italic));
-    m_unterstreichbtn = toolButton(bar, 328, m_underline, "unterstreichbtn");
-    m_unterstreichbtn->setIcon(toolIcon(ToolIcon::Underline));
+    // A button shows its action's picture or short text.
+    for (const auto &[a, icon] : {std::pair{m_undo, ToolIcon::Undo}, std::pair{m_cut, ToolIcon::Cut},
+                                  std::pair{m_copy, ToolIcon::Copy}, std::pair{m_paste, ToolIcon::Paste},
+                                  std::pair{m_left, ToolIcon::AlignLeft}, std::pair{m_center, ToolIcon::AlignCenter},
+                                  std::pair{m_right, ToolIcon::AlignRight}, std::pair{m_bullets, ToolIcon::Bullets},
+                                  std::pair{m_fett, ToolIcon::Bold}, std::pair{m_kursiv, ToolIcon::Italic},
+                                  std::pair{m_underline, ToolIcon::Underline}})
+        a->setIcon(toolIcon(icon));
+    m_hoch->setIconText(QString(richtext::symbolToUnicode(0xAD)));
+    m_tief->setIconText(QString(richtext::symbolToUnicode(0xAF)));
+    m_normal->setIconText(QStringLiteral("N"));
+    toolButton(bar, 82, m_undo, "ToolButton1");
+    toolButton(bar, 105, m_cut, "ToolButton2");
+    toolButton(bar, 128, m_copy, "ToolButton3");
+    toolButton(bar, 151, m_paste, "ToolButton4");
+    toolButton(bar, 182, m_left, "fleftbtn");
+    toolButton(bar, 205, m_center, "fcenterbtn");
+    toolButton(bar, 228, m_right, "frightbtn");
+    toolButton(bar, 259, m_bullets, "fbulletsbtn");
+    toolButton(bar, 282, m_fett, "fettbtn");
+    toolButton(bar, 305, m_kursiv, "kursivbtn");
+    toolButton(bar, 328, m_underline, "unterstreichbtn");
 
     m_fontSize = new QLineEdit(QStringLiteral("8"), bar);
     m_fontSize->setObjectName(QStringLiteral("FontSize"));
@@ -200,21 +208,19 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     for (char byte : specialCharacters())
         m_combo->addItem(QString(richtext::symbolToUnicode(uchar(byte))));
     m_combo->setCurrentIndex(-1);
+    // A list of 20 lines, not one reaching over the whole screen.
+    m_combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     m_combo->setMaxVisibleItems(20);
     connect(m_combo, &QComboBox::activated, this,
             [this](int index) { platform::guarded([this, index] { ComboSonderzeichenChange(index); }); });
 
     QFont arrows(richtext::symbolDisplayFamily());
     arrows.setPixelSize(15);
-    m_upbtn = toolButton(bar, 480, m_hoch, "upbtn");
-    m_upbtn->setText(QString(richtext::symbolToUnicode(0xAD)));
-    m_upbtn->setFont(arrows);
-    m_downbtn = toolButton(bar, 503, m_tief, "downbtn");
-    m_downbtn->setText(QString(richtext::symbolToUnicode(0xAF)));
-    m_downbtn->setFont(arrows);
-    m_normalbtn = toolButton(bar, 526, m_normal, "normalbtn");
-    m_normalbtn->setText(QStringLiteral("N"));
-    for (QToolButton *b : {m_upbtn, m_downbtn, m_normalbtn})
+    QToolButton *upbtn = toolButton(bar, 480, m_hoch, "upbtn");
+    QToolButton *downbtn = toolButton(bar, 503, m_tief, "downbtn");
+    for (QToolButton *b : {upbtn, downbtn})
+        b->setFont(arrows);
+    for (QToolButton *b : {upbtn, downbtn, toolButton(bar, 526, m_normal, "normalbtn")})
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     // The pop-up menu of the editable fields.
@@ -568,7 +574,8 @@ void FormatTools::fontbtnClick()
     if (!field)
         return;
     const QTextCharFormat current = readFormat(field).first;
-    QFont start = current.font();
+    // What the text does not set itself comes from the field's font.
+    QFont start = current.font().resolve(field->document()->defaultFont());
     if (richtext::isSymbolFont(current))
         start.setFamily(richtext::symbolFontName());
     start.setPointSizeF(heightOf(field, current) / 20.0);

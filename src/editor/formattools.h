@@ -96,12 +96,6 @@ private:
     QAction *m_hoch = nullptr;
     QAction *m_tief = nullptr;
     QAction *m_normal = nullptr;
-    QToolButton *m_fettbtn = nullptr;
-    QToolButton *m_kursivbtn = nullptr;
-    QToolButton *m_unterstreichbtn = nullptr;
-    QToolButton *m_upbtn = nullptr;
-    QToolButton *m_downbtn = nullptr;
-    QToolButton *m_normalbtn = nullptr;
     QLineEdit *m_fontSize = nullptr;
     int m_upDownPosition = 8;
     QComboBox *m_combo = nullptr;
