@@ -73,6 +73,12 @@ std::vector<Stretch> stretches(const QTextCursor &cursor)
     return out;
 }
 
+// A slot running a handler inside the error boundary.
+auto runs(FormatTools *tools, void (FormatTools::*handler)())
+{
+    return [tools, handler] { platform::guarded([tools, handler] { (tools->*handler)(); }); };
+}
+
 bool isBold(const QTextCharFormat &f)
 {
     return f.fontWeight() >= QFont::DemiBold;
@@ -83,9 +89,6 @@ bool isBold(const QTextCharFormat &f)
 FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentField)
     : QObject(bar), m_currentField(std::move(currentField))
 {
-    const auto guarded = [this](auto handler) {
-        return [this, handler] { platform::guarded([this, handler] { (this->*handler)(); }); };
-    };
 
     m_undo = action("EditUndo1", QStringLiteral("&Rückgängig"), QStringLiteral("Rückgängig"));
     m_undo->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
@@ -100,10 +103,10 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     m_paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     for (QAction *a : {m_undo, m_cut, m_copy, m_paste})
         window->addAction(a); // the shortcuts work wherever the focus is in the window
-    connect(m_undo, &QAction::triggered, this, guarded(&FormatTools::EditUndo1Execute));
-    connect(m_cut, &QAction::triggered, this, guarded(&FormatTools::EditCut1Execute));
-    connect(m_copy, &QAction::triggered, this, guarded(&FormatTools::EditCopy1Execute));
-    connect(m_paste, &QAction::triggered, this, guarded(&FormatTools::EditPaste1Execute));
+    connect(m_undo, &QAction::triggered, this, runs(this, &FormatTools::EditUndo1Execute));
+    connect(m_cut, &QAction::triggered, this, runs(this, &FormatTools::EditCut1Execute));
+    connect(m_copy, &QAction::triggered, this, runs(this, &FormatTools::EditCopy1Execute));
+    connect(m_paste, &QAction::triggered, this, runs(this, &FormatTools::EditPaste1Execute));
 
     m_left = action("Fleft", QString(), QStringLiteral("linksbündig"), true);
     m_center = action("Fcenter", QString(), QStringLiteral("zentriert"), true);
@@ -116,13 +119,13 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     }
     m_left->setChecked(true);
     m_bullets = action("fbullets", QString(), QStringLiteral("Aufzählung"), true);
-    connect(m_bullets, &QAction::triggered, this, guarded(&FormatTools::fbulletsExecute));
+    connect(m_bullets, &QAction::triggered, this, runs(this, &FormatTools::fbulletsExecute));
     m_fett = action("ffett", QStringLiteral("&fett"), QStringLiteral("fett"), true);
-    connect(m_fett, &QAction::triggered, this, guarded(&FormatTools::ffettExecute));
+    connect(m_fett, &QAction::triggered, this, runs(this, &FormatTools::ffettExecute));
     m_kursiv = action("fkursiv", QStringLiteral("&kursiv"), QStringLiteral("kursiv"), true);
-    connect(m_kursiv, &QAction::triggered, this, guarded(&FormatTools::fkursivExecute));
+    connect(m_kursiv, &QAction::triggered, this, runs(this, &FormatTools::fkursivExecute));
     m_underline = action("funderline", QStringLiteral("&unterstrichen"), QStringLiteral("unterstrichen"), true);
-    connect(m_underline, &QAction::triggered, this, guarded(&FormatTools::funderlineExecute));
+    connect(m_underline, &QAction::triggered, this, runs(this, &FormatTools::funderlineExecute));
 
     m_hoch = action("fhoch", QStringLiteral("hochgestellt"), QStringLiteral("hochgestellt"), true);
     m_tief = action("ftief", QStringLiteral("tiefgestellt"), QStringLiteral("tiefgestellt"), true);
@@ -133,7 +136,7 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     m_normal->setChecked(true);
     connect(m_hoch, &QAction::triggered, this, [this] { platform::guarded([this] { fhochExecute(0); }); });
     connect(m_tief, &QAction::triggered, this, [this] { platform::guarded([this] { fhochExecute(1); }); });
-    connect(m_normal, &QAction::triggered, this, guarded(&FormatTools::fnormalExecute));
+    connect(m_normal, &QAction::triggered, this, runs(this, &FormatTools::fnormalExecute));
 
     // The bar, left to right; the separators are 8 pixels wide.
     for (int x : {74, 174, 251, 472}) {
@@ -170,7 +173,7 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     m_fontSize->setGeometry(351, buttonTop, 35, buttonSize.height());
     m_fontSize->setToolTip(QStringLiteral("Schriftgröße"));
     m_fontSize->installEventFilter(this);
-    connect(m_fontSize, &QLineEdit::textChanged, this, guarded(&FormatTools::FontSizeChange));
+    connect(m_fontSize, &QLineEdit::textChanged, this, runs(this, &FormatTools::FontSizeChange));
     // The up-down control steps the size between 8 and 30.
     auto *upDown = new QWidget(bar);
     upDown->setObjectName(QStringLiteral("UpDown1"));
@@ -192,7 +195,7 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     fontbtn->setGeometry(QRect(QPoint(401, buttonTop), buttonSize));
     fontbtn->setAutoRaise(true);
     fontbtn->setFocusPolicy(Qt::NoFocus);
-    connect(fontbtn, &QToolButton::clicked, this, guarded(&FormatTools::fontbtnClick));
+    connect(fontbtn, &QToolButton::clicked, this, runs(this, &FormatTools::fontbtnClick));
 
     m_combo = new QComboBox(bar);
     m_combo->setObjectName(QStringLiteral("ComboSonderzeichen"));
@@ -223,7 +226,12 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     for (QToolButton *b : {upbtn, downbtn, toolButton(bar, 526, m_normal, "normalbtn")})
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
-    // The pop-up menu of the editable fields.
+    buildPopupMenu(window);
+}
+
+// The pop-up menu of the editable fields.
+void FormatTools::buildPopupMenu(QWidget *window)
+{
     m_popup = new QMenu(window);
     m_popup->setObjectName(QStringLiteral("PopupMenu"));
     m_popup->addActions({m_undo, m_cut, m_copy, m_paste});
@@ -246,15 +254,15 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     auto *menuGroup = new QActionGroup(this);
     for (QAction *a : {m_hochgestellt1, m_tiefgestellt1, m_normal1})
         menuGroup->addAction(a);
-    connect(m_fett1, &QAction::triggered, this, guarded(&FormatTools::fett1Click));
-    connect(m_kursiv1, &QAction::triggered, this, guarded(&FormatTools::kursiv1Click));
-    connect(m_unterstrichen1, &QAction::triggered, this, guarded(&FormatTools::unterstrichen1Click));
-    connect(zeichen, &QAction::triggered, this, guarded(&FormatTools::fontbtnClick));
+    connect(m_fett1, &QAction::triggered, this, runs(this, &FormatTools::fett1Click));
+    connect(m_kursiv1, &QAction::triggered, this, runs(this, &FormatTools::kursiv1Click));
+    connect(m_unterstrichen1, &QAction::triggered, this, runs(this, &FormatTools::unterstrichen1Click));
+    connect(zeichen, &QAction::triggered, this, runs(this, &FormatTools::fontbtnClick));
     // The level items run the tool bar's actions, whose buttons follow.
     for (const auto &[menuItem, tool] : {std::pair{m_hochgestellt1, m_hoch}, std::pair{m_tiefgestellt1, m_tief},
                                          std::pair{m_normal1, m_normal}})
         connect(menuItem, &QAction::triggered, tool, &QAction::trigger);
-    connect(m_popup, &QMenu::aboutToShow, this, guarded(&FormatTools::PopupMenuPopup));
+    connect(m_popup, &QMenu::aboutToShow, this, runs(this, &FormatTools::PopupMenuPopup));
 }
 
 QAction *FormatTools::action(const char *name, const QString &caption, const QString &hint, bool checkable)
@@ -457,31 +465,29 @@ void FormatTools::fbulletsExecute()
 
 // --- Bold, italic, underline ---
 
-void FormatTools::ffettExecute()
+void FormatTools::setStyle(const QAction *button, void (*set)(QTextCharFormat &, bool))
 {
     QTextEdit *field = editableField();
     if (m_updating || !field)
         return;
-    const bool on = m_fett->isChecked();
-    changeFormat(field, [on](QTextCharFormat &f) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    // The button has changed its state already.
+    const bool on = button->isChecked();
+    changeFormat(field, [set, on](QTextCharFormat &f) { set(f, on); });
+}
+
+void FormatTools::ffettExecute()
+{
+    setStyle(m_fett, [](QTextCharFormat &f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
 }
 
 void FormatTools::fkursivExecute()
 {
-    QTextEdit *field = editableField();
-    if (m_updating || !field)
-        return;
-    const bool on = m_kursiv->isChecked();
-    changeFormat(field, [on](QTextCharFormat &f) { f.setFontItalic(on); });
+    setStyle(m_kursiv, [](QTextCharFormat &f, bool on) { f.setFontItalic(on); });
 }
 
 void FormatTools::funderlineExecute()
 {
-    QTextEdit *field = editableField();
-    if (m_updating || !field)
-        return;
-    const bool on = m_underline->isChecked();
-    changeFormat(field, [on](QTextCharFormat &f) { f.setFontUnderline(on); });
+    setStyle(m_underline, [](QTextCharFormat &f, bool on) { f.setFontUnderline(on); });
 }
 
 void FormatTools::fett1Click()

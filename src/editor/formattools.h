@@ -67,6 +67,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildPopupMenu(QWidget *window);
     QToolButton *toolButton(QWidget *bar, int x, QAction *action, const char *name);
     QAction *action(const char *name, const QString &caption, const QString &hint, bool checkable = false);
     // The current field when it may be changed; none for a read-only one.
@@ -75,6 +76,8 @@ private:
     // selection (or to the format typing continues in, without one).
     static void changeFormat(QTextEdit *field, const std::function<void(QTextCharFormat &)> &change);
     static int heightOf(const QTextEdit *field, const QTextCharFormat &format);
+    // Bold, italic or underline as `button` shows it, over the selection.
+    void setStyle(const QAction *button, void (*set)(QTextCharFormat &, bool));
     void setFontSizeText(int points);
     void stepFontSize(int delta);
     void showPopup(QTextEdit *field, const QPoint &pos);
