@@ -313,7 +313,6 @@ void Tberichtdlg::buildPictures(QWidget *page)
     splitter->setObjectName(QStringLiteral("Splitter1"));
     splitter->setHandleWidth(5);
     splitter->setChildrenCollapsible(false);
-    splitter->setToolTip(QStringLiteral("Klicken und ziehen zum Verschieben"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -337,7 +336,8 @@ void Tberichtdlg::buildPictures(QWidget *page)
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
         QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
                                                      QStringLiteral("Bild laden"), QRect(64, 24, 75, 25));
-        connect(load, &QPushButton::clicked, this, [this] { platform::notYetAvailable(QStringLiteral("Bild laden")); });
+        connect(load, &QPushButton::clicked, this,
+                [this, i] { platform::guarded([this, i] { bildladenbtnClick(i); }); });
         QPushButton *del = controls::designedButton(content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
                                                     QStringLiteral("Bild löschen"), QRect(144, 24, 75, 25));
         connect(del, &QPushButton::clicked, this,
@@ -367,5 +367,10 @@ void Tberichtdlg::buildPictures(QWidget *page)
         m_image[i] = bound(new controls::DBImage, content, i == 0 ? "DBImage1" : "DBImage2", m_berichtsource,
                            i == 0 ? field::Bild1 : field::Bild2, QRect(24, 56, 145, 145));
     }
+    // The upper area keeps its height when the page grows; the hint belongs
+    // to the splitter bar alone (the areas would show it too).
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setSizes({304, 300});
+    splitter->handle(1)->setToolTip(QStringLiteral("Klicken und ziehen zum Verschieben"));
 }
