@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -332,6 +333,8 @@ void Tberichtdlg::buildPictures(QWidget *page)
         auto *advice = new QToolButton(content);
         advice->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
         advice->setText(QStringLiteral("i"));
+        advice->setIcon(advice->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+        advice->setIconSize(QSize(16, 16));
         advice->setGeometry(24, 25, 23, 22);
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
         QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
@@ -358,7 +361,10 @@ void Tberichtdlg::buildPictures(QWidget *page)
         m_trackBar[i] = slider;
         m_groesse[i] = new QLabel(QStringLiteral("0"), content);
         m_groesse[i]->setObjectName(QStringLiteral("groesse") + n);
-        m_groesse[i]->setGeometry(400, 30, 30, 16);
+        // Right-aligned: its right edge stays where the designed "0" at 422
+        // ends, so that "100" grows to the left.
+        const int right = 422 + m_groesse[i]->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        m_groesse[i]->setGeometry(right - 30, 30, 30, 16);
         m_groesse[i]->setAlignment(Qt::AlignRight | Qt::AlignTop);
         label(content, i == 0 ? "Label23" : "Label24", QStringLiteral("%"), 432, 30);
         label(content, i == 0 ? "Label25" : "Label26", QStringLiteral(" Bytes:"), 456, 30);

@@ -71,6 +71,7 @@ QString getOpenFileName(QWidget *parent, const QString &caption, const QString &
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setSizeGripEnabled(true);
+    dialog.resize(760, 480); // room for the columns of name, size, kind and date
     const int result = modalRunner().run(dialog);
     QDir::setCurrent(workingDirectory);
     if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -214,8 +214,8 @@ int exifOrientation(const unsigned char *data, size_t size)
         return 1;
     const size_t count = u16(ifd);
     for (size_t i = 0; i < count; ++i) {
-        const size_t entry = ifd + 2 + i * 12;
-        if (entry > n - 12)
+        const size_t entry = ifd + 2 + i * 12; // at most n + 786,420: no overflow
+        if (entry + 12 > n)
             return 1;
         if (u16(entry) != 0x0112)
             continue;

@@ -155,6 +155,10 @@ private slots:
         QCOMPARE(orientation(manyEntries), 6);
         manyEntries[16] = 0; // the one entry is another tag: the rest lies outside
         QCOMPARE(orientation(manyEntries), 1);
+        // A segment that ends one byte into its only entry, followed in
+        // memory by the rest of an orientation entry (found by fuzz_jpeg).
+        const QByteArray cut("Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0", 28);
+        QCOMPARE(platform::exifOrientation(reinterpret_cast<const unsigned char *>(cut.constData()), 17), 1);
     }
 };
 
