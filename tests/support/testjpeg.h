@@ -1,10 +1,11 @@
 #pragma once
 
-// JPEG files made for tests with libjpeg: in RGB, grayscale or (inverted,
-// as Adobe's programs write it) CMYK, and with an orientation tag.
+// JPEG files made for tests with libjpeg, in RGB, grayscale or CMYK (with
+// inverted inks, as Adobe's programs write them), and with an orientation tag.
 
 #include <QByteArray>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,11 +13,12 @@
 
 namespace testsupport {
 
-enum class JpegColors { Rgb, Gray, Cmyk };
+enum class JpegColors { Rgb = 3, Gray = 1, Cmyk = 4 };
 
 inline QByteArray jpegOf(const QImage &picture, JpegColors colors = JpegColors::Rgb, int quality = 95)
 {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    const int n = int(colors);
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -26,27 +28,19 @@ inline QByteArray jpegOf(const QImage &picture, JpegColors colors = JpegColors::
     jpeg_mem_dest(&cinfo, &out, &size);
     cinfo.image_width = JDIMENSION(rgb.width());
     cinfo.image_height = JDIMENSION(rgb.height());
-    cinfo.input_components = colors == JpegColors::Rgb ? 3 : colors == JpegColors::Gray ? 1 : 4;
-    cinfo.in_color_space = colors == JpegColors::Rgb ? JCS_RGB : colors == JpegColors::Gray ? JCS_GRAYSCALE : JCS_CMYK;
+    cinfo.input_components = n;
+    cinfo.in_color_space = n == 3 ? JCS_RGB : n == 1 ? JCS_GRAYSCALE : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    QByteArray row(rgb.width() * 4, 0);
+    QByteArray row(rgb.width() * 4, char(255)); // CMYK: no black ink
     while (cinfo.next_scanline < cinfo.image_height) {
         const uchar *p = rgb.constScanLine(int(cinfo.next_scanline));
         auto *r = reinterpret_cast<uchar *>(row.data());
-        for (int x = 0; x < rgb.width(); ++x) {
-            const uchar *px = p + 3 * x;
-            if (colors == JpegColors::Rgb) {
-                r[3 * x] = px[0], r[3 * x + 1] = px[1], r[3 * x + 2] = px[2];
-            } else if (colors == JpegColors::Gray) {
-                r[x] = uchar((px[0] + px[1] + px[2]) / 3);
-            } else { // inverted inks: 255 = none; no black ink
-                r[4 * x] = px[0], r[4 * x + 1] = px[1], r[4 * x + 2] = px[2], r[4 * x + 3] = 255;
-            }
-        }
-        JSAMPROW rows[1] = {r};
-        jpeg_write_scanlines(&cinfo, rows, 1);
+        for (int x = 0; x < rgb.width(); ++x)
+            for (int c = 0; c < std::min(n, 3); ++c) // gray: the red channel
+                r[n * x + c] = p[3 * x + c];
+        jpeg_write_scanlines(&cinfo, &r, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
@@ -55,26 +49,16 @@ inline QByteArray jpegOf(const QImage &picture, JpegColors colors = JpegColors::
     return bytes;
 }
 
-// The JPEG with an APP1 Exif segment after its start marker, holding one
-// IFD entry: the orientation (1 to 8), in the byte order of `bigEndian`.
+// The JPEG with an APP1 Exif segment after its start marker whose one IFD
+// entry is the orientation (1 to 8), in big- or little-endian byte order.
 inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool bigEndian = false)
 {
-    QByteArray tiff = bigEndian ? QByteArray("MM\0\x2a\0\0\0\x08", 8) : QByteArray("II\x2a\0\x08\0\0\0", 8);
-    const auto u16 = [&](int v) {
-        tiff += bigEndian ? char(v >> 8) : char(v & 0xff);
-        tiff += bigEndian ? char(v & 0xff) : char(v >> 8);
-    };
-    u16(1);                         // one entry
-    u16(0x0112), u16(3);            // orientation, SHORT
-    u16(bigEndian ? 0 : 1), u16(bigEndian ? 1 : 0); // count 1
-    u16(orientation), u16(0);       // value
-    tiff += QByteArray(4, 0);       // no next IFD
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xff\xe1", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xff);
-    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+    const char o = char(orientation);
+    const QByteArray tiff = bigEndian ? QByteArray("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01", 18) + '\0' + o
+                                      : QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18) + o + '\0';
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff + QByteArray(6, 0); // value padding, no next IFD
+    const auto length = QByteArray(1, char((payload.size() + 2) >> 8)) + char((payload.size() + 2) & 0xff);
+    return jpeg.left(2) + QByteArray("\xff\xe1", 2) + length + payload + jpeg.mid(2);
 }
 
 } // namespace testsupport
