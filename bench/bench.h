@@ -44,5 +44,6 @@ void appBenchmarks();
 void planBenchmarks();
 void printBenchmarks();
 void editorBenchmarks();
+void pictureBenchmarks();
 
 } // namespace bench

@@ -20,6 +20,7 @@ int main(int argc, char **argv)
     bench::appBenchmarks();
     bench::planBenchmarks();
     bench::editorBenchmarks();
+    bench::pictureBenchmarks();
     bench::printBenchmarks();
     return 0;
 }

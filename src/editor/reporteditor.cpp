@@ -6,10 +6,12 @@
 
 #include "controls/dbcontrols.h"
 #include "platform/clock.h"
+#include "platform/filedialog.h"
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
+#include "platform/pictureloader.h"
 #include "print/backsheet.h"
 #include "print/engine/previewinterface.h"
 #include "print/frontsheet.h"
@@ -19,6 +21,7 @@
 #include "store/session.h"
 #include "store/tableset.h"
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -32,6 +35,9 @@
 namespace field = store::field;
 
 namespace {
+
+// A report's picture has at most this many pixels (about 3 megapixels).
+constexpr qint64 maxPicturePixels = 3'100'000;
 
 // Rounds halves to the even neighbour.
 int roundEven(double v)
@@ -390,13 +396,58 @@ void Tberichtdlg::TrackBarChange(int picture)
     m_groesse[picture]->setText(QString::number(value));
     const int width = value * 9;
     m_image[picture]->resize(width, roundEven(double(width) * image.height() / image.width()));
+    fitPictureArea(picture);
+}
+
+void Tberichtdlg::fitPictureArea(int picture)
+{
+    // The area scrolls over the whole picture and a small margin below it.
+    QWidget *content = m_image[picture]->parentWidget();
+    const QRect shown = m_image[picture]->geometry();
+    content->resize(std::max(content->minimumWidth(), shown.right() + 1),
+                    std::max(content->minimumHeight(), shown.bottom() + 1 + 8));
+}
+
+void Tberichtdlg::showPictureSize(int picture, qint64 bytes)
+{
+    m_bildgroessenlabel[picture]->setText(QString::number(bytes));
+    m_bildgroessenlabel[picture]->adjustSize();
 }
 
 void Tberichtdlg::showStoredPictureSize(int picture)
 {
-    const QString &name = picture == 0 ? field::Bild1 : field::Bild2;
-    m_bildgroessenlabel[picture]->setText(QString::number(report().asBytes(name).size()));
-    m_bildgroessenlabel[picture]->adjustSize();
+    showPictureSize(picture, report().asBytes(picture == 0 ? field::Bild1 : field::Bild2).size());
+}
+
+void Tberichtdlg::bildladenbtnClick(int picture)
+{
+    // Every file of the program is addressed relative to the working
+    // directory: it is the same afterwards, however loading ends.
+    const QString workingDirectory = QDir::currentPath();
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
+    const QString file =
+        platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
+    if (!file.isEmpty()) {
+        store::Table &rep = report();
+        rep.edit();
+        const platform::LoadedPicture loaded = platform::loadPicture(file, maxPicturePixels);
+        switch (loaded.status) {
+        case platform::LoadedPicture::Status::Failed:
+            // The stored picture stays, and so do the slider and the figure.
+            platform::messages().error(loaded.error);
+            return;
+        case platform::LoadedPicture::Status::TooLarge:
+            platform::messages().information(QStringLiteral("Die Grafik ist mit 3 Megapixeln im Ausgangsformat zu "
+                                                            "groß und kann nicht geladen werden."));
+            break;
+        case platform::LoadedPicture::Status::Ok:
+            rep.setValue(picture == 0 ? field::Bild1 : field::Bild2, platform::toBitmap(loaded.image));
+            break;
+        }
+        setSlider(picture, 50);
+    }
+    const QImage shown = m_image[picture]->picture();
+    showPictureSize(picture, shown.isNull() ? 0 : qint64(shown.width()) * shown.height() * 3);
 }
 
 void Tberichtdlg::bildloeschenbtnClick(int picture)
@@ -406,6 +457,7 @@ void Tberichtdlg::bildloeschenbtnClick(int picture)
     rep.clearValue(picture == 0 ? field::Bild1 : field::Bild2);
     showStoredPictureSize(picture);
     m_image[picture]->resize(1, 1);
+    fitPictureArea(picture);
 }
 
 void Tberichtdlg::SpeedButton1Click()

@@ -111,6 +111,9 @@ public:
     void seitenChanging(int leaving);
     void seitenChange();
     void TrackBarChange(int picture); // 0 or 1
+    void bildladenbtnClick(int picture); // "Bild laden" of picture 1 (0) or 2 (1)
+    void bild1ladenbtnClick() { bildladenbtnClick(0); }
+    void bild2ladenbtnClick() { bildladenbtnClick(1); }
     void bildloeschenbtnClick(int picture);
     void SpeedButton1Click();
     // Dragging sample text into the activity field.
@@ -141,6 +144,8 @@ private:
     store::Table *itemTable() const;
     void setSlider(int picture, int value);
     void showStoredPictureSize(int picture);
+    void showPictureSize(int picture, qint64 bytes);
+    void fitPictureArea(int picture);
 
     store::TableSet &m_tables;
     store::Session &m_session;

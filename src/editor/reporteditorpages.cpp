@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -319,7 +320,6 @@ void Tberichtdlg::buildPictures(QWidget *page)
     splitter->setObjectName(QStringLiteral("Splitter1"));
     splitter->setHandleWidth(5);
     splitter->setChildrenCollapsible(false);
-    splitter->setToolTip(QStringLiteral("Klicken und ziehen zum Verschieben"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -339,11 +339,14 @@ void Tberichtdlg::buildPictures(QWidget *page)
         auto *advice = new QToolButton(content);
         advice->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
         advice->setText(QStringLiteral("i"));
+        advice->setIcon(advice->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+        advice->setIconSize(QSize(16, 16));
         advice->setGeometry(24, 25, 23, 22);
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
         QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
                                                      QStringLiteral("Bild laden"), QRect(64, 24, 75, 25));
-        connect(load, &QPushButton::clicked, this, [this] { platform::notYetAvailable(QStringLiteral("Bild laden")); });
+        connect(load, &QPushButton::clicked, this,
+                [this, i] { platform::guarded([this, i] { bildladenbtnClick(i); }); });
         QPushButton *del = controls::designedButton(content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
                                                     QStringLiteral("Bild löschen"), QRect(144, 24, 75, 25));
         connect(del, &QPushButton::clicked, this,
@@ -364,7 +367,10 @@ void Tberichtdlg::buildPictures(QWidget *page)
         m_trackBar[i] = slider;
         m_groesse[i] = new QLabel(QStringLiteral("0"), content);
         m_groesse[i]->setObjectName(QStringLiteral("groesse") + n);
-        m_groesse[i]->setGeometry(400, 30, 30, 16);
+        // Right-aligned: its right edge stays where the designed "0" at 422
+        // ends, so that "100" grows to the left.
+        const int right = 422 + m_groesse[i]->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        m_groesse[i]->setGeometry(right - 30, 30, 30, 16);
         m_groesse[i]->setAlignment(Qt::AlignRight | Qt::AlignTop);
         label(content, i == 0 ? "Label23" : "Label24", QStringLiteral("%"), 432, 30);
         label(content, i == 0 ? "Label25" : "Label26", QStringLiteral(" Bytes:"), 456, 30);
@@ -373,5 +379,10 @@ void Tberichtdlg::buildPictures(QWidget *page)
         m_image[i] = bound(new controls::DBImage, content, i == 0 ? "DBImage1" : "DBImage2", m_berichtsource,
                            i == 0 ? field::Bild1 : field::Bild2, QRect(24, 56, 145, 145));
     }
+    // The upper area keeps its height when the page grows; the hint belongs
+    // to the splitter bar alone (the areas would show it too).
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setSizes({304, 300});
+    splitter->handle(1)->setToolTip(QStringLiteral("Klicken und ziehen zum Verschieben"));
 }

@@ -17,6 +17,12 @@ QList<QString> &presetNames()
     return names;
 }
 
+QList<QString> &presetOpenNames()
+{
+    static QList<QString> names;
+    return names;
+}
+
 } // namespace
 
 QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
@@ -52,6 +58,35 @@ void setNextSaveFileName(const QString &name)
 void clearNextSaveFileNames()
 {
     presetNames().clear();
+}
+
+QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    if (!presetOpenNames().isEmpty())
+        return presetOpenNames().takeFirst();
+
+    const QString workingDirectory = QDir::currentPath();
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setSizeGripEnabled(true);
+    dialog.resize(760, 480); // room for the columns of name, size, kind and date
+    const int result = modalRunner().run(dialog);
+    QDir::setCurrent(workingDirectory);
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void setNextOpenFileName(const QString &name)
+{
+    presetOpenNames().append(name);
+}
+
+void clearNextOpenFileNames()
+{
+    presetOpenNames().clear();
 }
 
 } // namespace platform

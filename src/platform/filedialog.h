@@ -21,4 +21,14 @@ void setNextSaveFileName(const QString &name);
 // Forgets answers that were never asked for.
 void clearNextSaveFileNames();
 
+// Asks for an existing file to open, offering the kinds of `filter`
+// ("Bitmaps (*.bmp);;Symbole (*.ico)"). The dialog can be resized. Returns
+// an empty string when the user cancelled.
+QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
+
+// Tests: the next getOpenFileName answers with this name (an empty name: as
+// if cancelled) without showing a dialog. Answers queue up in order.
+void setNextOpenFileName(const QString &name);
+void clearNextOpenFileNames();
+
 } // namespace platform

@@ -1,0 +1,137 @@
+#include "platform/pictureloader.h"
+
+#include "platform/jpegreader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+namespace platform {
+
+namespace {
+
+QString quoted(const QString &path)
+{
+    return QStringLiteral("„%1“").arg(QFileInfo(path).fileName());
+}
+
+QString unreadable(const QString &path)
+{
+    return QStringLiteral("Die Datei %1 ist beschädigt oder unvollständig und kann nicht als Bild geladen werden.")
+        .arg(quoted(path));
+}
+
+LoadedPicture failed(const QString &message)
+{
+    LoadedPicture result;
+    result.error = message;
+    return result;
+}
+
+LoadedPicture loadJpeg(const QString &path, qint64 maxPixels)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("Die Datei %1 kann nicht geöffnet werden.").arg(quoted(path)));
+    // Mapped, the file costs only the pages the decoder reads: a picture
+    // that is too large is refused after its header.
+    const qint64 size = file.size();
+    QByteArray bytes;
+    const char *data = size > 0 ? reinterpret_cast<const char *>(file.map(0, size)) : nullptr;
+    if (!data && size > 0) {
+        bytes = file.readAll();
+        if (bytes.size() != size)
+            return failed(QStringLiteral("Die Datei %1 kann nicht gelesen werden.").arg(quoted(path)));
+        data = bytes.constData();
+    }
+    const JpegPicture jpeg = readJpeg(data, qsizetype(size), maxPixels);
+    LoadedPicture result;
+    result.size = jpeg.size;
+    switch (jpeg.status) {
+    case JpegPicture::Status::Ok:
+        result.status = LoadedPicture::Status::Ok;
+        result.image = jpeg.image;
+        break;
+    case JpegPicture::Status::TooLarge:
+        result.status = LoadedPicture::Status::TooLarge;
+        break;
+    case JpegPicture::Status::Damaged:
+        result.error = unreadable(path);
+        break;
+    }
+    return result;
+}
+
+LoadedPicture loadWithQt(const QString &path, const QByteArray &format, qint64 maxPixels)
+{
+    QImageReader reader(path, format);
+    reader.setDecideFormatFromContent(false);
+    if (!QFileInfo(path).isReadable() || !reader.canRead())
+        return QFileInfo::exists(path) && !QFileInfo(path).isReadable()
+                   ? failed(QStringLiteral("Die Datei %1 kann nicht geöffnet werden.").arg(quoted(path)))
+                   : failed(unreadable(path));
+    LoadedPicture result;
+    result.size = reader.size();
+    if (result.size.isValid() && qint64(result.size.width()) * result.size.height() > maxPixels) {
+        result.status = LoadedPicture::Status::TooLarge;
+        return result;
+    }
+    QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return failed(unreadable(path));
+    result.size = image.size();
+    if (qint64(image.width()) * image.height() > maxPixels) {
+        result.status = LoadedPicture::Status::TooLarge;
+        return result;
+    }
+    result.status = LoadedPicture::Status::Ok;
+    result.image = image;
+    return result;
+}
+
+} // namespace
+
+LoadedPicture loadPicture(const QString &path, qint64 maxPixels)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    const QString kind = suffix.toLower();
+    if (kind == u"jpg" || kind == u"jpeg")
+        return loadJpeg(path, maxPixels);
+    if (kind == u"bmp" || kind == u"ico" || kind == u"png")
+        return loadWithQt(path, kind.toLatin1(), maxPixels);
+    return failed(QStringLiteral("Unbekannte Bilddateierweiterung (.%1)").arg(suffix));
+}
+
+QString pictureFileFilter()
+{
+    // The metafile kinds (emf, wmf) have no reader here and are not offered.
+    return QStringLiteral("Alle Bilder (*.jpg *.jpeg *.bmp *.ico *.png);;"
+                          "JPEG-Grafikdateien (*.jpg *.jpeg);;"
+                          "Bitmaps (*.bmp);;"
+                          "Symbole (*.ico);;"
+                          "PNG-Grafikdateien (*.png)");
+}
+
+QByteArray toBitmap(const QImage &image)
+{
+    QImage rgb;
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        rgb = flat.convertToFormat(QImage::Format_RGB888);
+    } else {
+        rgb = image.convertToFormat(QImage::Format_RGB888);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    rgb.save(&buffer, "BMP");
+    return bytes;
+}
+
+} // namespace platform
