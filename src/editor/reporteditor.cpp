@@ -2,6 +2,8 @@
 
 #include "datepicker.h"
 #include "fieldcheckdialog.h"
+#include "followupdialog.h"
+#include "followupsheet.h"
 #include "sampledrag.h"
 
 #include "controls/dbcontrols.h"
@@ -66,6 +68,7 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
 
     m_kaldlg = new Tkaldlg(this);
     m_bernoclosedlg = new Tbernoclosedlg(this);
+    m_folgedialog = new Tfolgedialog(m_berichtdetailsource, this);
     buildPages();
     m_sampleDrag = new SampleDrag(m_hintedit, m_taetigkeitedit, this);
 
@@ -501,7 +504,26 @@ void Tberichtdlg::ruecksformvorschauClick()
 
 void Tberichtdlg::folgeblattbtnClick()
 {
-    platform::notYetAvailable(QStringLiteral("Folgeblatt"));
+    checkspeichern();
+    store::Table &rep = report();
+    const store::Table::Bookmark onScreen = rep.bookmark();
+    const bool chosen = platform::modalRunner().run(*m_folgedialog) == QDialog::Accepted;
+    // The mark of the row the choice ended on is stored with the others.
+    store::Table &details = m_tables.berichtdetailtable();
+    if (details.isEditing())
+        details.post();
+    // Nothing marked: the report stays as it is.
+    const bool added = chosen && followup::addSheet(m_tables);
+    if (rep.isEditing())
+        rep.post();
+    // A follow-up sheet with nothing on it goes: the new one when it
+    // received no rows, or the one on screen after a cancelled choice.
+    if ((added || !chosen) && followup::isEmptyFollowUp(m_tables)) {
+        rep.remove();
+        if (added)
+            rep.gotoBookmark(onScreen);
+    }
+    checknavigator();
 }
 
 // --- Closing ---

@@ -36,6 +36,7 @@ class FormatTools;
 class SampleDrag;
 class Tkaldlg;
 class Tbernoclosedlg;
+class Tfolgedialog;
 class Tberichtform;
 class Tqrruecksform;
 
@@ -81,6 +82,7 @@ public:
 
     Tkaldlg &kaldlg() const { return *m_kaldlg; }
     Tbernoclosedlg &bernoclosedlg() const { return *m_bernoclosedlg; }
+    Tfolgedialog &folgedialog() const { return *m_folgedialog; }
     QTabWidget *seiten() const { return m_seiten; }
     QPushButton *loeschbtn() const { return m_loeschbtn; }
     QPushButton *folgeblattbtn() const { return m_folgeblattbtn; }
@@ -156,6 +158,7 @@ private:
 
     Tkaldlg *m_kaldlg = nullptr;
     Tbernoclosedlg *m_bernoclosedlg = nullptr;
+    Tfolgedialog *m_folgedialog = nullptr;
     QTabWidget *m_seiten = nullptr;
     QScrollArea *m_scrollBox = nullptr;
     QLabel *m_stiftName = nullptr;

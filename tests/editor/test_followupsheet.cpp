@@ -1,0 +1,224 @@
+// Follow-up sheets: rows copied and moved to a new sheet of the report, the
+// marks of the choice, the covered parts of both sheets, a second follow-up,
+// a store error in the middle, and the sheets that go when they are empty.
+
+#include "editorfixture.h"
+
+#include "controls/dbcontrols.h"
+#include "editor/followupdialog.h"
+
+#include <QCheckBox>
+#include <QToolButton>
+
+using platform::Answer;
+using testsupport::EditorFixture;
+
+using Ticks = QMap<int, QString>;
+
+namespace {
+
+// One report with five rows, parts 1 to 5 in this order.
+const QList<int> fiveParts{1, 5, 9, 15, 27};
+
+} // namespace
+
+class TestFollowUpSheet : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<EditorFixture> f;
+
+    // The part numbers of a sheet's rows in their order, "" without rows.
+    QString rows(int sheet) const
+    {
+        QStringList out;
+        for (const QVariantList &r :
+             f->tables().exec(QStringLiteral("SELECT d.Lfdnr FROM berdet d JOIN bericht b ON d.Masterlfd=b.BerLfd "
+                                             "WHERE b.Nummer=1 AND b.Blatt=%1 ORDER BY d.rowid")
+                                  .arg(sheet)))
+            out << r.value(0).toString();
+        return out.join(QLatin1Char(','));
+    }
+    QString parts(int sheet) const
+    {
+        QStringList out;
+        for (const QVariant &v : f->tables().exec(QStringLiteral("SELECT TDAB1, TDAB2, TDAB3, TDAB4, TDAB5, Tdab6, "
+                                                                 "Tdab7, Tdab8, Tdab9, Tdab10 FROM bericht WHERE Blatt=%1")
+                                                      .arg(sheet))
+                                     .value(0))
+            out << v.toString();
+        return out.join(QLatin1Char(','));
+    }
+    QString sheets() const
+    {
+        QStringList out;
+        for (const QVariantList &r : f->tables().exec(QStringLiteral("SELECT Blatt FROM bericht ORDER BY Blatt")))
+            out << r.value(0).toString();
+        return out.join(QLatin1Char(','));
+    }
+    int marks() const
+    {
+        return f->sql(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Kopieren<>0 OR Verschieben<>0")).toInt();
+    }
+
+    // Queues the choice: "k" copies, "v" moves the row at that place (from
+    // 0); the letters are ticked in order. `ok` ends it with OK.
+    void choose(const Ticks &ticks, bool ok, const std::function<void()> &before = {})
+    {
+        f->dialogs().onNext(QStringLiteral("folgedialog"), [=](QDialog *d) {
+            auto *dialog = static_cast<Tfolgedialog *>(d);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Folgeseite bestimmen"));
+            for (auto it = ticks.begin(); it != ticks.end(); ++it) {
+                for (QChar c : it.value()) {
+                    QWidget *panel = dialog->grid()->panel(it.key());
+                    QVERIFY(panel);
+                    panel->findChild<QCheckBox *>(c == QLatin1Char('k') ? QStringLiteral("kopiercheck")
+                                                                         : QStringLiteral("verschiebcheck"))
+                        ->click();
+                }
+            }
+            if (before)
+                before();
+            (ok ? d->accept() : d->reject());
+        });
+    }
+
+private slots:
+    void init() { f = std::make_unique<EditorFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void copyAndMove_data()
+    {
+        QTest::addColumn<Ticks>("ticks");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("sheetList");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("firstParts");
+        QTest::addColumn<int>("marksLeft");
+        QTest::newRow("2 and 4 moved, 5 copied") << Ticks{{1, "v"}, {3, "v"}, {4, "k"}} << true << "1,2"
+                                                 << "1,3,5" << "2,4,5" << "1,3,5,-,-,-,-,-,-,-" << 0;
+        QTest::newRow("OK without marks: unchanged") << Ticks{} << true << "1" << "1,2,3,4,5" << ""
+                                                     << "1,2,3,4,5,,,,," << 0;
+        QTest::newRow("all rows moved") << Ticks{{0, "v"}, {1, "v"}, {2, "v"}, {3, "v"}, {4, "v"}} << true
+                                        << "1,2" << "" << "1,2,3,4,5" << "-,-,-,-,-,-,-,-,-,-" << 0;
+        QTest::newRow("copy ticked after move") << Ticks{{2, "vk"}} << true << "1,2" << "1,2,4,5,3"
+                                                << "3" << "1,2,3,4,5,-,-,-,-,-" << 0;
+        QTest::newRow("move ticked after copy") << Ticks{{2, "kv"}} << true << "1,2" << "1,2,4,5" << "3"
+                                                << "1,2,4,5,-,-,-,-,-,-" << 0;
+        QTest::newRow("cancelled: the marks stay") << Ticks{{1, "v"}, {3, "k"}} << false << "1"
+                                                   << "1,2,3,4,5" << "" << "1,2,3,4,5,,,,," << 2;
+    }
+    void copyAndMove()
+    {
+        QFETCH(Ticks, ticks);
+        QFETCH(bool, ok);
+        QFETCH(QString, sheetList);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, firstParts);
+        QFETCH(int, marksLeft);
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        const QString header = QStringLiteral("SELECT AJahr||Nummer||WocheVom||WocheBis||Datum FROM bericht WHERE Blatt=%1");
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            choose(ticks, ok);
+            d.folgeblattbtn()->click();
+            // The editor shows the new sheet, or the one it showed.
+            QCOMPARE(f->tables().berichttable().asInt(QStringLiteral("Blatt")), sheetList == QLatin1String("1,2") ? 2 : 1);
+            QCOMPARE(d.DBNavigator()->button(controls::DBNavigator::Prior)->isEnabled(), sheetList == QLatin1String("1,2"));
+            d.reject();
+        });
+        QCOMPARE(sheets(), sheetList);
+        QCOMPARE(rows(1), first);
+        QCOMPARE(rows(2), second);
+        QCOMPARE(parts(1), firstParts);
+        QCOMPARE(marks(), marksLeft);
+        if (sheetList == QLatin1String("1,2")) {
+            QCOMPARE(f->sql(header.arg(2)), f->sql(header.arg(1)));
+            QVERIFY(parts(2).endsWith(QLatin1String(",-")));
+        }
+    }
+
+    void aSecondFollowUpTakesTheHeaderOfTheSheetOnScreen()
+    {
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            choose({{3, "v"}, {4, "v"}}, true);
+            d.folgeblattbtn()->click();
+            // Sheet 2 on screen, with dates of its own.
+            f->tables().exec(QStringLiteral("UPDATE bericht SET WocheBis='2026-03-20' WHERE Blatt=2"));
+            choose({{0, "v"}}, true);
+            d.folgeblattbtn()->click();
+            QCOMPARE(f->tables().berichttable().asInt(QStringLiteral("Blatt")), 3);
+            d.reject();
+        });
+        QCOMPARE(sheets(), QStringLiteral("1,2,3"));
+        QCOMPARE(rows(1), QStringLiteral("1,2,3"));
+        QCOMPARE(rows(2), QStringLiteral("5"));
+        QCOMPARE(rows(3), QStringLiteral("4"));
+        QCOMPARE(f->sql(QStringLiteral("SELECT WocheBis FROM bericht WHERE Blatt=3")).toString(),
+                 QStringLiteral("2026-03-20"));
+        QCOMPARE(parts(2), QStringLiteral("5,-,-,-,-,-,-,-,-,-"));
+    }
+
+    void aStoreErrorChangesNothing()
+    {
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        QStringList reports, details;
+        f->tables().exec(QStringLiteral("CREATE TRIGGER berdet.refuse BEFORE UPDATE ON berdet "
+                                        "WHEN NEW.Masterlfd<>OLD.Masterlfd BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            choose({{1, "v"}, {4, "k"}}, true, [&] {
+                f->tables().berichtdetailtable().post();
+                reports = f->dump("bericht");
+                details = f->dump("berdet");
+            });
+            d.folgeblattbtn()->click();
+            d.reject();
+        });
+        QCOMPARE(f->messages().errors().size(), 1);
+        QCOMPARE(f->dump("bericht"), reports);
+        QCOMPARE(f->dump("berdet"), details);
+        QCOMPARE(sheets(), QStringLiteral("1"));
+    }
+
+    void emptySheetsOnACancelledChoice_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("nothing on it: it goes") << QString() << "1,3";
+        QTest::newRow("a text of its own: it stays") << QStringLiteral("Messung") << "1,2,3";
+    }
+    void emptySheetsOnACancelledChoice()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, left);
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            choose({{0, "v"}, {1, "v"}, {2, "v"}, {3, "v"}, {4, "v"}}, true);
+            d.folgeblattbtn()->click(); // sheet 1 keeps nothing: the first sheet stays
+            choose({{0, "v"}, {1, "v"}, {2, "v"}, {3, "v"}, {4, "v"}}, true);
+            d.folgeblattbtn()->click(); // sheet 2 keeps nothing
+            d.DBNavigator()->button(controls::DBNavigator::Prior)->click();
+            QCOMPARE(f->tables().berichttable().asInt(QStringLiteral("Blatt")), 2);
+            if (!text.isEmpty()) {
+                d.taetigkeitedit()->setFocus();
+                QTest::keyClicks(d.taetigkeitedit(), text);
+                f->messages().answer(Answer::Yes); // stored before the choice
+            }
+            choose({}, false);
+            d.folgeblattbtn()->click();
+            d.reject();
+        });
+        QCOMPARE(sheets(), left);
+        QCOMPARE(rows(1), QString());
+        QCOMPARE(rows(3), QStringLiteral("1,2,3,4,5"));
+    }
+};
+
+QTEST_MAIN(TestFollowUpSheet)
+#include "test_followupsheet.moc"
