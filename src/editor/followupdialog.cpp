@@ -43,11 +43,11 @@ Tfolgedialog::Tfolgedialog(controls::DataSource *details, QWidget *parent) : QDi
 void Tfolgedialog::buildPanel(QWidget *panel, controls::DataSource *source)
 {
     auto *number = new controls::DBText(panel);
-    number->setObjectName(QStringLiteral("DBText1"));
+    number->setObjectName(QStringLiteral("folgenr"));
     number->setGeometry(8, 8, 24, 16);
     number->bind(source, field::Lfdnr);
     auto *text = new controls::DBMemo(panel);
-    text->setObjectName(QStringLiteral("DBMemo1"));
+    text->setObjectName(QStringLiteral("folgetext"));
     text->setGeometry(33, 9, 409, 51);
     text->setReadOnly(true);
     text->bind(source, field::Alltext);
