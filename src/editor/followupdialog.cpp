@@ -61,6 +61,10 @@ void Tfolgedialog::buildPanel(QWidget *panel, controls::DataSource *source)
     move->setObjectName(QStringLiteral("verschiebcheck"));
     move->setGeometry(8, 26, 85, 17);
     move->bind(source, field::Verschieben);
+    // The frame takes the captions in the platform's font.
+    for (QCheckBox *box : {static_cast<QCheckBox *>(copy), static_cast<QCheckBox *>(move)})
+        box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
+    frame->resize(std::max(frame->width(), std::max(copy->width(), move->width()) + 12), frame->height());
     // The box has written its own mark when the click arrives here.
     connect(copy, &QCheckBox::clicked, this, [this] { platform::guarded([this] { kopiercheckMouseUp(); }); });
     connect(move, &QCheckBox::clicked, this, [this] { platform::guarded([this] { verschiebcheckMouseUp(); }); });
