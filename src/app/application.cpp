@@ -10,6 +10,7 @@
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
 #include "print/backsheet.h"
+#include "print/bulkprint.h"
 #include "print/engine/clock.h"
 #include "store/tableset.h"
 
@@ -41,6 +42,8 @@ Application::Application(QObject *parent) : QObject(parent)
     m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
     m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables);
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
+    m_mainForm->setDrauswdlg(
+        new Tdrauswdlg(*m_tables, m_session, m_berichtform.get(), m_qrruecksform.get(), m_mainForm.get()));
 }
 
 Application::~Application()

@@ -260,6 +260,11 @@ void TMainForm::setQrbuebersichtform(Tqrbuebersichtform *form)
     m_overview->setPrintForm(form);
 }
 
+void TMainForm::setDrauswdlg(Tdrauswdlg *dialog)
+{
+    m_overview->setBulkPrint(dialog);
+}
+
 void TMainForm::beranzeigebtnClick()
 {
     if (m_berichtdlg)

@@ -20,6 +20,7 @@ namespace overviews {
 class ReportOverviewTab;
 }
 class Tberichtdlg;
+class Tdrauswdlg;
 class Tqrbuebersichtform;
 
 // The main window: the menu, the bar with the training year, the three tabs
@@ -48,6 +49,7 @@ public:
     Tberichtdlg *berichtdlg() const { return m_berichtdlg; }
     // The print of the report overview, created once at start.
     void setQrbuebersichtform(Tqrbuebersichtform *form);
+    void setDrauswdlg(Tdrauswdlg *dialog);
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);

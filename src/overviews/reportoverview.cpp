@@ -7,6 +7,8 @@
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
+#include "platform/modalrunner.h"
+#include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/reportlistprint.h"
 #include "reportdeletion.h"
@@ -170,7 +172,14 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
 
 void ReportOverviewTab::BitBtn1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Sammeldruck"));
+    if (!m_drauswdlg)
+        return;
+    // The choice lists every sheet the list shows, without a filter; the
+    // list is as it was afterwards.
+    store::Table &reports = m_tables.berichttable();
+    const store::ScopedView keep(reports);
+    reports.setFiltered(false);
+    platform::modalRunner().run(*m_drauswdlg);
 }
 
 void ReportOverviewTab::loeschbtnClick()

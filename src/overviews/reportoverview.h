@@ -5,6 +5,7 @@
 
 class QLabel;
 class QPushButton;
+class Tdrauswdlg;
 class Tqrbuebersichtform;
 
 namespace store {
@@ -40,6 +41,8 @@ public:
     // The print of the list (not owned), created at start after this tab.
     void setPrintForm(Tqrbuebersichtform *form) { m_printForm = form; }
     Tqrbuebersichtform *printForm() const { return m_printForm; }
+    // The bulk print's choice of sheets (not owned).
+    void setBulkPrint(Tdrauswdlg *dialog) { m_drauswdlg = dialog; }
 
     // The display choice: 0 every year, 1 the current training year.
     int displayChoice() const;
@@ -72,6 +75,7 @@ private:
     store::TableSet &m_tables;
     store::Session &m_session;
     Tqrbuebersichtform *m_printForm = nullptr;
+    Tdrauswdlg *m_drauswdlg = nullptr;
     controls::DataSource *m_source = nullptr;
     controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
     controls::DBGrid *m_grid = nullptr;

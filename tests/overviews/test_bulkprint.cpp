@@ -1,0 +1,200 @@
+// The bulk print: the lines of both lists, the order of the merged document
+// whatever the order of the ticks, the files of a run, the report cursor
+// afterwards, a second "Vorschau" while the preview shows, a cancelled run
+// and a "qrp" that cannot be written.
+
+#include "overviewfixture.h"
+
+#include "pdfwords.h"
+#include "previewfixture.h"
+#include "print/bulkprint.h"
+#include "print/engine/document.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+
+using testsupport::OverviewFixture;
+
+class TestBulkPrint : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<OverviewFixture> f;
+    QTemporaryDir m_out;
+
+    // A sheet whose front and back print a word naming it.
+    void sheet(int year, int number, int blatt, bool described = true)
+    {
+        const int id = f->addSheet(year, number, blatt, QDate(2026, 1, 5).addDays(7 * number));
+        f->tables().exec(QStringLiteral("UPDATE bericht SET Taetigkeit='Vorne-%1-%2-%3'%4 WHERE BerLfd=%5")
+                             .arg(year)
+                             .arg(number)
+                             .arg(blatt)
+                             .arg(described ? QStringLiteral(", Darstellung='Hinten-%1-%2'").arg(year).arg(number)
+                                            : QString())
+                             .arg(id));
+    }
+
+    // Opens the choice through "Sammeldruck"; `inDialog` ticks and runs it.
+    void bulkPrint(const std::function<void(Tdrauswdlg &)> &inDialog)
+    {
+        f->dialogs().onNext(QStringLiteral("drauswdlg"), [&](QDialog *d) {
+            inDialog(*static_cast<Tdrauswdlg *>(d));
+            if (d->isVisible())
+                d->findChild<QPushButton *>(QStringLiteral("closebtn"))->click();
+        });
+        f->overview().findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+    }
+
+    static QStringList lines(const QListWidget *list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+    // The marker words of the merged pages, in page order.
+    QStringList previewedPages(Tdrauswdlg &d)
+    {
+        QStringList pages;
+        testsupport::whenShown([&](Tbwprformd5 *w) {
+            const QString file = m_out.filePath(QStringLiteral("alle.pdf"));
+            engine::exportPdf(*w->document(), file);
+            for (const QString &text : testsupport::readPdf(file).pageTexts()) {
+                static const QRegularExpression marker(QStringLiteral("(Vorne|Hinten)-[0-9-]+"));
+                pages << marker.match(text).captured(0);
+            }
+        });
+        d.vorschaubtn()->click();
+        return pages;
+    }
+
+private slots:
+    void init() { f = std::make_unique<OverviewFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void listsAndTheBookmark()
+    {
+        f->start(1);
+        sheet(1, 1, 1, false);
+        sheet(1, 1, 2);
+        sheet(2, 12, 1);
+        QVERIFY(f->select(1, 1, 2));
+        const int current = f->reports().asInt(QStringLiteral("BerLfd"));
+        bulkPrint([&](Tdrauswdlg &d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("Druckauswahl für Sammeldruck"));
+            QCOMPARE(lines(d.CheckListBox1()),
+                     (QStringList{"   1        1        1", "   1        1        2", "   2        12        1"}));
+            QCOMPARE(lines(d.CheckListBox2()), (QStringList{"   1        1 (-)", "   2        12"}));
+            d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
+            QCOMPARE(d.CheckListBox2()->item(1)->checkState(), Qt::Checked);
+            d.findChild<QPushButton *>(QStringLiteral("abwahlRbtn"))->click();
+            QCOMPARE(d.CheckListBox2()->item(1)->checkState(), Qt::Unchecked);
+        });
+        QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);
+    }
+
+    void orderOfTheMergedDocument_data()
+    {
+        QTest::addColumn<QList<int>>("front"); // lines ticked
+        QTest::addColumn<QList<int>>("back");
+        QTest::addColumn<QStringList>("pages");
+        QTest::newRow("two sheets and the back")
+            << QList<int>{0, 1} << QList<int>{0} << QStringList{"Vorne-1-1-1", "Vorne-1-1-2", "Hinten-1-1"};
+        QTest::newRow("back 3, front 2, back 1")
+            << QList<int>{2} << QList<int>{2, 0} << QStringList{"Hinten-1-1", "Vorne-1-2-1", "Hinten-1-3"};
+        QTest::newRow("nothing ticked: no preview") << QList<int>{} << QList<int>{} << QStringList{};
+    }
+    void orderOfTheMergedDocument()
+    {
+        QFETCH(QList<int>, front);
+        QFETCH(QList<int>, back);
+        QFETCH(QStringList, pages);
+        f->start(1);
+        sheet(1, 1, 1);
+        sheet(1, 1, 2);
+        sheet(1, 2, 1);
+        sheet(1, 3, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            for (int i : front)
+                d.CheckListBox1()->item(i)->setCheckState(Qt::Checked);
+            for (int i : back)
+                d.CheckListBox2()->item(i)->setCheckState(Qt::Checked);
+            if (pages.isEmpty()) {
+                d.vorschaubtn()->click();
+                QVERIFY(!TQRMDIPreviewInterface::current());
+            } else {
+                QCOMPARE(previewedPages(d), pages);
+            }
+            QCOMPARE(f->form()->session().druckart, store::PrintKind::BulkPrint);
+        });
+        // Only the merged file outlives the run.
+        const QStringList left = QDir(Tdrauswdlg::directory()).entryList(QDir::Files);
+        QCOMPARE(left, pages.isEmpty() ? QStringList() : QStringList{QStringLiteral("alle.qrp")});
+        if (!pages.isEmpty())
+            QCOMPARE(engine::Document::load(Tdrauswdlg::mergedFile()).pageCount(), pages.size());
+    }
+
+    void aSecondPreviewOnlyBeeps()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            bool closed = false;
+            QTimer::singleShot(0, [&] {
+                QVERIFY(TQRMDIPreviewInterface::current());
+                d.vorschaubtn()->click();
+                QCOMPARE(f->messages().beeps(), 1);
+                d.findChild<QPushButton *>(QStringLiteral("closebtn"))->click();
+                closed = !f->form()->session().previewOpen;
+            });
+            d.vorschaubtn()->click();
+            QVERIFY(closed);
+        });
+    }
+
+    void aCancelledRunLeavesNoFiles()
+    {
+        f->start(1);
+        for (int n = 1; n <= 6; ++n)
+            sheet(1, n, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
+            d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
+            // Cancelled while the third sheet renders.
+            int rendered = 0;
+            QObject::connect(&f->tables().berichttable(), &store::Table::afterScroll, &d, [&] {
+                if (++rendered == 3)
+                    if (auto *progress = d.findChild<QProgressDialog *>(QStringLiteral("fortschritt")))
+                        progress->cancel();
+            });
+            d.vorschaubtn()->click();
+            QVERIFY(rendered >= 3);
+            QVERIFY(!TQRMDIPreviewInterface::current());
+        });
+        QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
+    }
+
+    void aDirectoryThatCannotBeWritten()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        QFile blocker(Tdrauswdlg::directory()); // a file where the directory should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            d.vorschaubtn()->click();
+            QVERIFY(!TQRMDIPreviewInterface::current());
+        });
+        QCOMPARE(f->messages().errors().size(), 1);
+        QVERIFY2(f->messages().errors().first().contains(QLatin1String("qrp")), qPrintable(f->messages().errors().first()));
+    }
+};
+
+QTEST_MAIN(TestBulkPrint)
+#include "test_bulkprint.moc"
