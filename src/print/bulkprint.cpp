@@ -80,6 +80,8 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     setObjectName(QStringLiteral("drauswdlg"));
     setWindowTitle(QStringLiteral("Druckauswahl für Sammeldruck"));
     setFixedSize(587, 460);
+    // The column heads stand close together: the narrow face of the design.
+    setFont(QFont(QStringLiteral("Arial"), 8));
 
     controls::designedLabel(this, "Label1", QStringLiteral("Vorderseite"), QPoint(170, 16));
     controls::designedLabel(this, "Label2", QStringLiteral("Rückseite"), QPoint(336, 16));
