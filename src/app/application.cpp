@@ -11,6 +11,7 @@
 #include "print/reportlistprint.h"
 #include "print/backsheet.h"
 #include "print/bulkprint.h"
+#include "print/trainingrecordprint.h"
 #include "print/engine/clock.h"
 #include "store/tableset.h"
 
@@ -42,6 +43,8 @@ Application::Application(QObject *parent) : QObject(parent)
     m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
     m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables);
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
+    m_qrmdform = std::make_unique<TQRMDForm>();
+    m_mainForm->setQrmdform(m_qrmdform.get());
     m_mainForm->setDrauswdlg(
         new Tdrauswdlg(*m_tables, m_session, m_berichtform.get(), m_qrruecksform.get(), m_mainForm.get()));
 }
@@ -54,6 +57,7 @@ Application::~Application()
     m_previews.reset();
     m_mainForm.reset();
     m_qrruecksform.reset();
+    m_qrmdform.reset();
     m_qrbuebersichtform.reset();
     m_berichtform.reset();
     m_tables.reset();

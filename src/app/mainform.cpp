@@ -1,5 +1,8 @@
 #include "mainform.h"
 
+#include "print/engine/previewinterface.h"
+#include "print/trainingrecordprint.h"
+
 #include "editor/reporteditor.h"
 #include "overviews/reportoverview.h"
 #include "plan/creation.h"
@@ -367,7 +370,10 @@ void TMainForm::Ausgangszustandherstellen1Click()
 
 void TMainForm::Ausbildungsnachweis1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Ausbildungsnachweis"));
+    if (!m_qrmdform)
+        return;
+    m_session.druckart = store::PrintKind::TrainingRecord;
+    engine::preview(m_qrmdform->qrnachweis());
 }
 
 void TMainForm::bersichtdieAusbildungszeit1Click()

@@ -21,6 +21,7 @@ class ReportOverviewTab;
 }
 class Tberichtdlg;
 class Tdrauswdlg;
+class TQRMDForm;
 class Tqrbuebersichtform;
 
 // The main window: the menu, the bar with the training year, the three tabs
@@ -50,6 +51,7 @@ public:
     // The print of the report overview, created once at start.
     void setQrbuebersichtform(Tqrbuebersichtform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
+    void setQrmdform(TQRMDForm *form) { m_qrmdform = form; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -94,6 +96,7 @@ private:
     overviews::ReportOverviewTab *m_overview = nullptr;
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
+    TQRMDForm *m_qrmdform = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;

@@ -1,0 +1,36 @@
+#pragma once
+
+// The cover sheet of the training record: its title, the apprentice's and
+// the trainer's particulars, the contractual training period and the days
+// the record was begun and completed. Every value is read from the settings
+// file each time the form is prepared; no table is read.
+
+#include "print/engine/report.h"
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+class TQRMDForm : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TQRMDForm(QObject *parent = nullptr);
+
+    engine::Report &qrnachweis() { return m_report; }
+
+    // Report event: the values from the settings file.
+    void qrnachweisBeforePrint();
+
+private:
+    void build();
+
+    engine::Report m_report;
+    struct Value
+    {
+        engine::Label *item;
+        QLatin1String section;
+        QLatin1String key;
+    };
+    std::vector<Value> m_values;
+};
