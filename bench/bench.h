@@ -44,5 +44,10 @@ void appBenchmarks();
 void planBenchmarks();
 void printBenchmarks();
 void editorBenchmarks();
+// only: one of backsheet, delete, list, steps, text, pdf, start; empty: all.
+void sizeBenchmarks(const QString &only = QString());
+// The start-up measured in a process of its own: prints milliseconds and
+// resident megabytes.
+int startUpChild(const QString &dir);
 
 } // namespace bench
