@@ -143,6 +143,7 @@ void Table::close()
     m_rows.clear();
     m_order.clear();
     m_byId.clear();
+    m_detailIndex.clear();
     m_view.clear();
     m_pos = 0;
     m_bof = m_eof = true;
@@ -267,6 +268,34 @@ void Table::rebuildOrder()
         m_byId.insert(m_rows[i].id, int(i));
     }
     std::sort(m_order.begin(), m_order.end(), [this](int x, int y) { return orderedBefore(x, y); });
+    rebuildDetailIndex();
+}
+
+void Table::rebuildDetailIndex()
+{
+    m_detailIndex.clear();
+    if (!m_master)
+        return;
+    for (const Row &r : m_rows)
+        m_detailIndex[detailKey(r.values)].append(r.id);
+}
+
+void Table::indexDetail(qint64 id, const QVector<QVariant> &values)
+{
+    if (m_master)
+        m_detailIndex[detailKey(values)].append(id);
+}
+
+void Table::unindexDetail(qint64 id, const QVector<QVariant> &values)
+{
+    if (!m_master)
+        return;
+    const auto it = m_detailIndex.find(detailKey(values));
+    if (it == m_detailIndex.end())
+        return;
+    it->removeOne(id);
+    if (it->isEmpty())
+        m_detailIndex.erase(it);
 }
 
 bool Table::visible(const Row &row) const
@@ -291,6 +320,19 @@ void Table::rebuildView(qint64 keepId)
     const int keepRow = keepId ? m_byId.value(keepId, -1) : -1;
     if (!m_master && !m_range && !(m_filtered && m_filter)) {
         m_view = m_order; // the cursor sees every row
+    } else if (m_master) {
+        // The rows of the master's key, from the detail index, in index order.
+        m_view.clear();
+        const QVector<QVariant> *mv = m_master->currentValues();
+        const QVariant key = mv ? (*mv)[m_masterField] : QVariant();
+        if (!key.isNull() && key.isValid()) {
+            for (qint64 id : m_detailIndex.value(key.toLongLong())) {
+                const int row = m_byId.value(id, -1);
+                if (row >= 0 && visible(m_rows[row]))
+                    m_view.push_back(row);
+            }
+            std::sort(m_view.begin(), m_view.end(), [this](int x, int y) { return orderedBefore(x, y); });
+        }
     } else {
         m_view.clear();
         for (int i : m_order)
@@ -629,8 +671,10 @@ void Table::post()
     } else {
         row = m_byId.value(id);
         removeOrdered(row);
+        unindexDetail(id, m_rows[row].values);
         m_rows[row].values = m_buffer;
     }
+    indexDetail(id, m_buffer);
     insertOrdered(row);
     m_buffer.clear();
     m_editId = 0;
@@ -673,6 +717,7 @@ void Table::remove()
     // The last row takes the place of the deleted one in m_rows.
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
     removeOrdered(row);
+    unindexDetail(id, m_rows[row].values);
     if (row != lastRow) {
         std::replace(m_order.begin(), m_order.end(), lastRow, row);
         m_rows[row] = std::move(m_rows[lastRow]);
@@ -858,6 +903,7 @@ void Table::setMaster(Table *master, const QString &masterField, const QString &
     m_master = master;
     m_masterField = master ? master->field(masterField) : -1;
     m_detailField = master ? field(detailField) : -1;
+    rebuildDetailIndex();
     m_set.linkDetail(this, master);
     if (isOpen())
         masterScrolled();

@@ -165,6 +165,11 @@ private:
     bool visible(const Row &row) const;
     void loadRows();
     void rebuildOrder();
+    // The detail index: the rows of each value of the link field.
+    void rebuildDetailIndex();
+    qint64 detailKey(const QVector<QVariant> &values) const { return values[m_detailField].toLongLong(); }
+    void indexDetail(qint64 id, const QVector<QVariant> &values);
+    void unindexDetail(qint64 id, const QVector<QVariant> &values);
     void rebuildView(qint64 keepId);
     qint64 currentId() const;
     void setState(TableState s);
@@ -199,6 +204,9 @@ private:
 
     Table *m_master = nullptr;
     int m_masterField = -1, m_detailField = -1;
+    // Of a detail table: link field value -> identities of its rows, so that
+    // following the master does not scan every row.
+    QHash<qint64, QVector<qint64>> m_detailIndex;
 };
 
 } // namespace store

@@ -335,6 +335,61 @@ private slots:
                  QStringLiteral("zu 5 aa) Kehren"));
     }
 
+    // The detail rows each report shows are the rows the file holds for it,
+    // after every kind of change to the detail rows.
+    void detailRowsStayRightAfterChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("appended") << "append";
+        QTest::newRow("moved to another report") << "move";
+        QTest::newRow("first row deleted") << "deleteFirst";
+        QTest::newRow("last stored row deleted") << "deleteLast";
+        QTest::newRow("changed by SQL") << "sql";
+    }
+    void detailRowsStayRightAfterChanges()
+    {
+        QFETCH(QString, change);
+        for (int n = 1; n <= 3; ++n) {
+            addReport(1, n);
+            for (int k = 0; k < 3; ++k)
+                addDetail(10 * n + k);
+        }
+        QVERIFY(reports().findKey({1, 2}));
+        if (change == QLatin1String("append")) {
+            addDetail(99);
+        } else if (change == QLatin1String("move")) {
+            reports().first();
+            const int first = reports().asInt(QStringLiteral("BerLfd"));
+            reports().next();
+            details().first();
+            details().edit();
+            details().setValue(QStringLiteral("Masterlfd"), first);
+            details().post();
+        } else if (change == QLatin1String("deleteFirst")) {
+            details().first();
+            details().remove();
+        } else if (change == QLatin1String("deleteLast")) {
+            reports().last();
+            details().last();
+            details().remove(); // the last row of the file: no row takes its place
+            reports().first();
+            details().first();
+            details().remove(); // the last row of the file takes this one's place
+        } else {
+            m_set->exec(QStringLiteral("UPDATE berdet SET Masterlfd = Masterlfd + 1 WHERE LfdfTag = 21"));
+        }
+        for (reports().first(); !reports().eof(); reports().next()) {
+            const int master = reports().asInt(QStringLiteral("BerLfd"));
+            QStringList stored;
+            for (const QVariant &v : probe(m_dir->file(QStringLiteral("berdet.DB")),
+                                              QStringLiteral("SELECT LfdfTag FROM berdet WHERE Masterlfd = %1 "
+                                                             "ORDER BY rowid")
+                                                  .arg(master)))
+                stored << v.toString();
+            QCOMPARE(texts(details(), QStringLiteral("LfdfTag")), stored);
+        }
+    }
+
     void requiredFieldsAndKeysAreChecked()
     {
         addReport(1, 1);
