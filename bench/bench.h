@@ -49,5 +49,8 @@ void sizeBenchmarks(const QString &only = QString());
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.
 int startUpChild(const QString &dir);
+// Saves the documents of the size benchmarks (and the engine's test form)
+// as PDF and saved report files, to compare pages before and after a change.
+int exportDocuments(const QString &dir);
 
 } // namespace bench

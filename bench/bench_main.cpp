@@ -20,6 +20,8 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--start"))
         return bench::startUpChild(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("--pdf"))
+        return bench::exportDocuments(args[2]);
     // "--sizes [name]": only the benchmarks at real sizes (or one of them).
     if (args.size() >= 2 && args[1] == QLatin1String("--sizes")) {
         bench::sizeBenchmarks(args.value(2));

@@ -17,6 +17,7 @@
 #include "store/fields.h"
 #include "store/install.h"
 #include "store/tableset.h"
+#include "testform.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -171,9 +172,8 @@ void steps()
 }
 
 // A formatted text over about `pages` pages, in a title band of its own.
-void continuingText(int pages, Result &result, int &printed)
+void makeLongText(engine::Report &r, int pages)
 {
-    engine::Report r(QStringLiteral("LongText"));
     r.margins = QMarginsF(230, 100, 100, 100);
     engine::Band &title = r.addBand(engine::Band::Kind::Title, QStringLiteral("TitleBand1"), 100);
     auto &rich = title.add<engine::RichText>(QStringLiteral("PIQRDBRichText1"));
@@ -196,6 +196,12 @@ void continuingText(int pages, Result &result, int &printed)
             c.insertText(QStringLiteral(", Ergebnisse eingetragen."), plain);
         }
     };
+}
+
+void continuingText(int pages, Result &result, int &printed)
+{
+    engine::Report r(QStringLiteral("LongText"));
+    makeLongText(r, pages);
     engine::Document doc;
     const int runs = pages > 50 ? 3 : 7;
     result = measure(runs, [&] { doc = r.render(); });
@@ -214,16 +220,21 @@ void continuingTexts()
     std::printf("    (%d pages cost %.1f times %d pages)\n", p102, many.median / std::max(1e-6, three.median), p3);
 }
 
-void repeatedPicturePdf()
+void makeRepeatedPicture(engine::Report &r, int &page, int pages)
 {
-    QTemporaryDir dir;
-    engine::Report r(QStringLiteral("Pictures"));
     engine::Band &detail = r.addBand(engine::Band::Kind::Detail, QStringLiteral("DetailBand1"), 2500);
     auto &picture = detail.add<engine::Picture>(QStringLiteral("QRImage1"));
     picture.geometry = QRectF(100, 100, 1500, 1125);
     picture.image = QImage::fromData(pictureBytes(QSize(800, 600)));
+    r.needData = [&page, pages] { return ++page <= pages; };
+}
+
+void repeatedPicturePdf()
+{
+    QTemporaryDir dir;
+    engine::Report r(QStringLiteral("Pictures"));
     int page = 0;
-    r.needData = [&page] { return ++page <= 300; };
+    makeRepeatedPicture(r, page, 300);
     engine::Document doc;
     report("sizes: render 300 pages, one repeated picture", 3,
            measure(3, [&] { doc = r.render(); }, [&] { page = 0; }));
@@ -263,6 +274,44 @@ void startUp()
 }
 
 } // namespace
+
+int exportDocuments(const QString &dir)
+{
+    const auto save = [&](const engine::Document &doc, const char *name) {
+        engine::exportPdf(doc, QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".pdf")));
+        doc.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".qrp")));
+    };
+    {
+        engine::Report r(QStringLiteral("LongText"));
+        makeLongText(r, 26);
+        save(r.render(), "longtext");
+    }
+    {
+        auto form = testsupport::makeTestForm(200, 80);
+        save(form->report->render(), "testform");
+    }
+    {
+        engine::Report r(QStringLiteral("Pictures"));
+        int page = 0;
+        makeRepeatedPicture(r, page, 5);
+        save(r.render(), "pictures");
+    }
+    {
+        QTemporaryDir data;
+        ReportData reports;
+        reports.reports = 1;
+        reports.picture = pictureBytes(QSize(1600, 1200));
+        makeDataDirectory(data.path(), reports);
+        store::TableSet tables(data.filePath(QStringLiteral("daten")));
+        tables.openAtStart();
+        tables.berichttable().last();
+        Tqrruecksform form(tables);
+        form.setPictureDisplaySize(0, QSize(450, 338));
+        form.setPictureDisplaySize(1, QSize(145, 145));
+        save(form.QuickRep().render(), "backsheet");
+    }
+    return 0;
+}
 
 int startUpChild(const QString &dir)
 {
