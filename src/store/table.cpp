@@ -51,6 +51,16 @@ Table::Table(TableSet &set, const TableDef &def) : m_set(set), m_def(def)
 {
     setObjectName(def.handleName);
     selectIndex(def.index(QString()));
+    // Pictures stay in the file until a row needs them: held for every row
+    // they would make the memory grow with every picture stored.
+    // The fields stored after a picture are read on demand as well: reading
+    // them for every row would read each row's pictures to reach them.
+    for (int i = 0; i < def.fields.size() && i < 64; ++i) {
+        if (def.fields[i].type == FieldType::Picture)
+            m_largeFields |= quint64(1) << i;
+        if (m_largeFields)
+            m_deferredFields |= quint64(1) << i;
+    }
 }
 
 void Table::selectIndex(const IndexDef *index)
@@ -144,6 +154,7 @@ void Table::close()
     m_order.clear();
     m_byId.clear();
     m_detailIndex.clear();
+    m_largeId = 0;
     m_view.clear();
     m_pos = 0;
     m_bof = m_eof = true;
@@ -171,8 +182,14 @@ void Table::loadRows()
                      .arg(m_def.tableName));
     }
     QStringList cols{QStringLiteral("rowid")};
-    for (const FieldDef &fd : m_def.fields)
-        cols << quoted(fd.name);
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        // A picture only says whether it holds a value: its length comes
+        // from the row's header, without reading the picture.
+        if (m_largeFields & (quint64(1) << i))
+            cols << QStringLiteral("length(%1)").arg(quoted(m_def.fields[i].name));
+        else if (!(m_deferredFields & (quint64(1) << i)))
+            cols << quoted(m_def.fields[i].name);
+    }
     Stmt st(m_set.connection(), QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QLatin1Char(',')), qualifiedName()));
     std::vector<Row> rows;
     const int n = int(m_def.fields.size());
@@ -180,13 +197,60 @@ void Table::loadRows()
         Row r;
         r.id = sqlite3_column_int64(st.handle(), 0);
         r.values.resize(n);
-        for (int i = 0; i < n; ++i)
-            r.values[i] = st.column(i + 1, m_def.fields[i].type);
+        for (int i = 0, column = 1; i < n; ++i) {
+            const quint64 bit = quint64(1) << i;
+            if (m_largeFields & bit) {
+                if (sqlite3_column_int64(st.handle(), column++) > 0)
+                    r.onFile |= bit;
+            } else if (m_deferredFields & bit) {
+                r.onFile |= bit;
+            } else {
+                r.values[i] = st.column(column++, m_def.fields[i].type);
+            }
+        }
         rows.push_back(std::move(r));
     }
     if (st.rc() != SQLITE_DONE)
         fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
     m_rows = std::move(rows);
+    m_largeId = 0;
+    m_largeValue.clear();
+}
+
+QVariant Table::readLarge(qint64 id, int f) const
+{
+    if (m_largeId == id && m_largeField == f)
+        return m_largeValue;
+    Stmt st(m_set.connection(),
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(quoted(m_def.fields[f].name), qualifiedName()));
+    st.bind(1, id);
+    QVariant v;
+    if (st.step() == SQLITE_ROW)
+        v = st.column(0, m_def.fields[f].type);
+    else if (!st.ok())
+        fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
+    m_largeId = id;
+    m_largeField = f;
+    m_largeValue = v;
+    return v;
+}
+
+QVariant Table::fieldValue(qint64 id, const QVector<QVariant> &values, quint64 onFile, int f) const
+{
+    if (onFile & (quint64(1) << f))
+        return readLarge(id, f);
+    return values[f];
+}
+
+void Table::leaveOnFile(Row &row) const
+{
+    for (int i = 0; i < row.values.size(); ++i) {
+        const quint64 bit = quint64(1) << i;
+        if ((m_largeFields & bit) && !row.values[i].isNull() && row.values[i].isValid()) {
+            row.values[i] = QVariant();
+            row.onFile |= bit;
+        }
+    }
 }
 
 void Table::refresh()
@@ -212,6 +276,7 @@ void Table::emptyTable()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
     m_rows.clear();
+    m_largeId = 0;
     rebuildOrder();
     rebuildView(0);
     scrolled();
@@ -460,19 +525,28 @@ QVariant Table::valueAt(int recNo, const QString &name) const
     if (recNo < 0 || recNo >= int(m_view.size()))
         return {};
     if (recNo == m_pos && m_state == TableState::Edit)
-        return m_buffer[f];
-    return m_rows[m_view[recNo]].values[f];
+        return fieldValue(m_editId, m_buffer, m_bufferOnFile, f);
+    const Row &row = m_rows[m_view[recNo]];
+    return fieldValue(row.id, row.values, row.onFile, f);
 }
 
 QVariant Table::value(const QString &name) const
 {
     const int f = field(name);
-    const QVector<QVariant> *v = currentValues();
-    return v ? (*v)[f] : QVariant();
+    if (isEditing())
+        return fieldValue(m_editId, m_buffer, m_bufferOnFile, f);
+    if (m_view.empty())
+        return {};
+    const Row &row = m_rows[m_view[m_pos]];
+    return fieldValue(row.id, row.values, row.onFile, f);
 }
 
 bool Table::isNull(const QString &name) const
 {
+    const int f = field(name);
+    const quint64 bit = quint64(1) << f;
+    if ((m_largeFields & bit) && (isEditing() ? m_bufferOnFile : (m_view.empty() ? 0 : m_rows[m_view[m_pos]].onFile)) & bit)
+        return false; // a picture held in the file
     const QVariant v = value(name);
     return v.isNull() || !v.isValid();
 }
@@ -582,6 +656,7 @@ void Table::setValue(const QString &name, const QVariant &value)
         fail(QStringLiteral("Das Feld „%1“ wird vom Programm vergeben und kann nicht geändert werden.")
                  .arg(m_def.fields[f].name));
     m_buffer[f] = convert(f, value);
+    m_bufferOnFile &= ~(quint64(1) << f);
     emit fieldChanged(m_def.fields[f].name);
 }
 
@@ -597,6 +672,7 @@ void Table::append()
     checkBrowseMode();
     m_beforeInsert = currentId();
     m_buffer = QVector<QVariant>(m_def.fields.size());
+    m_bufferOnFile = 0;
     if (m_master) {
         if (const QVector<QVariant> *mv = m_master->currentValues())
             m_buffer[m_detailField] = (*mv)[m_masterField];
@@ -616,6 +692,7 @@ void Table::edit()
         return;
     }
     m_buffer = m_rows[m_view[m_pos]].values;
+    m_bufferOnFile = m_rows[m_view[m_pos]].onFile;
     m_editId = currentId();
     setState(TableState::Edit);
 }
@@ -628,14 +705,15 @@ void Table::post()
     emit beforePost();
     for (int i = 0; i < m_def.fields.size(); ++i) {
         const FieldDef &fd = m_def.fields[i];
-        if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()))
+        if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()) && !(m_bufferOnFile & (quint64(1) << i)))
             fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben.").arg(fd.name));
     }
     const int autoField = m_def.autoIncField();
     QStringList cols, marks;
     QVariantList values;
     for (int i = 0; i < m_def.fields.size(); ++i) {
-        if (i == autoField)
+        // A large value left in the file is left as it is.
+        if (i == autoField || (m_bufferOnFile & (quint64(1) << i)))
             continue;
         cols << quoted(m_def.fields[i].name);
         marks << (m_state == TableState::Insert ? QStringLiteral("?") : quoted(m_def.fields[i].name) + QStringLiteral("=?"));
@@ -666,17 +744,22 @@ void Table::post()
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
         row = int(m_rows.size());
-        m_rows.push_back(Row{id, m_buffer});
+        m_rows.push_back(Row{id, m_buffer, 0});
         m_byId.insert(id, row);
     } else {
         row = m_byId.value(id);
         removeOrdered(row);
         unindexDetail(id, m_rows[row].values);
         m_rows[row].values = m_buffer;
+        m_rows[row].onFile = m_bufferOnFile;
     }
+    leaveOnFile(m_rows[row]);
+    if (m_largeId == id)
+        m_largeId = 0;
     indexDetail(id, m_buffer);
     insertOrdered(row);
     m_buffer.clear();
+    m_bufferOnFile = 0;
     m_editId = 0;
     setState(TableState::Browse);
     rebuildView(id);
@@ -715,6 +798,7 @@ void Table::remove()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
     // The last row takes the place of the deleted one in m_rows.
+    m_largeId = 0; // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
     removeOrdered(row);
     unindexDetail(id, m_rows[row].values);
