@@ -88,6 +88,38 @@ void backSheet()
                 static_cast<long long>(QFile(file).size()));
 }
 
+// Sheets of different reports, each with two pictures of its own: every
+// render reads and decodes its two pictures.
+void backSheets()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 6;
+    data.picture = pictureBytes(QSize(1600, 1200));
+    data.distinctPictures = true;
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(dir.filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    store::Table &reports = tables.berichttable();
+    reports.first();
+    Tqrruecksform form(tables);
+    form.setPictureDisplaySize(0, QSize(450, 338));
+    form.setPictureDisplaySize(1, QSize(450, 338));
+    engine::Document doc;
+    const int runs = 9;
+    report("sizes: back sheets of 6 reports in turn, 2 pictures each", runs,
+           measure(
+               runs, [&] { doc = form.QuickRep().render(); },
+               [&] {
+                   if (!reports.next())
+                       reports.first();
+               }));
+    const QString file = dir.filePath(QStringLiteral("ruecks.qrp"));
+    doc.save(file);
+    std::printf("    (recorded page %lld bytes, saved file %lld bytes)\n", static_cast<long long>(doc.page(1).size()),
+                static_cast<long long>(QFile(file).size()));
+}
+
 void deletion(int years, int runs)
 {
     QTemporaryDir dir;
@@ -332,7 +364,10 @@ void sizeBenchmarks(const QString &only)
         if (only.isEmpty() || only == QLatin1String(name))
             body();
     };
-    run("backsheet", backSheet);
+    run("backsheet", [] {
+        backSheet();
+        backSheets();
+    });
     run("delete", [] {
         deletion(3, 9);
         deletion(10, 5);

@@ -80,8 +80,14 @@ void fillReports(store::TableSet &tables, const ReportData &data)
         if (!activities.isEmpty())
             reports.setValue(field::Taetigkeit, activities);
         if (!data.picture.isEmpty()) {
-            reports.setValue(field::Bild1, data.picture);
-            reports.setValue(field::Bild2, data.picture);
+            QByteArray first = data.picture, second = data.picture;
+            if (data.distinctPictures) {
+                // The last bytes of a bitmap are pixels of its top row.
+                first[first.size() - 1 - (i % 1000)] = char(i / 1000 + 1);
+                second[second.size() - 1001 - (i % 1000)] = char(i / 1000 + 1);
+            }
+            reports.setValue(field::Bild1, first);
+            reports.setValue(field::Bild2, second);
         }
         reports.post();
         const int master = reports.asInt(field::BerLfd);

@@ -27,6 +27,9 @@ struct ReportData
     int itemsPerReport = 4; // plan items (detail rows) of each report
     bool activities = true; // a page of formatted activities each
     QByteArray picture;     // stored as Bild1 and Bild2 when not empty
+    // Bitmaps only: every report's two pictures differ in a pixel, so that
+    // no two are the same picture.
+    bool distinctPictures = false;
 };
 
 // Appends the reports and their items to the open table set in one

@@ -154,7 +154,7 @@ void Table::close()
     m_order.clear();
     m_byId.clear();
     m_detailIndex.clear();
-    m_largeId = 0;
+    m_lastRead.clear();
     m_view.clear();
     m_pos = 0;
     m_bof = m_eof = true;
@@ -213,14 +213,14 @@ void Table::loadRows()
     if (st.rc() != SQLITE_DONE)
         fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
     m_rows = std::move(rows);
-    m_largeId = 0;
-    m_largeValue.clear();
+    m_lastRead.clear();
 }
 
 QVariant Table::readLarge(qint64 id, int f) const
 {
-    if (m_largeId == id && m_largeField == f)
-        return m_largeValue;
+    const auto last = m_lastRead.constFind(f);
+    if (last != m_lastRead.constEnd() && last->first == id)
+        return last->second;
     Stmt st(m_set.connection(),
             QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(quoted(m_def.fields[f].name), qualifiedName()));
     st.bind(1, id);
@@ -229,9 +229,7 @@ QVariant Table::readLarge(qint64 id, int f) const
         v = st.column(0, m_def.fields[f].type);
     else if (!st.ok())
         fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
-    m_largeId = id;
-    m_largeField = f;
-    m_largeValue = v;
+    m_lastRead.insert(f, {id, v});
     return v;
 }
 
@@ -240,6 +238,12 @@ QVariant Table::fieldValue(qint64 id, const QVector<QVariant> &values, quint64 o
     if (onFile & (quint64(1) << f))
         return readLarge(id, f);
     return values[f];
+}
+
+void Table::forgetRead(qint64 id)
+{
+    for (auto it = m_lastRead.begin(); it != m_lastRead.end();)
+        it = it->first == id ? m_lastRead.erase(it) : std::next(it);
 }
 
 void Table::leaveOnFile(Row &row) const
@@ -276,7 +280,7 @@ void Table::emptyTable()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
     m_rows.clear();
-    m_largeId = 0;
+    m_lastRead.clear();
     rebuildOrder();
     rebuildView(0);
     scrolled();
@@ -754,8 +758,7 @@ void Table::post()
         m_rows[row].onFile = m_bufferOnFile;
     }
     leaveOnFile(m_rows[row]);
-    if (m_largeId == id)
-        m_largeId = 0;
+    forgetRead(id);
     indexDetail(id, m_buffer);
     insertOrdered(row);
     m_buffer.clear();
@@ -798,7 +801,7 @@ void Table::remove()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
     // The last row takes the place of the deleted one in m_rows.
-    m_largeId = 0; // a later row may take the identity of the deleted one
+    forgetRead(id); // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
     removeOrdered(row);
     unindexDetail(id, m_rows[row].values);

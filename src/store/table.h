@@ -166,6 +166,7 @@ private:
     QVariant readLarge(qint64 id, int f) const;
     // Moves the large values of a stored row out of memory.
     void leaveOnFile(Row &row) const;
+    void forgetRead(qint64 id);
     QVariant convert(int field, const QVariant &value) const;
     bool orderedBefore(int x, int y) const; // by the index's fields, then by identity
     void insertOrdered(int row);
@@ -205,10 +206,9 @@ private:
     quint64 m_bufferOnFile = 0; // large fields of the edited row not read, unchanged
     quint64 m_largeFields = 0;  // the pictures: read on demand, held only while edited
     quint64 m_deferredFields = 0; // read on demand: the pictures and the fields after the first
-    // The large value read last, as a picture is asked for several times.
-    mutable qint64 m_largeId = 0;
-    mutable int m_largeField = -1;
-    mutable QVariant m_largeValue;
+    // The value of each on-demand field read last (field -> row, value), as
+    // a picture is asked for several times.
+    mutable QHash<int, QPair<qint64, QVariant>> m_lastRead;
     qint64 m_editId = 0;       // row being edited
     qint64 m_beforeInsert = 0; // row current before append()
 
