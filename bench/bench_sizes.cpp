@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -65,6 +66,15 @@ struct InDirectory
     ~InDirectory() { QDir::setCurrent(previous); }
     QString previous;
 };
+
+// The list and its buttons are where the user deletes and prints from.
+void showTab(TMainForm &form, QWidget &tab)
+{
+    for (QTabWidget *tabs : form.findChildren<QTabWidget *>())
+        if (tabs->indexOf(&tab) >= 0)
+            tabs->setCurrentWidget(&tab);
+    QApplication::processEvents();
+}
 
 void backSheet()
 {
@@ -137,6 +147,7 @@ void deletion(int years, int runs)
         form->show();
         QApplication::processEvents();
         overviews::ReportOverviewTab &overview = form->overview();
+        showTab(*form, overview);
         overview.setDisplayChoice(0);
         store::Table &reports = program.tables().berichttable();
         const QByteArray name = QStringLiteral("sizes: delete a report, %1 years").arg(years).toLatin1();
@@ -162,6 +173,7 @@ void reportList()
     lernora::Application program;
     TMainForm *form = program.mainForm();
     form->show();
+    showTab(*form, form->overview());
     QApplication::processEvents();
     engine::Document doc;
     const int runs = 7;
