@@ -179,7 +179,11 @@ void reportList()
     const int runs = 7;
     const Result r = measure(runs, [&] { doc = program.qrbuebersichtform().report().render(); });
     report("sizes: report list print, 3 years", runs, r);
-    std::printf("    (%d pages, median %.3f ms per page)\n", doc.pageCount(), r.median / std::max(1, doc.pageCount()));
+    qint64 bytes = 0;
+    for (int n = 1; n <= doc.pageCount(); ++n)
+        bytes += doc.page(n).size();
+    std::printf("    (%d pages, median %.3f ms per page, %lld bytes recorded per page)\n", doc.pageCount(),
+                r.median / std::max(1, doc.pageCount()), static_cast<long long>(bytes / std::max(1, doc.pageCount())));
     form->hide();
 }
 

@@ -63,6 +63,12 @@ void fillReports(store::TableSet &tables, const ReportData &data)
     store::Table &reports = tables.berichttable();
     store::Table &items = tables.berichtdetailtable();
     const QString activities = data.activities ? QString::fromLatin1(activityText()) : QString();
+    // Items name plan rows that exist (else a deletion stops as inconsistent).
+    store::Table &plan = tables.table1();
+    QList<int> tags;
+    for (plan.first(); !plan.eof() && tags.size() < 50; plan.next())
+        if (!plan.asBool(field::Isheader))
+            tags << plan.asInt(field::LfdfTag);
     const QDate start(2020, 8, 3); // a Monday
     store::Transaction tx(tables);
     for (int i = 0; i < data.reports; ++i) {
@@ -95,7 +101,7 @@ void fillReports(store::TableSet &tables, const ReportData &data)
             items.append();
             items.setValue(field::Masterlfd, master);
             items.setValue(field::Lfdnr, 5);
-            items.setValue(field::LfdfTag, 100 + (i * data.itemsPerReport + k) % 50);
+            items.setValue(field::LfdfTag, tags[(i * data.itemsPerReport + k) % tags.size()]);
             items.setValue(field::Text, QStringLiteral("Punkt %1 des Berichts %2").arg(k + 1).arg(i + 1));
             items.post();
         }

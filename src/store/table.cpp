@@ -403,10 +403,20 @@ void Table::rebuildView(qint64 keepId)
             std::sort(m_view.begin(), m_view.end(), [this](int x, int y) { return orderedBefore(x, y); });
         }
     } else {
+        // A range is a stretch of the index order: found by binary search.
+        auto from = m_order.begin(), to = m_order.end();
+        if (m_range) {
+            from = std::lower_bound(m_order.begin(), m_order.end(), 0, [this](int row, int) {
+                return compareToKey(m_rows[row].values, m_range->from) < 0;
+            });
+            to = std::upper_bound(from, m_order.end(), 0, [this](int, int row) {
+                return compareToKey(m_rows[row].values, m_range->to) > 0;
+            });
+        }
         m_view.clear();
-        for (int i : m_order)
-            if (visible(m_rows[i]))
-                m_view.push_back(i);
+        for (auto it = from; it != to; ++it)
+            if (visible(m_rows[*it]))
+                m_view.push_back(*it);
     }
     const auto found = keepRow < 0 ? m_view.end() : std::find(m_view.begin(), m_view.end(), keepRow);
     if (found != m_view.end())
