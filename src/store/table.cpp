@@ -723,33 +723,42 @@ void Table::post()
             fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben.").arg(fd.name));
     }
     const int autoField = m_def.autoIncField();
+    const bool inserting = m_state == TableState::Insert;
+    // An update writes the fields that changed: renumbering a report does
+    // not write its texts again.
+    const Row *stored = inserting ? nullptr : &m_rows[m_byId.value(m_editId)];
     QStringList cols, marks;
     QVariantList values;
     for (int i = 0; i < m_def.fields.size(); ++i) {
+        const quint64 bit = quint64(1) << i;
         // A large value left in the file is left as it is.
-        if (i == autoField || (m_bufferOnFile & (quint64(1) << i)))
+        if (i == autoField || (m_bufferOnFile & bit))
+            continue;
+        if (stored && !(stored->onFile & bit) && stored->values[i] == m_buffer[i])
             continue;
         cols << quoted(m_def.fields[i].name);
         marks << (m_state == TableState::Insert ? QStringLiteral("?") : quoted(m_def.fields[i].name) + QStringLiteral("=?"));
         values << m_buffer[i];
     }
-    const bool inserting = m_state == TableState::Insert;
     const QString sql = inserting
                             ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))
                             : QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), marks.join(QLatin1Char(',')));
-    Stmt st(m_set.connection(), sql);
-    for (int i = 0; i < values.size(); ++i)
-        st.bind(i + 1, values[i]);
-    if (!inserting)
-        st.bind(int(values.size()) + 1, m_editId);
-    if (st.step() != SQLITE_DONE) {
-        const int ext = sqlite3_extended_errcode(m_set.connection());
-        if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
-            fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
-        if (ext == SQLITE_CONSTRAINT_NOTNULL)
-            fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
-        fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+    // An update that changes nothing writes nothing.
+    if (inserting || !marks.isEmpty()) {
+        Stmt st(m_set.connection(), sql);
+        for (int i = 0; i < values.size(); ++i)
+            st.bind(i + 1, values[i]);
+        if (!inserting)
+            st.bind(int(values.size()) + 1, m_editId);
+        if (st.step() != SQLITE_DONE) {
+            const int ext = sqlite3_extended_errcode(m_set.connection());
+            if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+                fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
+            if (ext == SQLITE_CONSTRAINT_NOTNULL)
+                fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
+            fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+        }
     }
     qint64 id = m_editId;
     int row;
