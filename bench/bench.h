@@ -45,5 +45,13 @@ void planBenchmarks();
 void printBenchmarks();
 void editorBenchmarks();
 void pictureBenchmarks();
+// only: one of backsheet, delete, list, steps, text, pdf, start; empty: all.
+void sizeBenchmarks(const QString &only = QString());
+// The start-up measured in a process of its own: prints milliseconds and
+// resident megabytes.
+int startUpChild(const QString &dir);
+// Saves the documents of the size benchmarks (and the engine's test form)
+// as PDF and saved report files, to compare pages before and after a change.
+int exportDocuments(const QString &dir);
 
 } // namespace bench

@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
+#include "benchdata.h"
 #include "controls/dbcontrols.h"
 #include "editor/reporteditor.h"
 #include "overviews/reportoverview.h"
@@ -45,27 +46,6 @@ public:
         return dialog.result();
     }
 };
-
-// About a page of activities: 40 lines, some bold, some raised, a symbol.
-QByteArray activityText()
-{
-    QTextDocument doc;
-    QTextCursor c(&doc);
-    QTextCharFormat plain, bold, raised, symbol;
-    bold.setFontWeight(QFont::Bold);
-    richtext::setHeightAndOffset(raised, 160, 66);
-    richtext::setSymbolFont(symbol);
-    for (int i = 0; i < 40; ++i) {
-        c.insertText(QStringLiteral("zu 5 aa) "), bold);
-        c.insertText(QStringLiteral("Abgaswege geprüft, Messwerte CO"), plain);
-        c.insertText(QStringLiteral("2"), raised);
-        c.insertText(QStringLiteral(" unter 1000 ppm, Abweichung "), plain);
-        c.insertText(QString(richtext::symbolToUnicode(0xb1)), symbol);
-        c.insertText(QStringLiteral(" 2 % festgestellt und notiert."), plain);
-        c.insertBlock();
-    }
-    return richtext::writeRtf(doc);
-}
 
 // Answers every question with Yes (going on beyond a group's target).
 class YesMessages : public platform::MessageService

@@ -63,6 +63,70 @@ void DataSource::setTable(store::Table *table)
 
 // --- FieldLink ---
 
+namespace {
+
+// A control waits while the window it sits in is hidden; a control that is
+// a window of its own always shows its row.
+QWidget *hiddenWindow(const QWidget *control)
+{
+    QWidget *window = control->window();
+    return window != control && !window->isVisible() ? window : nullptr;
+}
+
+} // namespace
+
+// Refreshes a control that missed changes while its window was hidden when
+// the window is shown (also the controls of its pages that are not showing).
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher(FieldLink *link, QObject *control) : QObject(control), m_link(link) {}
+    void watch(QWidget *window)
+    {
+        if (m_window == window)
+            return;
+        if (m_window)
+            m_window->removeEventFilter(this);
+        m_window = window;
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Show && m_link->m_stale)
+            m_link->catchUp();
+        return false;
+    }
+
+private:
+    FieldLink *m_link;
+    QPointer<QWidget> m_window;
+};
+
+void FieldLink::sync()
+{
+    if (m_writing)
+        return;
+    const auto *widget = dynamic_cast<const QWidget *>(this);
+    if (QWidget *window = widget ? hiddenWindow(widget) : nullptr; window && mayWait()) {
+        if (!m_watcher)
+            m_watcher = new ShowWatcher(this, const_cast<QWidget *>(widget));
+        m_watcher->watch(window);
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
+    refresh();
+}
+
+void FieldLink::catchUp() const
+{
+    auto *self = const_cast<FieldLink *>(this);
+    if (!self->m_stale || self->m_writing)
+        return;
+    self->m_stale = false;
+    self->refresh();
+}
+
 void FieldLink::bind(DataSource *source, const QString &field)
 {
     for (auto &c : m_connections)
@@ -76,12 +140,13 @@ void FieldLink::bind(DataSource *source, const QString &field)
             QObject::connect(source, &DataSource::dataChanged, control, [this] { sync(); }),
             QObject::connect(source, &DataSource::fieldChanged, control,
                              [this](const QString &f) {
-                                 if (!m_writing && f.compare(m_field, Qt::CaseInsensitive) == 0)
-                                     refresh();
+                                 if (f.compare(m_field, Qt::CaseInsensitive) == 0)
+                                     sync();
                              }),
         };
     }
     bound();
+    m_stale = false;
     refresh();
 }
 
@@ -383,6 +448,12 @@ void DBImage::refresh()
     setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
 }
 
+QImage DBImage::picture() const
+{
+    catchUp();
+    return m_picture;
+}
+
 // --- DBCtrlGrid ---
 
 DBCtrlGrid::DBCtrlGrid(QWidget *parent) : QFrame(parent)
@@ -411,12 +482,33 @@ void DBCtrlGrid::setDataSource(DataSource *source)
     m_connections.clear();
     m_source = source;
     if (source)
-        m_connections = {connect(source, &DataSource::dataChanged, this, &DBCtrlGrid::refresh)};
+        m_connections = {connect(source, &DataSource::dataChanged, this, &DBCtrlGrid::follow)};
     rebuild();
+}
+
+void DBCtrlGrid::follow()
+{
+    // In a hidden window the grid rebuilds its panels once, when the window
+    // is shown.
+    if (QWidget *window = hiddenWindow(this)) {
+        window->installEventFilter(this);
+        m_stale = true;
+        return;
+    }
+    refresh();
+}
+
+int DBCtrlGrid::panelCount() const
+{
+    if (m_stale)
+        const_cast<DBCtrlGrid *>(this)->refresh();
+    return int(m_panels.size());
 }
 
 QWidget *DBCtrlGrid::panel(int row) const
 {
+    if (m_stale)
+        const_cast<DBCtrlGrid *>(this)->refresh();
     return row >= 0 && row < int(m_panels.size()) ? m_panels[size_t(row)] : nullptr;
 }
 
@@ -457,6 +549,7 @@ void DBCtrlGrid::rebuild()
 
 void DBCtrlGrid::refresh()
 {
+    m_stale = false;
     store::Table *t = m_source ? m_source->table() : nullptr;
     const int rows = t && t->isOpen() ? t->recordCount() : 0;
     if (rows != int(m_panels.size())) {
@@ -486,6 +579,8 @@ void DBCtrlGrid::refresh()
 
 bool DBCtrlGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show && watched == window() && m_stale)
+        refresh();
     // Pressing into a panel or entering one of its controls selects its row.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
         for (QObject *o = watched; o && o != m_content; o = o->parent()) {

@@ -28,6 +28,8 @@ class Table;
 
 namespace controls {
 
+class ShowWatcher;
+
 // A date as typed: dd.MM.yyyy, also without the leading zeros of day and
 // month; an invalid date for anything else.
 QDate parseDate(const QString &text);
@@ -71,12 +73,12 @@ public:
     void setRow(int row) { m_row = row; }
     int row() const { return m_row; }
     virtual void refresh() = 0;
-    // Refreshes unless the control is writing into its table just now.
-    void sync()
-    {
-        if (!m_writing)
-            refresh();
-    }
+    // Refreshes unless the control is writing into its table just now. A
+    // control that is not visible (its window hidden, its page not shown)
+    // only notes that it is behind and refreshes when it is shown.
+    void sync();
+    // The control missed a change while it was hidden.
+    bool stale() const { return m_stale; }
 
 protected:
     QVariant read() const;
@@ -87,12 +89,19 @@ protected:
     void write(const QVariant &value);
     // Called once the control is bound, before its first refresh.
     virtual void bound() {}
+    // Whether a hidden control may leave a change for when it is shown.
+    virtual bool mayWait() const { return true; }
+    // A refresh that was left for later is done now.
+    void catchUp() const;
     bool m_writing = false;
 
 private:
+    friend class ShowWatcher;
     QPointer<DataSource> m_source;
     QString m_field;
     int m_row = -1;
+    bool m_stale = false;
+    ShowWatcher *m_watcher = nullptr; // a child of the control
     std::vector<QMetaObject::Connection> m_connections;
 };
 
@@ -149,6 +158,8 @@ public:
 
 protected:
     void bound() override;
+    // Typed text is stored or dropped with its row, hidden or not.
+    bool mayWait() const override { return !m_dirty; }
     // Copied text carries its RTF as well, so that it comes back exactly.
     QMimeData *createMimeDataFromSelection() const override;
     // Pasted or dropped text keeps only what the stored text can hold: RTF
@@ -179,7 +190,7 @@ public:
     explicit DBImage(QWidget *parent = nullptr);
     void refresh() override;
     // The picture of the field; null when the field is empty or unreadable.
-    QImage picture() const { return m_picture; }
+    QImage picture() const;
 
 private:
     QImage m_picture;
@@ -201,7 +212,7 @@ public:
     void setDataSource(DataSource *source);
     DataSource *dataSource() const { return m_source; }
 
-    int panelCount() const { return int(m_panels.size()); }
+    int panelCount() const;
     QWidget *panel(int row) const;
     QWidget *currentPanel() const;
     // Makes the current row's panel visible in the scrolled area.
@@ -213,6 +224,7 @@ protected:
 private:
     void rebuild();
     void enterPanel(int row);
+    void follow(); // refreshes now, or when shown
 
     QPointer<DataSource> m_source;
     PanelBuilder m_builder;
@@ -223,6 +235,7 @@ private:
     std::vector<QWidget *> m_panels;
     std::vector<QMetaObject::Connection> m_connections;
     bool m_entering = false;
+    bool m_stale = false;
 };
 
 // Buttons stepping the source's table to the previous and next row.

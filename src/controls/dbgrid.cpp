@@ -83,18 +83,18 @@ public:
         endResetModel();
     }
 
-    void reload()
+    // True when the number of rows changed (the model was reset); otherwise
+    // the view only needs to paint again, as every cell reads the table.
+    bool reload()
     {
         store::Table *t = table();
         const int rows = t ? t->recordCount() : 0;
-        if (rows != shownRows) {
-            beginResetModel();
-            shownRows = rows;
-            endResetModel();
-        } else if (rows > 0) {
-            emit dataChanged(index(0, 0), index(rows - 1, int(columns.size()) - 1));
-            emit headerDataChanged(Qt::Vertical, 0, rows - 1);
-        }
+        if (rows == shownRows)
+            return false;
+        beginResetModel();
+        shownRows = rows;
+        endResetModel();
+        return true;
     }
 };
 
@@ -141,6 +141,13 @@ void DBGrid::setDataSource(DataSource *source)
     follow();
 }
 
+void DBGrid::showEvent(QShowEvent *event)
+{
+    if (m_stale)
+        follow();
+    QTableView::showEvent(event);
+}
+
 QString DBGrid::cellText(int row, int column) const
 {
     return m_model->text(row, column);
@@ -150,8 +157,22 @@ void DBGrid::follow()
 {
     if (m_following)
         return;
+    // A grid that is not showing (a hidden page or window) keeps only its
+    // number of rows; it selects and scrolls to the current row once, when
+    // it is shown.
+    if (!isVisible() && m_model->table()) {
+        m_model->reload();
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
     m_following = true;
-    m_model->reload();
+    // Cells and row marks read the table when painted: a repaint shows the
+    // current rows without announcing every cell as changed.
+    if (!m_model->reload()) {
+        viewport()->update();
+        verticalHeader()->viewport()->update();
+    }
     store::Table *t = m_model->table();
     const int row = t ? t->recNo() : -1;
     if (row >= 0 && row < m_model->shownRows) {

@@ -41,6 +41,9 @@ signals:
     // A double click on a line, after the cursor moved to its row.
     void rowDoubleClicked(int row);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void follow();
     void selected(int row);
@@ -48,6 +51,7 @@ private:
     QPointer<DataSource> m_source;
     GridModel *m_model = nullptr;
     bool m_following = false;
+    bool m_stale = false; // hidden while its table moved
 };
 
 } // namespace controls

@@ -51,6 +51,16 @@ Table::Table(TableSet &set, const TableDef &def) : m_set(set), m_def(def)
 {
     setObjectName(def.handleName);
     selectIndex(def.index(QString()));
+    // Pictures stay in the file until a row needs them: held for every row
+    // they would make the memory grow with every picture stored.
+    // The fields stored after a picture are read on demand as well: reading
+    // them for every row would read each row's pictures to reach them.
+    for (int i = 0; i < def.fields.size() && i < 64; ++i) {
+        if (def.fields[i].type == FieldType::Picture)
+            m_largeFields |= quint64(1) << i;
+        if (m_largeFields)
+            m_deferredFields |= quint64(1) << i;
+    }
 }
 
 void Table::selectIndex(const IndexDef *index)
@@ -143,6 +153,8 @@ void Table::close()
     m_rows.clear();
     m_order.clear();
     m_byId.clear();
+    m_detailIndex.clear();
+    m_lastRead.clear();
     m_view.clear();
     m_pos = 0;
     m_bof = m_eof = true;
@@ -170,8 +182,14 @@ void Table::loadRows()
                      .arg(m_def.tableName));
     }
     QStringList cols{QStringLiteral("rowid")};
-    for (const FieldDef &fd : m_def.fields)
-        cols << quoted(fd.name);
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        // A picture only says whether it holds a value: its length comes
+        // from the row's header, without reading the picture.
+        if (m_largeFields & (quint64(1) << i))
+            cols << QStringLiteral("length(%1)").arg(quoted(m_def.fields[i].name));
+        else if (!(m_deferredFields & (quint64(1) << i)))
+            cols << quoted(m_def.fields[i].name);
+    }
     Stmt st(m_set.connection(), QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QLatin1Char(',')), qualifiedName()));
     std::vector<Row> rows;
     const int n = int(m_def.fields.size());
@@ -179,13 +197,64 @@ void Table::loadRows()
         Row r;
         r.id = sqlite3_column_int64(st.handle(), 0);
         r.values.resize(n);
-        for (int i = 0; i < n; ++i)
-            r.values[i] = st.column(i + 1, m_def.fields[i].type);
+        for (int i = 0, column = 1; i < n; ++i) {
+            const quint64 bit = quint64(1) << i;
+            if (m_largeFields & bit) {
+                if (sqlite3_column_int64(st.handle(), column++) > 0)
+                    r.onFile |= bit;
+            } else if (m_deferredFields & bit) {
+                r.onFile |= bit;
+            } else {
+                r.values[i] = st.column(column++, m_def.fields[i].type);
+            }
+        }
         rows.push_back(std::move(r));
     }
     if (st.rc() != SQLITE_DONE)
         fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
     m_rows = std::move(rows);
+    m_lastRead.clear();
+}
+
+QVariant Table::readLarge(qint64 id, int f) const
+{
+    const auto last = m_lastRead.constFind(f);
+    if (last != m_lastRead.constEnd() && last->first == id)
+        return last->second;
+    Stmt st(m_set.connection(),
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(quoted(m_def.fields[f].name), qualifiedName()));
+    st.bind(1, id);
+    QVariant v;
+    if (st.step() == SQLITE_ROW)
+        v = st.column(0, m_def.fields[f].type);
+    else if (!st.ok())
+        fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
+    m_lastRead.insert(f, {id, v});
+    return v;
+}
+
+QVariant Table::fieldValue(qint64 id, const QVector<QVariant> &values, quint64 onFile, int f) const
+{
+    if (onFile & (quint64(1) << f))
+        return readLarge(id, f);
+    return values[f];
+}
+
+void Table::forgetRead(qint64 id)
+{
+    for (auto it = m_lastRead.begin(); it != m_lastRead.end();)
+        it = it->first == id ? m_lastRead.erase(it) : std::next(it);
+}
+
+void Table::leaveOnFile(Row &row) const
+{
+    for (int i = 0; i < row.values.size(); ++i) {
+        const quint64 bit = quint64(1) << i;
+        if ((m_largeFields & bit) && !row.values[i].isNull() && row.values[i].isValid()) {
+            row.values[i] = QVariant();
+            row.onFile |= bit;
+        }
+    }
 }
 
 void Table::refresh()
@@ -211,6 +280,7 @@ void Table::emptyTable()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
     m_rows.clear();
+    m_lastRead.clear();
     rebuildOrder();
     rebuildView(0);
     scrolled();
@@ -267,6 +337,34 @@ void Table::rebuildOrder()
         m_byId.insert(m_rows[i].id, int(i));
     }
     std::sort(m_order.begin(), m_order.end(), [this](int x, int y) { return orderedBefore(x, y); });
+    rebuildDetailIndex();
+}
+
+void Table::rebuildDetailIndex()
+{
+    m_detailIndex.clear();
+    if (!m_master)
+        return;
+    for (const Row &r : m_rows)
+        m_detailIndex[detailKey(r.values)].append(r.id);
+}
+
+void Table::indexDetail(qint64 id, const QVector<QVariant> &values)
+{
+    if (m_master)
+        m_detailIndex[detailKey(values)].append(id);
+}
+
+void Table::unindexDetail(qint64 id, const QVector<QVariant> &values)
+{
+    if (!m_master)
+        return;
+    const auto it = m_detailIndex.find(detailKey(values));
+    if (it == m_detailIndex.end())
+        return;
+    it->removeOne(id);
+    if (it->isEmpty())
+        m_detailIndex.erase(it);
 }
 
 bool Table::visible(const Row &row) const
@@ -291,11 +389,34 @@ void Table::rebuildView(qint64 keepId)
     const int keepRow = keepId ? m_byId.value(keepId, -1) : -1;
     if (!m_master && !m_range && !(m_filtered && m_filter)) {
         m_view = m_order; // the cursor sees every row
-    } else {
+    } else if (m_master) {
+        // The rows of the master's key, from the detail index, in index order.
         m_view.clear();
-        for (int i : m_order)
-            if (visible(m_rows[i]))
-                m_view.push_back(i);
+        const QVector<QVariant> *mv = m_master->currentValues();
+        const QVariant key = mv ? (*mv)[m_masterField] : QVariant();
+        if (!key.isNull() && key.isValid()) {
+            for (qint64 id : m_detailIndex.value(key.toLongLong())) {
+                const int row = m_byId.value(id, -1);
+                if (row >= 0 && visible(m_rows[row]))
+                    m_view.push_back(row);
+            }
+            std::sort(m_view.begin(), m_view.end(), [this](int x, int y) { return orderedBefore(x, y); });
+        }
+    } else {
+        // A range is a stretch of the index order: found by binary search.
+        auto from = m_order.begin(), to = m_order.end();
+        if (m_range) {
+            from = std::lower_bound(m_order.begin(), m_order.end(), 0, [this](int row, int) {
+                return compareToKey(m_rows[row].values, m_range->from) < 0;
+            });
+            to = std::upper_bound(from, m_order.end(), 0, [this](int, int row) {
+                return compareToKey(m_rows[row].values, m_range->to) > 0;
+            });
+        }
+        m_view.clear();
+        for (auto it = from; it != to; ++it)
+            if (visible(m_rows[*it]))
+                m_view.push_back(*it);
     }
     const auto found = keepRow < 0 ? m_view.end() : std::find(m_view.begin(), m_view.end(), keepRow);
     if (found != m_view.end())
@@ -418,19 +539,28 @@ QVariant Table::valueAt(int recNo, const QString &name) const
     if (recNo < 0 || recNo >= int(m_view.size()))
         return {};
     if (recNo == m_pos && m_state == TableState::Edit)
-        return m_buffer[f];
-    return m_rows[m_view[recNo]].values[f];
+        return fieldValue(m_editId, m_buffer, m_bufferOnFile, f);
+    const Row &row = m_rows[m_view[recNo]];
+    return fieldValue(row.id, row.values, row.onFile, f);
 }
 
 QVariant Table::value(const QString &name) const
 {
     const int f = field(name);
-    const QVector<QVariant> *v = currentValues();
-    return v ? (*v)[f] : QVariant();
+    if (isEditing())
+        return fieldValue(m_editId, m_buffer, m_bufferOnFile, f);
+    if (m_view.empty())
+        return {};
+    const Row &row = m_rows[m_view[m_pos]];
+    return fieldValue(row.id, row.values, row.onFile, f);
 }
 
 bool Table::isNull(const QString &name) const
 {
+    const int f = field(name);
+    const quint64 bit = quint64(1) << f;
+    if ((m_largeFields & bit) && (isEditing() ? m_bufferOnFile : (m_view.empty() ? 0 : m_rows[m_view[m_pos]].onFile)) & bit)
+        return false; // a picture held in the file
     const QVariant v = value(name);
     return v.isNull() || !v.isValid();
 }
@@ -540,6 +670,7 @@ void Table::setValue(const QString &name, const QVariant &value)
         fail(QStringLiteral("Das Feld „%1“ wird vom Programm vergeben und kann nicht geändert werden.")
                  .arg(m_def.fields[f].name));
     m_buffer[f] = convert(f, value);
+    m_bufferOnFile &= ~(quint64(1) << f);
     emit fieldChanged(m_def.fields[f].name);
 }
 
@@ -555,6 +686,7 @@ void Table::append()
     checkBrowseMode();
     m_beforeInsert = currentId();
     m_buffer = QVector<QVariant>(m_def.fields.size());
+    m_bufferOnFile = 0;
     if (m_master) {
         if (const QVector<QVariant> *mv = m_master->currentValues())
             m_buffer[m_detailField] = (*mv)[m_masterField];
@@ -574,6 +706,7 @@ void Table::edit()
         return;
     }
     m_buffer = m_rows[m_view[m_pos]].values;
+    m_bufferOnFile = m_rows[m_view[m_pos]].onFile;
     m_editId = currentId();
     setState(TableState::Edit);
 }
@@ -586,36 +719,46 @@ void Table::post()
     emit beforePost();
     for (int i = 0; i < m_def.fields.size(); ++i) {
         const FieldDef &fd = m_def.fields[i];
-        if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()))
+        if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()) && !(m_bufferOnFile & (quint64(1) << i)))
             fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben.").arg(fd.name));
     }
     const int autoField = m_def.autoIncField();
+    const bool inserting = m_state == TableState::Insert;
+    // An update writes the fields that changed: renumbering a report does
+    // not write its texts again.
+    const Row *stored = inserting ? nullptr : &m_rows[m_byId.value(m_editId)];
     QStringList cols, marks;
     QVariantList values;
     for (int i = 0; i < m_def.fields.size(); ++i) {
-        if (i == autoField)
+        const quint64 bit = quint64(1) << i;
+        // A large value left in the file is left as it is.
+        if (i == autoField || (m_bufferOnFile & bit))
+            continue;
+        if (stored && !(stored->onFile & bit) && stored->values[i] == m_buffer[i])
             continue;
         cols << quoted(m_def.fields[i].name);
         marks << (m_state == TableState::Insert ? QStringLiteral("?") : quoted(m_def.fields[i].name) + QStringLiteral("=?"));
         values << m_buffer[i];
     }
-    const bool inserting = m_state == TableState::Insert;
     const QString sql = inserting
                             ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))
                             : QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), marks.join(QLatin1Char(',')));
-    Stmt st(m_set.connection(), sql);
-    for (int i = 0; i < values.size(); ++i)
-        st.bind(i + 1, values[i]);
-    if (!inserting)
-        st.bind(int(values.size()) + 1, m_editId);
-    if (st.step() != SQLITE_DONE) {
-        const int ext = sqlite3_extended_errcode(m_set.connection());
-        if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
-            fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
-        if (ext == SQLITE_CONSTRAINT_NOTNULL)
-            fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
-        fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+    // An update that changes nothing writes nothing.
+    if (inserting || !marks.isEmpty()) {
+        Stmt st(m_set.connection(), sql);
+        for (int i = 0; i < values.size(); ++i)
+            st.bind(i + 1, values[i]);
+        if (!inserting)
+            st.bind(int(values.size()) + 1, m_editId);
+        if (st.step() != SQLITE_DONE) {
+            const int ext = sqlite3_extended_errcode(m_set.connection());
+            if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+                fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
+            if (ext == SQLITE_CONSTRAINT_NOTNULL)
+                fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
+            fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+        }
     }
     qint64 id = m_editId;
     int row;
@@ -624,15 +767,21 @@ void Table::post()
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
         row = int(m_rows.size());
-        m_rows.push_back(Row{id, m_buffer});
+        m_rows.push_back(Row{id, m_buffer, 0});
         m_byId.insert(id, row);
     } else {
         row = m_byId.value(id);
         removeOrdered(row);
+        unindexDetail(id, m_rows[row].values);
         m_rows[row].values = m_buffer;
+        m_rows[row].onFile = m_bufferOnFile;
     }
+    leaveOnFile(m_rows[row]);
+    forgetRead(id);
+    indexDetail(id, m_buffer);
     insertOrdered(row);
     m_buffer.clear();
+    m_bufferOnFile = 0;
     m_editId = 0;
     setState(TableState::Browse);
     rebuildView(id);
@@ -671,8 +820,10 @@ void Table::remove()
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
     // The last row takes the place of the deleted one in m_rows.
+    forgetRead(id); // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
     removeOrdered(row);
+    unindexDetail(id, m_rows[row].values);
     if (row != lastRow) {
         std::replace(m_order.begin(), m_order.end(), lastRow, row);
         m_rows[row] = std::move(m_rows[lastRow]);
@@ -858,6 +1009,7 @@ void Table::setMaster(Table *master, const QString &masterField, const QString &
     m_master = master;
     m_masterField = master ? master->field(masterField) : -1;
     m_detailField = master ? field(detailField) : -1;
+    rebuildDetailIndex();
     m_set.linkDetail(this, master);
     if (isOpen())
         masterScrolled();

@@ -148,6 +148,10 @@ private:
     {
         qint64 id = 0; // the SQLite rowid
         QVector<QVariant> values;
+        // Fields read from the file when asked for (bit n for field n): the
+        // pictures that hold a value, and the fields stored after the first
+        // picture. Their entry in values is empty.
+        quint64 onFile = 0;
     };
     struct Range
     {
@@ -156,6 +160,13 @@ private:
 
     int field(const QString &name) const; // throws for unknown names
     const QVector<QVariant> *currentValues() const;
+    // Field f of the row with values `values` and large fields `onFile`,
+    // read from the file when it is not held in memory.
+    QVariant fieldValue(qint64 id, const QVector<QVariant> &values, quint64 onFile, int f) const;
+    QVariant readLarge(qint64 id, int f) const;
+    // Moves the large values of a stored row out of memory.
+    void leaveOnFile(Row &row) const;
+    void forgetRead(qint64 id);
     QVariant convert(int field, const QVariant &value) const;
     bool orderedBefore(int x, int y) const; // by the index's fields, then by identity
     void insertOrdered(int row);
@@ -165,6 +176,11 @@ private:
     bool visible(const Row &row) const;
     void loadRows();
     void rebuildOrder();
+    // The detail index: the rows of each value of the link field.
+    void rebuildDetailIndex();
+    qint64 detailKey(const QVector<QVariant> &values) const { return values[m_detailField].toLongLong(); }
+    void indexDetail(qint64 id, const QVector<QVariant> &values);
+    void unindexDetail(qint64 id, const QVector<QVariant> &values);
     void rebuildView(qint64 keepId);
     qint64 currentId() const;
     void setState(TableState s);
@@ -187,6 +203,12 @@ private:
     int m_pos = 0;
     bool m_bof = true, m_eof = true;
     QVector<QVariant> m_buffer;
+    quint64 m_bufferOnFile = 0; // large fields of the edited row not read, unchanged
+    quint64 m_largeFields = 0;  // the pictures: read on demand, held only while edited
+    quint64 m_deferredFields = 0; // read on demand: the pictures and the fields after the first
+    // The value of each on-demand field read last (field -> row, value), as
+    // a picture is asked for several times.
+    mutable QHash<int, QPair<qint64, QVariant>> m_lastRead;
     qint64 m_editId = 0;       // row being edited
     qint64 m_beforeInsert = 0; // row current before append()
 
@@ -199,6 +221,9 @@ private:
 
     Table *m_master = nullptr;
     int m_masterField = -1, m_detailField = -1;
+    // Of a detail table: link field value -> identities of its rows, so that
+    // following the master does not scan every row.
+    QHash<qint64, QVector<qint64>> m_detailIndex;
 };
 
 } // namespace store

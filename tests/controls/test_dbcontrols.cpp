@@ -1,14 +1,17 @@
 // Bound controls over the real tables: what typing does to the table's
 // state and fields, dates typed badly, rich text written when the row is
 // stored and thrown away on cancel, the control grid following the rows,
-// and the navigator's buttons.
+// the navigator's buttons, and controls of a hidden window catching up when
+// it is shown.
 
 #include "controls/dbcontrols.h"
 #include "scriptedmessages.h"
 #include "controls/dbgrid.h"
+#include "richtext/rtf.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
 
+#include <QBuffer>
 #include <QTest>
 #include <QTextCursor>
 #include <QHeaderView>
@@ -195,6 +198,71 @@ private slots:
         temp.remove();
         QCOMPARE(grid.panelCount(), 2);
         QCOMPARE(memo(0)->toPlainText(), QStringLiteral("Zeile 2"));
+    }
+
+    // Controls of a hidden window leave the moves of their table alone and
+    // show the current row once the window is shown, whether it was never
+    // shown or closed after showing.
+    void hiddenWindowShowsTheCurrentRowWhenShown_data()
+    {
+        QTest::addColumn<bool>("shownBefore");
+        QTest::newRow("never shown") << false;
+        QTest::newRow("closed after showing") << true;
+    }
+    void hiddenWindowShowsTheCurrentRowWhenShown()
+    {
+        QFETCH(bool, shownBefore);
+        QImage small(4, 3, QImage::Format_RGB32), large(8, 6, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        large.fill(Qt::blue);
+        const auto bytes = [](const QImage &image) {
+            QByteArray out;
+            QBuffer buffer(&out);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "BMP");
+            return out;
+        };
+        QTextDocument remark;
+        for (int n = 0; n < 2; ++n) {
+            reports().edit();
+            remark.setPlainText(QStringLiteral("Vermerk %1").arg(n + 1));
+            reports().setValue(QStringLiteral("Vermerke"), QString::fromLatin1(richtext::writeRtf(remark)));
+            reports().setValue(QStringLiteral("Bild1"), bytes(n ? large : small));
+            reports().post();
+            reports().next();
+        }
+        reports().first();
+        controls::DataSource source(QStringLiteral("berichtsource"), &reports());
+        QWidget window;
+        auto *edit = new controls::DBEdit(&window);
+        auto *rich = new controls::DBRichEdit(&window);
+        auto *image = new controls::DBImage(&window);
+        edit->bind(&source, QStringLiteral("Thema"));
+        rich->bind(&source, QStringLiteral("Vermerke"));
+        image->bind(&source, QStringLiteral("Bild1"));
+        if (shownBefore) {
+            window.show();
+            QCOMPARE(rich->toPlainText(), QStringLiteral("Vermerk 1"));
+            window.hide();
+        }
+        QSignalSpy reloaded(rich->document(), &QTextDocument::contentsChange);
+        reports().next();
+        reports().edit();
+        reports().setValue(QStringLiteral("Thema"), QStringLiteral("neu"));
+        reports().post();
+        QCOMPARE(reloaded.count(), 0);
+        QVERIFY(rich->stale());
+        // The picture asked of a hidden control is the current row's.
+        QCOMPARE(image->picture().size(), large.size());
+        window.show();
+        QCOMPARE(edit->text(), QStringLiteral("neu"));
+        QCOMPARE(rich->toPlainText(), QStringLiteral("Vermerk 2"));
+        QVERIFY(!rich->stale());
+        // Shown, the controls follow every move at once.
+        reports().first();
+        QCOMPARE(edit->text(), QStringLiteral("eins"));
+        QCOMPARE(rich->toPlainText(), QStringLiteral("Vermerk 1"));
+        QCOMPARE(image->picture().size(), small.size());
     }
 
     void memoDisplayLinesFollowTheWrapping()

@@ -335,6 +335,129 @@ private slots:
                  QStringLiteral("zu 5 aa) Kehren"));
     }
 
+    // The detail rows each report shows are the rows the file holds for it,
+    // after every kind of change to the detail rows.
+    void detailRowsStayRightAfterChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("appended") << "append";
+        QTest::newRow("moved to another report") << "move";
+        QTest::newRow("first row deleted") << "deleteFirst";
+        QTest::newRow("last stored row deleted") << "deleteLast";
+        QTest::newRow("changed by SQL") << "sql";
+    }
+    void detailRowsStayRightAfterChanges()
+    {
+        QFETCH(QString, change);
+        for (int n = 1; n <= 3; ++n) {
+            addReport(1, n);
+            for (int k = 0; k < 3; ++k)
+                addDetail(10 * n + k);
+        }
+        QVERIFY(reports().findKey({1, 2}));
+        if (change == QLatin1String("append")) {
+            addDetail(99);
+        } else if (change == QLatin1String("move")) {
+            reports().first();
+            const int first = reports().asInt(QStringLiteral("BerLfd"));
+            reports().next();
+            details().first();
+            details().edit();
+            details().setValue(QStringLiteral("Masterlfd"), first);
+            details().post();
+        } else if (change == QLatin1String("deleteFirst")) {
+            details().first();
+            details().remove();
+        } else if (change == QLatin1String("deleteLast")) {
+            reports().last();
+            details().last();
+            details().remove(); // the last row of the file: no row takes its place
+            reports().first();
+            details().first();
+            details().remove(); // the last row of the file takes this one's place
+        } else {
+            m_set->exec(QStringLiteral("UPDATE berdet SET Masterlfd = Masterlfd + 1 WHERE LfdfTag = 21"));
+        }
+        for (reports().first(); !reports().eof(); reports().next()) {
+            const int master = reports().asInt(QStringLiteral("BerLfd"));
+            QStringList stored;
+            for (const QVariant &v : probe(m_dir->file(QStringLiteral("berdet.DB")),
+                                              QStringLiteral("SELECT LfdfTag FROM berdet WHERE Masterlfd = %1 "
+                                                             "ORDER BY rowid")
+                                                  .arg(master)))
+                stored << v.toString();
+            QCOMPARE(texts(details(), QStringLiteral("LfdfTag")), stored);
+        }
+    }
+
+    // Pictures and the fields stored after them are read from the file when
+    // asked for: each row gives its own values after every kind of change.
+    void largeFieldsAreTheRowsOwn_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("moved") << "move";
+        QTest::newRow("other field posted") << "post";
+        QTest::newRow("picture replaced") << "replace";
+        QTest::newRow("picture cleared") << "clear";
+        QTest::newRow("last row deleted, new row appended") << "reuse";
+        QTest::newRow("changed by SQL") << "sql";
+    }
+    void largeFieldsAreTheRowsOwn()
+    {
+        QFETCH(QString, change);
+        QMap<int, QByteArray> pictures; // by report number
+        QMap<int, int> zooms;
+        for (int n = 1; n <= 3; ++n) {
+            addReport(1, n);
+            reports().edit();
+            pictures[n] = QByteArray(100000 + n, char('a' + n));
+            zooms[n] = 10 * n;
+            reports().setValue(QStringLiteral("Bild1"), pictures[n]);
+            reports().setValue(QStringLiteral("Zoom1"), zooms[n]);
+            reports().post();
+        }
+        QVERIFY(reports().findKey({1, 2}));
+        QCOMPARE(reports().asBytes(QStringLiteral("Bild1")), pictures[2]);
+        if (change == QLatin1String("move")) {
+            reports().first();
+        } else if (change == QLatin1String("post")) {
+            reports().edit();
+            reports().setValue(QStringLiteral("Thema"), QStringLiteral("Kehren"));
+            reports().post();
+        } else if (change == QLatin1String("replace")) {
+            reports().edit();
+            pictures[2] = QByteArray(500, 'z');
+            reports().setValue(QStringLiteral("Bild1"), pictures[2]);
+            QCOMPARE(reports().asBytes(QStringLiteral("Bild1")), pictures[2]); // the edit buffer's
+            reports().post();
+        } else if (change == QLatin1String("clear")) {
+            reports().edit();
+            reports().clearValue(QStringLiteral("Bild1"));
+            reports().post();
+            pictures[2].clear();
+        } else if (change == QLatin1String("reuse")) {
+            reports().last();
+            QCOMPARE(reports().asBytes(QStringLiteral("Bild1")), pictures[3]);
+            reports().remove(); // the new row may take the deleted row's identity
+            pictures.remove(3);
+            addReport(1, 4);
+            pictures[4] = QByteArray();
+            zooms[4] = 0;
+        } else {
+            m_set->exec(QStringLiteral("UPDATE bericht SET Bild1 = zeroblob(7), Zoom1 = 5 WHERE Nummer = 2"));
+            pictures[2] = QByteArray(7, '\0');
+            zooms[2] = 5;
+        }
+        QCOMPARE(reports().asBytes(QStringLiteral("Bild1")), pictures.value(reports().asInt(QStringLiteral("Nummer"))));
+        for (reports().first(); !reports().eof(); reports().next()) {
+            const int n = reports().asInt(QStringLiteral("Nummer"));
+            QCOMPARE(reports().asBytes(QStringLiteral("Bild1")), pictures.value(n));
+            QCOMPARE(reports().isNull(QStringLiteral("Bild1")), pictures.value(n).isEmpty());
+            QCOMPARE(reports().asInt(QStringLiteral("Zoom1")), zooms.value(n));
+            QCOMPARE(reports().valueAt(reports().recNo(), QStringLiteral("Bild1")).toByteArray(), pictures.value(n));
+        }
+    }
+
     void requiredFieldsAndKeysAreChecked()
     {
         addReport(1, 1);

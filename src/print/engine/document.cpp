@@ -2,6 +2,8 @@
 
 #include "clock.h"
 
+#include <QBuffer>
+#include <QDataStream>
 #include <QDateTime>
 #include <QFile>
 #include <QPainter>
@@ -58,8 +60,62 @@ double dayNumber(const QDateTime &t)
 
 void Document::paint(QPainter &painter, int number, const QRectF &target) const
 {
-    if (number >= 1 && number <= pageCount())
-        paintPage(painter, page(number), m_pageSize, target);
+    if (number < 1 || number > pageCount())
+        return;
+    paintPage(painter, page(number), m_pageSize, target);
+    const QVector<Placement> &placed = m_placements.at(number - 1);
+    if (placed.isEmpty() || m_pageSize.isEmpty())
+        return;
+    // Each picture is drawn from the one image the document holds, so that
+    // a PDF embeds a picture used on many pages once.
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / m_pageSize.width(), target.height() / m_pageSize.height());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const Placement &p : placed) {
+        if (p.image < 0 || p.image >= m_images.size())
+            continue;
+        painter.save();
+        if (!p.clip.isEmpty())
+            painter.setClipRect(p.clip, Qt::IntersectClip);
+        painter.drawImage(p.target, m_images.at(p.image));
+        painter.restore();
+    }
+    painter.restore();
+}
+
+void Document::addPage(const QPicture &page, const QVector<Placement> &placements)
+{
+    m_pages.append(page);
+    m_placements.append(placements);
+}
+
+void Document::addPage(const Document &from, int number)
+{
+    QVector<Placement> placed = from.placements(number);
+    for (Placement &p : placed)
+        p.image = addImage(from.m_images.value(p.image));
+    addPage(from.page(number), placed);
+}
+
+void Document::clear()
+{
+    m_pages.clear();
+    m_placements.clear();
+    m_images.clear();
+    m_imageByKey.clear();
+}
+
+int Document::addImage(const QImage &image)
+{
+    const auto found = m_imageByKey.constFind(image.cacheKey());
+    if (found != m_imageByKey.constEnd())
+        return *found;
+    const int index = int(m_images.size());
+    m_images.append(image);
+    m_imageByKey.insert(image.cacheKey(), index);
+    return index;
 }
 
 QByteArray Document::toBytes() const
@@ -86,13 +142,38 @@ QByteArray Document::toBytes() const
     qToLittleEndian<quint16>(quint16(title.size()), h + 44);
     std::memcpy(h + 48, title.constData(), size_t(title.size()));
 
-    for (const QPicture &p : m_pages) {
-        const QByteArray stored = qCompress(QByteArray(p.data(), int(p.size())));
+    const auto appendRecord = [&out](const QByteArray &stored) {
         char head[8];
         qToLittleEndian<quint32>(quint32(stored.size()), head);
         qToLittleEndian<quint32>(crc32(stored), head + 4);
         out.append(head, 8);
         out.append(stored);
+    };
+    for (const QPicture &p : m_pages)
+        appendRecord(qCompress(QByteArray(p.data(), int(p.size()))));
+    if (!m_images.isEmpty()) {
+        h = out.data();
+        h[26] = 1;
+        QByteArray section;
+        QDataStream ds(&section, QIODevice::WriteOnly);
+        ds.setByteOrder(QDataStream::LittleEndian);
+        ds.writeRawData("LNRI", 4);
+        ds << quint32(m_images.size());
+        for (const QImage &image : m_images) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG", 100);
+            ds << quint32(png.size());
+            ds.writeRawData(png.constData(), int(png.size()));
+        }
+        for (const QVector<Placement> &placed : m_placements) {
+            ds << quint32(placed.size());
+            for (const Placement &p : placed)
+                ds << qint32(p.image) << p.target.x() << p.target.y() << p.target.width() << p.target.height()
+                   << p.clip.x() << p.clip.y() << p.clip.width() << p.clip.height();
+        }
+        appendRecord(section);
     }
     return out;
 }
@@ -132,7 +213,54 @@ Document Document::fromBytes(const QByteArray &bytes, const QString &fileName)
         if (data.isEmpty())
             damaged(fileName, QStringLiteral("Seite %1 unlesbar").arg(i + 1));
         page.setData(data.constData(), uint(data.size()));
-        doc.m_pages.append(page);
+        doc.addPage(page);
+    }
+    if (h[26] == 1) {
+        if (bytes.size() - at < 8)
+            damaged(fileName, QStringLiteral("Bilder fehlen"));
+        const quint32 length = qFromLittleEndian<quint32>(h + at);
+        const quint32 sum = qFromLittleEndian<quint32>(h + at + 4);
+        at += 8;
+        if (qsizetype(length) > bytes.size() - at)
+            damaged(fileName, QStringLiteral("Bilder unvollständig"));
+        const QByteArray section = bytes.mid(at, length);
+        if (crc32(section) != sum)
+            damaged(fileName, QStringLiteral("Prüfsumme der Bilder"));
+        QDataStream ds(section);
+        ds.setByteOrder(QDataStream::LittleEndian);
+        char sectionMark[4];
+        quint32 images = 0;
+        if (ds.readRawData(sectionMark, 4) != 4 || std::memcmp(sectionMark, "LNRI", 4) != 0)
+            damaged(fileName, QStringLiteral("Bilder"));
+        ds >> images;
+        if (images > quint32(section.size()))
+            damaged(fileName, QStringLiteral("Bilder"));
+        for (quint32 i = 0; i < images; ++i) {
+            quint32 size = 0;
+            ds >> size;
+            if (ds.status() != QDataStream::Ok || size > quint32(section.size()))
+                damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
+            QByteArray png(qsizetype(size), Qt::Uninitialized);
+            if (ds.readRawData(png.data(), int(size)) != int(size))
+                damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
+            doc.m_images.append(QImage::fromData(png, "PNG"));
+        }
+        for (QVector<Placement> &placed : doc.m_placements) {
+            quint32 count = 0;
+            ds >> count;
+            if (ds.status() != QDataStream::Ok || count > quint32(section.size()))
+                damaged(fileName, QStringLiteral("Bildplätze"));
+            for (quint32 k = 0; k < count; ++k) {
+                qint32 image = 0;
+                double v[8];
+                ds >> image;
+                for (double &x : v)
+                    ds >> x;
+                if (ds.status() != QDataStream::Ok || image < 0 || quint32(image) >= images)
+                    damaged(fileName, QStringLiteral("Bildplätze"));
+                placed.append({image, QRectF(v[0], v[1], v[2], v[3]), QRectF(v[4], v[5], v[6], v[7])});
+            }
+        }
     }
     return doc;
 }
@@ -222,7 +350,7 @@ int mergeReportFiles(const QString &target, const QStringList *sources)
             first = false;
         }
         for (int n = 1; n <= source.pageCount(); ++n)
-            merged.addPage(source.page(n));
+            merged.addPage(source, n);
     }
     merged.save(target);
     return 0;
@@ -235,7 +363,7 @@ void copyPageRange(const QString &source, const QString &target, int first, int 
     to.setTitle(from.title());
     for (int n = 1; n <= from.pageCount(); ++n)
         if (first == 0 || (first <= n && n <= last))
-            to.addPage(from.page(n));
+            to.addPage(from, n);
     to.save(target);
 }
 

@@ -16,13 +16,21 @@
 //    48  char[80]       title
 //   then per page: uint32 length, uint32 CRC-32 of the stored bytes, the
 //   bytes of the page picture (zlib-compressed when flagged).
+//   When byte 26 of the header is 1, the pictures placed on the pages follow
+//   as one more record of the same form (length, CRC-32, bytes): "LNRI",
+//   uint32 count of pictures, each as uint32 length and PNG bytes, then per
+//   page uint32 count of placements, each as int32 picture and the target
+//   and clip rectangles as 8 doubles (0.1 mm; an empty clip: none).
 //
 // A file that is truncated, damaged or not a saved report file is refused
 // with an error; loading never trusts a length or count it has not checked.
 
 #include "pagedevice.h"
 
+#include <QHash>
+#include <QImage>
 #include <QPicture>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -45,6 +53,16 @@ private:
     QString m_message;
 };
 
+// A picture placed on a page: drawn over the page's recording, scaled to
+// its target, inside its clip (0.1 mm). Pages hold pictures by reference,
+// so a picture on many pages is stored and exported once.
+struct Placement
+{
+    int image = 0; // index into the document's pictures
+    QRectF target;
+    QRectF clip; // empty: no clip
+};
+
 class Document
 {
 public:
@@ -60,8 +78,16 @@ public:
     int pageCount() const { return int(m_pages.size()); }
     // Pages are numbered from 1.
     const QPicture &page(int number) const { return m_pages.at(number - 1); }
-    void addPage(const QPicture &page) { m_pages.append(page); }
-    void clear() { m_pages.clear(); }
+    void addPage(const QPicture &page, const QVector<Placement> &placements = {});
+    // Page `number` of another document, its pictures included.
+    void addPage(const Document &from, int number);
+    void clear();
+    // The pictures placed on the pages; an image already held (the same
+    // QImage, or one with the same pixels met through addImage before) is
+    // held once.
+    int addImage(const QImage &image);
+    const QVector<QImage> &images() const { return m_images; }
+    const QVector<Placement> &placements(int number) const { return m_placements.at(number - 1); }
 
     // Draws page `number` so that it fills target (painter coordinates).
     void paint(QPainter &painter, int number, const QRectF &target) const;
@@ -77,6 +103,9 @@ private:
     QSizeF m_pageSize;
     QString m_title;
     QVector<QPicture> m_pages;
+    QVector<QVector<Placement>> m_placements; // per page
+    QVector<QImage> m_images;
+    QHash<qint64, int> m_imageByKey; // QImage::cacheKey -> index
 };
 
 // Writes the document as a PDF file, one A4 page (the document's page size)

@@ -224,13 +224,47 @@ void Shape::print(PrintContext &c)
     c.painter.restore();
 }
 
+namespace {
+
+// The pictures decoded last, by their stored bytes: a picture printed on
+// many sheets (a bulk print, a preview rendered again) is decoded once, and
+// the same image goes to every page, so that a document holds it once.
+QImage decodedPicture(const QByteArray &bytes)
+{
+    struct Entry
+    {
+        QByteArray bytes;
+        QImage image;
+    };
+    static std::vector<Entry> recent; // the most recent last
+    constexpr size_t kept = 4;
+    if (bytes.isEmpty())
+        return QImage();
+    for (auto it = recent.begin(); it != recent.end(); ++it) {
+        if (it->bytes.size() == bytes.size()
+            && (it->bytes.constData() == bytes.constData() || it->bytes == bytes)) {
+            Entry hit = std::move(*it);
+            recent.erase(it);
+            recent.push_back(std::move(hit));
+            return recent.back().image;
+        }
+    }
+    QImage decoded = QImage::fromData(bytes);
+    if (recent.size() >= kept)
+        recent.erase(recent.begin());
+    recent.push_back({bytes, decoded});
+    return decoded;
+}
+
+} // namespace
+
 QImage Picture::currentImage() const
 {
     if (!source)
         return image;
     if (!source->hasRecord())
         return QImage();
-    return QImage::fromData(source->value(field).toByteArray());
+    return decodedPicture(source->value(field).toByteArray());
 }
 
 void Picture::print(PrintContext &c)
@@ -245,10 +279,7 @@ void Picture::print(PrintContext &c)
         const QSizeF s = QSizeF(img.size()).scaled(box.size(), Qt::KeepAspectRatio);
         target = QRectF(box.center() - QPointF(s.width() / 2, s.height() / 2), s);
     }
-    c.painter.save();
-    c.painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    c.painter.drawImage(target, img);
-    c.painter.restore();
+    c.report.placeImage(img, target);
 }
 
 // ---------------------------------------------------------------------------
@@ -395,8 +426,18 @@ void Report::print(QPrinter &printer, int first, int last)
     printPages(render(), printer, first, last);
 }
 
+void Report::placeImage(const QImage &image, const QRectF &target)
+{
+    if (!m_painter || !m_document)
+        return;
+    const QTransform &t = m_painter->worldTransform();
+    const QRectF clip = m_painter->hasClipping() ? t.mapRect(m_painter->clipBoundingRect()) : QRectF();
+    m_placements.append({m_document->addImage(image), t.mapRect(target), clip});
+}
+
 void Report::startPage()
 {
+    m_placements.clear();
     m_picture = std::make_unique<PagePicture>();
     m_painter = std::make_unique<QPainter>(m_picture.get());
     m_painter->setRenderHint(QPainter::Antialiasing);
@@ -424,7 +465,8 @@ void Report::finishPage()
                                       pageSize.height() - margins.top() - margins.bottom()));
     m_painter->end();
     m_painter.reset();
-    m_document->addPage(*m_picture);
+    m_document->addPage(*m_picture, m_placements);
+    m_placements.clear();
     m_picture.reset();
     emit pageAvailable(m_pageNumber);
 }

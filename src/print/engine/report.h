@@ -206,7 +206,8 @@ public:
 
 // A picture scaled to its box: a fixed image, or a picture field of the
 // current record of a record source (any format Qt reads, BMP and JPEG
-// included).
+// included). A stored picture is decoded once for all the sheets that print
+// it (the last few decoded are kept), and the page holds it by reference.
 class Picture : public Item
 {
 public:
@@ -326,6 +327,9 @@ public:
     double pageBottom() const; // less the page footer
     // No band has been output on the page yet (its headers aside).
     bool atPageTop() const { return !m_pageHasBands; }
+    // Places a picture on the current page, inside the painter's clip: the
+    // page holds it by reference (see Placement).
+    void placeImage(const QImage &image, const QRectF &target);
 
 signals:
     void pageAvailable(int pageNumber);
@@ -342,6 +346,7 @@ private:
     Document *m_document = nullptr;
     std::unique_ptr<PagePicture> m_picture;
     std::unique_ptr<QPainter> m_painter;
+    QVector<Placement> m_placements; // of the current page
     int m_pageNumber = 0;
     double m_y = 0;
     bool m_pageHasBands = false;

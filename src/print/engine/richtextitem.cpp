@@ -64,16 +64,23 @@ RichText::RichText(const QString &name) : Item(name)
 {
     m_document.documentLayout()->setPaintDevice(layoutDevice());
     m_document.setDocumentMargin(0);
+    m_document.setUndoRedoEnabled(false); // a print never undoes
 }
 
 void RichText::prepare()
 {
     Item::prepare();
     m_next = 0;
+    m_lines.clear();
+    m_linesWidth = -1;
 }
 
 void RichText::load()
 {
+    // Without a page size the layout leaves the document alone while it is
+    // filled and formatted; with one, every change would lay out the text
+    // from the change onward again.
+    m_document.setPageSize(QSizeF(0, 0));
     m_document.clear();
     m_document.setDefaultFont(font);
     QTextOption option = m_document.defaultTextOption();
@@ -184,7 +191,14 @@ void RichText::print(PrintContext &c)
     const double right = left + geometry.width() - rightInset;
     double top = c.origin.y() + topInset;
 
-    const QVector<Line> lines = layLines(right - left);
+    // The text is laid out once when it starts; a continuation page goes on
+    // with those lines (laying it out again for every page would make the
+    // cost grow with the square of the pages).
+    if (fresh || m_linesWidth != right - left) {
+        m_lines = layLines(right - left);
+        m_linesWidth = right - left;
+    }
+    const QVector<Line> &lines = m_lines;
     if (background.isValid())
         c.painter.fillRect(QRectF(left - leftInset, top, right - left + leftInset + rightInset, available), background);
 

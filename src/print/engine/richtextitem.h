@@ -51,6 +51,10 @@ private:
 
     QTextDocument m_document;
     int m_next = 0; // the first line not yet printed
+    // The lines as laid out when the text started printing, kept for its
+    // continuation pages, and the width they were laid out for.
+    QVector<Line> m_lines;
+    double m_linesWidth = -1;
 };
 
 } // namespace engine

@@ -11,6 +11,7 @@
 #include "print/engine/richtextitem.h"
 #include "testform.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -530,6 +531,60 @@ private slots:
         QCOMPARE(QColor(img.pixel(305, bandTop + 70)), QColor(Qt::black));
         QCOMPARE(QColor(img.pixel(1250, bottom - 20)), QColor(200, 200, 255));
         QCOMPARE(QColor(img.pixel(1050, bandTop + 140)), QColor(255, 255, 0));
+    }
+
+    // Stored pictures are decoded once and held by reference: a picture met
+    // again (in other bytes of the same content) is the same image of the
+    // document, a different picture of the same size is its own, and a saved
+    // and loaded document draws the same pages.
+    void picturesAreHeldOnceAndStayTheirOwn()
+    {
+        const auto bmp = [](QRgb colour) {
+            QImage image(40, 30, QImage::Format_RGB32);
+            image.fill(colour);
+            image.setPixel(3, 4, qRgb(1, 2, 3));
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "BMP");
+            return bytes;
+        };
+        const QByteArray red = bmp(qRgb(255, 0, 0)), blue = bmp(qRgb(0, 0, 255));
+        QCOMPARE(red.size(), blue.size());
+        testsupport::MemoryRecords records({{{"Bild", red}}, {{"Bild", blue}},
+                                            {{"Bild", QByteArray(red.constData(), red.size())}}, {{"Bild", QVariant()}}});
+        Report r(QStringLiteral("Bilder"));
+        Band &detail = r.addBand(Band::Kind::Detail, QStringLiteral("DetailBand1"), 2500);
+        auto &picture = detail.add<Picture>(QStringLiteral("QRDBImage1"));
+        picture.geometry = QRectF(100, 100, 800, 600);
+        picture.source = &records;
+        picture.field = QStringLiteral("Bild");
+        r.detailSource = &records;
+        const Document doc = r.render();
+        QCOMPARE(doc.pageCount(), 4);
+        QCOMPARE(doc.images().size(), 2);
+        const QList<QRgb> expected{qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 0, 0)};
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(doc.placements(n).size(), 1);
+            const QImage &placed = doc.images().at(doc.placements(n).first().image);
+            QCOMPARE(placed.pixel(10, 10), expected[n - 1]);
+            QCOMPARE(doc.placements(n).first().target, QRectF(230 + 100, 100 + 100, 800, 600));
+        }
+        QVERIFY(doc.placements(4).isEmpty());
+        QCOMPARE(doc.placements(1).first().image, doc.placements(3).first().image);
+
+        const auto pageImage = [](const Document &d, int n) {
+            QImage out(210, 297, QImage::Format_RGB32);
+            out.fill(Qt::white);
+            QPainter p(&out);
+            d.paint(p, n, QRectF(0, 0, 210, 297));
+            return out;
+        };
+        const Document loaded = Document::fromBytes(doc.toBytes());
+        QCOMPARE(loaded.images().size(), 2);
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(pageImage(loaded, n), pageImage(doc, n));
+        QCOMPARE(pageImage(doc, 2).pixel(50, 40), qRgb(0, 0, 255));
     }
 
     void aLineTallerThanAPageIsCut()

@@ -1,0 +1,398 @@
+// The program at real sizes: three and ten training years of reports, each
+// with a page of formatted activities and four plan items; pictures of
+// photo size; long formatted texts. Every benchmark makes its data itself.
+
+#include "app/application.h"
+#include "app/mainform.h"
+#include "bench.h"
+#include "benchdata.h"
+#include "overviews/reportoverview.h"
+#include "platform/messages.h"
+#include "platform/modalrunner.h"
+#include "print/backsheet.h"
+#include "print/engine/document.h"
+#include "print/engine/report.h"
+#include "print/engine/richtextitem.h"
+#include "print/reportlistprint.h"
+#include "store/fields.h"
+#include "store/install.h"
+#include "store/tableset.h"
+#include "testform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace field = store::field;
+
+namespace bench {
+
+namespace {
+
+class YesMessages : public platform::MessageService
+{
+public:
+    platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
+    platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
+    void information(const QString &) override {}
+    void confirmation(const QString &) override {}
+    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    void beep() override {}
+};
+
+class ConfirmingRunner : public platform::ModalRunner
+{
+public:
+    int run(QDialog &dialog) override
+    {
+        dialog.show();
+        dialog.accept();
+        return dialog.result();
+    }
+};
+
+// The working directory for the time of a scope.
+struct InDirectory
+{
+    explicit InDirectory(const QString &dir) : previous(QDir::currentPath()) { QDir::setCurrent(dir); }
+    ~InDirectory() { QDir::setCurrent(previous); }
+    QString previous;
+};
+
+// The list and its buttons are where the user deletes and prints from.
+void showTab(TMainForm &form, QWidget &tab)
+{
+    for (QTabWidget *tabs : form.findChildren<QTabWidget *>())
+        if (tabs->indexOf(&tab) >= 0)
+            tabs->setCurrentWidget(&tab);
+    QApplication::processEvents();
+}
+
+void backSheet()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 1;
+    data.picture = pictureBytes(QSize(1600, 1200));
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(dir.filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    tables.berichttable().last();
+    Tqrruecksform form(tables);
+    form.setPictureDisplaySize(0, QSize(450, 338));
+    form.setPictureDisplaySize(1, QSize(450, 338));
+    engine::Document doc;
+    const int runs = 9;
+    report("sizes: back sheet, two 1600x1200 pictures", runs, measure(runs, [&] { doc = form.QuickRep().render(); }));
+    const QString file = dir.filePath(QStringLiteral("ruecks.qrp"));
+    doc.save(file);
+    std::printf("    (recorded page %lld bytes, saved file %lld bytes)\n", static_cast<long long>(doc.page(1).size()),
+                static_cast<long long>(QFile(file).size()));
+}
+
+// Sheets of different reports, each with two pictures of its own: every
+// render reads and decodes its two pictures.
+void backSheets()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 6;
+    data.picture = pictureBytes(QSize(1600, 1200));
+    data.distinctPictures = true;
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(dir.filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    store::Table &reports = tables.berichttable();
+    reports.first();
+    Tqrruecksform form(tables);
+    form.setPictureDisplaySize(0, QSize(450, 338));
+    form.setPictureDisplaySize(1, QSize(450, 338));
+    engine::Document doc;
+    const int runs = 9;
+    report("sizes: back sheets of 6 reports in turn, 2 pictures each", runs,
+           measure(
+               runs, [&] { doc = form.QuickRep().render(); },
+               [&] {
+                   if (!reports.next())
+                       reports.first();
+               }));
+    const QString file = dir.filePath(QStringLiteral("ruecks.qrp"));
+    doc.save(file);
+    std::printf("    (recorded page %lld bytes, saved file %lld bytes)\n", static_cast<long long>(doc.page(1).size()),
+                static_cast<long long>(QFile(file).size()));
+}
+
+void deletion(int years, int runs)
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 52 * years;
+    makeDataDirectory(dir.path(), data);
+    InDirectory in(dir.path());
+    ConfirmingRunner runner;
+    platform::setModalRunner(&runner);
+    YesMessages messages;
+    platform::setMessages(&messages);
+    {
+        lernora::Application program;
+        TMainForm *form = program.mainForm();
+        form->show();
+        QApplication::processEvents();
+        overviews::ReportOverviewTab &overview = form->overview();
+        showTab(*form, overview);
+        overview.setDisplayChoice(0);
+        store::Table &reports = program.tables().berichttable();
+        const QByteArray name = QStringLiteral("sizes: delete a report, %1 years").arg(years).toLatin1();
+        report(name.constData(), runs,
+               measure(
+                   runs, [&] { overview.loeschbtnClick(); },
+                   [&] {
+                       reports.first();
+                       QApplication::processEvents();
+                   }));
+        form->hide();
+    }
+    platform::setModalRunner(nullptr);
+    platform::setMessages(nullptr);
+}
+
+void reportList()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    makeDataDirectory(dir.path(), data);
+    InDirectory in(dir.path());
+    lernora::Application program;
+    TMainForm *form = program.mainForm();
+    form->show();
+    showTab(*form, form->overview());
+    QApplication::processEvents();
+    engine::Document doc;
+    const int runs = 7;
+    const Result r = measure(runs, [&] { doc = program.qrbuebersichtform().report().render(); });
+    report("sizes: report list print, 3 years", runs, r);
+    qint64 bytes = 0;
+    for (int n = 1; n <= doc.pageCount(); ++n)
+        bytes += doc.page(n).size();
+    std::printf("    (%d pages, median %.3f ms per page, %lld bytes recorded per page)\n", doc.pageCount(),
+                r.median / std::max(1, doc.pageCount()), static_cast<long long>(bytes / std::max(1, doc.pageCount())));
+    form->hide();
+}
+
+void steps()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 10000;
+    data.activities = false;
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(dir.filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    store::Table &reports = tables.berichttable();
+    const int stepsPerRun = 200, runs = 15;
+    reports.first();
+    const Result r = measure(runs, [&] {
+        for (int i = 0; i < stepsPerRun; ++i)
+            reports.next();
+    });
+    report("sizes: 200 steps between reports, 10,000 x 4", runs, r);
+    std::printf("    (median %.4f ms per step)\n", r.median / stepsPerRun);
+    int number = 100000;
+    report("sizes: 1,000 posts in one transaction, 10,000 x 4", 5, measure(5, [&] {
+               store::Transaction tx(tables);
+               for (int i = 0; i < 1000; ++i) {
+                   reports.append();
+                   reports.setValue(field::AJahr, 3);
+                   reports.setValue(field::Nummer, ++number);
+                   reports.setValue(field::Blatt, 1);
+                   reports.post();
+               }
+               tx.commit();
+           }));
+}
+
+// A formatted text over about `pages` pages, in a title band of its own.
+void makeLongText(engine::Report &r, int pages)
+{
+    r.margins = QMarginsF(230, 100, 100, 100);
+    engine::Band &title = r.addBand(engine::Band::Kind::Title, QStringLiteral("TitleBand1"), 100);
+    auto &rich = title.add<engine::RichText>(QStringLiteral("PIQRDBRichText1"));
+    rich.geometry = QRectF(11, 10, 1728, 80);
+    rich.autoStretch = true;
+    const int paragraphs = pages * 33 - 5;
+    rich.content = [paragraphs](QTextDocument &d) {
+        QTextCursor c(&d);
+        QTextCharFormat plain, bold, raised;
+        bold.setFontWeight(QFont::Bold);
+        raised.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        for (int i = 1; i <= paragraphs; ++i) {
+            if (i > 1)
+                c.insertBlock();
+            c.insertText(QStringLiteral("Absatz %1: ").arg(i), bold);
+            c.insertText(QStringLiteral("Abgasmessung an einer Gasfeuerstätte, CO-Gehalt 45 ppm, Abgasverlust "
+                                        "7 %, Raumvolumen 12 m"),
+                         plain);
+            c.insertText(QStringLiteral("3"), raised);
+            c.insertText(QStringLiteral(", Ergebnisse eingetragen."), plain);
+        }
+    };
+}
+
+void continuingText(int pages, Result &result, int &printed)
+{
+    engine::Report r(QStringLiteral("LongText"));
+    makeLongText(r, pages);
+    engine::Document doc;
+    const int runs = pages > 50 ? 3 : 7;
+    result = measure(runs, [&] { doc = r.render(); });
+    printed = doc.pageCount();
+    const QByteArray name = QStringLiteral("sizes: continuing text, %1 pages").arg(printed).toLatin1();
+    report(name.constData(), runs, result);
+}
+
+void continuingTexts()
+{
+    Result three, mid, many;
+    int p3 = 0, p26 = 0, p102 = 0;
+    continuingText(3, three, p3);
+    continuingText(26, mid, p26);
+    continuingText(102, many, p102);
+    std::printf("    (%d pages cost %.1f times %d pages)\n", p102, many.median / std::max(1e-6, three.median), p3);
+}
+
+void makeRepeatedPicture(engine::Report &r, int &page, int pages)
+{
+    engine::Band &detail = r.addBand(engine::Band::Kind::Detail, QStringLiteral("DetailBand1"), 2500);
+    auto &picture = detail.add<engine::Picture>(QStringLiteral("QRImage1"));
+    picture.geometry = QRectF(100, 100, 1500, 1125);
+    picture.image = QImage::fromData(pictureBytes(QSize(800, 600)));
+    r.needData = [&page, pages] { return ++page <= pages; };
+}
+
+void repeatedPicturePdf()
+{
+    QTemporaryDir dir;
+    engine::Report r(QStringLiteral("Pictures"));
+    int page = 0;
+    makeRepeatedPicture(r, page, 300);
+    engine::Document doc;
+    report("sizes: render 300 pages, one repeated picture", 3,
+           measure(3, [&] { doc = r.render(); }, [&] { page = 0; }));
+    const QString file = dir.filePath(QStringLiteral("bilder.qrp"));
+    const QString pdf = dir.filePath(QStringLiteral("bilder.pdf"));
+    report("sizes: export them as PDF", 3, measure(3, [&] { engine::exportPdf(doc, pdf); }));
+    doc.save(file);
+    std::printf("    (%d pages, PDF %lld bytes, saved file %lld bytes)\n", doc.pageCount(),
+                static_cast<long long>(QFile(pdf).size()), static_cast<long long>(QFile(file).size()));
+}
+
+void startUp()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.picture = pictureBytes(QSize(800, 600));
+    makeDataDirectory(dir.path(), data);
+    // Each start in a process of its own, so that its memory is its own.
+    const int runs = 5;
+    std::vector<double> ms, mb;
+    for (int i = 0; i < runs; ++i) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start"), dir.path()});
+        child.waitForFinished(120000);
+        const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
+        if (out.size() < 2) {
+            std::fprintf(stderr, "start-up run failed\n");
+            return;
+        }
+        ms.push_back(out[0].toDouble());
+        mb.push_back(out[1].toDouble());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(mb.begin(), mb.end());
+    report("sizes: start-up, 3 years, two 800x600 BMP each", runs, {ms[runs / 2], ms.front(), ms.back()});
+    std::printf("    (resident memory median %.1f MB, min %.1f, max %.1f)\n", mb[runs / 2], mb.front(), mb.back());
+}
+
+} // namespace
+
+int exportDocuments(const QString &dir)
+{
+    const auto save = [&](const engine::Document &doc, const char *name) {
+        engine::exportPdf(doc, QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".pdf")));
+        doc.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".qrp")));
+    };
+    {
+        engine::Report r(QStringLiteral("LongText"));
+        makeLongText(r, 26);
+        save(r.render(), "longtext");
+    }
+    {
+        auto form = testsupport::makeTestForm(200, 80);
+        save(form->report->render(), "testform");
+    }
+    {
+        engine::Report r(QStringLiteral("Pictures"));
+        int page = 0;
+        makeRepeatedPicture(r, page, 5);
+        save(r.render(), "pictures");
+    }
+    {
+        QTemporaryDir data;
+        ReportData reports;
+        reports.reports = 1;
+        reports.picture = pictureBytes(QSize(1600, 1200));
+        makeDataDirectory(data.path(), reports);
+        store::TableSet tables(data.filePath(QStringLiteral("daten")));
+        tables.openAtStart();
+        tables.berichttable().last();
+        Tqrruecksform form(tables);
+        form.setPictureDisplaySize(0, QSize(450, 338));
+        form.setPictureDisplaySize(1, QSize(145, 145));
+        save(form.QuickRep().render(), "backsheet");
+    }
+    return 0;
+}
+
+int startUpChild(const QString &dir)
+{
+    InDirectory in(dir);
+    QElapsedTimer t;
+    t.start();
+    lernora::Application program;
+    program.mainForm()->show();
+    QApplication::processEvents();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    std::printf("%.3f %.1f\n", ms, residentMb());
+    return 0;
+}
+
+void sizeBenchmarks(const QString &only)
+{
+    const auto run = [&](const char *name, const std::function<void()> &body) {
+        if (only.isEmpty() || only == QLatin1String(name))
+            body();
+    };
+    run("backsheet", [] {
+        backSheet();
+        backSheets();
+    });
+    run("delete", [] {
+        deletion(3, 9);
+        deletion(10, 5);
+    });
+    run("list", reportList);
+    run("steps", steps);
+    run("text", continuingTexts);
+    run("pdf", repeatedPicturePdf);
+    run("start", startUp);
+}
+
+} // namespace bench
