@@ -19,8 +19,10 @@ class CompositionTab;
 namespace overviews {
 class ReportOverviewTab;
 }
+class TAboutBox;
 class Tberichtdlg;
 class Tdrauswdlg;
+class Tgrunddatendlg;
 class Tqrbuebersichtform;
 
 // The main window: the menu, the bar with the training year, the three tabs
@@ -50,6 +52,9 @@ public:
     // The print of the report overview, created once at start.
     void setQrbuebersichtform(Tqrbuebersichtform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
+    // The basic data dialog and the about box, created once at start.
+    void setGrunddatendlg(Tgrunddatendlg *dialog) { m_grunddatendlg = dialog; }
+    void setAboutBox(TAboutBox *box) { m_aboutBox = box; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -97,4 +102,6 @@ private:
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;
+    Tgrunddatendlg *m_grunddatendlg = nullptr;
+    TAboutBox *m_aboutBox = nullptr;
 };
