@@ -87,15 +87,17 @@ void TAboutBox::FormDblClick()
 void TAboutBox::Label1Click()
 {
     if (!platform::openUrl(QUrl(webAddress())))
-        platform::messages().error(QStringLiteral("Die Seite %1 kann nicht geöffnet werden: Es ist kein Browser eingerichtet.")
-                                       .arg(webAddress()));
+        platform::messages().error(
+            QStringLiteral("Die Seite %1 kann nicht geöffnet werden: Es ist kein Browser eingerichtet.")
+                .arg(webAddress()));
 }
 
 void TAboutBox::Label2Click()
 {
     if (!platform::openUrl(QUrl(QStringLiteral("mailto:") + mailAddress())))
         platform::messages().error(
-            QStringLiteral("Es kann keine Nachricht an %1 geschrieben werden: Es ist kein E-Mail-Programm eingerichtet.")
+            QStringLiteral(
+                "Es kann keine Nachricht an %1 geschrieben werden: Es ist kein E-Mail-Programm eingerichtet.")
                 .arg(mailAddress()));
 }
 
@@ -120,7 +122,8 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
             return true;
         if (event->type() == QEvent::MouseButtonRelease) {
             auto *mouse = static_cast<QMouseEvent *>(event);
-            if (mouse->button() == Qt::LeftButton && static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint())) {
+            if (mouse->button() == Qt::LeftButton
+                && static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint())) {
                 if (watched == m_web)
                     Label1Click();
                 else

@@ -26,13 +26,13 @@ struct Key
     const char *edit;
 };
 const Key writtenKeys[] = {
-    {keys::Stift, keys::Name, "azubiname"},  {keys::Stift, keys::VorName, nullptr},
-    {keys::Stift, keys::Gebdat, "azubigebdat"}, {keys::Stift, keys::Ort, "azubiort"},
+    {keys::Stift, keys::Name, "azubiname"},       {keys::Stift, keys::VorName, nullptr},
+    {keys::Stift, keys::Gebdat, "azubigebdat"},   {keys::Stift, keys::Ort, "azubiort"},
     {keys::Stift, keys::Strasse, "azubistrasse"}, {keys::Stift, keys::AZvom, "azvom"},
-    {keys::Stift, keys::AZbis, "azbis"},     {keys::Stift, keys::ABNStart, "abnstart"},
-    {keys::Stift, keys::ABNEnde, "abnende"},  {keys::BKM, keys::Name, "abname"},
-    {keys::BKM, keys::VorName, nullptr},      {keys::BKM, keys::Ort, "abort"},
-    {keys::BKM, keys::Strasse, "abstrasse"},  {keys::BKM, keys::Innung, "abinnung"},
+    {keys::Stift, keys::AZbis, "azbis"},          {keys::Stift, keys::ABNStart, "abnstart"},
+    {keys::Stift, keys::ABNEnde, "abnende"},      {keys::BKM, keys::Name, "abname"},
+    {keys::BKM, keys::VorName, nullptr},          {keys::BKM, keys::Ort, "abort"},
+    {keys::BKM, keys::Strasse, "abstrasse"},      {keys::BKM, keys::Innung, "abinnung"},
 };
 
 // The edits with their labels, as designed. The labels end just before
@@ -110,9 +110,8 @@ bool Tgrunddatendlg::execute()
     if (platform::modalRunner().run(*this) != QDialog::Accepted)
         return false;
     if (!save()) {
-        platform::messages().error(
-            QStringLiteral("Die Grunddaten konnten nicht in der Datei %1 gespeichert werden.")
-                .arg(QDir::toNativeSeparators(store::Settings().filePath())));
+        platform::messages().error(QStringLiteral("Die Grunddaten konnten nicht in der Datei %1 gespeichert werden.")
+                                       .arg(QDir::toNativeSeparators(store::Settings().filePath())));
         return false;
     }
     m_session.trainerName = edit("abname")->text();

@@ -24,8 +24,8 @@ void resetToDelivered(TableSet &tables)
     details.emptyTable();
     reports.emptyTable();
     composition.emptyTable();
-    tables.exec(QStringLiteral("UPDATE %1 SET %2 = 0, %3 = 0")
-                    .arg(plan.def().tableName, field::GroupCnt, field::ThemaCnt));
+    tables.exec(
+        QStringLiteral("UPDATE %1 SET %2 = 0, %3 = 0").arg(plan.def().tableName, field::GroupCnt, field::ThemaCnt));
     transaction.commit();
 }
 

@@ -1,294 +1,221 @@
-// The basic data dialog and the reset to the delivered state, in the
-// running program: what OK and Cancel write, what the reset empties and
-// keeps, its questions, and a program that goes on working after it.
+// Basic data, the reset and the about box in the running program.
 
 #include "../plan/planfixture.h"
+#include "app/aboutbox.h"
 #include "app/basicdatadialog.h"
+#include "app/programicon.h"
 #include "controls/dbcontrols.h"
 #include "controls/dbgrid.h"
 #include "overviews/reportoverview.h"
+#include "platform/shell.h"
 #include "scriptedmodalrunner.h"
 #include "store/fields.h"
 #include "store/schema.h"
 
 #include <QAction>
-#include <QCryptographicHash>
-#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
-#include <QPushButton>
 
 using platform::Answer;
-using testsupport::PlanFixture;
-namespace field = store::field;
-
-namespace {
-
-const QString resetQuestion = QStringLiteral("Ausgangszustand wiederherstellen und Programm beenden? \n"
-                                             "Alle Berichte und Änderungen werden gelöscht, das Programm wird beendet.");
-const QString exitQuestion = QStringLiteral("Programm wirklich beenden?.");
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
-} // namespace
 
 class TestBasicData : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<PlanFixture> f;
+    std::unique_ptr<testsupport::PlanFixture> f;
     std::unique_ptr<platform::ScriptedModalRunner> m_runner;
+    QList<QUrl> m_opened; // what the links asked the shell to open
 
-    QString ini() const { return f->dir().path() + QStringLiteral("/Ruririd.ini"); }
-    void trigger(const char *action) { f->form()->findChild<QAction *>(QLatin1String(action))->trigger(); }
-
-    // Opens "Grunddaten" from the menu; `user` works in the dialog, then
-    // the button named `button` is clicked.
-    void basicData(const std::function<void(Tgrunddatendlg *)> &user, const char *button)
+    static QByteArray bytes(const QString &path)
     {
-        m_runner->onNext(QStringLiteral("grunddatendlg"), [&](QDialog *d) {
-            auto *dialog = qobject_cast<Tgrunddatendlg *>(d);
-            QVERIFY(dialog);
-            user(dialog);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray ini() const { return bytes(f->dir().path() + QStringLiteral("/Ruririd.ini")); }
+    void trigger(const char *action) { f->form()->findChild<QAction *>(QLatin1String(action))->trigger(); }
+    // Opens a window from its menu item: `user` works in it, then clicks `button`.
+    template <typename Window>
+    void open(const char *action, const std::function<void(Window *)> &user, const char *button)
+    {
+        m_runner->onNext(action == QByteArray("HelpAboutItem") ? "AboutBox" : "grunddatendlg", [&](QDialog *d) {
+            user(qobject_cast<Window *>(d));
+            QTest::mouseClick(d->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
         });
-        trigger("Grunddaten1");
+        trigger(action);
         QCOMPARE(m_runner->pendingNames(), QStringList());
     }
-
-    // A stored report with an item, raised counts on every plan row, a line
-    // of the training-time overview and the basic data, shown by the pages.
-    void fillTables()
-    {
-        store::TableSet &t = f->tables();
-        t.berichttable().append();
-        t.berichttable().setValue(field::AJahr, 1);
-        t.berichttable().setValue(field::Nummer, 1);
-        t.berichttable().setValue(field::Blatt, 1);
-        t.berichttable().post();
-        t.berichtdetailtable().append();
-        t.berichtdetailtable().setValue(field::LfdfTag, 29);
-        t.berichtdetailtable().post();
-        t.uebersichttable().append();
-        t.uebersichttable().setValue(field::Lj, 1);
-        t.uebersichttable().setValue(field::Krank, QStringLiteral("3 Tage"));
-        t.uebersichttable().post();
-        f->changePlan(QStringLiteral("UPDATE thetable SET GroupCnt = 2, ThemaCnt = 1"));
-        store::Settings settings;
-        settings.writeString(QStringLiteral("Stift"), QStringLiteral("Name"), QStringLiteral("Jürgen Müller"));
-        settings.writeString(QStringLiteral("BKM"), QStringLiteral("Innung"), QStringLiteral("Innung Musterstadt"));
-    }
-
-    // The texts of the count labels the pages show.
-    QStringList shownCounts() const
+    QStringList shownCounts() const // the distinct texts of the count labels shown
     {
         QStringList counts;
         for (const plan::PlanLabel *l : f->form()->findChildren<plan::PlanLabel *>())
-            if (!l->isHidden() && (l->objectName().startsWith(QLatin1String("cnt"))
-                                   || l->objectName().startsWith(QLatin1String("grpcnt"))))
+            if (!l->isHidden() && QRegularExpression(QStringLiteral("^(grp)?cnt")).match(l->objectName()).hasMatch())
                 counts << l->text();
+        counts.removeDuplicates();
         return counts;
-    }
-    QMap<QString, QByteArray> tableFiles() const
-    {
-        QMap<QString, QByteArray> files;
-        for (const store::TableDef &def : store::tableDefs())
-            files[def.fileName] = QCryptographicHash::hash(fileBytes(f->dir().file(def.fileName)),
-                                                           QCryptographicHash::Sha1);
-        return files;
     }
 
 private slots:
     void init()
     {
-        f = std::make_unique<PlanFixture>();
+        f = std::make_unique<testsupport::PlanFixture>();
         m_runner = std::make_unique<platform::ScriptedModalRunner>();
+        m_opened.clear();
+        platform::setUrlOpener([this](const QUrl &url) { return m_opened << url, url.scheme() != "mailto"; });
     }
     void cleanup()
     {
         f.reset();
         m_runner.reset();
+        platform::setUrlOpener({});
     }
 
-    // OK writes every key in its order, the first names empty, also when
-    // nothing was changed; keys already there keep their spelling and place.
-    void okWritesEveryKey_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QStringList>("shown"); // edit=text
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("no basic data yet")
-            << QByteArray() << QStringList{"azubiname=", "abname=", "azvom="}
-            << QByteArray("[Stift]\r\nJahr=1\r\nName=\r\nVorName=\r\nGebdat=\r\nOrt=\r\nStrasse=\r\nAZvom=\r\nAZbis=\r\n"
-                          "ABNStart=\r\nABNEnde=\r\n\r\n[BKM]\r\nName=\r\nVorName=\r\nOrt=\r\nStrasse=\r\nInnung=\r\n");
-        QTest::newRow("other spellings")
-            << QByteArray("[stift]\r\nazvom=01.08.2024\r\nJahr=1\r\n[bkm]\r\nNAME=Erika Schwarz\r\nvorname=Erika\r\n")
-            << QStringList{"azvom=01.08.2024", "abname=Erika Schwarz", "azubiname="}
-            << QByteArray("[stift]\r\nazvom=01.08.2024\r\nJahr=1\r\nName=\r\nVorName=\r\nGebdat=\r\nOrt=\r\nStrasse=\r\n"
-                          "AZbis=\r\nABNStart=\r\nABNEnde=\r\n[bkm]\r\nNAME=Erika Schwarz\r\nvorname=\r\nOrt=\r\n"
-                          "Strasse=\r\nInnung=\r\n");
-    }
+    // OK writes every key in its order, the first names empty, also with
+    // nothing changed; what is typed is read back by any spelling of its
+    // key and the names go into the program; Cancel writes nothing.
     void okWritesEveryKey()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QStringList, shown);
-        QFETCH(QByteArray, after);
-        if (!before.isEmpty()) {
-            QFile file(ini());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(before);
-        }
-        f->start(1);
-        basicData(
-            [&](Tgrunddatendlg *d) {
-                for (const QString &s : shown)
-                    QCOMPARE(d->edit(s.section(QLatin1Char('='), 0, 0).toLatin1())->text(), s.section(QLatin1Char('='), 1));
-            },
-            "OKBtn");
-        QCOMPARE(fileBytes(ini()), after);
-    }
-
-    // What is typed is stored as typed, read back by any spelling of its
-    // key, taken into the program's names and shown the next time.
-    void typedValuesAreStored()
-    {
-        f->start(1);
-        basicData(
+        f->start(1); // writes Jahr=1
+        open<Tgrunddatendlg>(
+            "Grunddaten1", [](Tgrunddatendlg *) {}, "OKBtn");
+        QCOMPARE(ini(), QByteArray("[Stift]\r\nJahr=1\r\nName=\r\nVorName=\r\nGebdat=\r\nOrt=\r\nStrasse=\r\nAZvom=\r\n"
+                                   "AZbis=\r\nABNStart=\r\nABNEnde=\r\n\r\n[BKM]\r\nName=\r\nVorName=\r\nOrt=\r\n"
+                                   "Strasse=\r\nInnung=\r\n"));
+        open<Tgrunddatendlg>(
+            "Grunddaten1",
             [](Tgrunddatendlg *d) {
                 d->edit("azubiname")->insert(QStringLiteral("Jürgen Müller"));
                 QTest::keyClicks(d->edit("abname"), QStringLiteral("Erika Schwarz"));
                 QTest::keyClicks(d->edit("azvom"), QStringLiteral("1.8.24"));
-                d->edit("abinnung")->insert(QStringLiteral("Innung Süd"));
+                for (const QLabel *l : d->findChildren<QLabel *>()) // whole, beside their edits
+                    for (const QLineEdit *e : d->findChildren<QLineEdit *>())
+                        QVERIFY2(!l->geometry().intersects(e->geometry()) && l->width() >= l->sizeHint().width(),
+                                 qPrintable(l->text()));
             },
             "OKBtn");
-        const store::Settings settings;
-        QCOMPARE(settings.readString(QStringLiteral("Stift"), QStringLiteral("Azvom")), QStringLiteral("1.8.24"));
-        QCOMPARE(settings.readString(QStringLiteral("bkm"), QStringLiteral("innung")), QStringLiteral("Innung Süd"));
+        QCOMPARE(store::Settings().readString(QStringLiteral("Stift"), QStringLiteral("Azvom")),
+                 QStringLiteral("1.8.24"));
         QCOMPARE(f->app().session().apprenticeName, QStringLiteral("Jürgen Müller"));
         QCOMPARE(f->app().session().trainerName, QStringLiteral("Erika Schwarz"));
-        basicData([](Tgrunddatendlg *d) { QCOMPARE(d->edit("azvom")->text(), QStringLiteral("1.8.24")); },
-                  "CancelBtn");
+        const QByteArray stored = ini();
+        open<Tgrunddatendlg>(
+            "Grunddaten1", [](Tgrunddatendlg *d) { d->edit("azvom")->setText(QString()); }, "CancelBtn");
+        QCOMPARE(ini(), stored);
     }
 
-    void cancelWritesNothing()
+    // Cancel on the reset question changes nothing. After the reset, No to
+    // the exit question leaves open tables, zero counts, an empty overview
+    // and composition and a program that composes at once; a new start
+    // shows the same, with the training-time overview and the basic data
+    // as they were.
+    void resetThenNoThenRestart()
     {
+        store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("Name"), QStringLiteral("Jürgen"));
         f->start(1);
-        const QByteArray before = fileBytes(ini());
-        basicData([](Tgrunddatendlg *d) { QTest::keyClicks(d->edit("azubiname"), QStringLiteral("Juergen")); },
-                  "CancelBtn");
-        QCOMPARE(fileBytes(ini()), before);
-        QCOMPARE(f->app().session().apprenticeName, QString());
-    }
-
-    // Every label stands left of its edit, whole, without touching it.
-    void labelsFitBesideTheirEdits()
-    {
-        f->start(1);
-        basicData(
-            [](Tgrunddatendlg *d) {
-                const auto labels = d->findChildren<QLabel *>();
-                QCOMPARE(d->findChildren<QLineEdit *>().size(), 12);
-                for (const QLabel *l : labels) {
-                    QVERIFY2(l->width() >= l->sizeHint().width() && l->x() >= 0, qPrintable(l->text()));
-                    for (const QLineEdit *e : d->findChildren<QLineEdit *>())
-                        QVERIFY2(!l->geometry().intersects(e->geometry()), qPrintable(l->text()));
-                }
-            },
-            "CancelBtn");
-    }
-
-    // After the reset and a new start: no report, every count 0, and the
-    // training-time overview and the basic data as they were.
-    void resetThenRestart()
-    {
-        f->start(1);
-        fillTables();
-        QVERIFY(shownCounts().contains(QStringLiteral("2")));
-        const QByteArray overview = fileBytes(f->dir().file(QStringLiteral("uebersB.DB")));
-        f->messages().answer(Answer::Ok);
-        f->messages().answer(Answer::Yes);
-        trigger("Ausgangszustandherstellen1");
-        QCOMPARE(f->messages().questions(), (QStringList{resetQuestion, exitQuestion}));
-        QVERIFY(!f->form()->isVisible());
-
-        f->stop();
-        f->start(1);
-        QCOMPARE(f->form()->overview().DBGrid3()->model()->rowCount(), 0);
-        const QStringList counts = shownCounts();
-        QVERIFY(counts.size() > 20);
-        QCOMPARE(counts.filter(QRegularExpression(QStringLiteral("^[^0]"))), QStringList());
-        QCOMPARE(fileBytes(f->dir().file(QStringLiteral("uebersB.DB"))), overview);
-        QCOMPARE(f->tables().uebersichttable().asString(field::Krank), QStringLiteral("3 Tage"));
-        QCOMPARE(f->app().session().apprenticeName, QStringLiteral("Jürgen Müller"));
-        QCOMPARE(store::Settings().readString(QStringLiteral("BKM"), QStringLiteral("Innung")),
-                 QStringLiteral("Innung Musterstadt"));
-    }
-
-    void cancelOnTheResetQuestionChangesNothing()
-    {
-        f->start(1);
-        fillTables();
-        const auto files = tableFiles();
-        const QByteArray settings = fileBytes(ini());
+        f->click(29);
+        store::TableSet &t = f->tables();
+        for (auto [table, name] : {std::pair(&t.berichttable(), store::field::Nummer),
+                                   std::pair(&t.berichtdetailtable(), store::field::LfdfTag),
+                                   std::pair(&t.uebersichttable(), store::field::Lj)}) {
+            table->append();
+            table->setValue(name, 1);
+            table->post();
+        }
+        f->changePlan(QStringLiteral("UPDATE thetable SET GroupCnt = 2, ThemaCnt = 1"));
+        const auto files = [this] {
+            QByteArray all = ini();
+            for (const store::TableDef &def : store::tableDefs())
+                all += bytes(f->dir().file(def.fileName));
+            return all;
+        };
+        const QByteArray before = files();
         const QStringList shown = f->snapshot();
         f->messages().answer(Answer::Cancel);
         trigger("Ausgangszustandherstellen1");
-        QCOMPARE(f->messages().questions(), QStringList{resetQuestion});
-        QVERIFY(f->form()->isVisible());
-        QCOMPARE(tableFiles(), files);
-        QCOMPARE(fileBytes(ini()), settings);
+        QVERIFY(files() == before);
         QCOMPARE(f->snapshot(), shown);
-    }
 
-    // No to the exit question: the program goes on with open tables, zero
-    // counts and an empty overview, and a composition can be made at once.
-    void noToTheExitQuestionLeavesAWorkingProgram()
-    {
-        f->start(1);
-        f->click(29);
-        fillTables();
-        QCOMPARE(f->listEntries().size(), 1);
+        const QByteArray overview = bytes(f->dir().file(QStringLiteral("uebersB.DB")));
         f->messages().answer(Answer::Ok);
         f->messages().answer(Answer::No);
         trigger("Ausgangszustandherstellen1");
-        QCOMPARE(f->messages().questions(), (QStringList{resetQuestion, exitQuestion}));
-        QVERIFY(f->form()->isVisible());
-        for (const store::TableDef &def : store::tableDefs())
-            QVERIFY2(f->tables().table(def.fileName).isOpen(), qPrintable(def.fileName));
-        QCOMPARE(f->form()->overview().DBGrid3()->model()->rowCount(), 0);
-        QCOMPARE(shownCounts().filter(QRegularExpression(QStringLiteral("^[^0]"))), QStringList());
-        QCOMPARE(f->listEntries(), QStringList());
-        QCOMPARE(f->compositionRows(), 0);
-
-        f->messages().clear();
-        f->click(29);
-        QCOMPARE(f->messages().shown(), QStringList());
-        QCOMPARE(f->compositionRows(), 1);
-        QCOMPARE(f->listEntries().size(), 1);
-        QCOMPARE(f->label("cnt", 29)->text(), QStringLiteral("1"));
+        QCOMPARE(
+            f->messages().questions().mid(1),
+            (QStringList{QStringLiteral("Ausgangszustand wiederherstellen und Programm beenden? \nAlle Berichte und "
+                                        "Änderungen werden gelöscht, das Programm wird beendet."),
+                         QStringLiteral("Programm wirklich beenden?.")}));
+        for (int run = 0; run < 2; ++run, f->stop(), f->start(1)) {
+            QVERIFY(f->form()->isVisible());
+            for (const store::TableDef &def : store::tableDefs())
+                QVERIFY2(f->tables().table(def.fileName).isOpen(), qPrintable(def.fileName));
+            QCOMPARE(f->form()->overview().DBGrid3()->model()->rowCount(), 0);
+            QCOMPARE(shownCounts(), QStringList{"0"});
+            QCOMPARE(f->listEntries(), QStringList());
+            QCOMPARE(bytes(f->dir().file(QStringLiteral("uebersB.DB"))), overview);
+            QCOMPARE(f->app().session().apprenticeName, QStringLiteral("Jürgen"));
+            f->click(29);
+            QCOMPARE(f->label("cnt", 29)->text(), QStringLiteral("1"));
+        }
     }
 
-    // A table file that refuses the reset: its message, nothing changed,
-    // no exit question, and the program keeps its reports.
-    void storeErrorInTheResetChangesNothing()
+    // A double click on the box, its panel or a text on it shows when the
+    // program file was built; a link's click opens it through the shell,
+    // and a desktop without a mail program says so.
+    void aboutBox_data()
     {
+        QTest::addColumn<QString>("target"); // "" for the box itself
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("box") << ""
+                             << "";
+        QTest::newRow("panel") << "Panel1"
+                               << "";
+        QTest::newRow("product name") << "ProductName"
+                                      << "";
+        QTest::newRow("web link") << "Label1"
+                                  << "https://lernora.example.org/";
+        QTest::newRow("mail link") << "Label2"
+                                   << "mailto:info@lernora.example.org";
+    }
+    void aboutBox()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, opened);
+        const QDateTime file = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
+        const QString stamp = QStringLiteral("Built: ") + QLocale::system().toString(file.date(), QLocale::ShortFormat)
+                              + QLatin1Char(' ') + QLocale::system().toString(file.time(), QLocale::LongFormat);
         f->start(1);
-        fillTables();
-        f->tables().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON thetable "
-                                        "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
-        const auto files = tableFiles();
-        f->messages().answer(Answer::Ok);
-        trigger("Ausgangszustandherstellen1");
-        QCOMPARE(f->messages().questions(), QStringList{resetQuestion});
-        QCOMPARE(f->messages().errors().size(), 1);
-        QVERIFY2(f->messages().errors().first().contains(QStringLiteral("gesperrt")),
-                 qPrintable(f->messages().errors().first()));
-        QVERIFY(f->form()->isVisible());
-        QCOMPARE(tableFiles(), files);
-        QCOMPARE(f->form()->overview().DBGrid3()->model()->rowCount(), 1);
+        open<TAboutBox>(
+            "HelpAboutItem",
+            [&](TAboutBox *box) {
+                auto *compiled = box->findChild<QLabel *>(QStringLiteral("compiled"));
+                QCOMPARE(compiled->text(), QStringLiteral("Mai 2012"));
+                QWidget *w = target.isEmpty() ? box : box->findChild<QWidget *>(target);
+                const QPoint at = target.isEmpty() ? QPoint(4, 250) : QPoint(3, 3);
+                opened.isEmpty() ? QTest::mouseDClick(w, Qt::LeftButton, {}, at)
+                                 : QTest::mouseClick(w, Qt::LeftButton, {}, at);
+                QCOMPARE(compiled->text(), opened.isEmpty() ? stamp : QStringLiteral("Mai 2012"));
+                QCOMPARE(w->cursor().shape(), opened.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+            },
+            "OKButton");
+        QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
+        QCOMPARE(f->messages().errors().size(), opened.startsWith(QLatin1String("mailto")) ? 1 : 0);
+    }
+
+    // The icon files at every size: a filled square with clear corners;
+    // the main window shows the icon.
+    void programIcon()
+    {
+        QTemporaryDir out;
+        QVERIFY(lernora::writeProgramIconFiles(out.path()));
+        for (int size : lernora::programIconSizes) {
+            const QImage image(out.filePath(QStringLiteral("lernora-%1.png").arg(size)));
+            QCOMPARE(image.size(), QSize(size, size));
+            QCOMPARE(qAlpha(image.pixel(0, 0)) + qAlpha(image.pixel(size - 1, size - 1)), 0);
+            QCOMPARE(qAlpha(image.pixel(size / 2, size / 2)) + qAlpha(image.pixel(size / 2, size - 1 - size / 16)),
+                     510);
+        }
+        f->start(1);
+        QCOMPARE(f->form()->windowIcon().pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32),
+                 lernora::programIconImage(32).convertToFormat(QImage::Format_ARGB32));
     }
 };
 
