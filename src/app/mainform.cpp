@@ -14,8 +14,8 @@
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "store/session.h"
-#include "store/settings.h"
 #include "store/reset.h"
+#include "store/settings.h"
 #include "store/settingskeys.h"
 #include "store/tableset.h"
 
