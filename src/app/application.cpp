@@ -1,6 +1,9 @@
 #include "application.h"
 
+#include "aboutbox.h"
+#include "basicdatadialog.h"
 #include "mainform.h"
+#include "programicon.h"
 #include "platform/clock.h"
 #include "platform/help.h"
 #include "platform/language.h"
@@ -23,6 +26,8 @@ namespace lernora {
 Application::Application(QObject *parent) : QObject(parent)
 {
     QGuiApplication::setApplicationDisplayName(title());
+    // The main window and every dialog show the program's icon.
+    QGuiApplication::setWindowIcon(programIcon());
     platform::useGermanTexts();
     // Printed dates and the time stamps of saved report files follow the
     // program's clock.
@@ -38,6 +43,7 @@ Application::Application(QObject *parent) : QObject(parent)
     // The other windows follow in their fixed order; the main window owns them.
     auto *berichtdlg = new Tberichtdlg(*m_tables, m_session, m_mainForm.get());
     m_mainForm->setBerichtdlg(berichtdlg);
+    m_mainForm->setGrunddatendlg(new Tgrunddatendlg(m_session, m_mainForm.get()));
     m_berichtform = std::make_unique<Tberichtform>(*m_tables, m_session);
     m_qrbuebersichtform = std::make_unique<Tqrbuebersichtform>(*m_tables);
     m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
@@ -45,6 +51,7 @@ Application::Application(QObject *parent) : QObject(parent)
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
     m_qrmdform = std::make_unique<TQRMDForm>();
     m_mainForm->setQrmdform(m_qrmdform.get());
+    m_mainForm->setAboutBox(new TAboutBox(m_mainForm.get()));
     m_mainForm->setDrauswdlg(
         new Tdrauswdlg(*m_tables, m_session, m_berichtform.get(), m_qrruecksform.get(), m_mainForm.get()));
 }

@@ -1,5 +1,7 @@
 #include "mainform.h"
 
+#include "aboutbox.h"
+#include "basicdatadialog.h"
 #include "print/engine/previewinterface.h"
 #include "print/trainingrecordprint.h"
 
@@ -14,7 +16,10 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
+#include "print/engine/previewinterface.h"
+#include "print/trainingrecordprint.h"
 #include "store/session.h"
+#include "store/reset.h"
 #include "store/settings.h"
 #include "store/settingskeys.h"
 #include "store/tableset.h"
@@ -350,7 +355,8 @@ void TMainForm::showHelp(int context)
 
 void TMainForm::HelpAboutItemClick()
 {
-    platform::notYetAvailable(QStringLiteral("Info"));
+    if (m_aboutBox)
+        m_aboutBox->execute();
 }
 
 void TMainForm::ImportExport1Click()
@@ -360,12 +366,30 @@ void TMainForm::ImportExport1Click()
 
 void TMainForm::Grunddaten1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Grunddaten"));
+    if (m_grunddatendlg)
+        m_grunddatendlg->execute();
 }
 
 void TMainForm::Ausgangszustandherstellen1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Ausgangszustand herstellen"));
+    if (platform::messages().confirmOkCancel(
+            QStringLiteral("Ausgangszustand wiederherstellen und Programm beenden? \n"
+                           "Alle Berichte und Änderungen werden gelöscht, das Programm wird beendet."))
+        != platform::Answer::Ok)
+        return;
+    bool reset = false;
+    platform::guarded([this, &reset] {
+        // Whole or not at all; the tables stay open.
+        store::resetToDelivered(m_tables);
+        reset = true;
+        // The windows show the delivered state: no composition, every count
+        // at 0, no report in the overview. Answering No to the exit
+        // question leaves a program that goes on working.
+        m_composition->VerwerfbtnClick();
+        m_overview->uebersichtanzeigewahlClick();
+    });
+    if (reset)
+        close();
 }
 
 void TMainForm::Ausbildungsnachweis1Click()

@@ -19,9 +19,11 @@ class CompositionTab;
 namespace overviews {
 class ReportOverviewTab;
 }
+class TAboutBox;
 class Tberichtdlg;
 class Tdrauswdlg;
 class TQRMDForm;
+class Tgrunddatendlg;
 class Tqrbuebersichtform;
 
 // The main window: the menu, the bar with the training year, the three tabs
@@ -52,6 +54,9 @@ public:
     void setQrbuebersichtform(Tqrbuebersichtform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
     void setQrmdform(TQRMDForm *form) { m_qrmdform = form; }
+    // The basic data dialog and the about box, created once at start.
+    void setGrunddatendlg(Tgrunddatendlg *dialog) { m_grunddatendlg = dialog; }
+    void setAboutBox(TAboutBox *box) { m_aboutBox = box; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -100,4 +105,6 @@ private:
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;
+    Tgrunddatendlg *m_grunddatendlg = nullptr;
+    TAboutBox *m_aboutBox = nullptr;
 };

@@ -329,8 +329,7 @@ private slots:
     void laterWindowsSayTheyAreNotYetThere()
     {
         start();
-        for (const char *name : {"Grunddaten1", "ImportExport1", "HelpAboutItem",
-                                 "bersichtdieAusbildungszeit1", "Ausgangszustandherstellen1"}) {
+        for (const char *name : {"ImportExport1", "bersichtdieAusbildungszeit1"}) {
             m_messages->clear();
             form()->findChild<QAction *>(QLatin1String(name))->trigger();
             QCOMPARE(m_messages->notices().size(), 1);

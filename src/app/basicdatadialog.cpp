@@ -1,0 +1,137 @@
+#include "basicdatadialog.h"
+
+#include "controls/designed.h"
+#include "platform/help.h"
+#include "platform/messages.h"
+#include "platform/modalrunner.h"
+#include "store/session.h"
+#include "store/settings.h"
+#include "store/settingskeys.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace keys = store::settingskeys;
+
+namespace {
+
+// The keys in the order OK writes them; a key without an edit (the first
+// names) is always written empty.
+struct Key
+{
+    QLatin1String section;
+    QLatin1String key;
+    const char *edit;
+};
+const Key writtenKeys[] = {
+    {keys::Stift, keys::Name, "azubiname"},       {keys::Stift, keys::VorName, nullptr},
+    {keys::Stift, keys::Gebdat, "azubigebdat"},   {keys::Stift, keys::Ort, "azubiort"},
+    {keys::Stift, keys::Strasse, "azubistrasse"}, {keys::Stift, keys::AZvom, "azvom"},
+    {keys::Stift, keys::AZbis, "azbis"},          {keys::Stift, keys::ABNStart, "abnstart"},
+    {keys::Stift, keys::ABNEnde, "abnende"},      {keys::BKM, keys::Name, "abname"},
+    {keys::BKM, keys::VorName, nullptr},          {keys::BKM, keys::Ort, "abort"},
+    {keys::BKM, keys::Strasse, "abstrasse"},      {keys::BKM, keys::Innung, "abinnung"},
+};
+
+// The edits with their labels, as designed. The labels end just before
+// their edit, so that they fit whatever the font makes of them.
+struct Field
+{
+    const char *edit;
+    int x, y, width;
+    const char *label;
+    QString caption;
+};
+
+} // namespace
+
+Tgrunddatendlg::Tgrunddatendlg(store::Session &session, QWidget *parent) : QDialog(parent), m_session(session)
+{
+    setObjectName(QStringLiteral("grunddatendlg"));
+    setWindowTitle(QStringLiteral("Grunddaten"));
+    platform::setHelpContext(this, platform::helpcontext::BasicData);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // The labels stand at fixed places: the narrower Arial keeps the longest
+    // of them clear of its edit, as in the report editor.
+    setFont(QFont(QStringLiteral("Arial"), 8));
+    setFixedSize(633, 447);
+
+    QFont bold = font();
+    bold.setBold(true);
+    for (QLabel *heading : {controls::designedLabel(this, "Label1", QStringLiteral("Auszubildender:"), QPoint(16, 12)),
+                            controls::designedLabel(this, "Label6", QStringLiteral("Ausbildender"), QPoint(16, 164))}) {
+        heading->setFont(bold);
+        heading->adjustSize();
+    }
+
+    const Field fields[] = {
+        {"azubiname", 83, 36, 209, "Label2", QStringLiteral("Name")},
+        {"azubigebdat", 83, 68, 209, "Label3", QStringLiteral("Geburtsdatum")},
+        {"azubiort", 83, 100, 209, "Label4", QStringLiteral("Ort")},
+        {"azubistrasse", 384, 100, 209, "Label5", QStringLiteral("Straße")},
+        {"abname", 83, 188, 209, "Label7", QStringLiteral("Name")},
+        {"abort", 83, 220, 209, "Label8", QStringLiteral("Ort")},
+        {"abstrasse", 384, 220, 209, "Label9", QStringLiteral("Straße")},
+        {"abinnung", 83, 252, 209, "Label10", QStringLiteral("Innung")},
+        {"azvom", 224, 308, 97, "Label11", QStringLiteral("Vertragliche Ausbildungszeit vom ")},
+        {"azbis", 352, 308, 97, "Label12", QStringLiteral("bis")},
+        {"abnstart", 224, 340, 97, "Label13", QStringLiteral("Ausbildungsnachweis begonnen am:")},
+        {"abnende", 224, 364, 97, "Label14", QStringLiteral("Ausbildungsnachweis abgeschlossen am:")},
+    };
+    for (const Field &f : fields) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(f.edit));
+        edit->setGeometry(f.x, f.y, f.width, 21);
+        QLabel *label = controls::designedLabel(this, f.label, f.caption.trimmed(), QPoint());
+        label->setGeometry(f.x - 6 - label->width(), f.y, label->width(), edit->height());
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(edit);
+    }
+
+    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("OK"), QRect(504, 344, 90, 25));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    QPushButton *cancel =
+        controls::designedButton(this, "CancelBtn", QStringLiteral("Abbrechen"), QRect(504, 384, 90, 25));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QLineEdit *Tgrunddatendlg::edit(const char *name) const
+{
+    return findChild<QLineEdit *>(QLatin1String(name));
+}
+
+bool Tgrunddatendlg::execute()
+{
+    load();
+    edit("azubiname")->setFocus();
+    if (platform::modalRunner().run(*this) != QDialog::Accepted)
+        return false;
+    if (!save()) {
+        platform::messages().error(QStringLiteral("Die Grunddaten konnten nicht in der Datei %1 gespeichert werden.")
+                                       .arg(QDir::toNativeSeparators(store::Settings().filePath())));
+        return false;
+    }
+    m_session.trainerName = edit("abname")->text();
+    m_session.apprenticeName = edit("azubiname")->text();
+    return true;
+}
+
+void Tgrunddatendlg::load()
+{
+    const store::Settings ini;
+    for (const Key &k : writtenKeys)
+        if (k.edit)
+            edit(k.edit)->setText(ini.readString(k.section, k.key));
+}
+
+bool Tgrunddatendlg::save()
+{
+    store::Settings ini;
+    for (const Key &k : writtenKeys)
+        if (!ini.writeString(k.section, k.key, k.edit ? edit(k.edit)->text() : QString()))
+            return false;
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDateTime>
+#include <QUrl>
+
+#include <functional>
+
+namespace platform {
+
+// Opens a web address, or a new message for a "mailto:" address, with the
+// desktop's default program. False when no program could be started.
+bool openUrl(const QUrl &url);
+
+// Replaces the desktop for tests: openUrl hands its address to `opener`
+// instead; an empty function restores the desktop.
+void setUrlOpener(std::function<bool(const QUrl &)> opener);
+
+// The time the program's own executable file was last modified; invalid
+// when the file cannot be found.
+QDateTime programFileTime();
+
+} // namespace platform
