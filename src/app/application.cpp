@@ -11,6 +11,8 @@
 #include "print/reportlistprint.h"
 #include "print/backsheet.h"
 #include "print/bulkprint.h"
+#include "print/trainingtimeprint.h"
+#include "overviews/trainingtime.h"
 #include "print/engine/clock.h"
 #include "store/tableset.h"
 
@@ -44,6 +46,10 @@ Application::Application(QObject *parent) : QObject(parent)
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
     m_mainForm->setDrauswdlg(
         new Tdrauswdlg(*m_tables, m_session, m_berichtform.get(), m_qrruecksform.get(), m_mainForm.get()));
+    auto *uebersichtdlg = new Tuebersichtdlg(*m_tables, m_session, m_mainForm.get());
+    m_mainForm->setUebersichtdlg(uebersichtdlg);
+    m_qruebersichtform = std::make_unique<Tqruebersichtform>(*m_tables);
+    uebersichtdlg->setPrintForm(m_qruebersichtform.get());
 }
 
 Application::~Application()
@@ -53,6 +59,7 @@ Application::~Application()
         engine::setPreviewInterface(nullptr);
     m_previews.reset();
     m_mainForm.reset();
+    m_qruebersichtform.reset();
     m_qrruecksform.reset();
     m_qrbuebersichtform.reset();
     m_berichtform.reset();

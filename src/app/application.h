@@ -10,6 +10,7 @@ class TQRMDIPreviewInterface;
 class Tberichtform;
 class Tqrbuebersichtform;
 class Tqrruecksform;
+class Tqruebersichtform;
 namespace store {
 class TableSet;
 }
@@ -36,6 +37,7 @@ public:
     Tberichtform &berichtform() const { return *m_berichtform; }
     Tqrbuebersichtform &qrbuebersichtform() const { return *m_qrbuebersichtform; }
     Tqrruecksform &qrruecksform() const { return *m_qrruecksform; }
+    Tqruebersichtform &qruebersichtform() const { return *m_qruebersichtform; }
 
     static QString title() { return QStringLiteral("Lernora"); }
 
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<Tberichtform> m_berichtform;
     std::unique_ptr<Tqrbuebersichtform> m_qrbuebersichtform;
     std::unique_ptr<Tqrruecksform> m_qrruecksform;
+    std::unique_ptr<Tqruebersichtform> m_qruebersichtform;
 };
 
 } // namespace lernora

@@ -22,6 +22,7 @@ class ReportOverviewTab;
 class Tberichtdlg;
 class Tdrauswdlg;
 class Tqrbuebersichtform;
+class Tuebersichtdlg;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -50,6 +51,9 @@ public:
     // The print of the report overview, created once at start.
     void setQrbuebersichtform(Tqrbuebersichtform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
+    // The training-time overview, created once at start.
+    void setUebersichtdlg(Tuebersichtdlg *dialog) { m_uebersichtdlg = dialog; }
+    Tuebersichtdlg *uebersichtdlg() const { return m_uebersichtdlg; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -94,6 +98,7 @@ private:
     overviews::ReportOverviewTab *m_overview = nullptr;
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
+    Tuebersichtdlg *m_uebersichtdlg = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;
