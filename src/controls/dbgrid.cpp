@@ -154,6 +154,9 @@ public:
         if (role == Qt::DisplayRole) {
             if (section != currentLine())
                 return QString();
+            // A row being added, a row being changed, the current row.
+            if (editable && inserting())
+                return QStringLiteral("*");
             return editable && table()->isEditing() ? QStringLiteral("I") : QStringLiteral("▶");
         }
         return {};

@@ -62,6 +62,9 @@ Tuebersichtdlg::Tuebersichtdlg(store::TableSet &tables, store::Session &session,
     platform::setHelpContext(this, platform::helpcontext::TrainingTime);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(810, 598);
+    // The labels and edits stand at fixed places designed for a narrow face;
+    // the platform's wider default would run "1. Lj." into "vom:".
+    setFont(QFont(QStringLiteral("Arial"), 8));
 
     // The tool bar works on the edit field that has the focus; its buttons
     // take no focus themselves.

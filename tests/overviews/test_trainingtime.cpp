@@ -3,7 +3,7 @@
 // (pick list, Tab, new rows, Esc, deleting with its question, storing on
 // leaving a row and on closing), the missing year on "&Vorschau", and the
 // print: stored dates in the title, year lines before each year and at the
-// top of a new page.
+// top of a new page. Set LERNORA_PRINT_DIR to keep the printed PDF files.
 
 #include "overviewfixture.h"
 
@@ -84,9 +84,11 @@ class TestTrainingTime : public QObject
         return testsupport::readPdf(file);
     }
     engine::Document render() { return f->app().qruebersichtform().report().render(); }
-    PdfText printed()
+    // Kept in LERNORA_PRINT_DIR when that is set.
+    PdfText printed(const QString &name)
     {
-        const QString file = m_out.filePath(QStringLiteral("druck.pdf"));
+        const QString keep = qEnvironmentVariable("LERNORA_PRINT_DIR");
+        const QString file = QDir(keep.isEmpty() ? m_out.path() : keep).filePath(name);
         engine::exportPdf(render(), file);
         return testsupport::readPdf(file);
     }
@@ -269,7 +271,7 @@ private slots:
         addRow(2, QStringLiteral("Zwei-a"));
         addRow(1, QStringLiteral("Eins-a"));
         addRow(2, QStringLiteral("Zwei-b"));
-        const PdfText pdf = printed();
+        const PdfText pdf = printed(QStringLiteral("zeit-jahre.pdf"));
         QCOMPARE(pdf.pages, 1);
         QCOMPARE(rowsOf(pdf, 1), QStringLiteral("1. Ausbildungsabschnitt Eins-a 2. Ausbildungsabschnitt Zwei-a Zwei-b"));
         // A year line is 6.3 mm, a row line 5.6 mm; the row text at 40.2 mm.
@@ -291,7 +293,7 @@ private slots:
         for (int i = 1; i <= 50; ++i)
             addRow(1, QStringLiteral("Reihe%1").arg(i));
         addRow(3, QStringLiteral("Drei"));
-        const PdfText pdf = printed();
+        const PdfText pdf = printed(QStringLiteral("zeit-seiten.pdf"));
         QCOMPARE(pdf.pages, 2);
         QVERIFY(pdf.word(QStringLiteral("Übersicht"), 1).page);
         QVERIFY(!pdf.word(QStringLiteral("Übersicht"), 2).page);
