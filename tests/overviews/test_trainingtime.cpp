@@ -243,6 +243,47 @@ private slots:
         QCOMPARE(f->dump("uebersB"), QStringList());
     }
 
+    // Leaving a row whose year changed stores it in its new place; the line
+    // clicked is still the row that was there.
+    void leavingARowStoresItAndGoesWhereAsked_data()
+    {
+        QTest::addColumn<int>("edited");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("arrived");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("moves up past the target") << 2 << 1 << 1 << "B" << "A C B";
+        QTest::newRow("moves down past the target") << 0 << 3 << 2 << "C" << "B C A";
+        QTest::newRow("stays in place") << 1 << 2 << 0 << "A" << "A B C";
+    }
+    void leavingARowStoresItAndGoesWhereAsked()
+    {
+        QFETCH(int, edited);
+        QFETCH(int, year);
+        QFETCH(int, target);
+        QFETCH(QString, arrived);
+        QFETCH(QString, order);
+        addRow(1, QStringLiteral("A"));
+        addRow(2, QStringLiteral("B"));
+        addRow(2, QStringLiteral("C"));
+        f->tables().uebersichttable().refresh();
+        open([&](Tuebersichtdlg &d) {
+            controls::DBGrid *grid = d.DBGrid1();
+            editor();
+            grid->setCurrentIndex(grid->model()->index(edited, 0));
+            key(Qt::Key_0 + year);
+            QCOMPARE(f->tables().uebersichttable().asInt(QStringLiteral("Lj")), year);
+            grid->setCurrentIndex(grid->model()->index(target, 1));
+            QCOMPARE(f->tables().uebersichttable().asString(QStringLiteral("Bs")), arrived);
+            QCOMPARE(grid->currentLine(), target == edited ? target : grid->currentIndex().row());
+            click("abbruchbtn");
+        });
+        QStringList stored;
+        for (const QVariantList &row : f->tables().exec(QStringLiteral("SELECT Bs FROM uebersB ORDER BY Lj, Auto")))
+            stored << row.value(0).toString();
+        QCOMPARE(stored.join(QLatin1Char(' ')), order);
+    }
+
     void previewPrintsTheStoredDates()
     {
         store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("vom2"), QStringLiteral("01.09.2025"));
