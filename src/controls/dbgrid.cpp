@@ -508,8 +508,18 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
 
 bool DBGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)))
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (handleKey(key))
+            return true;
+        // Up and Down move between the lines also from a closed pick list,
+        // rather than changing its value on the way (Alt+Down opens it).
+        if (qobject_cast<QComboBox *>(watched) && key->modifiers() == Qt::NoModifier
+            && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
     return QTableView::eventFilter(watched, event);
 }
 

@@ -228,6 +228,15 @@ private slots:
             QCOMPARE(f->sql(QStringLiteral("SELECT count(*) FROM uebersB")).toInt(), 1);
             QCOMPARE(f->messages().questions().value(0), QStringLiteral("Zeile löschen?"));
 
+            // Down from the year's pick list goes to the next line (here a
+            // new one) and leaves the year as it was.
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            key(Qt::Key_Down);
+            QCOMPARE(grid->model()->rowCount(), 2);
+            QCOMPARE(grid->currentLine(), 1);
+            key(Qt::Key_Escape);
+            QCOMPARE(f->dump("uebersB"), QStringList{"2|1|Block Maerz|UELU 1||"});
+
             // A change typed into a row is stored when the dialog closes,
             // also by "Abbrechen".
             grid->setCurrentIndex(grid->model()->index(0, 4));
