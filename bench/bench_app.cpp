@@ -1,10 +1,15 @@
 // Start-up: the table set opened and the main window created and shown, as
-// the program does before its message loop runs.
+// the program does before its message loop runs. The print of the
+// training-time overview over 300 rows in three years.
 
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
+#include "print/engine/report.h"
+#include "print/trainingtimeprint.h"
 #include "store/install.h"
+#include "store/table.h"
+#include "store/tableset.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,6 +30,18 @@ void appBenchmarks()
                QApplication::processEvents();
                program.mainForm()->hide();
            }));
+    {
+        lernora::Application program;
+        program.tables().exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+            "INSERT INTO uebersB (Lj, Bs, Uelu, Urlaub, Krank) SELECT 1 + i % 3, 'Block ' || i, 'ÜLU ' || i, "
+            "'01.08.-14.08.2025', i || ' Tage' FROM n"));
+        program.tables().uebersichttable().refresh();
+        engine::Document doc;
+        report("training-time print: 300 rows", 10,
+               measure(10, [&] { doc = program.qruebersichtform().report().render(); }));
+        std::printf("    (%d pages)\n", doc.pageCount());
+    }
     QDir::setCurrent(previous);
 }
 

@@ -15,6 +15,8 @@
 #include "print/backsheet.h"
 #include "print/bulkprint.h"
 #include "print/trainingrecordprint.h"
+#include "print/trainingtimeprint.h"
+#include "overviews/trainingtime.h"
 #include "print/engine/clock.h"
 #include "store/tableset.h"
 
@@ -54,6 +56,10 @@ Application::Application(QObject *parent) : QObject(parent)
     m_mainForm->setAboutBox(new TAboutBox(m_mainForm.get()));
     m_mainForm->setDrauswdlg(
         new Tdrauswdlg(*m_tables, m_session, m_berichtform.get(), m_qrruecksform.get(), m_mainForm.get()));
+    auto *uebersichtdlg = new Tuebersichtdlg(*m_tables, m_session, m_mainForm.get());
+    m_mainForm->setUebersichtdlg(uebersichtdlg);
+    m_qruebersichtform = std::make_unique<Tqruebersichtform>(*m_tables);
+    uebersichtdlg->setPrintForm(m_qruebersichtform.get());
 }
 
 Application::~Application()
@@ -63,6 +69,7 @@ Application::~Application()
         engine::setPreviewInterface(nullptr);
     m_previews.reset();
     m_mainForm.reset();
+    m_qruebersichtform.reset();
     m_qrruecksform.reset();
     m_qrmdform.reset();
     m_qrbuebersichtform.reset();

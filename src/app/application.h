@@ -11,6 +11,7 @@ class Tberichtform;
 class Tqrbuebersichtform;
 class Tqrruecksform;
 class TQRMDForm;
+class Tqruebersichtform;
 namespace store {
 class TableSet;
 }
@@ -38,6 +39,7 @@ public:
     Tqrbuebersichtform &qrbuebersichtform() const { return *m_qrbuebersichtform; }
     Tqrruecksform &qrruecksform() const { return *m_qrruecksform; }
     TQRMDForm &qrmdform() const { return *m_qrmdform; }
+    Tqruebersichtform &qruebersichtform() const { return *m_qruebersichtform; }
 
     static QString title() { return QStringLiteral("Lernora"); }
 
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<Tqrbuebersichtform> m_qrbuebersichtform;
     std::unique_ptr<Tqrruecksform> m_qrruecksform;
     std::unique_ptr<TQRMDForm> m_qrmdform;
+    std::unique_ptr<Tqruebersichtform> m_qruebersichtform;
 };
 
 } // namespace lernora

@@ -7,6 +7,7 @@
 
 #include "editor/reporteditor.h"
 #include "overviews/reportoverview.h"
+#include "overviews/trainingtime.h"
 #include "plan/creation.h"
 #include "plan/composition.h"
 #include "plan/planpages.h"
@@ -402,5 +403,6 @@ void TMainForm::Ausbildungsnachweis1Click()
 
 void TMainForm::bersichtdieAusbildungszeit1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Übersicht über die Ausbildungszeit"));
+    if (m_uebersichtdlg)
+        platform::guarded([this] { m_uebersichtdlg->execute(); });
 }

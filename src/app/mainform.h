@@ -25,6 +25,7 @@ class Tdrauswdlg;
 class TQRMDForm;
 class Tgrunddatendlg;
 class Tqrbuebersichtform;
+class Tuebersichtdlg;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -57,6 +58,9 @@ public:
     // The basic data dialog and the about box, created once at start.
     void setGrunddatendlg(Tgrunddatendlg *dialog) { m_grunddatendlg = dialog; }
     void setAboutBox(TAboutBox *box) { m_aboutBox = box; }
+    // The training-time overview, created once at start.
+    void setUebersichtdlg(Tuebersichtdlg *dialog) { m_uebersichtdlg = dialog; }
+    Tuebersichtdlg *uebersichtdlg() const { return m_uebersichtdlg; }
 
     // Menu handlers
     void N1Lehrjahr1Click(int year);
@@ -102,6 +106,7 @@ private:
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
     TQRMDForm *m_qrmdform = nullptr;
+    Tuebersichtdlg *m_uebersichtdlg = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;
     QTextBrowser *m_help = nullptr;

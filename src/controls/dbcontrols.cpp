@@ -2,6 +2,7 @@
 
 #include "richtext/rtf.h"
 #include "platform/guard.h"
+#include "platform/messages.h"
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -610,16 +611,33 @@ DBNavigator::DBNavigator(QWidget *parent) : QFrame(parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_prior = new QToolButton(this);
-    m_prior->setObjectName(QStringLiteral("prior"));
-    m_prior->setArrowType(Qt::LeftArrow);
-    m_next = new QToolButton(this);
-    m_next->setObjectName(QStringLiteral("next"));
-    m_next->setArrowType(Qt::RightArrow);
-    layout->addWidget(m_prior);
-    layout->addWidget(m_next);
-    connect(m_prior, &QToolButton::clicked, this, [this] { press(Prior); });
-    connect(m_next, &QToolButton::clicked, this, [this] { press(Next); });
+    const struct
+    {
+        Button which;
+        const char *name;
+        const char *text;
+    } order[] = {{First, "first", "|\u25C0"}, {Prior, "prior", nullptr},   {Next, "next", nullptr},
+                 {Last, "last", "\u25B6|"},   {Insert, "insert", "+"},    {Delete, "delete", "\u2212"}};
+    for (const auto &b : order) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QLatin1String(b.name));
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        if (b.text)
+            button->setText(QString::fromUtf8(b.text));
+        button->setVisible(b.which == Prior || b.which == Next);
+        layout->addWidget(button);
+        connect(button, &QToolButton::clicked, this,
+                [this, which = b.which] { platform::guarded([this, which] { press(which); }); });
+        m_buttons[b.which] = button;
+    }
+    m_buttons[Prior]->setArrowType(Qt::LeftArrow);
+    m_buttons[Next]->setArrowType(Qt::RightArrow);
+}
+
+void DBNavigator::setVisibleButtons(const QList<Button> &buttons)
+{
+    for (int b = Prior; b <= Delete; ++b)
+        m_buttons[b]->setVisible(buttons.contains(Button(b)));
 }
 
 void DBNavigator::setDataSource(DataSource *source)
@@ -637,8 +655,13 @@ void DBNavigator::refresh()
     const bool open = t && t->isOpen() && isEnabled();
     const int pos = open ? t->recNo() : -1;
     const int count = open ? t->recordCount() : 0;
-    m_prior->setEnabled(open && pos > 0);
-    m_next->setEnabled(open && pos >= 0 && pos < count - 1);
+    const bool inserting = open && t->state() == store::TableState::Insert;
+    m_buttons[First]->setEnabled(open && (pos > 0 || inserting));
+    m_buttons[Prior]->setEnabled(open && (pos > 0 || inserting));
+    m_buttons[Next]->setEnabled(open && pos >= 0 && pos < count - 1);
+    m_buttons[Last]->setEnabled(open && pos >= 0 && (pos < count - 1 || inserting));
+    m_buttons[Insert]->setEnabled(open && !inserting);
+    m_buttons[Delete]->setEnabled(open && (count > 0 || inserting));
 }
 
 void DBNavigator::changeEvent(QEvent *event)
@@ -653,11 +676,30 @@ void DBNavigator::press(Button which)
     store::Table *t = m_source ? m_source->table() : nullptr;
     if (!t || !t->isOpen())
         return;
+    if (which == Delete && !m_deleteQuestion.isEmpty()
+        && platform::messages().confirmYesNo(m_deleteQuestion) != platform::Answer::Yes)
+        return;
     emit beforeAction(which);
-    if (which == Prior)
+    switch (which) {
+    case Prior:
         t->prior();
-    else
+        break;
+    case Next:
         t->next();
+        break;
+    case First:
+        t->first();
+        break;
+    case Last:
+        t->last();
+        break;
+    case Insert:
+        t->append();
+        break;
+    case Delete:
+        t->remove();
+        break;
+    }
     emit clicked(which);
 }
 

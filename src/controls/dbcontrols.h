@@ -238,15 +238,22 @@ private:
     bool m_stale = false;
 };
 
-// Buttons stepping the source's table to the previous and next row.
+// Buttons moving the source's table: by default to the previous and next
+// row; a window may show the whole set (first, previous, next, last, insert
+// a row, delete the row). Deleting asks the question set for it first.
 class DBNavigator : public QFrame
 {
     Q_OBJECT
 public:
-    enum Button { Prior, Next };
+    enum Button { Prior, Next, First, Last, Insert, Delete };
     explicit DBNavigator(QWidget *parent = nullptr);
     void setDataSource(DataSource *source);
-    QToolButton *button(Button which) const { return which == Prior ? m_prior : m_next; }
+    // The buttons shown, left to right in the navigator's fixed order
+    // (first, previous, next, last, insert, delete).
+    void setVisibleButtons(const QList<Button> &buttons);
+    // Asked (Yes/No) before a row is deleted; empty: no question.
+    void setDeleteQuestion(const QString &question) { m_deleteQuestion = question; }
+    QToolButton *button(Button which) const { return m_buttons[which]; }
     // Enables the buttons from the table's position.
     void refresh();
 
@@ -262,8 +269,8 @@ private:
     void press(Button which);
 
     QPointer<DataSource> m_source;
-    QToolButton *m_prior = nullptr;
-    QToolButton *m_next = nullptr;
+    QToolButton *m_buttons[6] = {};
+    QString m_deleteQuestion;
     QMetaObject::Connection m_connection;
 };
 

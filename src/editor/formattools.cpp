@@ -1,6 +1,6 @@
 #include "formattools.h"
 
-#include "toolicons.h"
+#include "controls/toolicons.h"
 
 #include "controls/dbcontrols.h"
 #include "platform/guard.h"

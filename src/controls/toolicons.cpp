@@ -63,6 +63,15 @@ void draw(QPainter &p, ToolIcon which, const QColor &ink)
         p.drawRect(QRectF(4, 1, 5, 3));
         p.drawRect(QRectF(7.5, 6.5, 7, 8.5));
         break;
+    case ToolIcon::Delete: {
+        // A red cross.
+        QPen red(QColor(0xc8, 0x1e, 0x1e), 2.2, Qt::SolidLine, Qt::RoundCap);
+        p.setPen(red);
+        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+        p.setPen(pen);
+        break;
+    }
     case ToolIcon::AlignLeft:
         lines({{1.5, 14.5}, {1.5, 10}, {1.5, 14.5}, {1.5, 9}});
         break;
