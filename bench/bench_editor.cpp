@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
+#include "benchsupport.h"
 #include "benchdata.h"
 #include "controls/dbcontrols.h"
 #include "editor/reporteditor.h"
@@ -35,29 +36,7 @@ namespace bench {
 
 namespace {
 
-// Confirms every dialog at once, as a user pressing OK would.
-class ConfirmingRunner : public platform::ModalRunner
-{
-public:
-    int run(QDialog &dialog) override
-    {
-        dialog.show();
-        dialog.accept();
-        return dialog.result();
-    }
-};
 
-// Answers every question with Yes (going on beyond a group's target).
-class YesMessages : public platform::MessageService
-{
-public:
-    platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
-    platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
-    void information(const QString &) override {}
-    void confirmation(const QString &) override {}
-    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    void beep() override {}
-};
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
+#include "benchsupport.h"
 #include "editor/reporteditor.h"
 #include "platform/filedialog.h"
 #include "platform/messages.h"
@@ -27,28 +28,7 @@ namespace bench {
 
 namespace {
 
-class ConfirmingRunner : public platform::ModalRunner
-{
-public:
-    int run(QDialog &dialog) override
-    {
-        dialog.show();
-        dialog.accept();
-        return dialog.result();
-    }
-};
 
-class CountingMessages : public platform::MessageService
-{
-public:
-    platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
-    platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
-    void information(const QString &) override { ++notices; }
-    void confirmation(const QString &) override {}
-    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    void beep() override {}
-    int notices = 0;
-};
 
 // A photo-like picture (smooth shades and some detail), saved as JPEG.
 QString photo(const QString &path, int width, int height)
@@ -87,7 +67,7 @@ void pictureBenchmarks()
     {
         ConfirmingRunner runner;
         platform::setModalRunner(&runner);
-        CountingMessages messages;
+        YesMessages messages;
         platform::setMessages(&messages);
         lernora::Application program;
         Tberichtdlg &dialog = *program.mainForm()->berichtdlg();

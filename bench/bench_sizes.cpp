@@ -5,11 +5,14 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "bench.h"
+#include "benchsupport.h"
 #include "benchdata.h"
 #include "overviews/reportoverview.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "print/backsheet.h"
+#include "print/bulkprint.h"
+#include "print/engine/previewinterface.h"
 #include "print/engine/document.h"
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
@@ -25,6 +28,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -36,36 +40,6 @@ namespace field = store::field;
 namespace bench {
 
 namespace {
-
-class YesMessages : public platform::MessageService
-{
-public:
-    platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
-    platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
-    void information(const QString &) override {}
-    void confirmation(const QString &) override {}
-    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    void beep() override {}
-};
-
-class ConfirmingRunner : public platform::ModalRunner
-{
-public:
-    int run(QDialog &dialog) override
-    {
-        dialog.show();
-        dialog.accept();
-        return dialog.result();
-    }
-};
-
-// The working directory for the time of a scope.
-struct InDirectory
-{
-    explicit InDirectory(const QString &dir) : previous(QDir::currentPath()) { QDir::setCurrent(dir); }
-    ~InDirectory() { QDir::setCurrent(previous); }
-    QString previous;
-};
 
 // The list and its buttons are where the user deletes and prints from.
 void showTab(TMainForm &form, QWidget &tab)
@@ -374,6 +348,59 @@ int startUpChild(const QString &dir)
     return 0;
 }
 
+// The bulk print of three training years: every front and back sheet.
+static void bulkPrint()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.reports = 156;
+    data.picture = pictureBytes(QSize(800, 600));
+    makeDataDirectory(dir.path(), data);
+    InDirectory in(dir.path());
+    ConfirmingRunner runner;
+    platform::setModalRunner(&runner);
+    YesMessages messages;
+    platform::setMessages(&messages);
+    {
+        lernora::Application program;
+        // One picture on every back sheet.
+        program.tables().exec(QStringLiteral("UPDATE bericht SET Bild2=NULL"));
+        TMainForm *form = program.mainForm();
+        form->show();
+        QApplication::processEvents();
+        auto *dialog = form->findChild<Tdrauswdlg *>(QStringLiteral("drauswdlg"));
+        // The merged document is loaded; without a preview interface it is
+        // not shown, so the time is the time to a document ready for preview.
+        engine::PreviewInterface *previews = engine::previewInterface();
+        engine::setPreviewInterface(nullptr);
+        const double before = peakResidentMb();
+        const int runs = 3;
+        int sheets = 0;
+        const Result r = measure(runs, [&] { dialog->vorschaubtnClick(); },
+                                 [&] {
+                                     dialog->fuellbtnClick();
+                                     for (QListWidget *list : {dialog->CheckListBox1(), dialog->CheckListBox2()})
+                                         for (int i = 0; i < list->count(); ++i)
+                                             list->item(i)->setCheckState(Qt::Checked);
+                                     sheets = dialog->CheckListBox1()->count() + dialog->CheckListBox2()->count();
+                                 });
+        report("sizes: bulk print, 3 years to the preview", runs, r);
+        std::printf("    (%d sheets, %.2f ms per sheet; peak resident %.0f MB before, %.0f MB after)\n", sheets,
+                    r.median / std::max(sheets, 1), before, peakResidentMb());
+        engine::Document merged = engine::Document::load(Tdrauswdlg::mergedFile());
+        const QString pdf = dir.filePath(QStringLiteral("alle.pdf"));
+        report("sizes: bulk print, PDF of the merged document", runs,
+               measure(runs, [&] { engine::exportPdf(merged, pdf); }));
+        std::printf("    (%d pages, merged file %lld bytes, PDF %lld bytes)\n", merged.pageCount(),
+                    static_cast<long long>(QFile(Tdrauswdlg::mergedFile()).size()),
+                    static_cast<long long>(QFile(pdf).size()));
+        engine::setPreviewInterface(previews);
+        form->hide();
+    }
+    platform::setModalRunner(nullptr);
+    platform::setMessages(nullptr);
+}
+
 void sizeBenchmarks(const QString &only)
 {
     const auto run = [&](const char *name, const std::function<void()> &body) {
@@ -393,6 +420,7 @@ void sizeBenchmarks(const QString &only)
     run("text", continuingTexts);
     run("pdf", repeatedPicturePdf);
     run("start", startUp);
+    run("bulk", bulkPrint);
 }
 
 } // namespace bench
