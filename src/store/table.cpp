@@ -71,7 +71,38 @@ void Table::selectIndex(const IndexDef *index)
         m_keyFields.push_back(m_def.fieldIndex(name));
 }
 
-Table::~Table() = default;
+Table::~Table()
+{
+    finalizeStatements();
+}
+
+sqlite3_stmt *Table::prepared(const QString &sql) const
+{
+    if (sqlite3_stmt *held = m_statements.value(sql))
+        return held;
+    // The updates differ by the fields that changed; a table that wrote
+    // many kinds of them starts again rather than holding them all.
+    constexpr int maxHeld = 32;
+    if (m_statements.size() >= maxHeld)
+        const_cast<Table *>(this)->finalizeStatements();
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v3(m_set.connection(), text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st,
+                           nullptr)
+        != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    m_statements.insert(sql, st);
+    return st;
+}
+
+void Table::finalizeStatements()
+{
+    for (sqlite3_stmt *st : std::as_const(m_statements))
+        sqlite3_finalize(st);
+    m_statements.clear();
+}
 
 QString Table::filePath() const
 {
@@ -127,6 +158,7 @@ void Table::open()
     try {
         loadRows();
     } catch (...) {
+        finalizeStatements();
         m_set.detach(*this);
         m_schema.clear();
         throw;
@@ -148,6 +180,7 @@ void Table::close()
         return;
     emit beforeClose();
     m_buffer.clear();
+    finalizeStatements();
     m_set.detach(*this);
     m_schema.clear();
     m_rows.clear();
@@ -221,8 +254,9 @@ QVariant Table::readLarge(qint64 id, int f) const
     const auto last = m_lastRead.constFind(f);
     if (last != m_lastRead.constEnd() && last->first == id)
         return last->second;
-    Stmt st(m_set.connection(),
-            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(quoted(m_def.fields[f].name), qualifiedName()));
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(quoted(m_def.fields[f].name), qualifiedName());
+    Stmt st(m_set.connection(), prepared(sql));
     st.bind(1, id);
     QVariant v;
     if (st.step() == SQLITE_ROW)
@@ -746,7 +780,7 @@ void Table::post()
                             : QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), marks.join(QLatin1Char(',')));
     // An update that changes nothing writes nothing.
     if (inserting || !marks.isEmpty()) {
-        Stmt st(m_set.connection(), sql);
+        Stmt st(m_set.connection(), prepared(sql));
         for (int i = 0; i < values.size(); ++i)
             st.bind(i + 1, values[i]);
         if (!inserting)
@@ -815,7 +849,7 @@ void Table::remove()
     if (m_view.empty())
         fail(QStringLiteral("Die Tabelle ist leer; es gibt keinen Datensatz zum Löschen."));
     const qint64 id = currentId();
-    Stmt st(m_set.connection(), QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName()));
+    Stmt st(m_set.connection(), prepared(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName())));
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));

@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace store {
 
 class TableSet;
@@ -189,12 +191,20 @@ private:
     void scrolled();
     void masterScrolled();
     QString qualifiedName() const;
+    // The statement `sql` prepared once while the table is open (null when
+    // it does not prepare); use it through a Stmt, which resets it.
+    sqlite3_stmt *prepared(const QString &sql) const;
+    // Before the file leaves the connection: the held statements go.
+    void finalizeStatements();
     [[noreturn]] void fail(const QString &what) const;
 
     TableSet &m_set;
     const TableDef &m_def;
     TableState m_state = TableState::Inactive;
     QString m_schema; // the name of the attached file in the table set's connection
+    // The statements a table runs again and again (writing a row, deleting
+    // one, reading a picture) by their text, prepared once while it is open.
+    mutable QHash<QString, sqlite3_stmt *> m_statements;
 
     std::vector<Row> m_rows;
     std::vector<int> m_order; // indexes into m_rows, in index order

@@ -251,6 +251,62 @@ private slots:
         QCOMPARE(set.berichttable().asInt(QStringLiteral("Nummer")), 2); // on the last row
     }
 
+    // Writing, deleting and reading a picture use statements the table holds
+    // prepared; they must not outlive the file they were prepared on.
+    void heldStatementsFollowTheFile_data()
+    {
+        QTest::addColumn<QString>("between");
+        QTest::newRow("closeAll and reopenAll") << "all";
+        QTest::newRow("the main file closed and opened") << "main";
+        QTest::newRow("schema changed by SQL") << "schema";
+    }
+    void heldStatementsFollowTheFile()
+    {
+        QFETCH(QString, between);
+        testsupport::TempDataDir dir;
+        TableSet set(dir.dataDir());
+        set.openAtStart();
+        Table &rep = set.berichttable();
+        Table &plan = set.table1();
+        appendReport(rep, 1, 1);
+        appendReport(rep, 1, 2);
+        rep.remove();
+        plan.edit();
+        plan.setValue(QStringLiteral("ThemaCnt"), 3);
+        plan.post();
+
+        if (between == QLatin1String("all")) {
+            set.closeAll();
+            set.reopenAll();
+        } else if (between == QLatin1String("main")) {
+            plan.close();
+            rep.close();
+            rep.open();
+            plan.open();
+        } else {
+            set.exec(QStringLiteral("CREATE INDEX bericht.byblatt ON bericht(Blatt)"));
+            set.exec(QStringLiteral("CREATE INDEX byplan ON thetable(ThemaCnt)"));
+        }
+
+        const QString repFile = dir.file(QStringLiteral("bericht.db"));
+        const int before = probe(repFile, QStringLiteral("SELECT count(*) FROM bericht"))[0].toInt();
+        rep.last();
+        rep.edit();
+        rep.setValue(QStringLiteral("Nummer"), 9);
+        rep.post();
+        QCOMPARE(probe(repFile, QStringLiteral("SELECT count(*) FROM bericht WHERE Nummer=9"))[0].toInt(), 1);
+        appendReport(rep, 1, 2);
+        appendReport(rep, 1, 3);
+        rep.remove();
+        QCOMPARE(probe(repFile, QStringLiteral("SELECT count(*) FROM bericht"))[0].toInt(), before + 1);
+        plan.edit();
+        plan.setValue(QStringLiteral("ThemaCnt"), 4);
+        plan.post();
+        QCOMPARE(probe(dir.file(QStringLiteral("thetable.DB")),
+                       QStringLiteral("SELECT ThemaCnt FROM thetable WHERE LfdfTag=%1").arg(plan.asInt(QStringLiteral("LfdfTag"))))[0].toInt(),
+                 4);
+    }
+
     void emptyTableWorksOpenOrClosed()
     {
         testsupport::TempDataDir dir;
