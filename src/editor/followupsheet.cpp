@@ -11,24 +11,13 @@ namespace followup {
 
 namespace {
 
-// The part numbers of a sheet's detail rows, ascending, the ten smallest.
-QList<int> partsOf(store::TableSet &tables, qint64 sheet)
-{
-    QList<int> parts;
-    for (const QVariantList &row :
-         tables.exec(QStringLiteral("SELECT DISTINCT Lfdnr FROM berdet WHERE Masterlfd=%1 AND Lfdnr>0 "
-                                    "ORDER BY Lfdnr LIMIT %2")
-                         .arg(sheet)
-                         .arg(store::coveredPartFields)))
-        parts << row.value(0).toInt();
-    return parts;
-}
-
-void writeParts(store::TableSet &tables, store::Table::Bookmark at, qint64 sheet)
+// The covered parts of a sheet from its detail rows, "-" after the last.
+void writeParts(store::TableSet &tables, store::Table::Bookmark sheet)
 {
     store::Table &reports = tables.berichttable();
-    const QList<int> parts = partsOf(tables, sheet);
-    reports.gotoBookmark(at);
+    reports.gotoBookmark(sheet);
+    // The detail table shows the rows of the sheet the reports table is on.
+    const QList<int> parts = store::coveredParts(tables.berichtdetailtable(), store::PartRows::Detail);
     reports.edit();
     store::writeCoveredParts(reports, parts, QStringLiteral("-"));
     reports.post();
@@ -90,8 +79,8 @@ bool addSheet(store::TableSet &tables)
                     .arg(sourceKey)
                     .arg(addedKey));
 
-    writeParts(tables, source, sourceKey);
-    writeParts(tables, added, addedKey);
+    writeParts(tables, source);
+    writeParts(tables, added);
     transaction.commit();
     reports.gotoBookmark(added);
     return true;

@@ -397,8 +397,7 @@ void Tberichtdlg::TrackBarChange(int picture)
         return;
     const int value = m_trackBar[picture]->value();
     m_groesse[picture]->setText(QString::number(value));
-    const int width = value * 9;
-    m_image[picture]->resize(width, roundEven(double(width) * image.height() / image.width()));
+    m_image[picture]->resize(Tqrruecksform::displaySize(image.size(), value));
     fitPictureArea(picture);
 }
 

@@ -5,6 +5,8 @@
 #include "store/fields.h"
 #include "store/tableset.h"
 
+#include <cmath>
+
 using forms::arial;
 using forms::mm;
 using namespace engine;
@@ -71,6 +73,14 @@ void Tqrruecksform::build()
         picture.geometry = mm(2.1, 2.4);
         parent = &band;
     }
+}
+
+QSize Tqrruecksform::displaySize(const QSize &picture, int zoom)
+{
+    if (picture.width() <= 0)
+        return QSize();
+    const int width = zoom * 9;
+    return QSize(width, int(std::nearbyint(double(width) * picture.height() / picture.width())));
 }
 
 void Tqrruecksform::setPictureDisplaySize(int picture, const QSize &pixels)

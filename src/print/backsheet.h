@@ -28,6 +28,10 @@ public:
     // each pixel prints 0.18 mm. Until the editor says otherwise, its
     // initial picture boxes of 145 × 145 pixels.
     void setPictureDisplaySize(int picture, const QSize &pixels);
+    // The size at which the editor shows a picture of `picture` pixels at
+    // `zoom` per cent: 9 pixels per per cent wide, the height in proportion,
+    // halves to the even neighbour. Invalid for a picture without width.
+    static QSize displaySize(const QSize &picture, int zoom);
     QSize pictureDisplaySize(int picture) const { return m_display[picture]; }
 
     // Report event

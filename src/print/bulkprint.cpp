@@ -27,7 +27,6 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 #include <algorithm>
-#include <cmath>
 
 namespace field = store::field;
 
@@ -54,21 +53,20 @@ void addLine(QListWidget *list, const QString &text)
     item->setCheckState(Qt::Unchecked);
 }
 
-// The size at which the report editor shows a stored picture at `zoom` per
-// cent: 9 pixels per per cent wide, the height in proportion, halves to the
-// even neighbour. Nothing for an empty or unreadable picture.
+// The size at which the report editor shows a stored picture at its stored
+// zoom, which the editor's slider keeps within 5 to 100 per cent. Nothing
+// for an empty or unreadable picture.
 QSize shownSize(const QByteArray &picture, int zoom)
 {
-    if (picture.isEmpty())
-        return QSize(1, 1);
-    QBuffer buffer;
-    buffer.setData(picture);
-    buffer.open(QIODevice::ReadOnly);
-    const QSize size = QImageReader(&buffer).size();
-    if (size.width() <= 0 || size.height() <= 0)
-        return QSize(1, 1);
-    const int width = std::clamp(zoom, 5, 100) * 9;
-    return QSize(width, int(std::nearbyint(double(width) * size.height() / size.width())));
+    QSize size;
+    if (!picture.isEmpty()) {
+        QBuffer buffer;
+        buffer.setData(picture);
+        buffer.open(QIODevice::ReadOnly);
+        size = QImageReader(&buffer).size();
+    }
+    const QSize shown = Tqrruecksform::displaySize(size, std::clamp(zoom, 5, 100));
+    return shown.isValid() && shown.height() > 0 ? shown : QSize(1, 1);
 }
 
 } // namespace
