@@ -57,10 +57,7 @@ void editorBenchmarks()
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     {
-        ConfirmingRunner runner;
-        platform::setModalRunner(&runner);
-        YesMessages messages;
-        platform::setMessages(&messages);
+        StandIns user;
         lernora::Application program;
         TMainForm *form = program.mainForm();
         form->show();
@@ -153,9 +150,7 @@ void editorBenchmarks()
         report("overview: delete report 1 of ~20, renumber", deletions,
                measure(
                    deletions, [&] { overview.loeschbtnClick(); }, [&] { reports.first(); }));
-        platform::setModalRunner(nullptr);
         form->hide();
-        platform::setMessages(nullptr);
     }
     QDir::setCurrent(previous);
 }

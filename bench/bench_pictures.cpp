@@ -65,10 +65,7 @@ void pictureBenchmarks()
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     {
-        ConfirmingRunner runner;
-        platform::setModalRunner(&runner);
-        YesMessages messages;
-        platform::setMessages(&messages);
+        StandIns user;
         lernora::Application program;
         Tberichtdlg &dialog = *program.mainForm()->berichtdlg();
         store::Table &reports = program.tables().berichttable();
@@ -93,16 +90,14 @@ void pictureBenchmarks()
                    dialog.openStored(1, 1);
                    QApplication::processEvents();
                }));
-        const int before = messages.notices;
+        const int before = user.messages.notices;
         report("editor: refuse a 12-MP JPEG", refusals, measure(refusals, [&] {
                    platform::setNextOpenFileName(twelveMp);
                    dialog.bildladenbtnClick(0);
                }));
-        if (messages.notices - before != refusals)
+        if (user.messages.notices - before != refusals)
             std::fprintf(stderr, "error: the 12-MP picture was not refused\n");
         reports.cancel();
-        platform::setModalRunner(nullptr);
-        platform::setMessages(nullptr);
     }
     QDir::setCurrent(previous);
 }

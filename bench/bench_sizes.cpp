@@ -50,19 +50,31 @@ void showTab(TMainForm &form, QWidget &tab)
     QApplication::processEvents();
 }
 
+// One report whose back sheet has two 1600x1200 pictures, each shown 450
+// pixels wide, in a data directory of its own.
+struct PictureSheet
+{
+    PictureSheet()
+    {
+        ReportData data;
+        data.reports = 1;
+        data.picture = pictureBytes(QSize(1600, 1200));
+        makeDataDirectory(dir.path(), data);
+        tables.openAtStart();
+        tables.berichttable().last();
+        form.setPictureDisplaySize(0, QSize(450, 338));
+        form.setPictureDisplaySize(1, QSize(450, 338));
+    }
+    QTemporaryDir dir;
+    store::TableSet tables{dir.filePath(QStringLiteral("daten"))};
+    Tqrruecksform form{tables};
+};
+
 void backSheet()
 {
-    QTemporaryDir dir;
-    ReportData data;
-    data.reports = 1;
-    data.picture = pictureBytes(QSize(1600, 1200));
-    makeDataDirectory(dir.path(), data);
-    store::TableSet tables(dir.filePath(QStringLiteral("daten")));
-    tables.openAtStart();
-    tables.berichttable().last();
-    Tqrruecksform form(tables);
-    form.setPictureDisplaySize(0, QSize(450, 338));
-    form.setPictureDisplaySize(1, QSize(450, 338));
+    PictureSheet sheet;
+    Tqrruecksform &form = sheet.form;
+    QTemporaryDir &dir = sheet.dir;
     engine::Document doc;
     const int runs = 9;
     report("sizes: back sheet, two 1600x1200 pictures", runs, measure(runs, [&] { doc = form.QuickRep().render(); }));
@@ -111,10 +123,7 @@ void deletion(int years, int runs)
     data.reports = 52 * years;
     makeDataDirectory(dir.path(), data);
     InDirectory in(dir.path());
-    ConfirmingRunner runner;
-    platform::setModalRunner(&runner);
-    YesMessages messages;
-    platform::setMessages(&messages);
+    StandIns user;
     {
         lernora::Application program;
         TMainForm *form = program.mainForm();
@@ -134,8 +143,6 @@ void deletion(int years, int runs)
                    }));
         form->hide();
     }
-    platform::setModalRunner(nullptr);
-    platform::setMessages(nullptr);
 }
 
 void reportList()
@@ -319,18 +326,9 @@ int exportDocuments(const QString &dir)
         save(r.render(), "pictures");
     }
     {
-        QTemporaryDir data;
-        ReportData reports;
-        reports.reports = 1;
-        reports.picture = pictureBytes(QSize(1600, 1200));
-        makeDataDirectory(data.path(), reports);
-        store::TableSet tables(data.filePath(QStringLiteral("daten")));
-        tables.openAtStart();
-        tables.berichttable().last();
-        Tqrruecksform form(tables);
-        form.setPictureDisplaySize(0, QSize(450, 338));
-        form.setPictureDisplaySize(1, QSize(145, 145));
-        save(form.QuickRep().render(), "backsheet");
+        PictureSheet sheet;
+        sheet.form.setPictureDisplaySize(1, QSize(145, 145));
+        save(sheet.form.QuickRep().render(), "backsheet");
     }
     return 0;
 }
@@ -357,10 +355,7 @@ static void bulkPrint()
     data.picture = pictureBytes(QSize(800, 600));
     makeDataDirectory(dir.path(), data);
     InDirectory in(dir.path());
-    ConfirmingRunner runner;
-    platform::setModalRunner(&runner);
-    YesMessages messages;
-    platform::setMessages(&messages);
+    StandIns user;
     {
         lernora::Application program;
         // One picture on every back sheet.
@@ -397,8 +392,6 @@ static void bulkPrint()
         engine::setPreviewInterface(previews);
         form->hide();
     }
-    platform::setModalRunner(nullptr);
-    platform::setMessages(nullptr);
 }
 
 void sizeBenchmarks(const QString &only)

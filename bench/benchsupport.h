@@ -38,6 +38,26 @@ public:
     int notices = 0;
 };
 
+// The stand-ins installed for the time of a scope; declared before the
+// program, so that they outlive its windows.
+struct StandIns
+{
+    StandIns()
+    {
+        platform::setModalRunner(&runner);
+        platform::setMessages(&messages);
+    }
+    ~StandIns()
+    {
+        platform::setModalRunner(nullptr);
+        platform::setMessages(nullptr);
+    }
+    StandIns(const StandIns &) = delete;
+    StandIns &operator=(const StandIns &) = delete;
+    ConfirmingRunner runner;
+    YesMessages messages;
+};
+
 // The working directory for the time of a scope.
 struct InDirectory
 {
