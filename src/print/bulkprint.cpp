@@ -308,22 +308,19 @@ bool Tdrauswdlg::renderSheets()
 
 void Tdrauswdlg::renderSheet(bool back, const QString &fileName)
 {
+    if (back ? !m_backForm : !m_frontForm)
+        return;
     store::Table &reports = m_tables.berichttable();
-    engine::Document document;
     if (back) {
-        if (!m_backForm)
-            return;
         m_backForm->setPictureDisplaySize(0, shownSize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
         m_backForm->setPictureDisplaySize(1, shownSize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
-        // The back sheet prints the row the cursor stands on; it must not
-        // leave the cursor elsewhere for the next sheet.
+    }
+    engine::Document document;
+    {
+        // A form prints the row the cursor stands on; it must not leave the
+        // cursor elsewhere for the next sheet.
         const store::ScopedView keep(reports);
-        document = m_backForm->QuickRep().render();
-    } else {
-        if (!m_frontForm)
-            return;
-        const store::ScopedView keep(reports);
-        document = m_frontForm->QuickRep1().render();
+        document = back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
     }
     document.save(fileName);
 }
