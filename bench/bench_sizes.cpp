@@ -353,6 +353,7 @@ static void bulkPrint()
     ReportData data;
     data.reports = 156;
     data.picture = pictureBytes(QSize(800, 600));
+    data.distinctPictures = true; // every report its own photos
     makeDataDirectory(dir.path(), data);
     InDirectory in(dir.path());
     StandIns user;

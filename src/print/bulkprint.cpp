@@ -236,7 +236,7 @@ void Tdrauswdlg::vorschaubtnClick()
         for (const QString &name : m_druckList)
             paths << QDir(dir).filePath(name);
         merging = true;
-        engine::mergeReportFiles(merged, &paths);
+        engine::mergeReportFiles(merged, &paths, engine::Document::Durability::Temporary);
         merging = false;
     } catch (const engine::FileError &e) {
         platform::messages().error(e.message());
@@ -322,7 +322,7 @@ void Tdrauswdlg::renderSheet(bool back, const QString &fileName)
         const store::ScopedView keep(reports);
         document = back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
     }
-    document.save(fileName);
+    document.save(fileName, engine::Document::Durability::Temporary);
 }
 
 void Tdrauswdlg::removeRunFiles()

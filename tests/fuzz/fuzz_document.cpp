@@ -28,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             QPainter p(&img);
             doc.paint(p, n, img.rect());
         }
+        for (int i = 0; i < doc.imageCount() && i < 4; ++i)
+            doc.image(i);
     } catch (const engine::FileError &) {
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "clock.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QDataStream>
 #include <QDateTime>
 #include <QFile>
@@ -10,9 +11,12 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QtEndian>
 #include <array>
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace engine {
 
@@ -25,22 +29,48 @@ constexpr int titleCapacity = 80;
 // A page of a report is a few kilobytes; anything near this is damage.
 constexpr quint32 largestPage = 256u * 1024u * 1024u;
 
-quint32 crc32(const QByteArray &data)
+// CRC-32 (the zlib polynomial), eight bytes a step: the pictures of a bulk
+// print pass through it several hundred megabytes at a time.
+using CrcTables = std::array<std::array<quint32, 256>, 8>;
+
+const CrcTables &crcTables()
 {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
+    static const CrcTables tables = [] {
+        CrcTables t{};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 c = i;
             for (int k = 0; k < 8; ++k)
                 c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (quint32 i = 0; i < 256; ++i)
+            for (size_t k = 1; k < 8; ++k)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
         return t;
     }();
-    quint32 c = 0xFFFFFFFFu;
-    for (char ch : data)
-        c = table[(c ^ quint8(ch)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return tables;
+}
+
+// Continues a running CRC (start with 0) over more bytes.
+quint32 crc32(quint32 crc, const char *data, qsizetype size)
+{
+    const CrcTables &t = crcTables();
+    const auto *p = reinterpret_cast<const uchar *>(data);
+    quint32 c = ~crc;
+    for (; size >= 8; size -= 8, p += 8) {
+        const quint32 lo = c ^ qFromLittleEndian<quint32>(p);
+        const quint32 hi = qFromLittleEndian<quint32>(p + 4);
+        c = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24]
+            ^ t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+    }
+    for (; size > 0; --size, ++p)
+        c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
+    return ~c;
+}
+
+quint32 crc32(const QByteArray &data)
+{
+    return crc32(0, data.constData(), data.size());
 }
 
 // Days since 30 December 1899, the time stamp of saved report files.
@@ -56,7 +86,361 @@ double dayNumber(const QDateTime &t)
                         .arg(fileName.isEmpty() ? QStringLiteral("?") : fileName, why));
 }
 
+// A picture a saved file may hold: the formats the tables' picture fields
+// come in. Nothing else is handed to a decoder.
+bool isStoredPictureFormat(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    return format == "bmp" || format == "png" || format == "jpeg";
+}
+
+QByteArray pngOf(const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG", 100);
+    return png;
+}
+
+// Pictures in a file are copied and read in pieces of this size.
+constexpr qint64 pieceSize = 1 << 20;
+
+// Passes the bytes of a picture in a file through `sink` piece by piece and
+// checks their sum; false when the file does not hold them (any more).
+template<typename Sink>
+bool readPicture(const StoredPicture &p, Sink &&sink)
+{
+    QFile &file = *p.file;
+    const bool wasOpen = file.isOpen();
+    if (!wasOpen && !file.open(QIODevice::ReadOnly))
+        return false;
+    const auto closeAgain = qScopeGuard([&] {
+        if (!wasOpen)
+            file.close();
+    });
+    if (!file.seek(p.offset))
+        return false;
+    static thread_local QByteArray piece(pieceSize, Qt::Uninitialized); // reused: no fresh pages each time
+    quint32 crc = 0;
+    for (qint64 left = p.length; left > 0;) {
+        const qint64 n = std::min(left, pieceSize);
+        if (file.read(piece.data(), n) != n)
+            return false;
+        crc = crc32(crc, piece.constData(), n);
+        sink(piece.constData(), n);
+        left -= n;
+    }
+    return crc == p.crc;
+}
+
+// A saved report file as its records: pages as stored, pictures as their
+// bytes or places in files. Merging and copying pages work on this form
+// without decoding anything.
+struct Records
+{
+    QSizeF pageSize;
+    QString title;
+    QVector<QByteArray> pages; // compressed page recordings
+    QVector<StoredPicture> pictures;
+    QVector<QVector<Placement>> placements; // per page
+};
+
+// The placements of every page, from a data stream; each names one of
+// `images` pictures.
+void readPlacements(QDataStream &ds, Records &r, quint32 images, qint64 limit, const QString &fileName)
+{
+    for (QVector<Placement> &placed : r.placements) {
+        quint32 n = 0;
+        ds >> n;
+        if (ds.status() != QDataStream::Ok || n > limit)
+            damaged(fileName, QStringLiteral("Bildplätze"));
+        for (quint32 k = 0; k < n; ++k) {
+            qint32 image = 0;
+            double v[8];
+            ds >> image;
+            for (double &x : v)
+                ds >> x;
+            if (ds.status() != QDataStream::Ok || image < 0 || quint32(image) >= images)
+                damaged(fileName, QStringLiteral("Bildplätze"));
+            placed.append({image, QRectF(v[0], v[1], v[2], v[3]), QRectF(v[4], v[5], v[6], v[7])});
+        }
+    }
+}
+
+// How far parse checks the pictures of a file it leaves there.
+enum class Check { Now, WhenRead };
+
+// Reads a saved report file of `size` bytes from `in`. Pictures stay in
+// `file` when one is given (the device is that file), else they are read.
+// With Check::Now every picture's sum and format are checked here.
+Records parse(QIODevice &in, qint64 size, const QString &fileName, const std::shared_ptr<QFile> &file = {},
+              Check check = Check::Now)
+{
+    qint64 left = size;
+    // Exactly n bytes, or the file ends too soon.
+    const auto take = [&](qint64 n, const QString &what) {
+        if (n < 0 || n > left)
+            damaged(fileName, what);
+        QByteArray out = in.read(n);
+        if (out.size() != n)
+            damaged(fileName, what);
+        left -= n;
+        return out;
+    };
+    const QByteArray header = take(Document::headerSize, QStringLiteral("zu kurz"));
+    const char *h = header.constData();
+    if (qFromLittleEndian<quint16>(h) != format || std::memcmp(h + 32, mark, 4) != 0)
+        damaged(fileName, QStringLiteral("unbekanntes Format"));
+    const quint32 count = qFromLittleEndian<quint32>(h + 8);
+    const bool compressed = h[25] != 0;
+    const quint32 width = qFromLittleEndian<quint32>(h + 36);
+    const quint32 height = qFromLittleEndian<quint32>(h + 40);
+    const quint16 titleLength = qFromLittleEndian<quint16>(h + 44);
+    if (width == 0 || height == 0 || width > 100000 || height > 100000 || titleLength > titleCapacity)
+        damaged(fileName, QStringLiteral("Kopf"));
+
+    Records r;
+    r.pageSize = QSizeF(width, height);
+    r.title = QString::fromUtf8(h + 48, titleLength);
+    // Each page takes at least its 8 bytes of length and sum.
+    if (count > quint64(left) / 8)
+        damaged(fileName, QStringLiteral("Seite %1 fehlt").arg(left / 8 + 1));
+    r.pages.reserve(qsizetype(count));
+    const auto recordHead = [&](const QString &what) {
+        const QByteArray head = take(8, what);
+        return std::pair{qFromLittleEndian<quint32>(head.constData()), qFromLittleEndian<quint32>(head.constData() + 4)};
+    };
+    // A whole record, its sum checked.
+    const auto record = [&](quint32 largest, const QString &missing, const QString &cut, const QString &sum) {
+        const auto [length, crc] = recordHead(missing);
+        if (length > largest)
+            damaged(fileName, cut);
+        QByteArray bytes = take(length, cut);
+        if (crc32(bytes) != crc)
+            damaged(fileName, sum);
+        return bytes;
+    };
+    for (quint32 i = 0; i < count; ++i) {
+        QByteArray stored = record(largestPage, QStringLiteral("Seite %1 fehlt").arg(i + 1),
+                                   QStringLiteral("Seite %1 unvollständig").arg(i + 1),
+                                   QStringLiteral("Prüfsumme der Seite %1").arg(i + 1));
+        r.pages.append(compressed ? stored : qCompress(stored));
+    }
+    r.placements.resize(r.pages.size());
+    const char layout = h[26];
+    if (layout != 1 && layout != 2)
+        return r;
+
+    const QByteArray section = record(quint32(std::min<qint64>(left, 0xFFFFFFFFLL)), QStringLiteral("Bilder fehlen"),
+                                      QStringLiteral("Bilder unvollständig"), QStringLiteral("Prüfsumme der Bilder"));
+    QDataStream ds(section);
+    ds.setByteOrder(QDataStream::LittleEndian);
+    char sectionMark[4];
+    quint32 images = 0;
+    if (ds.readRawData(sectionMark, 4) != 4 || std::memcmp(sectionMark, "LNRI", 4) != 0)
+        damaged(fileName, QStringLiteral("Bilder"));
+    ds >> images;
+    // Each picture takes at least 4 bytes (its length) in the section or 8
+    // (its record's head) after it.
+    if (ds.status() != QDataStream::Ok || images > quint64(layout == 1 ? section.size() : left) / 4)
+        damaged(fileName, QStringLiteral("Bilder"));
+    r.pictures.reserve(qsizetype(images));
+    if (layout == 1) {
+        for (quint32 i = 0; i < images; ++i) {
+            quint32 length = 0;
+            ds >> length;
+            QByteArray bytes(qsizetype(std::min<quint32>(length, quint32(section.size()))), Qt::Uninitialized);
+            if (ds.status() != QDataStream::Ok || length > quint32(section.size())
+                || ds.readRawData(bytes.data(), int(length)) != int(length))
+                damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
+            r.pictures.append(StoredPicture::of(bytes));
+        }
+        readPlacements(ds, r, images, section.size(), fileName);
+    } else {
+        readPlacements(ds, r, images, section.size(), fileName);
+        qint64 at = size - left;
+        for (quint32 i = 0; i < images; ++i) {
+            const QString what = QStringLiteral("Bild %1").arg(i + 1);
+            const auto [length, crc] = recordHead(what);
+            at += 8;
+            if (qint64(length) > left)
+                damaged(fileName, what);
+            if (!file) {
+                QByteArray bytes = take(length, what);
+                if (crc32(bytes) != crc)
+                    damaged(fileName, what);
+                r.pictures.append(StoredPicture::of(bytes));
+            } else {
+                StoredPicture p;
+                p.file = file;
+                p.offset = at;
+                p.length = length;
+                p.crc = crc;
+                if (check == Check::Now) {
+                    QByteArray start;
+                    const bool whole = readPicture(p, [&](const char *data, qint64 n) {
+                        if (start.isEmpty())
+                            start = QByteArray(data, std::min<qint64>(n, 64));
+                    });
+                    if (!whole || !isStoredPictureFormat(start))
+                        damaged(fileName, what);
+                }
+                if (!in.seek(at + length))
+                    damaged(fileName, what);
+                left -= length;
+                r.pictures.append(p);
+            }
+            at += length;
+        }
+    }
+    // Only pictures that a decoder for their format is allowed to read.
+    for (qsizetype i = 0; i < r.pictures.size(); ++i)
+        if (!r.pictures.at(i).bytes.isEmpty() && !isStoredPictureFormat(r.pictures.at(i).bytes))
+            damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
+    return r;
+}
+
+Records parse(const QByteArray &bytes, const QString &fileName)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return parse(buffer, bytes.size(), fileName);
+}
+
+// A file's records, its pictures left in it.
+Records parseFile(const QString &fileName, Check check)
+{
+    auto file = std::make_shared<QFile>(fileName);
+    if (!file->open(QIODevice::ReadOnly))
+        throw FileError(
+            QStringLiteral("Die Druckdatei „%1“ kann nicht gelesen werden: %2").arg(fileName, file->errorString()));
+    return parse(*file, file->size(), fileName, file, check);
+}
+
+// Writes the file's bytes through `put`, piece by piece, in order; pictures
+// in files are copied from there, checked on the way.
+template<typename Put>
+void write(const Records &r, Put &&put)
+{
+    char header[Document::headerSize] = {};
+    char *h = header;
+    qToLittleEndian<quint16>(format, h);
+    qToLittleEndian<quint16>(engineVersion, h + 2);
+    qToLittleEndian<quint32>(quint32(r.pages.size()), h + 8);
+    qToLittleEndian<double>(dayNumber(now()), h + 16);
+    h[25] = 1;
+    h[26] = r.pictures.isEmpty() ? 0 : 2;
+    std::memcpy(h + 32, mark, 4);
+    qToLittleEndian<quint32>(quint32(qRound(r.pageSize.width())), h + 36);
+    qToLittleEndian<quint32>(quint32(qRound(r.pageSize.height())), h + 40);
+    QByteArray title = r.title.toUtf8();
+    if (title.size() > titleCapacity) {
+        // Cut at a character boundary.
+        title.truncate(titleCapacity);
+        while (!title.isEmpty() && (quint8(title.back()) & 0xC0) == 0x80)
+            title.chop(1);
+        if (!title.isEmpty() && (quint8(title.back()) & 0x80))
+            title.chop(1);
+    }
+    qToLittleEndian<quint16>(quint16(title.size()), h + 44);
+    std::memcpy(h + 48, title.constData(), size_t(title.size()));
+    put(header, qsizetype(sizeof header));
+
+    const auto recordHead = [&put](quint32 length, quint32 sum) {
+        char head[8];
+        qToLittleEndian<quint32>(length, head);
+        qToLittleEndian<quint32>(sum, head + 4);
+        put(head, 8);
+    };
+    const auto putRecord = [&](const QByteArray &bytes) {
+        recordHead(quint32(bytes.size()), crc32(bytes));
+        put(bytes.constData(), bytes.size());
+    };
+    for (const QByteArray &page : r.pages)
+        putRecord(page);
+    if (r.pictures.isEmpty())
+        return;
+
+    QByteArray section;
+    {
+        QDataStream ds(&section, QIODevice::WriteOnly);
+        ds.setByteOrder(QDataStream::LittleEndian);
+        ds.writeRawData("LNRI", 4);
+        ds << quint32(r.pictures.size());
+        for (const QVector<Placement> &placed : r.placements) {
+            ds << quint32(placed.size());
+            for (const Placement &p : placed)
+                ds << qint32(p.image) << p.target.x() << p.target.y() << p.target.width() << p.target.height()
+                   << p.clip.x() << p.clip.y() << p.clip.width() << p.clip.height();
+        }
+    }
+    putRecord(section);
+    for (const StoredPicture &p : r.pictures) {
+        if (!p.file) {
+            putRecord(p.bytes);
+            continue;
+        }
+        recordHead(p.length, p.crc);
+        if (!readPicture(p, put))
+            damaged(p.file->fileName(), QStringLiteral("Bild"));
+    }
+}
+
+[[noreturn]] void unwritable(const QString &fileName, const QString &why)
+{
+    throw FileError(QStringLiteral("Die Druckdatei „%1“ kann nicht geschrieben werden: %2").arg(fileName, why));
+}
+
+void writeFile(const Records &r, const QString &fileName, Document::Durability durability)
+{
+    const auto writeTo = [&r](QFileDevice &file) {
+        bool ok = true;
+        write(r, [&](const char *data, qsizetype size) { ok = ok && file.write(data, size) == size; });
+        return ok;
+    };
+    if (durability == Document::Durability::Synced) {
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly) || !writeTo(file) || !file.commit())
+            unwritable(fileName, file.errorString());
+        return;
+    }
+    // A file that is made again on every run: written in place, not forced
+    // to the disk; one that is not finished does not stay.
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        unwritable(fileName, file.errorString());
+    bool ok = false;
+    try {
+        ok = writeTo(file);
+    } catch (...) {
+        file.remove();
+        throw;
+    }
+    file.close();
+    if (!ok || file.error() != QFileDevice::NoError) {
+        const QString why = file.errorString();
+        file.remove();
+        unwritable(fileName, why);
+    }
+}
+
 } // namespace
+
+QByteArray StoredPicture::read() const
+{
+    if (!file)
+        return bytes;
+    QByteArray out;
+    out.reserve(length);
+    if (!readPicture(*this, [&out](const char *data, qint64 n) { out.append(data, n); }))
+        return QByteArray();
+    return out;
+}
 
 void Document::paint(QPainter &painter, int number, const QRectF &target) const
 {
@@ -74,12 +458,13 @@ void Document::paint(QPainter &painter, int number, const QRectF &target) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const Placement &p : placed) {
-        if (p.image < 0 || p.image >= m_images.size())
+        const QImage img = image(p.image);
+        if (img.isNull())
             continue;
         painter.save();
         if (!p.clip.isEmpty())
             painter.setClipRect(p.clip, Qt::IntersectClip);
-        painter.drawImage(p.target, m_images.at(p.image));
+        painter.drawImage(p.target, img);
         painter.restore();
     }
     painter.restore();
@@ -94,8 +479,15 @@ void Document::addPage(const QPicture &page, const QVector<Placement> &placement
 void Document::addPage(const Document &from, int number)
 {
     QVector<Placement> placed = from.placements(number);
-    for (Placement &p : placed)
-        p.image = addImage(from.m_images.value(p.image));
+    for (Placement &p : placed) {
+        if (p.image < 0 || p.image >= from.m_images.size()) {
+            p.image = -1; // draws nothing here either
+            continue;
+        }
+        const StoredImage &s = from.m_images.at(p.image);
+        // A picture that has its bytes is decoded again when drawn here.
+        p.image = s.stored.isEmpty() ? addImage(s.image) : addImage(s.stored);
+    }
     addPage(from.page(number), placed);
 }
 
@@ -105,181 +497,144 @@ void Document::clear()
     m_placements.clear();
     m_images.clear();
     m_imageByKey.clear();
+    m_imageByBytes.clear();
+    m_decoded.clear();
 }
 
-int Document::addImage(const QImage &image)
+namespace {
+
+// The same bytes in memory, or the same place in the same file.
+QPair<const void *, qint64> identity(const StoredPicture &p)
 {
-    const auto found = m_imageByKey.constFind(image.cacheKey());
-    if (found != m_imageByKey.constEnd())
+    using Key = QPair<const void *, qint64>;
+    return p.file ? Key(p.file.get(), p.offset) : Key(p.bytes.constData(), 0);
+}
+
+} // namespace
+
+int Document::addImage(const QImage &image, const QByteArray &encoded)
+{
+    if (!image.isNull()) {
+        const auto found = m_imageByKey.constFind(image.cacheKey());
+        if (found != m_imageByKey.constEnd())
+            return *found;
+    }
+    const StoredPicture stored = StoredPicture::of(encoded);
+    if (!stored.isEmpty()) {
+        const auto found = m_imageByBytes.constFind(identity(stored));
+        if (found != m_imageByBytes.constEnd())
+            return *found;
+    }
+    const int index = int(m_images.size());
+    m_images.append({stored, image});
+    if (!image.isNull())
+        m_imageByKey.insert(image.cacheKey(), index);
+    if (!stored.isEmpty())
+        m_imageByBytes.insert(identity(stored), index); // the bytes live as long as the entry
+    return index;
+}
+
+int Document::addImage(const StoredPicture &stored)
+{
+    if (stored.isEmpty())
+        return addImage(QImage());
+    const auto found = m_imageByBytes.constFind(identity(stored));
+    if (found != m_imageByBytes.constEnd())
         return *found;
     const int index = int(m_images.size());
-    m_images.append(image);
-    m_imageByKey.insert(image.cacheKey(), index);
+    m_images.append({stored, QImage()});
+    m_imageByBytes.insert(identity(stored), index);
     return index;
+}
+
+QImage Document::image(int index) const
+{
+    if (index < 0 || index >= m_images.size())
+        return QImage();
+    const StoredImage &s = m_images.at(index);
+    if (!s.image.isNull() || s.stored.isEmpty())
+        return s.image;
+    // Only the pictures drawn last stay decoded: paging through a bulk
+    // print of photos holds a few of them, not all.
+    constexpr qsizetype kept = 8;
+    s.image = QImage::fromData(s.stored.read());
+    m_decoded.append(index);
+    if (m_decoded.size() > kept)
+        m_images.at(m_decoded.takeFirst()).image = QImage();
+    return s.image;
+}
+
+namespace {
+
+Records recordsOf(const Document &doc, const QVector<StoredPicture> &pictures)
+{
+    Records r;
+    r.pageSize = doc.pageSize();
+    r.title = doc.title();
+    r.pictures = pictures;
+    for (int n = 1; n <= doc.pageCount(); ++n) {
+        const QPicture &p = doc.page(n);
+        r.pages.append(qCompress(QByteArray(p.data(), int(p.size()))));
+        r.placements.append(doc.placements(n));
+    }
+    return r;
+}
+
+Document fromRecords(const Records &r, const QString &fileName)
+{
+    Document doc(r.pageSize);
+    doc.setTitle(r.title);
+    for (qsizetype i = 0; i < r.pages.size(); ++i) {
+        const QByteArray data = qUncompress(r.pages.at(i));
+        if (data.isEmpty())
+            damaged(fileName, QStringLiteral("Seite %1 unlesbar").arg(i + 1));
+        QPicture page;
+        page.setData(data.constData(), uint(data.size()));
+        doc.addPage(page, r.placements.at(i));
+    }
+    for (const StoredPicture &picture : r.pictures)
+        doc.addImage(picture); // decoded when drawn
+    return doc;
+}
+
+} // namespace
+
+QVector<StoredPicture> Document::storedPictures() const
+{
+    QVector<StoredPicture> out;
+    out.reserve(m_images.size());
+    for (int i = 0; i < m_images.size(); ++i) {
+        const StoredPicture &s = m_images.at(i).stored;
+        // Pictures in a file were checked when it was loaded.
+        if (s.file || (!s.bytes.isEmpty() && isStoredPictureFormat(s.bytes)))
+            out.append(s);
+        else
+            out.append(StoredPicture::of(pngOf(image(i))));
+    }
+    return out;
 }
 
 QByteArray Document::toBytes() const
 {
-    QByteArray out(headerSize, '\0');
-    char *h = out.data();
-    qToLittleEndian<quint16>(format, h);
-    qToLittleEndian<quint16>(engineVersion, h + 2);
-    qToLittleEndian<quint32>(quint32(pageCount()), h + 8);
-    qToLittleEndian<double>(dayNumber(now()), h + 16);
-    h[25] = 1;
-    std::memcpy(h + 32, mark, 4);
-    qToLittleEndian<quint32>(quint32(qRound(m_pageSize.width())), h + 36);
-    qToLittleEndian<quint32>(quint32(qRound(m_pageSize.height())), h + 40);
-    QByteArray title = m_title.toUtf8();
-    if (title.size() > titleCapacity) {
-        // Cut at a character boundary.
-        title.truncate(titleCapacity);
-        while (!title.isEmpty() && (quint8(title.back()) & 0xC0) == 0x80)
-            title.chop(1);
-        if (!title.isEmpty() && (quint8(title.back()) & 0x80))
-            title.chop(1);
-    }
-    qToLittleEndian<quint16>(quint16(title.size()), h + 44);
-    std::memcpy(h + 48, title.constData(), size_t(title.size()));
-
-    const auto appendRecord = [&out](const QByteArray &stored) {
-        char head[8];
-        qToLittleEndian<quint32>(quint32(stored.size()), head);
-        qToLittleEndian<quint32>(crc32(stored), head + 4);
-        out.append(head, 8);
-        out.append(stored);
-    };
-    for (const QPicture &p : m_pages)
-        appendRecord(qCompress(QByteArray(p.data(), int(p.size()))));
-    if (!m_images.isEmpty()) {
-        h = out.data();
-        h[26] = 1;
-        QByteArray section;
-        QDataStream ds(&section, QIODevice::WriteOnly);
-        ds.setByteOrder(QDataStream::LittleEndian);
-        ds.writeRawData("LNRI", 4);
-        ds << quint32(m_images.size());
-        for (const QImage &image : m_images) {
-            QByteArray png;
-            QBuffer buffer(&png);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG", 100);
-            ds << quint32(png.size());
-            ds.writeRawData(png.constData(), int(png.size()));
-        }
-        for (const QVector<Placement> &placed : m_placements) {
-            ds << quint32(placed.size());
-            for (const Placement &p : placed)
-                ds << qint32(p.image) << p.target.x() << p.target.y() << p.target.width() << p.target.height()
-                   << p.clip.x() << p.clip.y() << p.clip.width() << p.clip.height();
-        }
-        appendRecord(section);
-    }
+    QByteArray out;
+    write(recordsOf(*this, storedPictures()),
+          [&out](const char *data, qsizetype size) { out.append(data, size); });
     return out;
 }
 
 Document Document::fromBytes(const QByteArray &bytes, const QString &fileName)
 {
-    if (bytes.size() < headerSize)
-        damaged(fileName, QStringLiteral("zu kurz"));
-    const char *h = bytes.constData();
-    if (qFromLittleEndian<quint16>(h) != format || std::memcmp(h + 32, mark, 4) != 0)
-        damaged(fileName, QStringLiteral("unbekanntes Format"));
-    const quint32 count = qFromLittleEndian<quint32>(h + 8);
-    const bool compressed = h[25] != 0;
-    const quint32 width = qFromLittleEndian<quint32>(h + 36);
-    const quint32 height = qFromLittleEndian<quint32>(h + 40);
-    const quint16 titleLength = qFromLittleEndian<quint16>(h + 44);
-    if (width == 0 || height == 0 || width > 100000 || height > 100000 || titleLength > titleCapacity)
-        damaged(fileName, QStringLiteral("Kopf"));
-
-    Document doc(QSizeF(width, height));
-    doc.m_title = QString::fromUtf8(h + 48, titleLength);
-    qsizetype at = headerSize;
-    for (quint32 i = 0; i < count; ++i) {
-        if (bytes.size() - at < 8)
-            damaged(fileName, QStringLiteral("Seite %1 fehlt").arg(i + 1));
-        const quint32 length = qFromLittleEndian<quint32>(h + at);
-        const quint32 sum = qFromLittleEndian<quint32>(h + at + 4);
-        at += 8;
-        if (length > largestPage || qsizetype(length) > bytes.size() - at)
-            damaged(fileName, QStringLiteral("Seite %1 unvollständig").arg(i + 1));
-        const QByteArray stored = bytes.mid(at, length);
-        at += length;
-        if (crc32(stored) != sum)
-            damaged(fileName, QStringLiteral("Prüfsumme der Seite %1").arg(i + 1));
-        const QByteArray data = compressed ? qUncompress(stored) : stored;
-        QPicture page;
-        if (data.isEmpty())
-            damaged(fileName, QStringLiteral("Seite %1 unlesbar").arg(i + 1));
-        page.setData(data.constData(), uint(data.size()));
-        doc.addPage(page);
-    }
-    if (h[26] == 1) {
-        if (bytes.size() - at < 8)
-            damaged(fileName, QStringLiteral("Bilder fehlen"));
-        const quint32 length = qFromLittleEndian<quint32>(h + at);
-        const quint32 sum = qFromLittleEndian<quint32>(h + at + 4);
-        at += 8;
-        if (qsizetype(length) > bytes.size() - at)
-            damaged(fileName, QStringLiteral("Bilder unvollständig"));
-        const QByteArray section = bytes.mid(at, length);
-        if (crc32(section) != sum)
-            damaged(fileName, QStringLiteral("Prüfsumme der Bilder"));
-        QDataStream ds(section);
-        ds.setByteOrder(QDataStream::LittleEndian);
-        char sectionMark[4];
-        quint32 images = 0;
-        if (ds.readRawData(sectionMark, 4) != 4 || std::memcmp(sectionMark, "LNRI", 4) != 0)
-            damaged(fileName, QStringLiteral("Bilder"));
-        ds >> images;
-        if (images > quint32(section.size()))
-            damaged(fileName, QStringLiteral("Bilder"));
-        for (quint32 i = 0; i < images; ++i) {
-            quint32 size = 0;
-            ds >> size;
-            if (ds.status() != QDataStream::Ok || size > quint32(section.size()))
-                damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
-            QByteArray png(qsizetype(size), Qt::Uninitialized);
-            if (ds.readRawData(png.data(), int(size)) != int(size))
-                damaged(fileName, QStringLiteral("Bild %1").arg(i + 1));
-            doc.m_images.append(QImage::fromData(png, "PNG"));
-        }
-        for (QVector<Placement> &placed : doc.m_placements) {
-            quint32 count = 0;
-            ds >> count;
-            if (ds.status() != QDataStream::Ok || count > quint32(section.size()))
-                damaged(fileName, QStringLiteral("Bildplätze"));
-            for (quint32 k = 0; k < count; ++k) {
-                qint32 image = 0;
-                double v[8];
-                ds >> image;
-                for (double &x : v)
-                    ds >> x;
-                if (ds.status() != QDataStream::Ok || image < 0 || quint32(image) >= images)
-                    damaged(fileName, QStringLiteral("Bildplätze"));
-                placed.append({image, QRectF(v[0], v[1], v[2], v[3]), QRectF(v[4], v[5], v[6], v[7])});
-            }
-        }
-    }
-    return doc;
+    return fromRecords(parse(bytes, fileName), fileName);
 }
 
-void Document::save(const QString &fileName) const
+void Document::save(const QString &fileName, Durability durability) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toBytes()) < 0 || !file.commit())
-        throw FileError(QStringLiteral("Die Druckdatei „%1“ kann nicht geschrieben werden: %2")
-                            .arg(fileName, file.errorString()));
+    writeFile(recordsOf(*this, storedPictures()), fileName, durability);
 }
 
 Document Document::load(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(
-            QStringLiteral("Die Druckdatei „%1“ kann nicht gelesen werden: %2").arg(fileName, file.errorString()));
-    return fromBytes(file.readAll(), fileName);
+    return fromRecords(parseFile(fileName, Check::Now), fileName);
 }
 
 void exportPdf(const Document &document, const QString &fileName)
@@ -328,7 +683,7 @@ bool printPages(const Document &document, QPrinter &printer, int first, int last
     return true;
 }
 
-int mergeReportFiles(const QString &target, const QStringList *sources)
+int mergeReportFiles(const QString &target, const QStringList *sources, Document::Durability durability)
 {
     int result = 0;
     if (target.isEmpty())
@@ -340,31 +695,56 @@ int mergeReportFiles(const QString &target, const QStringList *sources)
     if (result != 0)
         return result;
 
-    Document merged;
+    // The pages are taken in; the pictures stay in their files, which are
+    // closed until their records are copied (checked on the way).
+    Records merged;
     bool first = true;
     for (const QString &name : *sources) {
-        const Document source = Document::load(name);
+        Records source = parseFile(name, Check::WhenRead);
         if (first) {
-            merged.setPageSize(source.pageSize());
-            merged.setTitle(source.title());
+            merged.pageSize = source.pageSize;
+            merged.title = source.title;
             first = false;
         }
-        for (int n = 1; n <= source.pageCount(); ++n)
-            merged.addPage(source, n);
+        if (!source.pictures.isEmpty() && source.pictures.first().file)
+            source.pictures.first().file->close();
+        const qint32 offset = qint32(merged.pictures.size());
+        for (QVector<Placement> &placed : source.placements)
+            for (Placement &p : placed)
+                p.image += offset;
+        merged.pages += source.pages;
+        merged.placements += source.placements;
+        merged.pictures += source.pictures;
     }
-    merged.save(target);
+    writeFile(merged, target, durability);
     return 0;
 }
 
 void copyPageRange(const QString &source, const QString &target, int first, int last)
 {
-    const Document from = Document::load(source);
-    Document to(from.pageSize());
-    to.setTitle(from.title());
-    for (int n = 1; n <= from.pageCount(); ++n)
-        if (first == 0 || (first <= n && n <= last))
-            to.addPage(from, n);
-    to.save(target);
+    const Records from = parseFile(source, Check::WhenRead);
+    Records to;
+    to.pageSize = from.pageSize;
+    to.title = from.title;
+    // Only the pictures of the pages taken go along, renumbered.
+    QHash<int, int> taken;
+    for (qsizetype i = 0; i < from.pages.size(); ++i) {
+        const int n = int(i) + 1;
+        if (first != 0 && (n < first || n > last))
+            continue;
+        QVector<Placement> placed = from.placements.at(i);
+        for (Placement &p : placed) {
+            auto it = taken.constFind(p.image);
+            if (it == taken.constEnd()) {
+                it = taken.insert(p.image, int(to.pictures.size()));
+                to.pictures.append(from.pictures.at(p.image));
+            }
+            p.image = *it;
+        }
+        to.pages.append(from.pages.at(i));
+        to.placements.append(placed);
+    }
+    writeFile(to, target, Document::Durability::Synced);
 }
 
 } // namespace engine

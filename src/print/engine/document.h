@@ -16,11 +16,21 @@
 //    48  char[80]       title
 //   then per page: uint32 length, uint32 CRC-32 of the stored bytes, the
 //   bytes of the page picture (zlib-compressed when flagged).
-//   When byte 26 of the header is 1, the pictures placed on the pages follow
-//   as one more record of the same form (length, CRC-32, bytes): "LNRI",
-//   uint32 count of pictures, each as uint32 length and PNG bytes, then per
-//   page uint32 count of placements, each as int32 picture and the target
-//   and clip rectangles as 8 doubles (0.1 mm; an empty clip: none).
+//   When byte 26 of the header is 2, the pictures placed on the pages follow
+//   as more records of the same form (length, CRC-32, bytes): first "LNRI",
+//   uint32 count of pictures, then per page uint32 count of placements, each
+//   as int32 picture and the target and clip rectangles as 8 doubles
+//   (0.1 mm; an empty clip: none); then one record per picture, its bytes in
+//   a picture file format (BMP, PNG or JPEG). Files of earlier versions have
+//   1 there and the pictures inside the "LNRI" record, each as uint32 length
+//   and bytes before the placements; they are read as well.
+//
+// A picture that came from stored bytes (a table's picture field) keeps
+// those bytes: saving writes them unchanged. A loaded document holds its
+// pictures as places in its file, which stays open, and reads and decodes a
+// picture when a page that shows it is drawn; merging files copies picture
+// records as they are. A bulk print of hundreds of photos thus neither
+// encodes nor decodes nor holds them on the way to the preview.
 //
 // A file that is truncated, damaged or not a saved report file is refused
 // with an error; loading never trusts a length or count it has not checked.
@@ -35,7 +45,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 #include <stdexcept>
+
+class QFile;
 
 class QPrinter;
 
@@ -63,6 +76,28 @@ struct Placement
     QRectF clip; // empty: no clip
 };
 
+// The bytes of a picture as a saved file holds them: in memory, or at a
+// place in a file.
+struct StoredPicture
+{
+    QByteArray bytes;
+    std::shared_ptr<QFile> file; // when not in memory; opened when needed
+    qint64 offset = 0;
+    quint32 length = 0;
+    quint32 crc = 0; // CRC-32 of the bytes in the file
+
+    static StoredPicture of(const QByteArray &bytes)
+    {
+        StoredPicture p;
+        p.bytes = bytes;
+        return p;
+    }
+    bool isEmpty() const { return bytes.isEmpty() && !file; }
+    // The bytes; those in a file are read and checked against their sum.
+    // Empty when they cannot be read (the file gone or changed).
+    QByteArray read() const;
+};
+
 class Document
 {
 public:
@@ -82,30 +117,50 @@ public:
     // Page `number` of another document, its pictures included.
     void addPage(const Document &from, int number);
     void clear();
-    // The pictures placed on the pages; an image already held (the same
-    // QImage, or one with the same pixels met through addImage before) is
-    // held once.
-    int addImage(const QImage &image);
-    const QVector<QImage> &images() const { return m_images; }
+    // The pictures placed on the pages. An image already held (the same
+    // QImage met through addImage before) is held once. `encoded` are the
+    // bytes the image was decoded from, if any: they are what a saved file
+    // stores, and an image decoded from the same bytes is the same picture.
+    int addImage(const QImage &image, const QByteArray &encoded = QByteArray());
+    int imageCount() const { return int(m_images.size()); }
+    // Decoded on first use; a document loaded from a file keeps only the
+    // few pictures drawn last decoded.
+    QImage image(int index) const;
     const QVector<Placement> &placements(int number) const { return m_placements.at(number - 1); }
 
     // Draws page `number` so that it fills target (painter coordinates).
     void paint(QPainter &painter, int number, const QRectF &target) const;
 
-    // Saved report files; both throw FileError.
-    void save(const QString &fileName) const;
+    // Saved report files; both throw FileError. A temporary file (a sheet of
+    // a bulk print) is not forced to the disk before save returns.
+    enum class Durability { Synced, Temporary };
+    void save(const QString &fileName, Durability durability = Durability::Synced) const;
     static Document load(const QString &fileName);
     // The same from and to bytes (the file's whole content).
     QByteArray toBytes() const;
     static Document fromBytes(const QByteArray &bytes, const QString &fileName = QString());
 
+    // A picture as its bytes, decoded when drawn; the same bytes (the same
+    // place in the same file) are one picture.
+    int addImage(const StoredPicture &stored);
+
 private:
+    // What a saved file holds for each picture.
+    QVector<StoredPicture> storedPictures() const;
+
+    struct StoredImage
+    {
+        StoredPicture stored; // empty: the image was made, not read
+        mutable QImage image;
+    };
     QSizeF m_pageSize;
     QString m_title;
     QVector<QPicture> m_pages;
     QVector<QVector<Placement>> m_placements; // per page
-    QVector<QImage> m_images;
+    QVector<StoredImage> m_images;
     QHash<qint64, int> m_imageByKey; // QImage::cacheKey -> index
+    QHash<QPair<const void *, qint64>, int> m_imageByBytes; // bytes' data or (file, offset) -> index
+    mutable QVector<int> m_decoded; // images decoded from their bytes, last used last
 };
 
 // Writes the document as a PDF file, one A4 page (the document's page size)
@@ -117,10 +172,11 @@ void exportPdf(const Document &document, const QString &fileName);
 bool printPages(const Document &document, QPrinter &printer, int first = 0, int last = 0);
 
 // Report file merge: the pages of the source files, in list order, into the
-// target file. Returns 0 when done, -1 for an empty target name, -2 when no
+// target file, record by record (nothing is decoded). Returns 0 when done, -1 for an empty target name, -2 when no
 // list is given, -3 for an empty list; nothing is written unless 0. A source
 // that cannot be read throws FileError.
-int mergeReportFiles(const QString &target, const QStringList *sources);
+int mergeReportFiles(const QString &target, const QStringList *sources,
+                     Document::Durability durability = Document::Durability::Synced);
 
 // Page-range copy: pages first to last of the source into the target; a
 // first page of 0 copies every page, first > last copies none. Throws

@@ -2,7 +2,9 @@
 
 #include "clock.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QPainter>
 #include <QScopeGuard>
 #include <QPrinter>
@@ -226,60 +228,67 @@ void Shape::print(PrintContext &c)
 
 namespace {
 
-// The pictures decoded last, by their stored bytes: a picture printed on
-// many sheets (a bulk print, a preview rendered again) is decoded once, and
-// the same image goes to every page, so that a document holds it once.
-QImage decodedPicture(const QByteArray &bytes)
+// The stored pictures met last: equal bytes met again (another row holding
+// the same picture, a preview rendered again) hand back the bytes first met,
+// so that a document holds the picture once. A picture is not decoded here:
+// its size comes from its header, and the document decodes it when a page
+// that shows it is drawn.
+struct Stored
 {
-    struct Entry
-    {
-        QByteArray bytes;
-        QImage image;
-    };
-    static std::vector<Entry> recent; // the most recent last
+    QByteArray bytes;
+    QSize size;
+};
+
+Stored storedPicture(const QByteArray &bytes)
+{
+    static std::vector<Stored> recent; // the most recent last
     constexpr size_t kept = 4;
     if (bytes.isEmpty())
-        return QImage();
+        return {};
     for (auto it = recent.begin(); it != recent.end(); ++it) {
         if (it->bytes.size() == bytes.size()
             && (it->bytes.constData() == bytes.constData() || it->bytes == bytes)) {
-            Entry hit = std::move(*it);
+            Stored hit = std::move(*it);
             recent.erase(it);
             recent.push_back(std::move(hit));
-            return recent.back().image;
+            return recent.back();
         }
     }
-    QImage decoded = QImage::fromData(bytes);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    Stored found{bytes, reader.size()};
+    // A format that does not tell its size without decoding.
+    if (!found.size.isValid())
+        found.size = QImage::fromData(bytes).size();
     if (recent.size() >= kept)
         recent.erase(recent.begin());
-    recent.push_back({bytes, decoded});
-    return decoded;
+    recent.push_back(found);
+    return found;
 }
 
 } // namespace
-
-QImage Picture::currentImage() const
-{
-    if (!source)
-        return image;
-    if (!source->hasRecord())
-        return QImage();
-    return decodedPicture(source->value(field).toByteArray());
-}
 
 void Picture::print(PrintContext &c)
 {
     const QRectF box = geometry.translated(c.origin);
     drawBackgroundAndFrame(c, geometry.height());
-    const QImage img = currentImage();
-    if (img.isNull() || box.isEmpty())
+    Stored picture;
+    if (source) {
+        if (source->hasRecord())
+            picture = storedPicture(source->value(field).toByteArray());
+    } else if (!image.isNull()) {
+        picture.size = image.size();
+    }
+    if (picture.size.isEmpty() || box.isEmpty())
         return;
     QRectF target = box;
     if (keepAspect) {
-        const QSizeF s = QSizeF(img.size()).scaled(box.size(), Qt::KeepAspectRatio);
+        const QSizeF s = QSizeF(picture.size).scaled(box.size(), Qt::KeepAspectRatio);
         target = QRectF(box.center() - QPointF(s.width() / 2, s.height() / 2), s);
     }
-    c.report.placeImage(img, target);
+    c.report.placeImage(source ? QImage() : image, target, picture.bytes);
 }
 
 // ---------------------------------------------------------------------------
@@ -426,13 +435,13 @@ void Report::print(QPrinter &printer, int first, int last)
     printPages(render(), printer, first, last);
 }
 
-void Report::placeImage(const QImage &image, const QRectF &target)
+void Report::placeImage(const QImage &image, const QRectF &target, const QByteArray &encoded)
 {
     if (!m_painter || !m_document)
         return;
     const QTransform &t = m_painter->worldTransform();
     const QRectF clip = m_painter->hasClipping() ? t.mapRect(m_painter->clipBoundingRect()) : QRectF();
-    m_placements.append({m_document->addImage(image), t.mapRect(target), clip});
+    m_placements.append({m_document->addImage(image, encoded), t.mapRect(target), clip});
 }
 
 void Report::startPage()

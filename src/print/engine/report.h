@@ -206,8 +206,8 @@ public:
 
 // A picture scaled to its box: a fixed image, or a picture field of the
 // current record of a record source (any format Qt reads, BMP and JPEG
-// included). A stored picture is decoded once for all the sheets that print
-// it (the last few decoded are kept), and the page holds it by reference.
+// included). The page holds a stored picture by reference, as its bytes; it
+// is decoded when the page is drawn, not when the report is rendered.
 class Picture : public Item
 {
 public:
@@ -216,7 +216,6 @@ public:
     RecordSource *source = nullptr; // not owned
     QString field;
     bool keepAspect = false; // false: the picture fills its box
-    QImage currentImage() const;
     void print(PrintContext &context) override;
 };
 
@@ -328,8 +327,9 @@ public:
     // No band has been output on the page yet (its headers aside).
     bool atPageTop() const { return !m_pageHasBands; }
     // Places a picture on the current page, inside the painter's clip: the
-    // page holds it by reference (see Placement).
-    void placeImage(const QImage &image, const QRectF &target);
+    // page holds it by reference (see Placement); `encoded` are the bytes it
+    // was decoded from, if any, which a saved file keeps.
+    void placeImage(const QImage &image, const QRectF &target, const QByteArray &encoded = QByteArray());
 
 signals:
     void pageAvailable(int pageNumber);

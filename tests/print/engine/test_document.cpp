@@ -1,13 +1,16 @@
 // Rendered documents and saved report files: the header and its time stamp
 // from the engine's clock, the round trip, damaged files, the report file
-// merge with its result codes, the page-range copy, and the PDF export with
-// the positions it keeps.
+// merge with its result codes, the page-range copy, pictures carried along
+// as their bytes, and the PDF export with the positions it keeps.
 
 #include "pdfwords.h"
 #include "print/engine/clock.h"
 #include "print/engine/document.h"
 
+#include <QBuffer>
+#include <QDataStream>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -61,6 +64,60 @@ QStringList pageWords(const Document &d, const QString &pdf)
 {
     engine::exportPdf(d, pdf);
     return testsupport::readPdf(pdf).pageTexts();
+}
+
+// A page per colour, each with a picture of that colour as bitmap bytes
+// (0: a page without a picture); the same colour is the same bytes.
+Document pictured(const QList<QRgb> &colours)
+{
+    Document d;
+    QHash<QRgb, QByteArray> made;
+    for (QRgb colour : colours) {
+        QVector<engine::Placement> placed;
+        if (colour) {
+            if (!made.contains(colour)) {
+                QImage image(30, 20, QImage::Format_RGB32);
+                image.fill(colour);
+                QBuffer buffer(&made[colour]);
+                buffer.open(QIODevice::WriteOnly);
+                image.save(&buffer, "BMP");
+            }
+            placed.append({d.addImage(QImage(), made[colour]), QRectF(100, 100, 300, 200), QRectF()});
+        }
+        d.addPage(numberedPage(int(d.pageCount()) + 1), placed);
+    }
+    return d;
+}
+
+// The colour of the picture on each page, 0 where none is drawn.
+QList<QRgb> coloursOf(const Document &d)
+{
+    QList<QRgb> out;
+    for (int n = 1; n <= d.pageCount(); ++n) {
+        const QImage image = d.placements(n).isEmpty() ? QImage() : d.image(d.placements(n).first().image);
+        out << (image.isNull() ? 0 : image.pixel(5, 5));
+    }
+    return out;
+}
+
+// CRC-32 bit by bit, to check the file's sums independently.
+quint32 crcOf(const QByteArray &data)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (char ch : data) {
+        c ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+}
+
+QByteArray record(const QByteArray &bytes)
+{
+    QByteArray head(8, '\0');
+    qToLittleEndian<quint32>(quint32(bytes.size()), head.data());
+    qToLittleEndian<quint32>(crcOf(bytes), head.data() + 4);
+    return head + bytes;
 }
 
 } // namespace
@@ -221,6 +278,105 @@ private slots:
         }
         QCOMPARE(pageWords(Document::load(file(QStringLiteral("range.qrp"))), file(QStringLiteral("range.pdf"))),
                  pages);
+    }
+
+    // Pictures travel as their bytes: saved and loaded, merged (numbered
+    // on after the pictures of the files before), cut to a page range (only
+    // the pictures of the pages taken), and from a file of the earlier
+    // layout with the pictures inside one record. More pictures than a
+    // loaded document keeps decoded are decoded again when drawn again.
+    void picturesTravelAsTheirBytes()
+    {
+        const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), green = qRgb(0, 128, 0);
+        pictured({red, blue, red}).save(file(QStringLiteral("a.qrp")));
+        pictured({green, 0}).save(file(QStringLiteral("b.qrp")));
+        const Document a = Document::load(file(QStringLiteral("a.qrp")));
+        QCOMPARE(a.imageCount(), 2);
+        QCOMPARE(coloursOf(a), (QList<QRgb>{red, blue, red}));
+        QCOMPARE(a.placements(2).first().target, QRectF(100, 100, 300, 200));
+
+        const QStringList sources{file(QStringLiteral("a.qrp")), file(QStringLiteral("b.qrp"))};
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("m.qrp")), &sources,
+                                          Document::Durability::Temporary),
+                 0);
+        QCOMPARE(coloursOf(Document::load(file(QStringLiteral("m.qrp")))),
+                 (QList<QRgb>{red, blue, red, green, 0}));
+        engine::copyPageRange(file(QStringLiteral("m.qrp")), file(QStringLiteral("r.qrp")), 3, 5);
+        const Document range = Document::load(file(QStringLiteral("r.qrp")));
+        QCOMPARE(range.imageCount(), 2);
+        QCOMPARE(coloursOf(range), (QList<QRgb>{red, green, 0}));
+        // A loaded document saved again carries its pictures along.
+        range.save(file(QStringLiteral("again.qrp")));
+        QCOMPARE(coloursOf(Document::load(file(QStringLiteral("again.qrp")))), (QList<QRgb>{red, green, 0}));
+
+        // The earlier layout: header flag 1, one record "LNRI" with the
+        // count, each picture as length and bytes, then the placements.
+        const QByteArray one = pictured({blue}).toBytes();
+        QByteArray old = one.left(Document::headerSize);
+        old[26] = 1;
+        const quint32 pageLength = qFromLittleEndian<quint32>(one.constData() + Document::headerSize);
+        old += one.mid(Document::headerSize, 8 + pageLength);
+        QByteArray bmp;
+        {
+            QImage image(30, 20, QImage::Format_RGB32);
+            image.fill(blue);
+            QBuffer buffer(&bmp);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "BMP");
+        }
+        QByteArray section;
+        QDataStream ds(&section, QIODevice::WriteOnly);
+        ds.setByteOrder(QDataStream::LittleEndian);
+        ds.writeRawData("LNRI", 4);
+        ds << quint32(1) << quint32(bmp.size());
+        ds.writeRawData(bmp.constData(), int(bmp.size()));
+        ds << quint32(1) << qint32(0) << 50.0 << 60.0 << 300.0 << 200.0 << 0.0 << 0.0 << 0.0 << 0.0;
+        old += record(section);
+        const Document earlier = Document::fromBytes(old);
+        QCOMPARE(coloursOf(earlier), QList<QRgb>{blue});
+        QCOMPARE(earlier.placements(1).first().target, QRectF(50, 60, 300, 200));
+
+        // Twelve pictures, each drawn twice.
+        QList<QRgb> many;
+        for (int i = 0; i < 12; ++i)
+            many << qRgb(10 * i, 255 - 10 * i, 7 * i);
+        pictured(many).save(file(QStringLiteral("many.qrp")));
+        const Document loaded = Document::load(file(QStringLiteral("many.qrp")));
+        QCOMPARE(coloursOf(loaded), many);
+        QCOMPARE(coloursOf(loaded), many);
+    }
+
+    // A picture's record damaged in a file refuses the load, and a merge
+    // from it leaves no merged file behind; a file changed under a loaded
+    // document draws nothing where its pictures were, never another picture.
+    void damagedPicturesAreNoticed_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("before loading") << QStringLiteral("load");
+        QTest::newRow("before merging") << QStringLiteral("merge");
+        QTest::newRow("after loading") << QStringLiteral("drawn");
+    }
+    void damagedPicturesAreNoticed()
+    {
+        QFETCH(QString, when);
+        const QString name = file(QStringLiteral("p.qrp")), merged = file(QStringLiteral("pm.qrp"));
+        const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+        pictured({red, blue}).save(name);
+        QByteArray bytes = bytesOf(name);
+        const Document before = Document::load(name);
+        // The last bytes of a bitmap are pixels: the second picture's.
+        bytes[bytes.size() - 5] = char(bytes.at(bytes.size() - 5) ^ 0x5A);
+        writeBytes(name, bytes);
+        if (when == QLatin1String("load")) {
+            QVERIFY_THROWS_EXCEPTION(FileError, Document::load(name));
+        } else if (when == QLatin1String("merge")) {
+            const QStringList sources{name};
+            QVERIFY_THROWS_EXCEPTION(FileError, engine::mergeReportFiles(merged, &sources,
+                                                                         Document::Durability::Temporary));
+            QVERIFY(!QFile::exists(merged));
+        } else {
+            QCOMPARE(coloursOf(before), (QList<QRgb>{red, 0}));
+        }
     }
 
     void pdfKeepsPositions()

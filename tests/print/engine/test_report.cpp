@@ -562,11 +562,11 @@ private slots:
         r.detailSource = &records;
         const Document doc = r.render();
         QCOMPARE(doc.pageCount(), 4);
-        QCOMPARE(doc.images().size(), 2);
+        QCOMPARE(doc.imageCount(), 2);
         const QList<QRgb> expected{qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 0, 0)};
         for (int n = 1; n <= 3; ++n) {
             QCOMPARE(doc.placements(n).size(), 1);
-            const QImage &placed = doc.images().at(doc.placements(n).first().image);
+            const QImage placed = doc.image(doc.placements(n).first().image);
             QCOMPARE(placed.pixel(10, 10), expected[n - 1]);
             QCOMPARE(doc.placements(n).first().target, QRectF(230 + 100, 100 + 100, 800, 600));
         }
@@ -581,7 +581,7 @@ private slots:
             return out;
         };
         const Document loaded = Document::fromBytes(doc.toBytes());
-        QCOMPARE(loaded.images().size(), 2);
+        QCOMPARE(loaded.imageCount(), 2);
         for (int n = 1; n <= 4; ++n)
             QCOMPARE(pageImage(loaded, n), pageImage(doc, n));
         QCOMPARE(pageImage(doc, 2).pixel(50, 40), qRgb(0, 0, 255));
