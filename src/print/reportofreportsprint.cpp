@@ -34,9 +34,13 @@ struct Cell
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-const Cell headerCells[columnCount] = {{0.5, 9},   {14.0, 8, 116.7}, {131.5, 8},  {147.1, 10},
-                                       {154.5, 10}, {164.0, 10},      {172.8, 10}};
-const double headerRules[] = {9.8, 128.3, 134.7, 141.6, 150.8, 160.3, 169.6};
+// The column titles stand clear of the rules between the columns: "Lfd. Nr."
+// in 8 pt ends before the rule at 9.8 mm, "Erwähnt" starts a millimetre
+// after its rule (the header has no rule through it, as the lines have
+// none), "Ist" and "Soll" end half a millimetre before theirs.
+const Cell headerCells[columnCount] = {{0.5, 8},   {14.0, 8, 116.7}, {129.3, 8},  {146.5, 10},
+                                       {153.8, 10}, {164.0, 10},      {172.8, 10}};
+const double headerRules[] = {9.8, 128.3, 141.6, 150.8, 160.3, 169.6};
 
 const Cell detailCells[columnCount] = {
     {2.6, 10},   {14.0, 8, 116.7}, {128.8, 10, 8.8, Qt::AlignRight}, {147.4, 10}, {155.6, 10},
@@ -112,7 +116,9 @@ void Treportreportform::build()
     period.alignment = Qt::AlignRight;
     period.autoSize = true;
     forms::label(title, QStringLiteral("QRLabel2"), QStringLiteral("Auszubildender:"), 2.1, 5.3);
-    forms::label(title, QStringLiteral("stiftlabel"), QString(), 27.5, 5.3);
+    // The names a millimetre right of their captions, which reach to
+    // where the design starts the names.
+    forms::label(title, QStringLiteral("stiftlabel"), QString(), 28.5, 5.3);
     forms::label(title, QStringLiteral("QRLabel3"), QStringLiteral("Ausbildender:"), 84.7, 5.3);
     forms::label(title, QStringLiteral("bkmlabel"), QString(), 106.6, 5.3);
 
@@ -140,7 +146,7 @@ void Treportreportform::build()
     printed.geometry = mm(14.8, 1.1);
     printed.autoSize = true;
     forms::label(footer, QStringLiteral("QRLabel4"), QStringLiteral("Auszubildender:"), 84.7, 1.1);
-    forms::label(footer, QStringLiteral("stiftlabel2"), QString(), 110.1, 1.1);
+    forms::label(footer, QStringLiteral("stiftlabel2"), QString(), 111.1, 1.1);
 }
 
 void Treportreportform::QuickRepBeforePrint()
