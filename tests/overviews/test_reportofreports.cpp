@@ -122,13 +122,6 @@ private slots:
                                                                        row(8, 6, 105, "ba)", false, false, 1, "1", {2, 0, 0, 0}),
                                                                        row(8, 7, 106, "bb)", false, false, 1, "1", {0, 1, 0, 0})}
                                                << Selection::Intermediate << "b)" << "|2|3||1";
-        QTest::newRow("105 alone in the first year") << std::vector<PlanRow>{row(8, 5, 104, "b)", true, false),
-                                                                             row(8, 6, 105, "ba)", false, false, 1, "1", {2, 0, 0, 0}),
-                                                                             row(8, 7, 106, "bb)", false, false, 1, "1", {1, 1, 0, 0})}
-                                                     << Selection::Year1 << "b)" << "|1|2||1";
-        QTest::newRow("added row missing") << std::vector<PlanRow>{row(8, 5, 104, "b)", true, false),
-                                                                   row(8, 6, 105, "ba)", false, false, 2, "2", {2, 0, 0, 0})}
-                                           << Selection::Intermediate << "b)" << "|2|2|" + tick + "|";
         // 177 is not the counting row towards the final examination.
         QTest::newRow("177 skipped") << std::vector<PlanRow>{row(14, 5, 176, "c)", true, false),
                                                              row(14, 6, 177, "ca)", false, false, 4, "4", {0, 0, 0, 2}),
@@ -148,10 +141,6 @@ private slots:
             << std::vector<PlanRow>{row(16, 1, 198, "a)", true, true, 0, "0", {0, 1, 0, 0}),
                                     row(16, 3, 201, "d)", true, true, 1, "1", {0, 0, 1, 0})}
             << Selection::Year2 << "d)" << "1|1|1|" + tick + "|";
-        QTest::newRow("201 on the line above in year 2 B")
-            << std::vector<PlanRow>{row(16, 1, 198, "a)", true, true, 0, "0", {0, 1, 0, 0}),
-                                    row(16, 3, 201, "d)", true, true, 1, "1", {0, 0, 1, 0})}
-            << Selection::Year2B << "a)" << "0|1|1|" + tick + "|";
         // The oil and gas heading has no group in the first year.
         QTest::newRow("170 excluded") << std::vector<PlanRow>{row(14, 3, 170, "b)", true, false, 3, "3", {99, 0, 0, 2}),
                                                               row(14, 2, 171, "ba)", false, false, 3, "3", {99, 0, 0, 0})}
@@ -191,10 +180,6 @@ private slots:
         QTest::addColumn<Selection>("selection");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("empty walk") << std::vector<PlanRow>{} << Selection::Final << QStringList{"GESAMTER ZEITRAUM:"};
-        QTest::newRow("label only in its period")
-            << std::vector<PlanRow>{row(9, 2, 124, "b)", true, true, 0, "0", {3, 0, 0, 0}),
-                                    row(9, 2, 125, "c)", true, true, 0, "0", {3, 0, 0, 0})}
-            << Selection::Year1 << QStringList{"GESAMTER ZEITRAUM:", store::partTitle(9), "b)", "c)"};
         QTest::newRow("label in the intermediate period")
             << std::vector<PlanRow>{row(9, 1, 123, "a)", true, true, 0, "0", {0, 1, 0, 0}),
                                     row(9, 2, 124, "b)", true, true, 0, "0", {3, 0, 0, 0})}

@@ -11,8 +11,6 @@
 #include "pdfwords.h"
 #include "previewfixture.h"
 #include "print/engine/document.h"
-#include "print/engine/report.h"
-#include "print/reportofreportsprint.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -148,17 +146,6 @@ private slots:
         const QImage top = grid->viewport()->grab().toImage();
         QVERIFY(pixels(top, grid->visualRect(grid->model()->index(0, column::Text)), QColor(0, 0, 255)) > 5);
         QCOMPARE(pixels(top, grid->visualRect(grid->model()->index(1, column::Text)), QColor(0, 0, 255)), 0);
-
-        // A look at the tab and its print: LERNORA_PRINT_DIR keeps them.
-        const QString keep = qEnvironmentVariable("LERNORA_PRINT_DIR");
-        if (!keep.isEmpty()) {
-            grid->scrollTo(grid->model()->index(group + 20, 0));
-            QApplication::processEvents();
-            f->form()->grab().save(QDir(keep).filePath(QStringLiteral("berichtreport-tab.png")));
-            Treportreportform &print = f->app().reportreportform();
-            print.setGrid(&tab().grid());
-            engine::exportPdf(print.report().render(), QDir(keep).filePath(QStringLiteral("berichtreport-ok.pdf")));
-        }
     }
 
     // The grid as it stands: one line per row in grid order, the header on
