@@ -18,13 +18,17 @@ struct SelectionInfo
 };
 
 const SelectionInfo selections[selectionCount] = {
-    {"1. Lehrjahr", "l1>0"},       {"2. Lehrjahr", "l2a>0 or l2b>0"}, {"2. Lehrjahr A", "l2a>0"},
-    {"2. Lehrjahr B", "l2b>0"},    {"3. Lehrjahr", "l3>0"},           {"Zwischenprüfung", "l1>0 or l2a>0"},
+    {"1. Lehrjahr", "l1>0"},
+    {"2. Lehrjahr", "l2a>0 or l2b>0"},
+    {"2. Lehrjahr A", "l2a>0"},
+    {"2. Lehrjahr B", "l2b>0"},
+    {"3. Lehrjahr", "l3>0"},
+    {"Zwischenprüfung", "l1>0 or l2a>0"},
     {"Abschlußprüfung", "l3>0 or l2b>0"},
 };
 
-const char *const columnTitles[column::Count] = {"Lfd. Nr.", "Fertigkeiten und Kenntnisse", "Erwähnt", "Ist",
-                                                  "Soll",     "OK",                          "FEHLT"};
+const char *const columnTitles[column::Count] = {
+    "Lfd. Nr.", "Fertigkeiten und Kenntnisse", "Erwähnt", "Ist", "Soll", "OK", "FEHLT"};
 
 // Parts 1 to 4 count for the whole training time; the chosen period starts
 // with part 5.
@@ -64,9 +68,12 @@ struct GroupLabel
 };
 
 const GroupLabel groupLabels[] = {
-    {124, true, Selection::Intermediate, "9 b)..g)"}, {136, true, Selection::Final, "11 d), e)"},
-    {138, false, {}, "11 f) ... j)"},                 {165, false, {}, "13 e), f), g)"},
-    {180, false, {}, "14 e),f)"},                     {182, false, {}, "14 g),h)"},
+    {124, true, Selection::Intermediate, "9 b)..g)"},
+    {136, true, Selection::Final, "11 d), e)"},
+    {138, false, {}, "11 f) ... j)"},
+    {165, false, {}, "13 e), f), g)"},
+    {180, false, {}, "14 e),f)"},
+    {182, false, {}, "14 g),h)"},
     {211, true, Selection::Final, "17 c),d)"},
 };
 
@@ -89,8 +96,8 @@ struct AddedGroup
 };
 
 const AddedGroup addedGroups[] = {
-    {Selection::Year2, 96, 1, &PlanRow::l2b},        {Selection::Year2, 154, 1, &PlanRow::l2b},
-    {Selection::Intermediate, 88, 2, &PlanRow::l2a}, {Selection::Intermediate, 105, 1, &PlanRow::l2a},
+    {Selection::Year2, 96, 1, &PlanRow::l2b},         {Selection::Year2, 154, 1, &PlanRow::l2b},
+    {Selection::Intermediate, 88, 2, &PlanRow::l2a},  {Selection::Intermediate, 105, 1, &PlanRow::l2a},
     {Selection::Intermediate, 153, 1, &PlanRow::l2a}, {Selection::Intermediate, 186, 2, &PlanRow::l2a},
     {Selection::Intermediate, 193, 3, &PlanRow::l2a}, {Selection::Final, 100, 3, &PlanRow::l3},
     {Selection::Final, 155, 1, &PlanRow::l3},         {Selection::Final, 174, 3, &PlanRow::l3},
@@ -200,8 +207,8 @@ Grid reportGrid(const std::vector<PlanRow> &walk, Selection selection)
 
         // A heading is counted when it has items, or when it is the first
         // heading without items of its group.
-        const bool counted = !excluded(r, selection) && r.heading
-                             && (!r.noChild || r.part != previousPart || r.group != previousGroup);
+        const bool counted =
+            !excluded(r, selection) && r.heading && (!r.noChild || r.part != previousPart || r.group != previousGroup);
         int current = i; // the walk goes on after this row
         if (counted) {
             // The counting row: the heading's first item, or the heading

