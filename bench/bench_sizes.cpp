@@ -7,7 +7,10 @@
 #include "bench.h"
 #include "benchsupport.h"
 #include "benchdata.h"
+#include "overviews/reportofreports.h"
+#include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
+#include "plan/planpages.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "print/backsheet.h"
@@ -21,6 +24,7 @@
 #include "store/install.h"
 #include "store/tableset.h"
 #include "testform.h"
+#include "controls/radiogroup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -302,6 +306,55 @@ void startUp()
     std::printf("    (resident memory median %.1f MB, min %.1f, max %.1f)\n", mb[runs / 2], mb.front(), mb.back());
 }
 
+// The report of reports on the delivered plan with three training years of
+// reports: the grid of each period, computed from the plan table, and the
+// tab computing and showing it in the running program.
+void reportOfReports()
+{
+    QTemporaryDir dir;
+    ReportData data;
+    data.activities = false;
+    makeDataDirectory(dir.path(), data);
+    {
+        // The counts the reports raised: mentions per plan line, reports
+        // per group on its first row.
+        store::TableSet tables(QDir(dir.path()).filePath(QStringLiteral("daten")));
+        tables.openAtStart();
+        tables.exec(QStringLiteral("UPDATE thetable SET ThemaCnt = (SELECT count(*) FROM berdet "
+                                   "WHERE berdet.LfdfTag = thetable.LfdfTag)"));
+        tables.exec(QStringLiteral("UPDATE thetable SET GroupCnt = (SELECT count(*) FROM berdet, thetable t "
+                                   "WHERE berdet.LfdfTag = t.LfdfTag AND t.Lfdnr = thetable.Lfdnr "
+                                   "AND t.GroupId = thetable.GroupId)"));
+    }
+    InDirectory in(dir.path());
+    lernora::Application program;
+    TMainForm *form = program.mainForm();
+    form->show();
+    QApplication::processEvents();
+    store::Table &plan = program.tables().table1();
+    const int runs = 51;
+    for (int i = 0; i < overviews::selectionCount; ++i) {
+        const auto selection = overviews::Selection(i);
+        int lines = 0;
+        const Result r = measure(runs, [&] {
+            lines = int(overviews::reportGrid(overviews::planWalk(plan, selection), selection).size());
+        });
+        const QByteArray name =
+            (QStringLiteral("sizes: report of reports, ") + overviews::selectionText(selection)).toUtf8();
+        report(name.constData(), runs, r);
+        std::printf("    (%d lines)\n", lines);
+    }
+    overviews::ReportOfReportsTab &tab = form->reportOfReports();
+    showTab(*form, tab);
+    int item = 0;
+    const Result shown = measure(runs, [&] {
+        tab.ljgroup()->setItemIndex(item++ % overviews::selectionCount);
+        QApplication::processEvents();
+    });
+    report("sizes: report of reports, tab, next period", runs, shown);
+    form->hide();
+}
+
 } // namespace
 
 int exportDocuments(const QString &dir)
@@ -415,6 +468,7 @@ void sizeBenchmarks(const QString &only)
     run("pdf", repeatedPicturePdf);
     run("start", startUp);
     run("bulk", bulkPrint);
+    run("reports", reportOfReports);
 }
 
 } // namespace bench

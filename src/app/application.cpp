@@ -12,6 +12,7 @@
 #include "print/frontsheet.h"
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
+#include "print/reportofreportsprint.h"
 #include "print/backsheet.h"
 #include "print/bulkprint.h"
 #include "print/trainingrecordprint.h"
@@ -60,6 +61,8 @@ Application::Application(QObject *parent) : QObject(parent)
     m_mainForm->setUebersichtdlg(uebersichtdlg);
     m_qruebersichtform = std::make_unique<Tqruebersichtform>(*m_tables);
     uebersichtdlg->setPrintForm(m_qruebersichtform.get());
+    m_reportreportform = std::make_unique<Treportreportform>(m_session);
+    m_mainForm->setReportreportform(m_reportreportform.get());
 }
 
 Application::~Application()
@@ -70,6 +73,7 @@ Application::~Application()
     m_previews.reset();
     m_mainForm.reset();
     m_qruebersichtform.reset();
+    m_reportreportform.reset();
     m_qrruecksform.reset();
     m_qrmdform.reset();
     m_qrbuebersichtform.reset();

@@ -12,6 +12,7 @@ class Tqrbuebersichtform;
 class Tqrruecksform;
 class TQRMDForm;
 class Tqruebersichtform;
+class Treportreportform;
 namespace store {
 class TableSet;
 }
@@ -40,6 +41,7 @@ public:
     Tqrruecksform &qrruecksform() const { return *m_qrruecksform; }
     TQRMDForm &qrmdform() const { return *m_qrmdform; }
     Tqruebersichtform &qruebersichtform() const { return *m_qruebersichtform; }
+    Treportreportform &reportreportform() const { return *m_reportreportform; }
 
     static QString title() { return QStringLiteral("Lernora"); }
 
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<Tqrruecksform> m_qrruecksform;
     std::unique_ptr<TQRMDForm> m_qrmdform;
     std::unique_ptr<Tqruebersichtform> m_qruebersichtform;
+    std::unique_ptr<Treportreportform> m_reportreportform;
 };
 
 } // namespace lernora

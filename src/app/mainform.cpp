@@ -6,6 +6,7 @@
 #include "print/trainingrecordprint.h"
 
 #include "editor/reporteditor.h"
+#include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "overviews/trainingtime.h"
 #include "plan/creation.h"
@@ -200,6 +201,9 @@ void TMainForm::buildClient()
     // that was showing.
     connect(m_overview, &overviews::ReportOverviewTab::reportDeleted, this,
             [this] { platform::guarded([this] { m_composition->rebuildPages(); }); });
+    // The report of reports on the third tab; it computes its grid when shown.
+    m_reportOfReports = new overviews::ReportOfReportsTab(m_tables, m_session, m_pageControl1->widget(2));
+    fillPage(2, m_reportOfReports);
     connect(m_pageControl1, &QTabWidget::currentChanged, this,
             [this] { platform::guarded([this] { PageControl1Change(); }); });
     column->addWidget(m_pageControl1, 1);
@@ -267,6 +271,11 @@ void TMainForm::PageControl1Change()
 void TMainForm::setQrbuebersichtform(Tqrbuebersichtform *form)
 {
     m_overview->setPrintForm(form);
+}
+
+void TMainForm::setReportreportform(Treportreportform *form)
+{
+    m_reportOfReports->setPrintForm(form);
 }
 
 void TMainForm::setDrauswdlg(Tdrauswdlg *dialog)

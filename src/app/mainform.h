@@ -17,14 +17,16 @@ namespace plan {
 class CompositionTab;
 }
 namespace overviews {
+class ReportOfReportsTab;
 class ReportOverviewTab;
-}
+} // namespace overviews
 class TAboutBox;
 class Tberichtdlg;
 class Tdrauswdlg;
 class TQRMDForm;
 class Tgrunddatendlg;
 class Tqrbuebersichtform;
+class Treportreportform;
 class Tuebersichtdlg;
 
 // The main window: the menu, the bar with the training year, the three tabs
@@ -48,11 +50,15 @@ public:
     plan::CompositionTab &composition() const { return *m_composition; }
     // The tab "Berichte Übersicht".
     overviews::ReportOverviewTab &overview() const { return *m_overview; }
+    // The tab "Berichte Report".
+    overviews::ReportOfReportsTab &reportOfReports() const { return *m_reportOfReports; }
     // The report editor, created once at start.
     void setBerichtdlg(Tberichtdlg *dialog);
     Tberichtdlg *berichtdlg() const { return m_berichtdlg; }
     // The print of the report overview, created once at start.
     void setQrbuebersichtform(Tqrbuebersichtform *form);
+    // The print of the report of reports, created once at start.
+    void setReportreportform(Treportreportform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
     void setQrmdform(TQRMDForm *form) { m_qrmdform = form; }
     // The basic data dialog and the about box, created once at start.
@@ -103,6 +109,7 @@ private:
     QTabWidget *m_pageControl1 = nullptr;
     QStatusBar *m_statusLine = nullptr;
     overviews::ReportOverviewTab *m_overview = nullptr;
+    overviews::ReportOfReportsTab *m_reportOfReports = nullptr;
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
     TQRMDForm *m_qrmdform = nullptr;

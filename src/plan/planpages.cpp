@@ -17,31 +17,6 @@ namespace plan {
 
 namespace {
 
-const char *const titles[partCount] = {
-    "Berufsbildung (§ 3 Nr. 1)",
-    "Aufbau und Organisation des Ausbildungsbetriebes (§ 3 Nr. 2)",
-    "Arbeits- und Tarifrecht, Arbeitsschutz (§ 3 Nr. 3)",
-    "Arbeitssicherheit und rationelle Energieverwendung (§ 3 Nr. 4)",
-    "Anwenden berufsspezifischer Rechtsgrungdlagen (§ 3 Nr. 5)",
-    "Anwenden von Vorschriften des Baurechts und des Brandschutzes (§ 3 Nr. 6)",
-    "Anwenden von Vorschriften des Umweltschutzes, umweltgerechter Umgang mit Stoffen (§ 3 Nr. 7)",
-    "Lesen, Anwenden und erstellen von technischen Unterlagen (§ 3 Nr. 8)",
-    "Planen, Vorbereiten und Dokumentieren von Arbeitsabläufen (§ 3 Nr. 9)",
-    "Instandhalten von Reinigungs-, Kehr-, Meß- und Prüfgeräten (§ 3 Nr. 10)",
-    "Prüfen der Funktion sowie der Betriebs- und Brandsicherheit von technischen Anlagen und "
-    "Einrichtungen (§ 3 Nr. 11)",
-    "Prüfen von technischen Anlagen und Einrichtungen in Hinsicht auf Energieeinsparung und "
-    "Umweltschutz (§ 3 Nr. 12)",
-    "Feststellen und Dokumentieren von Mängeln und Funktionsstörungen, Einleiten von Maßnahmen zur "
-    "Gefahrenabwehr (§ 3 Nr. 13)",
-    "Messen u. Feststellen von Werten zum Immissionsschutz und zur Energieeinsparung, Beurteilen der "
-    "Ergebnisse (§ 3 Nr. 14)",
-    "Kehren, Reinigen und Überprüfen von Feuerungsanlagen und ähnlichen Einrichtungen sowie "
-    "Zusatzeinrichtungen(§ 3 Nr. 15)",
-    "Überprüfen und Reinigen von Lüftungsanlagen und ähnlichen Einrichtungen (§ 3 Nr. 16)",
-    "Führen von Kundengesprächen, Durchführen von Beratungen (§ 3 Nr. 17)",
-};
-
 // Page geometry: the text column starts at x 8, the count columns at 400,
 // 50 wide each (year 2 part B half a column after year 2 part A).
 constexpr int textLeft = 8;
@@ -53,11 +28,6 @@ constexpr int useCountX = 392;
 constexpr int noTarget = 99;
 
 } // namespace
-
-QString partTitle(int part)
-{
-    return part >= 1 && part <= partCount ? QString::fromUtf8(titles[part - 1]) : QString();
-}
 
 void applyTargetCorrections(store::Table &plan)
 {

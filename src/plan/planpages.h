@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/parttitles.h"
+
 #include <QColor>
 #include <QHash>
 #include <QLabel>
@@ -16,10 +18,13 @@ class TableSet;
 
 namespace plan {
 
-constexpr int partCount = 17;
+constexpr int partCount = store::partCount;
 
 // The page title of a part of the training profile (1 to 17).
-QString partTitle(int part);
+inline QString partTitle(int part)
+{
+    return store::partTitle(part);
+}
 
 // The colours of the plan pages.
 namespace colours {
