@@ -585,7 +585,12 @@ Document fromRecords(const Records &r, const QString &fileName)
     Document doc(r.pageSize);
     doc.setTitle(r.title);
     for (qsizetype i = 0; i < r.pages.size(); ++i) {
-        const QByteArray data = qUncompress(r.pages.at(i));
+        // The unpacked size a page claims is what the decompressor asks
+        // memory for: a few damaged bytes must not claim gigabytes.
+        const QByteArray &stored = r.pages.at(i);
+        if (stored.size() < 4 || qFromBigEndian<quint32>(stored.constData()) > largestPage)
+            damaged(fileName, QStringLiteral("Seite %1 unlesbar").arg(i + 1));
+        const QByteArray data = qUncompress(stored);
         if (data.isEmpty())
             damaged(fileName, QStringLiteral("Seite %1 unlesbar").arg(i + 1));
         QPicture page;

@@ -193,6 +193,7 @@ private slots:
         QTest::newRow("not a saved report file") << -1 << 33 << 0u;
         QTest::newRow("more pages announced than stored") << -1 << -1 << 4u;
         QTest::newRow("absurd page count") << -1 << -1 << 0xFFFFFFFFu;
+        QTest::newRow("a page claims 4 GB unpacked") << -1 << -3 << 0u;
     }
     void damagedFilesAreRefused()
     {
@@ -204,6 +205,14 @@ private slots:
             qToLittleEndian<quint32>(count, b.data() + 8);
         if (flip >= 0)
             b[flip] = char(b.at(flip) ^ 0x5A);
+        if (flip == -3) {
+            // The unpacked size leads the packed page (big-endian); the
+            // page's sum is made to match, so only the size is wrong.
+            const qsizetype page = Document::headerSize + 8;
+            const quint32 length = qFromLittleEndian<quint32>(b.constData() + Document::headerSize);
+            qToBigEndian<quint32>(0xFFFFFFF0u, b.data() + page);
+            qToLittleEndian<quint32>(crcOf(b.mid(page, length)), b.data() + Document::headerSize + 4);
+        }
         if (cut == -2)
             b.chop(10);
         else if (cut >= 0)
