@@ -75,16 +75,14 @@ struct PictureSheet
     Tqrruecksform form{tables};
 };
 
-void backSheet()
+// The back sheet's render, and the render with a first drawing of the page:
+// a page holds its pictures as their bytes, decoded when drawn, so what the
+// apprentice waits for in the preview is both. `next` runs between runs.
+void measureBackSheet(const char *name, Tqrruecksform &form, const QString &dir, const std::function<void()> &next)
 {
-    PictureSheet sheet;
-    Tqrruecksform &form = sheet.form;
-    QTemporaryDir &dir = sheet.dir;
     engine::Document doc;
     const int runs = 9;
-    report("sizes: back sheet, two 1600x1200 pictures", runs, measure(runs, [&] { doc = form.QuickRep().render(); }));
-    // A page holds its pictures as their bytes, decoded when drawn: what the
-    // apprentice waits for in the preview is the render and a first drawing.
+    report(name, runs, measure(runs, [&] { doc = form.QuickRep().render(); }, next));
     QImage screen(794, 1123, QImage::Format_RGB32); // A4 at 96 dpi
     report("sizes: the same, rendered and drawn once at 96 dpi", runs,
            measure(
@@ -93,15 +91,22 @@ void backSheet()
                    doc = form.QuickRep().render();
                    QPainter p(&screen);
                    doc.paint(p, 1, screen.rect());
-               }));
-    const QString file = dir.filePath(QStringLiteral("ruecks.qrp"));
+               },
+               next));
+    const QString file = QDir(dir).filePath(QStringLiteral("ruecks.qrp"));
     doc.save(file);
     std::printf("    (recorded page %lld bytes, saved file %lld bytes)\n", static_cast<long long>(doc.page(1).size()),
                 static_cast<long long>(QFile(file).size()));
 }
 
+void backSheet()
+{
+    PictureSheet sheet;
+    measureBackSheet("sizes: back sheet, two 1600x1200 pictures", sheet.form, sheet.dir.path(), {});
+}
+
 // Sheets of different reports, each with two pictures of its own: every
-// render reads and decodes its two pictures.
+// render reads its two pictures.
 void backSheets()
 {
     QTemporaryDir dir;
@@ -117,32 +122,10 @@ void backSheets()
     Tqrruecksform form(tables);
     form.setPictureDisplaySize(0, QSize(450, 338));
     form.setPictureDisplaySize(1, QSize(450, 338));
-    engine::Document doc;
-    const int runs = 9;
-    report("sizes: back sheets of 6 reports in turn, 2 pictures each", runs,
-           measure(
-               runs, [&] { doc = form.QuickRep().render(); },
-               [&] {
-                   if (!reports.next())
-                       reports.first();
-               }));
-    QImage screen(794, 1123, QImage::Format_RGB32);
-    report("sizes: the same, rendered and drawn once at 96 dpi", runs,
-           measure(
-               runs,
-               [&] {
-                   doc = form.QuickRep().render();
-                   QPainter p(&screen);
-                   doc.paint(p, 1, screen.rect());
-               },
-               [&] {
-                   if (!reports.next())
-                       reports.first();
-               }));
-    const QString file = dir.filePath(QStringLiteral("ruecks.qrp"));
-    doc.save(file);
-    std::printf("    (recorded page %lld bytes, saved file %lld bytes)\n", static_cast<long long>(doc.page(1).size()),
-                static_cast<long long>(QFile(file).size()));
+    measureBackSheet("sizes: back sheets of 6 reports in turn, 2 pictures each", form, dir.path(), [&] {
+        if (!reports.next())
+            reports.first();
+    });
 }
 
 void deletion(int years, int runs)
