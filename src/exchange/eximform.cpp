@@ -87,7 +87,8 @@ QLabel *link(QWidget *parent, const char *name, const QString &text, const QUrl 
     l->adjustSize();
     l->setCursor(Qt::PointingHandCursor);
     l->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    l->setText(QStringLiteral("<a href=\"%1\" style=\"color: blue;\">%2</a>").arg(url.toString(), text.toHtmlEscaped()));
+    l->setText(
+        QStringLiteral("<a href=\"%1\" style=\"color: blue;\">%2</a>").arg(url.toString(), text.toHtmlEscaped()));
     QObject::connect(l, &QLabel::linkActivated, l, [](const QString &to) { platform::openUrl(QUrl(to)); });
     return l;
 }
@@ -138,9 +139,8 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_dirs->setItemsExpandable(false);
     m_dirs->setExpandsOnDoubleClick(false);
     platform::setHint(m_dirs, QStringLiteral("Doppelklick für Auswahl"));
-    connect(m_dirs, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
-        openDirectory(item->data(0, Qt::UserRole).toString());
-    });
+    connect(m_dirs, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *item) { openDirectory(item->data(0, Qt::UserRole).toString()); });
     QPushButton *exportbtn =
         controls::designedButton(anyVolume, "exportbtn", QStringLiteral("&Export"), QRect(10, 396, 100, 30));
     platform::setHint(exportbtn, QStringLiteral("Daten ins angegebene Verzeichnis exportieren"));
@@ -234,7 +234,8 @@ int TEXIMMainForm::execute()
     loadHelp();
     if (!QFileInfo(dataDir()).isDir() || !QDir(dataDir()).isReadable()) {
         platform::messages().beep();
-        platform::messages().error(native(dataDir()) + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet."));
+        platform::messages().error(native(dataDir())
+                                   + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet."));
         return result;
     }
     Formshow();
@@ -395,7 +396,8 @@ void TEXIMMainForm::lsichernbtnClick()
 {
     const QString path = QDir(backupRoot()).filePath(exchange::backupName(platform::clock().now()));
     if (!QDir().mkpath(path))
-        platform::messages().error(QStringLiteral("Verzeichnis ") + native(path) + QStringLiteral("kann nicht erstellt werden."));
+        platform::messages().error(QStringLiteral("Verzeichnis ") + native(path)
+                                   + QStringLiteral("kann nicht erstellt werden."));
     else
         XexportbtnClick(path, QStringLiteral("Lokale Sicherung"), platform::volumes().freeSpace(path));
     makelist();
@@ -410,15 +412,17 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
     const QString data = dataDir();
     // The list names the files as they were before it was written.
     if (!exchange::writeFileList(data, exchange::fileSet(data))) {
-        showFailure({QDir(data).filePath(exchange::fileListName), QStringLiteral("Die Dateiliste kann nicht geschrieben werden.")});
+        showFailure({QDir(data).filePath(exchange::fileListName),
+                     QStringLiteral("Die Dateiliste kann nicht geschrieben werden.")});
         return;
     }
     const QStringList files = exchange::fileSet(data);
     const qint64 needed = exchange::totalSize(data);
     if (needed > freeSpace) {
-        platform::messages().error(QStringLiteral("Zuwenig Speicherplatz auf dem Zieldatenträger! ?Benötigter Platz: %1, frei: %2")
-                                       .arg(needed)
-                                       .arg(freeSpace));
+        platform::messages().error(
+            QStringLiteral("Zuwenig Speicherplatz auf dem Zieldatenträger! ?Benötigter Platz: %1, frei: %2")
+                .arg(needed)
+                .arg(freeSpace));
         return;
     }
     BusyCursor busy;
@@ -432,10 +436,14 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         switch (platform::messages().confirmReplace(QStringLiteral("Die Datei „%1“ ist im Verzeichnis\r\n%2\r\nschon "
                                                                    "vorhanden. Soll sie ersetzt werden?")
                                                         .arg(name, native(target)))) {
-        case platform::Answer::Yes: return int(exchange::ReplaceYes);
-        case platform::Answer::YesToAll: return int(exchange::ReplaceAll);
-        case platform::Answer::No: return int(exchange::ReplaceNo);
-        default: return int(exchange::ReplaceCancel);
+        case platform::Answer::Yes:
+            return int(exchange::ReplaceYes);
+        case platform::Answer::YesToAll:
+            return int(exchange::ReplaceAll);
+        case platform::Answer::No:
+            return int(exchange::ReplaceNo);
+        default:
+            return int(exchange::ReplaceCancel);
         }
     };
     hooks.progress = [&](int index, int, const QString &name) {
@@ -502,16 +510,20 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
     // The data as they are now become a local backup before anything is
     // replaced, so that an import can be undone.
     QString safety;
-    const auto failure = exchange::importFiles(source, list.names, dataDir(), [&]() -> std::optional<exchange::Failure> {
-        const exchange::BackupResult backup =
-            exchange::backupDataDirectory(dataDir(), backupRoot(), platform::clock().now());
-        if (backup.failure)
-            return exchange::Failure{backup.failure->file, QStringLiteral("Die bisherigen Daten konnten nicht gesichert "
-                                                                          "werden: ")
-                                                               + backup.failure->reason};
-        safety = backup.name;
-        return std::nullopt;
-    }, hooks);
+    const auto failure = exchange::importFiles(
+        source, list.names, dataDir(),
+        [&]() -> std::optional<exchange::Failure> {
+            const exchange::BackupResult backup =
+                exchange::backupDataDirectory(dataDir(), backupRoot(), platform::clock().now());
+            if (backup.failure)
+                return exchange::Failure{backup.failure->file,
+                                         QStringLiteral("Die bisherigen Daten konnten nicht gesichert "
+                                                        "werden: ")
+                                             + backup.failure->reason};
+            safety = backup.name;
+            return std::nullopt;
+        },
+        hooks);
     progress.reset();
     busy.release();
     makelist();
@@ -567,8 +579,8 @@ void TEXIMMainForm::Info1Click()
         m_info->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                                | Qt::WindowCloseButtonHint);
         m_info->setFixedSize(300, 230);
-        QLabel *title = controls::designedLabel(m_info, "ProductName", QStringLiteral("Zusatzmodul Import-Export"),
-                                                QPoint(16, 14));
+        QLabel *title =
+            controls::designedLabel(m_info, "ProductName", QStringLiteral("Zusatzmodul Import-Export"), QPoint(16, 14));
         QFont bold = title->font();
         bold.setBold(true);
         bold.setPointSize(11);
@@ -576,10 +588,12 @@ void TEXIMMainForm::Info1Click()
         title->adjustSize();
         controls::designedLabel(m_info, "Version", QStringLiteral("Version 2.00"), QPoint(16, 44));
         controls::designedLabel(m_info, "Datum", QStringLiteral("Juni 2006"), QPoint(16, 64));
-        controls::designedLabel(m_info, "Copyright", QStringLiteral("Ein Programm des Lernora-Projekts"), QPoint(16, 94));
-        controls::designedLabel(m_info, "Comments", QStringLiteral("Musterstraße 1 · 12345 Musterstadt"), QPoint(16, 114));
-        link(m_info, "Label1", QStringLiteral("lernora.example.org"), QUrl(QStringLiteral("https://lernora.example.org/")),
-             QPoint(16, 140));
+        controls::designedLabel(m_info, "Copyright", QStringLiteral("Ein Programm des Lernora-Projekts"),
+                                QPoint(16, 94));
+        controls::designedLabel(m_info, "Comments", QStringLiteral("Musterstraße 1 · 12345 Musterstadt"),
+                                QPoint(16, 114));
+        link(m_info, "Label1", QStringLiteral("lernora.example.org"),
+             QUrl(QStringLiteral("https://lernora.example.org/")), QPoint(16, 140));
         link(m_info, "Label2", QStringLiteral("info@lernora.example.org"),
              QUrl(QStringLiteral("mailto:info@lernora.example.org")), QPoint(16, 160));
         QPushButton *ok = controls::designedButton(m_info, "OKButton", QStringLiteral("OK"), QRect(112, 192, 75, 25));

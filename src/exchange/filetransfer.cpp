@@ -215,9 +215,13 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
                 return Failure{target, QStringLiteral("Am Ziel steht ein Verzeichnis dieses Namens.")};
             if (!replaceAll) {
                 switch (hooks.askReplace(name)) {
-                case ReplaceYes: break;
-                case ReplaceAll: replaceAll = true; break;
-                case ReplaceNo: continue;
+                case ReplaceYes:
+                    break;
+                case ReplaceAll:
+                    replaceAll = true;
+                    break;
+                case ReplaceNo:
+                    continue;
                 default:
                     if (cancelled)
                         *cancelled = true;
@@ -240,7 +244,8 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 {
     BackupResult result;
     QDateTime when = at;
-    while (QFileInfo::exists(QDir(root).filePath(backupName(when))) || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
+    while (QFileInfo::exists(QDir(root).filePath(backupName(when)))
+           || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
         when = when.addSecs(1);
     result.name = backupName(when);
     const QString dir = QDir(root).filePath(result.name);
@@ -251,7 +256,8 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
     const QStringList before = fileSet(dataDir);
     if (!writeFileList(dataDir, before)) {
         QDir(dir).removeRecursively();
-        result.failure = Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
+        result.failure =
+            Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
         return result;
     }
     result.failure = copyFiles(dataDir, fileSet(dataDir), dir);
@@ -261,8 +267,7 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 }
 
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
-                                   const std::function<std::optional<Failure>()> &beforeReplace,
-                                   const CopyHooks &hooks)
+                                   const std::function<std::optional<Failure>()> &beforeReplace, const CopyHooks &hooks)
 {
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
@@ -329,7 +334,8 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
     // Files that came read-only can be written by the program.
     for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
         if (!entry.isWritable())
-            QFile::setPermissions(entry.filePath(), entry.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+            QFile::setPermissions(entry.filePath(),
+                                  entry.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
     return std::nullopt;
 }
 
@@ -340,7 +346,7 @@ QStringList deleteBackups(const QString &root, const QStringList &names)
     for (const QString &name : names) {
         const QFileInfo entry(QDir(root).filePath(name));
         const bool inside = !rootPath.isEmpty() && unsafeName(name).isEmpty()
-            && QFileInfo(entry.absolutePath()).canonicalFilePath() == rootPath;
+                            && QFileInfo(entry.absolutePath()).canonicalFilePath() == rootPath;
         if (!isBackupName(name) || !inside || entry.isSymLink() || !entry.isDir()
             || !QDir(entry.absoluteFilePath()).removeRecursively())
             refused << name;

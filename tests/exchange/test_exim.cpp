@@ -17,8 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QTest>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -134,11 +134,13 @@ class TestExim : public QObject
     }
     void importFrom(const QString &dir, bool fertig = true)
     {
-        inWindow([&](TEXIMMainForm &f) {
-            f.openDirectory(dir);
-            m_messages->answer(Answer::Yes);
-            f.importbtnClick();
-        }, fertig);
+        inWindow(
+            [&](TEXIMMainForm &f) {
+                f.openDirectory(dir);
+                m_messages->answer(Answer::Yes);
+                f.importbtnClick();
+            },
+            fertig);
     }
     void writeList(const QString &dir, const QByteArray &list) { write(dir + QStringLiteral("/filelist.txt"), list); }
 
@@ -216,8 +218,9 @@ private slots:
     void backupNamesSortByTime()
     {
         QStringList made;
-        for (const QDateTime &at : {QDateTime(QDate(2007, 1, 2), QTime(9, 5, 7)), QDateTime(QDate(2006, 12, 24), QTime(14, 25, 33)),
-                                    QDateTime(QDate(2006, 12, 24), QTime(9, 59, 59)), QDateTime(QDate(2010, 10, 1), QTime(0, 0))}) {
+        for (const QDateTime &at :
+             {QDateTime(QDate(2007, 1, 2), QTime(9, 5, 7)), QDateTime(QDate(2006, 12, 24), QTime(14, 25, 33)),
+              QDateTime(QDate(2006, 12, 24), QTime(9, 59, 59)), QDateTime(QDate(2010, 10, 1), QTime(0, 0))}) {
             made << exchange::backupName(at);
             QVERIFY(QDir().mkpath(backups() + QLatin1Char('/') + made.last()));
         }
@@ -304,10 +307,12 @@ private slots:
         write(m_dir->path() + QStringLiteral("/ruririd.ini"), "[Stift]\r\nName=Anna\r\n");
         const QString sub = stick() + QStringLiteral("/Lernora");
         QVERIFY(QDir().mkpath(sub));
-        inWindow([&](TEXIMMainForm &f) {
-            f.findChild<QComboBox *>(QStringLiteral("DriveComboBox1"))->setCurrentIndex(1);
-            f.openDirectory(sub);
-        }, fertig);
+        inWindow(
+            [&](TEXIMMainForm &f) {
+                f.findChild<QComboBox *>(QStringLiteral("DriveComboBox1"))->setCurrentIndex(1);
+                f.openDirectory(sub);
+            },
+            fertig);
         QVERIFY(!QFile::exists(m_dir->path() + QStringLiteral("/Ruririd.ini")));
         const store::Settings ini(m_dir->path() + QStringLiteral("/ruririd.ini"));
         QCOMPARE(ini.readString(QStringLiteral("exim"), QStringLiteral("drive")), fertig ? stick() : QString());
@@ -386,18 +391,20 @@ private slots:
         QTest::newRow("../Ruririd.ini") << QByteArray("bericht.db\r\n../Ruririd.ini\r\n") << QString()
                                         << QStringLiteral("Zeile 2 der Dateiliste „../Ruririd.ini“ ist ein Pfad");
         QTest::newRow("/etc/passwd") << QByteArray("/etc/passwd\r\n") << QString() << QStringLiteral("ist ein Pfad");
-        QTest::newRow("a/b.db") << QByteArray("bericht.db\r\na/b.db\r\n") << QString() << QStringLiteral("ist ein Pfad");
+        QTest::newRow("a/b.db") << QByteArray("bericht.db\r\na/b.db\r\n") << QString()
+                                << QStringLiteral("ist ein Pfad");
         QTest::newRow("..") << QByteArray("..\r\n") << QString() << QStringLiteral("Verweis auf ein Verzeichnis");
         QTest::newRow("drive") << QByteArray("C:bericht.db\r\n") << QString() << QStringLiteral("Laufwerksangabe");
-        QTest::newRow("control character") << QByteArray("bericht.db\x01\r\n") << QString()
-                                           << QStringLiteral("Steuerzeichen");
+        QTest::newRow("control character")
+            << QByteArray("bericht.db\x01\r\n") << QString() << QStringLiteral("Steuerzeichen");
         QTest::newRow("empty line") << QByteArray("bericht.db\r\n\r\nhints.db\r\n") << QString()
                                     << QStringLiteral("leere Zeile");
         QTest::newRow("no list") << QByteArray() << QString() << QStringLiteral("Keine Importdaten vorhanden!");
         QTest::newRow("named file missing") << QByteArray("bericht.db\r\nfehlt.db\r\n") << QString()
                                             << QStringLiteral("fehlt.db:\r\nDie Datei wurde nicht gefunden.");
         QTest::newRow("corrupt table") << good << QStringLiteral("garbage") << QStringLiteral("beschädigt");
-        QTest::newRow("other table") << good << QStringLiteral("hints") << QStringLiteral("nicht die erwartete Tabelle");
+        QTest::newRow("other table") << good << QStringLiteral("hints")
+                                     << QStringLiteral("nicht die erwartete Tabelle");
         QTest::newRow("link") << good << QStringLiteral("link") << QStringLiteral("Verknüpfung");
         QTest::newRow("read error") << good << QStringLiteral("unreadable")
                                     << QStringLiteral("Die Datei kann nicht gelesen werden");
@@ -445,7 +452,8 @@ private slots:
         QCOMPARE(m_messages->notices(), QStringList());
         // Nothing is left beside the data: no staging, and no safety backup
         // of an import refused before anything would have been replaced.
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (QStringList{QStringLiteral("daten"), QStringLiteral("Ruririd.ini")}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("daten"), QStringLiteral("Ruririd.ini")}));
     }
 
     void aMissingDataDirectoryClosesTheWindow()
@@ -454,18 +462,22 @@ private slots:
         QCOMPARE(m_form->execute(), int(QDialog::Rejected));
         QCOMPARE(m_runner->shownNames(), QStringList());
         QCOMPARE(m_messages->beeps(), 1);
-        QCOMPARE(m_messages->errors(), QStringList{QDir::toNativeSeparators(data())
-                                                   + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet.")});
+        QCOMPARE(m_messages->errors(),
+                 QStringList{QDir::toNativeSeparators(data())
+                             + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet.")});
     }
 
     void helpComesFromTheRtfFile()
     {
         inWindow([&](TEXIMMainForm &f) {
-            QVERIFY(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))->toPlainText().contains(QStringLiteral("14:25:33")));
+            QVERIFY(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))
+                        ->toPlainText()
+                        .contains(QStringLiteral("14:25:33")));
         });
         write(m_dir->path() + QStringLiteral("/importexport.rtf"), "{\\rtf1\\ansi {\\b Eigene} Hilfe \\'fc}");
         inWindow([&](TEXIMMainForm &f) {
-            QCOMPARE(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))->toPlainText(), QStringLiteral("Eigene Hilfe ü"));
+            QCOMPARE(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))->toPlainText(),
+                     QStringLiteral("Eigene Hilfe ü"));
         });
     }
 };
