@@ -363,8 +363,10 @@ private slots:
             QVERIFY(QDir().mkpath(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub")));
             write(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub/a.db"), "x");
         }
-        // A link with a backup's name leads out of the backups.
+        // A link with a backup's name leads out of the backups, and so does
+        // one inside a backup.
         QVERIFY(QFile::link(stick(), backups() + QStringLiteral("/2006-12-09_00-00-00")));
+        QVERIFY(QFile::link(stick(), backups() + QStringLiteral("/2006-12-08_18-30-12/sub/stick")));
         write(stick() + QStringLiteral("/fremd.txt"), "bleibt");
         inWindow([&](TEXIMMainForm &f) {
             auto *list = f.findChild<QListWidget *>(QStringLiteral("dirlistbox"));
