@@ -31,6 +31,8 @@ class YesMessages : public platform::MessageService
 public:
     platform::Answer confirmYesNo(const QString &) override { return platform::Answer::Yes; }
     platform::Answer confirmOkCancel(const QString &) override { return platform::Answer::Ok; }
+    platform::Answer confirmYesCancel(const QString &) override { return platform::Answer::Yes; }
+    platform::Answer confirmReplace(const QString &) override { return platform::Answer::YesToAll; }
     void information(const QString &) override { ++notices; }
     void confirmation(const QString &) override {}
     void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }

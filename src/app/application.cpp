@@ -9,6 +9,7 @@
 #include "platform/language.h"
 #include "platform/messages.h"
 #include "editor/reporteditor.h"
+#include "exchange/eximform.h"
 #include "print/frontsheet.h"
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
@@ -63,6 +64,7 @@ Application::Application(QObject *parent) : QObject(parent)
     uebersichtdlg->setPrintForm(m_qruebersichtform.get());
     m_reportreportform = std::make_unique<Treportreportform>(m_session);
     m_mainForm->setReportreportform(m_reportreportform.get());
+    m_mainForm->setEximForm(new TEXIMMainForm(m_mainForm.get()));
 }
 
 Application::~Application()

@@ -6,6 +6,7 @@
 #include "print/trainingrecordprint.h"
 
 #include "editor/reporteditor.h"
+#include "exchange/eximform.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "overviews/trainingtime.h"
@@ -371,7 +372,23 @@ void TMainForm::HelpAboutItemClick()
 
 void TMainForm::ImportExport1Click()
 {
-    platform::notYetAvailable(QStringLiteral("Import/Export"));
+    if (!m_eximForm)
+        return;
+    platform::guarded([this] {
+        // The window copies the table files while every table is closed.
+        m_tables.closeAll();
+        std::exception_ptr failed;
+        try {
+            m_eximForm->execute();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+        m_tables.reopenAll();
+        // A rebuild empties the composition and shows the data brought in.
+        m_composition->rebuildPages();
+        if (failed)
+            std::rethrow_exception(failed);
+    });
 }
 
 void TMainForm::Grunddaten1Click()

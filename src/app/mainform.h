@@ -21,6 +21,7 @@ class ReportOfReportsTab;
 class ReportOverviewTab;
 } // namespace overviews
 class TAboutBox;
+class TEXIMMainForm;
 class Tberichtdlg;
 class Tdrauswdlg;
 class TQRMDForm;
@@ -64,6 +65,9 @@ public:
     // The basic data dialog and the about box, created once at start.
     void setGrunddatendlg(Tgrunddatendlg *dialog) { m_grunddatendlg = dialog; }
     void setAboutBox(TAboutBox *box) { m_aboutBox = box; }
+    // The import/export window, created once at start.
+    void setEximForm(TEXIMMainForm *form) { m_eximForm = form; }
+    TEXIMMainForm *eximForm() const { return m_eximForm; }
     // The training-time overview, created once at start.
     void setUebersichtdlg(Tuebersichtdlg *dialog) { m_uebersichtdlg = dialog; }
     Tuebersichtdlg *uebersichtdlg() const { return m_uebersichtdlg; }
@@ -119,4 +123,5 @@ private:
     QTextBrowser *m_help = nullptr;
     Tgrunddatendlg *m_grunddatendlg = nullptr;
     TAboutBox *m_aboutBox = nullptr;
+    TEXIMMainForm *m_eximForm = nullptr;
 };

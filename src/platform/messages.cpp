@@ -37,6 +37,36 @@ public:
         return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
     }
 
+    Answer confirmYesCancel(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
+        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::Cancel;
+    }
+
+    Answer confirmReplace(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
+        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        QPushButton *all = box.addButton(QStringLiteral("Ja, &alle"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return Answer::Yes;
+        if (box.clickedButton() == all)
+            return Answer::YesToAll;
+        return box.clickedButton() == no ? Answer::No : Answer::Cancel;
+    }
+
     void information(const QString &text) override { notice(QMessageBox::Information, text); }
     void confirmation(const QString &text) override { notice(QMessageBox::Question, text); }
 

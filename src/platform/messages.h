@@ -5,7 +5,7 @@
 namespace platform {
 
 // The answer a user gave to a question.
-enum class Answer { Yes, No, Ok, Cancel };
+enum class Answer { Yes, No, Ok, Cancel, YesToAll };
 
 // Every message the program shows to the user goes through this service, so
 // that tests can answer questions and read what was shown.
@@ -18,6 +18,11 @@ public:
     virtual Answer confirmYesNo(const QString &text) = 0;
     // Notice with an information icon and the buttons OK and Cancel.
     virtual Answer confirmOkCancel(const QString &text) = 0;
+    // Confirmation with the buttons Yes and Cancel.
+    virtual Answer confirmYesCancel(const QString &text) = 0;
+    // Whether to replace a file: Yes, YesToAll (this one and every further
+    // one), No (keep this one and go on) or Cancel (stop).
+    virtual Answer confirmReplace(const QString &text) = 0;
     // Notice with an information icon and OK.
     virtual void information(const QString &text) = 0;
     // Confirmation-type box (question icon) with OK alone: it asks nothing.

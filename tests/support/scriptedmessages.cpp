@@ -13,6 +13,7 @@ const char *answerName(Answer answer)
     case Answer::No: return "No";
     case Answer::Ok: return "Ok";
     case Answer::Cancel: return "Cancel";
+    case Answer::YesToAll: return "YesToAll";
     }
     return "?";
 }
@@ -47,7 +48,7 @@ void ScriptedMessages::clear()
     m_beeps = 0;
 }
 
-Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer negative)
+Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer negative, bool replace)
 {
     m_shown.append(text);
     m_questions.append(text);
@@ -57,7 +58,8 @@ Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer
         return negative;
     }
     const Answer given = m_answers.takeFirst();
-    if (given != positive && given != negative) {
+    const bool fits = replace ? given != Answer::Ok : (given == positive || given == negative);
+    if (!fits) {
         const QByteArray message = QByteArray("Answer ") + answerName(given)
             + " does not fit the question \"" + text.toUtf8() + "\" (expects "
             + answerName(positive) + '/' + answerName(negative) + ')';
@@ -75,6 +77,16 @@ Answer ScriptedMessages::confirmYesNo(const QString &text)
 Answer ScriptedMessages::confirmOkCancel(const QString &text)
 {
     return takeAnswer(text, Answer::Ok, Answer::Cancel);
+}
+
+Answer ScriptedMessages::confirmYesCancel(const QString &text)
+{
+    return takeAnswer(text, Answer::Yes, Answer::Cancel);
+}
+
+Answer ScriptedMessages::confirmReplace(const QString &text)
+{
+    return takeAnswer(text, Answer::Yes, Answer::Cancel, true);
 }
 
 void ScriptedMessages::information(const QString &text)

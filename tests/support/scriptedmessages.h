@@ -18,7 +18,9 @@ public:
     ScriptedMessages &operator=(const ScriptedMessages &) = delete;
 
     // Queues the answer to the next question. Yes/No answer confirmYesNo,
-    // Ok/Cancel answer confirmOkCancel; any other pairing fails the test.
+    // Ok/Cancel answer confirmOkCancel, Yes/Cancel confirmYesCancel, any
+    // of Yes/YesToAll/No/Cancel confirmReplace; any other pairing fails the
+    // test.
     void answer(Answer answer);
     int pendingAnswers() const { return int(m_answers.size()); }
 
@@ -34,13 +36,15 @@ public:
 
     Answer confirmYesNo(const QString &text) override;
     Answer confirmOkCancel(const QString &text) override;
+    Answer confirmYesCancel(const QString &text) override;
+    Answer confirmReplace(const QString &text) override;
     void information(const QString &text) override;
     void confirmation(const QString &text) override; // recorded as a notice
     void error(const QString &text) override;
     void beep() override;
 
 private:
-    Answer takeAnswer(const QString &text, Answer positive, Answer negative);
+    Answer takeAnswer(const QString &text, Answer positive, Answer negative, bool replace = false);
 
     QList<Answer> m_answers;
     QStringList m_shown;

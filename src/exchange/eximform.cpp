@@ -1,0 +1,604 @@
+#include "eximform.h"
+
+#include "controls/designed.h"
+#include "exchange/filetransfer.h"
+#include "platform/clock.h"
+#include "platform/guard.h"
+#include "platform/help.h"
+#include "platform/hint.h"
+#include "platform/messages.h"
+#include "platform/modalrunner.h"
+#include "platform/shell.h"
+#include "richtext/rtf.h"
+#include "store/settings.h"
+#include "store/settingskeys.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+namespace keys = store::settingskeys;
+
+namespace {
+
+// The designed client area, below the menu bar.
+constexpr int menuHeight = 21;
+
+// The wait cursor for the time of a step, also when it ends by an error.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { release(); }
+    void release()
+    {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_on = true;
+};
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The settings file in `dir`, whatever the case of its name.
+QString settingsFileIn(const QString &dir)
+{
+    const QString wanted = QStringLiteral("Ruririd.ini");
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return QDir(dir).filePath(name);
+    return QDir(dir).filePath(wanted);
+}
+
+// `path` is `root` or lies below it.
+bool isBelow(const QString &path, const QString &root)
+{
+    const QString p = QDir::cleanPath(path);
+    const QString r = QDir::cleanPath(root);
+    return p == r || p.startsWith(r.endsWith(QLatin1Char('/')) ? r : r + QLatin1Char('/'));
+}
+
+QLabel *link(QWidget *parent, const char *name, const QString &text, const QUrl &url, QPoint at)
+{
+    QLabel *l = controls::designedLabel(parent, name, text, at);
+    QFont underlined = l->font();
+    underlined.setUnderline(true);
+    l->setFont(underlined);
+    l->setStyleSheet(QStringLiteral("color: blue;"));
+    l->adjustSize();
+    l->setCursor(Qt::PointingHandCursor);
+    l->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    l->setText(
+        QStringLiteral("<a href=\"%1\" style=\"color: blue;\">%2</a>").arg(url.toString(), text.toHtmlEscaped()));
+    QObject::connect(l, &QLabel::linkActivated, l, [](const QString &to) { platform::openUrl(QUrl(to)); });
+    return l;
+}
+
+} // namespace
+
+TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("EXIMMainForm"));
+    setWindowTitle(QStringLiteral("Lernora    Import / Export"));
+    platform::setHelpContext(this, platform::helpcontext::ImportExport);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(929, 569);
+
+    auto *bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    bar->setGeometry(0, 0, width(), menuHeight);
+    QAction *info = bar->addAction(QStringLiteral("Info"));
+    info->setObjectName(QStringLiteral("Info1"));
+    connect(info, &QAction::triggered, this, &TEXIMMainForm::Info1Click);
+
+    const int top = menuHeight + 8;
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setGeometry(8, top, 441, 473);
+
+    // Any volume: a directory chosen on it, export and import.
+    auto *anyVolume = new QWidget;
+    anyVolume->setObjectName(QStringLiteral("TabSheet1"));
+    QLabel *chosen = controls::designedLabel(anyVolume, "Label1", QStringLiteral("Ausgewählt:"), QPoint(10, 12));
+    const int pathLeft = chosen->geometry().right() + 7;
+    m_chosen = controls::designedLabel(anyVolume, "dirlabel", QString(), QPoint(pathLeft, 12));
+    m_chosen->setStyleSheet(QStringLiteral("color: blue;"));
+    m_chosen->setFixedWidth(425 - pathLeft);
+    m_drives = new QComboBox(anyVolume);
+    m_drives->setObjectName(QStringLiteral("DriveComboBox1"));
+    m_drives->setGeometry(10, 36, 415, 24);
+    connect(m_drives, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_filling)
+            platform::guarded([this] { DriveComboBox1Change(); });
+    });
+    m_dirs = new QTreeWidget(anyVolume);
+    m_dirs->setObjectName(QStringLiteral("DirectoryListBox1"));
+    m_dirs->setGeometry(10, 68, 415, 316);
+    m_dirs->setHeaderHidden(true);
+    m_dirs->setRootIsDecorated(false);
+    m_dirs->setIndentation(14);
+    m_dirs->setItemsExpandable(false);
+    m_dirs->setExpandsOnDoubleClick(false);
+    platform::setHint(m_dirs, QStringLiteral("Doppelklick für Auswahl"));
+    connect(m_dirs, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *item) { openDirectory(item->data(0, Qt::UserRole).toString()); });
+    QPushButton *exportbtn =
+        controls::designedButton(anyVolume, "exportbtn", QStringLiteral("&Export"), QRect(10, 396, 100, 30));
+    platform::setHint(exportbtn, QStringLiteral("Daten ins angegebene Verzeichnis exportieren"));
+    connect(exportbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { exportbtnClick(); }); });
+    QPushButton *importbtn =
+        controls::designedButton(anyVolume, "importbtn", QStringLiteral("&Import"), QRect(122, 396, 100, 30));
+    platform::setHint(importbtn, QStringLiteral("Daten aus dem angegebenen Verzeichnis importieren"));
+    connect(importbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { importbtnClick(); }); });
+    m_pages->addTab(anyVolume, QStringLiteral("Beliebiger Datenträger"));
+    m_pages->setTabToolTip(0, QStringLiteral("Sichern / Wiederherstellen (Export/Import) mit beliebigem Datenträger"));
+
+    // The local backups.
+    auto *local = new QWidget;
+    local->setObjectName(QStringLiteral("TabSheet2"));
+    m_backups = new QListWidget(local);
+    m_backups->setObjectName(QStringLiteral("dirlistbox"));
+    m_backups->setGeometry(10, 12, 290, 414);
+    QPushButton *sichern =
+        controls::designedButton(local, "lsichernbtn", QStringLiteral("Sichern"), QRect(316, 12, 105, 30));
+    platform::setHint(sichern, QStringLiteral("Aud der lokalen Festplatte sichern"));
+    connect(sichern, &QPushButton::clicked, this, [this] { platform::guarded([this] { lsichernbtnClick(); }); });
+    QPushButton *restore =
+        controls::designedButton(local, "lrestorebtn", QStringLiteral("Wiederherst."), QRect(316, 52, 105, 30));
+    platform::setHint(restore, QStringLiteral("Wiederherstellen von der lokalen Festplatte"));
+    connect(restore, &QPushButton::clicked, this, [this] { platform::guarded([this] { lrestorebtnClick(); }); });
+    QPushButton *loesch =
+        controls::designedButton(local, "loeschbtn", QStringLiteral("Löschen"), QRect(316, 92, 105, 30));
+    platform::setHint(loesch, QStringLiteral("Markierte lokale Sicherungen löschen"));
+    connect(loesch, &QPushButton::clicked, this, [this] { platform::guarded([this] { loeschbtnClick(); }); });
+    m_pages->addTab(local, QStringLiteral("Lokale Festplatte"));
+    m_pages->setTabToolTip(1, QStringLiteral("Sichern / Wiederherstellen mit lokaler Festplatte"));
+
+    m_help = new QTextEdit(this);
+    m_help->setObjectName(QStringLiteral("hilfetext"));
+    m_help->setReadOnly(true);
+    m_help->setFrameShape(QFrame::NoFrame);
+    m_help->setGeometry(456, top, 465, 473);
+    m_help->setHtml(builtInHelp());
+
+    QPushButton *fertig = controls::designedButton(this, "fertigbtn", QStringLiteral("Fertig"),
+                                                   QRect((width() - 100) / 2, top + 473 + 18, 100, 30));
+    fertig->setDefault(true);
+    connect(fertig, &QPushButton::clicked, this, [this] { platform::guarded([this] { fertigbtnClick(); }); });
+}
+
+QString TEXIMMainForm::builtInHelp()
+{
+    return QStringLiteral(
+        "<p><b>Import / Export und Sicherung</b></p>"
+        "<p>Mit diesem Modul bringst du deine Daten auf einen anderen PC und sicherst sie auf einem "
+        "externen Datenträger (USB-Stick, Speicherkarte, Netzlaufwerk) oder auf der lokalen Festplatte. "
+        "Eine Diskette fasst die Daten nur etwa bis zum Ende des ersten Lehrjahres.</p>"
+        "<p><b>Beliebiger Datenträger</b><br>"
+        "Wähle oben den Datenträger und öffne in der Liste darunter mit einem Doppelklick das "
+        "Verzeichnis. „Export“ kopiert deine Daten in dieses Verzeichnis, „Import“ holt sie von dort "
+        "und ersetzt deine Daten im Programm.</p>"
+        "<p><b>Lokale Festplatte</b><br>"
+        "„Sichern“ legt im Programmverzeichnis unter „sicherung“ eine Sicherung an, die nach Datum "
+        "und Uhrzeit benannt ist: 2006-12-24_14-25-33 ist die Sicherung vom 24. Dezember 2006 um "
+        "14:25:33 Uhr. „Wiederherst.“ holt die Sicherung zurück, die in der Liste ausgewählt ist; "
+        "die neueste steht ganz unten. „Löschen“ löscht alle Sicherungen, deren Kästchen angekreuzt "
+        "sind.</p>"
+        "<p>Bevor ein Import oder eine Wiederherstellung deine Daten ersetzt, sichert Lernora die "
+        "bisherigen Daten als lokale Sicherung; mit „Wiederherst.“ kannst du jeden Import "
+        "rückgängig machen.</p>");
+}
+
+QString TEXIMMainForm::dataDir() const
+{
+    return QDir(m_programDir).filePath(QStringLiteral("daten"));
+}
+
+QString TEXIMMainForm::backupRoot() const
+{
+    return QDir(m_programDir).filePath(QStringLiteral("sicherung"));
+}
+
+int TEXIMMainForm::execute()
+{
+    const QString before = QDir::currentPath();
+    m_programDir = before;
+    m_settingsPath = settingsFileIn(m_programDir);
+    int result = QDialog::Rejected;
+    // Browsing may change the working directory; the tables are opened
+    // again through it.
+    struct PutBack
+    {
+        QString dir;
+        ~PutBack() { QDir::setCurrent(dir); }
+    } putBack{before};
+    loadHelp();
+    if (!QFileInfo(dataDir()).isDir() || !QDir(dataDir()).isReadable()) {
+        platform::messages().beep();
+        platform::messages().error(native(dataDir())
+                                   + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet."));
+        return result;
+    }
+    Formshow();
+    result = platform::modalRunner().run(*this);
+    return result;
+}
+
+void TEXIMMainForm::loadHelp()
+{
+    QFile file(QDir(m_programDir).filePath(QStringLiteral("importexport.rtf")));
+    QTextDocument *doc = m_help->document();
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray rtf = file.readAll();
+        if (file.error() == QFileDevice::NoError && richtext::isRtf(rtf) && richtext::readRtf(*doc, rtf))
+            return;
+    }
+    m_help->setHtml(builtInHelp());
+}
+
+void TEXIMMainForm::Formshow()
+{
+    m_pages->setCurrentIndex(0);
+    fillVolumes();
+    m_noMedium = false;
+    const store::Settings ini(m_settingsPath);
+    // Without a stored volume the user's home is the place to start.
+    const QString stored = ini.readString(keys::Exim, keys::drive);
+    if (stored.isEmpty() || !platform::findVolume(m_volumes, stored)) {
+        if (stored.isEmpty() || m_volumes.isEmpty())
+            chooseVolume(m_volumes.isEmpty() ? QString() : m_volumes.first().key);
+        else
+            fallBackToHome(stored);
+    } else {
+        chooseVolume(stored);
+    }
+    if (!m_noMedium) {
+        const QString dir = ini.readString(keys::Exim, keys::directory, keys::defaultDirectory);
+        const platform::Volume *volume = chosenVolume();
+        if (volume && QFileInfo(dir).isDir() && isBelow(dir, volume->root))
+            openDirectory(dir);
+    }
+    makelist();
+}
+
+void TEXIMMainForm::fillVolumes()
+{
+    m_filling = true;
+    m_volumes = platform::volumes().writable();
+    m_drives->clear();
+    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    for (const platform::Volume &v : m_volumes)
+        m_drives->addItem(icon, v.name, v.key);
+    m_filling = false;
+}
+
+const platform::Volume *TEXIMMainForm::chosenVolume() const
+{
+    return platform::findVolume(m_volumes, m_drives->currentData().toString());
+}
+
+void TEXIMMainForm::chooseVolume(const QString &key)
+{
+    const int index = m_drives->findData(key);
+    if (index < 0)
+        return;
+    if (index == m_drives->currentIndex())
+        DriveComboBox1Change();
+    else
+        m_drives->setCurrentIndex(index); // runs the drive check
+}
+
+void TEXIMMainForm::fallBackToHome(const QString &shownName)
+{
+    platform::messages().error(QStringLiteral("Kein Datenträger in Laufwerk ") + shownName);
+    m_noMedium = true;
+    m_filling = true;
+    m_drives->setCurrentIndex(m_volumes.isEmpty() ? -1 : 0);
+    m_filling = false;
+    if (const platform::Volume *home = chosenVolume())
+        openDirectory(home->root);
+}
+
+void TEXIMMainForm::DriveComboBox1Change()
+{
+    const platform::Volume *volume = chosenVolume();
+    if (!volume)
+        return;
+    // A volume is there when its size can be read: a pulled stick, an
+    // unplugged network drive are not.
+    if (platform::volumes().freeSpace(volume->root) < 0 || !QFileInfo(volume->root).isDir()) {
+        const QString name = volume->name;
+        fallBackToHome(name);
+        return;
+    }
+    openDirectory(volume->root);
+}
+
+void TEXIMMainForm::openDirectory(const QString &path)
+{
+    m_directory = QDir::cleanPath(QDir(path).absolutePath());
+    m_chosen->setText(m_chosen->fontMetrics().elidedText(native(m_directory), Qt::ElideMiddle, m_chosen->width()));
+    m_chosen->setToolTip(native(m_directory));
+    fillDirectoryList();
+}
+
+void TEXIMMainForm::fillDirectoryList()
+{
+    m_dirs->clear();
+    const platform::Volume *volume = chosenVolume();
+    const QString root = volume && isBelow(m_directory, volume->root) ? QDir::cleanPath(volume->root) : m_directory;
+    // The way from the volume's root to the open directory, then what is in it.
+    QStringList way{m_directory};
+    for (QDir up(m_directory); QDir::cleanPath(up.absolutePath()) != root && up.cdUp();)
+        way.prepend(QDir::cleanPath(up.absolutePath()));
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QTreeWidgetItem *parent = nullptr;
+    for (const QString &dir : way) {
+        const QString name = QFileInfo(dir).fileName().isEmpty() ? native(dir) : QFileInfo(dir).fileName();
+        auto *item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(m_dirs, {name});
+        item->setIcon(0, open);
+        item->setData(0, Qt::UserRole, dir);
+        item->setExpanded(true);
+        parent = item;
+    }
+    QStringList children =
+        QDir(m_directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : children) {
+        auto *item = new QTreeWidgetItem(parent, {name});
+        item->setIcon(0, closed);
+        item->setData(0, Qt::UserRole, QDir(m_directory).filePath(name));
+    }
+    m_dirs->expandAll();
+    m_dirs->setCurrentItem(parent);
+}
+
+void TEXIMMainForm::makelist()
+{
+    m_backups->clear();
+    for (const QString &name : exchange::backupList(backupRoot())) {
+        auto *item = new QListWidgetItem(name, m_backups);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
+void TEXIMMainForm::showFailure(const exchange::Failure &failure, const QString &after)
+{
+    platform::messages().error(after.isEmpty() ? failure.text() : failure.text() + QStringLiteral("\r\n") + after);
+}
+
+void TEXIMMainForm::exportbtnClick()
+{
+    XexportbtnClick(m_directory, QStringLiteral("Export"), platform::volumes().freeSpace(m_directory));
+}
+
+void TEXIMMainForm::lsichernbtnClick()
+{
+    const QString path = QDir(backupRoot()).filePath(exchange::backupName(platform::clock().now()));
+    if (!QDir().mkpath(path))
+        platform::messages().error(QStringLiteral("Verzeichnis ") + native(path)
+                                   + QStringLiteral("kann nicht erstellt werden."));
+    else
+        XexportbtnClick(path, QStringLiteral("Lokale Sicherung"), platform::volumes().freeSpace(path));
+    makelist();
+}
+
+void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace)
+{
+    if (platform::messages().confirmOkCancel(QStringLiteral("Daten werden jetzt ins Verzeichnis \r\n") + native(target)
+                                             + QStringLiteral("\r\nkopiert."))
+        != platform::Answer::Ok)
+        return;
+    const QString data = dataDir();
+    // The list names the files as they were before it was written.
+    if (!exchange::writeFileList(data, exchange::fileSet(data))) {
+        showFailure({QDir(data).filePath(exchange::fileListName),
+                     QStringLiteral("Die Dateiliste kann nicht geschrieben werden.")});
+        return;
+    }
+    const QStringList files = exchange::fileSet(data);
+    const qint64 needed = exchange::totalSize(data);
+    if (needed > freeSpace) {
+        platform::messages().error(
+            QStringLiteral("Zuwenig Speicherplatz auf dem Zieldatenträger! ?Benötigter Platz: %1, frei: %2")
+                .arg(needed)
+                .arg(freeSpace));
+        return;
+    }
+    BusyCursor busy;
+    QProgressDialog progress(QString(), QStringLiteral("Abbrechen"), 0, int(files.size()), this);
+    progress.setObjectName(QStringLiteral("fortschritt"));
+    progress.setWindowTitle(QStringLiteral("Kopieren"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    exchange::CopyHooks hooks;
+    hooks.askReplace = [&](const QString &name) {
+        switch (platform::messages().confirmReplace(QStringLiteral("Die Datei „%1“ ist im Verzeichnis\r\n%2\r\nschon "
+                                                                   "vorhanden. Soll sie ersetzt werden?")
+                                                        .arg(name, native(target)))) {
+        case platform::Answer::Yes:
+            return int(exchange::ReplaceYes);
+        case platform::Answer::YesToAll:
+            return int(exchange::ReplaceAll);
+        case platform::Answer::No:
+            return int(exchange::ReplaceNo);
+        default:
+            return int(exchange::ReplaceCancel);
+        }
+    };
+    hooks.progress = [&](int index, int, const QString &name) {
+        progress.setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
+        progress.setValue(index);
+        return !progress.wasCanceled();
+    };
+    bool cancelled = false;
+    const auto failure = exchange::copyFiles(data, files, target, hooks, &cancelled);
+    progress.reset();
+    busy.release();
+    if (failure)
+        showFailure(*failure);
+    if (!cancelled)
+        platform::messages().information(label + QStringLiteral(" abgeschlossen!"));
+}
+
+void TEXIMMainForm::importbtnClick()
+{
+    XimportbtnClick(m_directory);
+}
+
+void TEXIMMainForm::lrestorebtnClick()
+{
+    QListWidgetItem *item = m_backups->currentItem();
+    if (!item || !item->isSelected()) {
+        platform::messages().beep();
+        return;
+    }
+    XimportbtnClick(QDir(backupRoot()).filePath(item->text()));
+}
+
+void TEXIMMainForm::XimportbtnClick(const QString &source)
+{
+    if (platform::messages().confirmYesNo(
+            QStringLiteral("Ihre Daten im \"Lernora\" werden jetzt gelöscht durch die Daten aus dem angegeben "
+                           "Verzeichnis ersetzt! Vorgang jetzt starten?"))
+        != platform::Answer::Yes)
+        return;
+    BusyCursor busy;
+    const exchange::FileList list = exchange::readFileList(source);
+    if (list.unreadable) {
+        busy.release();
+        platform::messages().error(QStringLiteral("Keine Importdaten vorhanden!"));
+        return;
+    }
+    if (!list.refusal.isEmpty()) {
+        busy.release();
+        platform::messages().error(QStringLiteral("Die Importdaten werden nicht übernommen: ") + list.refusal
+                                   + QStringLiteral("\r\nEs wurde nichts kopiert."));
+        return;
+    }
+    QProgressDialog progress(QString(), QStringLiteral("Abbrechen"), 0, int(list.names.size()), this);
+    progress.setObjectName(QStringLiteral("fortschritt"));
+    progress.setWindowTitle(QStringLiteral("Kopieren"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    exchange::CopyHooks hooks;
+    hooks.progress = [&](int index, int, const QString &name) {
+        progress.setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
+        progress.setValue(index);
+        return !progress.wasCanceled();
+    };
+    // The data as they are now become a local backup before anything is
+    // replaced, so that an import can be undone.
+    QString safety;
+    const auto failure = exchange::importFiles(
+        source, list.names, dataDir(),
+        [&]() -> std::optional<exchange::Failure> {
+            const exchange::BackupResult backup =
+                exchange::backupDataDirectory(dataDir(), backupRoot(), platform::clock().now());
+            if (backup.failure)
+                return exchange::Failure{backup.failure->file,
+                                         QStringLiteral("Die bisherigen Daten konnten nicht gesichert "
+                                                        "werden: ")
+                                             + backup.failure->reason};
+            safety = backup.name;
+            return std::nullopt;
+        },
+        hooks);
+    progress.reset();
+    busy.release();
+    makelist();
+    if (failure) {
+        showFailure(*failure, QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert."));
+        return;
+    }
+    platform::messages().information(QStringLiteral("Import abgeschlossen!\r\nIhre bisherigen Daten liegen in der "
+                                                    "lokalen Sicherung %1.")
+                                         .arg(safety));
+}
+
+void TEXIMMainForm::loeschbtnClick()
+{
+    if (platform::messages().confirmYesCancel(
+            QStringLiteral("Die markierten Sicherungen werden jetzt gelöscht! Vorgang jetzt starten?"))
+        != platform::Answer::Yes)
+        return;
+    BusyCursor busy;
+    QStringList marked;
+    for (int i = 0; i < m_backups->count(); ++i)
+        if (m_backups->item(i)->checkState() == Qt::Checked)
+            marked << m_backups->item(i)->text();
+    if (marked.isEmpty()) {
+        busy.release();
+        platform::messages().error(QStringLiteral("Keine Sicherungen zum Löschen markiert."));
+    } else {
+        const QStringList refused = exchange::deleteBackups(backupRoot(), marked);
+        busy.release();
+        if (!refused.isEmpty())
+            platform::messages().error(
+                QStringLiteral("Diese Einträge sind keine Sicherungen des Programms und wurden nicht gelöscht:\r\n")
+                + refused.join(QStringLiteral("\r\n")));
+    }
+    makelist();
+}
+
+void TEXIMMainForm::fertigbtnClick()
+{
+    store::Settings ini(m_settingsPath);
+    if (const platform::Volume *volume = chosenVolume())
+        ini.writeString(keys::Exim, keys::drive, volume->key);
+    ini.writeString(keys::Exim, keys::directory, native(m_directory));
+    accept();
+}
+
+void TEXIMMainForm::Info1Click()
+{
+    if (!m_info) {
+        m_info = new QDialog(this);
+        m_info->setObjectName(QStringLiteral("EximInfo"));
+        m_info->setWindowTitle(QStringLiteral("Info"));
+        m_info->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                               | Qt::WindowCloseButtonHint);
+        m_info->setFixedSize(300, 230);
+        QLabel *title =
+            controls::designedLabel(m_info, "ProductName", QStringLiteral("Zusatzmodul Import-Export"), QPoint(16, 14));
+        QFont bold = title->font();
+        bold.setBold(true);
+        bold.setPointSize(11);
+        title->setFont(bold);
+        title->adjustSize();
+        controls::designedLabel(m_info, "Version", QStringLiteral("Version 2.00"), QPoint(16, 44));
+        controls::designedLabel(m_info, "Datum", QStringLiteral("Juni 2006"), QPoint(16, 64));
+        controls::designedLabel(m_info, "Copyright", QStringLiteral("Ein Programm des Lernora-Projekts"),
+                                QPoint(16, 94));
+        controls::designedLabel(m_info, "Comments", QStringLiteral("Musterstraße 1 · 12345 Musterstadt"),
+                                QPoint(16, 114));
+        link(m_info, "Label1", QStringLiteral("lernora.example.org"),
+             QUrl(QStringLiteral("https://lernora.example.org/")), QPoint(16, 140));
+        link(m_info, "Label2", QStringLiteral("info@lernora.example.org"),
+             QUrl(QStringLiteral("mailto:info@lernora.example.org")), QPoint(16, 160));
+        QPushButton *ok = controls::designedButton(m_info, "OKButton", QStringLiteral("OK"), QRect(112, 192, 75, 25));
+        ok->setDefault(true);
+        connect(ok, &QPushButton::clicked, m_info, &QDialog::accept);
+    }
+    platform::modalRunner().run(*m_info);
+}

@@ -1,0 +1,362 @@
+#include "filetransfer.h"
+
+#include "store/settings.h"
+#include "store/tablefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace exchange {
+
+namespace {
+
+std::function<std::unique_ptr<QIODevice>(const QString &)> g_opener;
+
+std::unique_ptr<QIODevice> openSource(const QString &path)
+{
+    if (g_opener)
+        return g_opener(path);
+    return std::make_unique<QFile>(path);
+}
+
+void sortNames(QStringList &names)
+{
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Copies one regular file; the reason it failed, or empty.
+QString copyOne(const QString &from, const QString &to)
+{
+    const QFileInfo source(from);
+    std::unique_ptr<QIODevice> in = openSource(from);
+    if (!in->open(QIODevice::ReadOnly))
+        return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(in->errorString());
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        return QStringLiteral("Die Datei kann am Ziel nicht angelegt werden (%1).").arg(out.errorString());
+    QByteArray chunk;
+    for (;;) {
+        chunk = in->read(1 << 20);
+        if (chunk.isEmpty()) {
+            // Short of the end: a read error.
+            if (!in->atEnd())
+                return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(in->errorString());
+            break;
+        }
+        if (out.write(chunk) != chunk.size())
+            return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
+    }
+    if (auto *file = qobject_cast<QFile *>(in.get()); file && file->error() != QFileDevice::NoError)
+        return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file->errorString());
+    if (!out.commit())
+        return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
+    // The copy keeps the file's time and permissions.
+    QFile copied(to);
+    if (copied.open(QIODevice::ReadWrite)) {
+        copied.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+        copied.close();
+    }
+    QFile::setPermissions(to, source.permissions());
+    return {};
+}
+
+} // namespace
+
+QString Failure::text() const
+{
+    if (file.isEmpty())
+        return reason;
+    return native(file) + QStringLiteral(":\r\n") + reason;
+}
+
+QStringList fileSet(const QString &dir)
+{
+    QStringList names;
+    const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries)
+        if (entry.isFile() && !entry.isSymLink() && !entry.isHidden())
+            names << entry.fileName();
+    sortNames(names);
+    return names;
+}
+
+bool writeFileList(const QString &dir, const QStringList &names)
+{
+    QByteArray bytes;
+    for (const QString &name : names)
+        bytes += store::toWindows1252(name) + "\r\n";
+    QSaveFile file(QDir(dir).filePath(fileListName));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+QString unsafeName(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("eine leere Zeile");
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return QStringLiteral("ein Steuerzeichen");
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return QStringLiteral("ein Pfad statt eines Dateinamens");
+    if (name.contains(QLatin1Char(':')))
+        return QStringLiteral("eine Laufwerksangabe");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("ein Verweis auf ein Verzeichnis");
+    return {};
+}
+
+FileList readFileList(const QString &dir)
+{
+    FileList list;
+    QFile file(QDir(dir).filePath(fileListName));
+    const QFileInfo info(file.fileName());
+    if (info.isSymLink() || !info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        list.unreadable = true;
+        return list;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        list.unreadable = true;
+        return list;
+    }
+    QStringList lines = store::fromWindows1252(bytes).split(QLatin1Char('\n'));
+    if (lines.constLast().isEmpty())
+        lines.removeLast(); // the end of the last line
+    for (int i = 0; i < lines.size(); ++i) {
+        QString name = lines[i];
+        if (name.endsWith(QLatin1Char('\r')))
+            name.chop(1);
+        if (const QString why = unsafeName(name); !why.isEmpty()) {
+            list.refusal = QStringLiteral("Zeile %1 der Dateiliste „%2“ ist %3, kein einfacher Dateiname.")
+                               .arg(i + 1)
+                               .arg(name.left(80).replace(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")),
+                                                          QStringLiteral("?")),
+                                    why);
+            list.names.clear();
+            return list;
+        }
+        if (!list.names.contains(name))
+            list.names << name;
+    }
+    return list;
+}
+
+qint64 totalSize(const QString &dir)
+{
+    qint64 total = 0;
+    const QFileInfoList entries =
+        QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries)
+        if (entry.isFile())
+            total += entry.size();
+    return total;
+}
+
+QString backupName(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
+
+bool isBackupName(const QString &name)
+{
+    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d$"));
+    return form.match(name).hasMatch();
+}
+
+QStringList backupList(const QString &root)
+{
+    QStringList names;
+    for (const QString &name : QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (!name.startsWith(QLatin1Char('.')))
+            names << name;
+    sortNames(names);
+    return names;
+}
+
+std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
+                                 const CopyHooks &hooks, bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    bool replaceAll = !hooks.askReplace;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString &name = names[i];
+        if (hooks.progress && !hooks.progress(i, int(names.size()), name)) {
+            if (cancelled)
+                *cancelled = true;
+            return std::nullopt;
+        }
+        const QString source = QDir(from).filePath(name);
+        const QFileInfo si(source);
+        if (si.isSymLink())
+            return Failure{source, QStringLiteral("Die Datei ist eine Verknüpfung; sie wird nicht kopiert.")};
+        if (!si.exists())
+            return Failure{source, QStringLiteral("Die Datei wurde nicht gefunden.")};
+        if (!si.isFile())
+            return Failure{source, QStringLiteral("Das ist keine gewöhnliche Datei; sie wird nicht kopiert.")};
+        const QString target = QDir(to).filePath(name);
+        const QFileInfo ti(target);
+        if (ti.exists() || ti.isSymLink()) {
+            if (ti.isDir() && !ti.isSymLink())
+                return Failure{target, QStringLiteral("Am Ziel steht ein Verzeichnis dieses Namens.")};
+            if (!replaceAll) {
+                switch (hooks.askReplace(name)) {
+                case ReplaceYes:
+                    break;
+                case ReplaceAll:
+                    replaceAll = true;
+                    break;
+                case ReplaceNo:
+                    continue;
+                default:
+                    if (cancelled)
+                        *cancelled = true;
+                    return std::nullopt;
+                }
+            }
+            // A link at the target is replaced, never written through.
+            if (ti.isSymLink() && !QFile::remove(target))
+                return Failure{target, QStringLiteral("Die Verknüpfung am Ziel kann nicht ersetzt werden.")};
+        }
+        if (const QString why = copyOne(source, target); !why.isEmpty())
+            return Failure{source, why};
+    }
+    if (hooks.progress)
+        hooks.progress(int(names.size()), int(names.size()), QString());
+    return std::nullopt;
+}
+
+BackupResult backupDataDirectory(const QString &dataDir, const QString &root, const QDateTime &at)
+{
+    BackupResult result;
+    QDateTime when = at;
+    while (QFileInfo::exists(QDir(root).filePath(backupName(when)))
+           || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
+        when = when.addSecs(1);
+    result.name = backupName(when);
+    const QString dir = QDir(root).filePath(result.name);
+    if (!QDir().mkpath(dir)) {
+        result.failure = Failure{dir, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
+        return result;
+    }
+    const QStringList before = fileSet(dataDir);
+    if (!writeFileList(dataDir, before)) {
+        QDir(dir).removeRecursively();
+        result.failure =
+            Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
+        return result;
+    }
+    result.failure = copyFiles(dataDir, fileSet(dataDir), dir);
+    if (result.failure)
+        QDir(dir).removeRecursively();
+    return result;
+}
+
+std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
+                                   const std::function<std::optional<Failure>()> &beforeReplace, const CopyHooks &hooks)
+{
+    const QString data = QDir(dataDir).absolutePath();
+    const QString beside = QFileInfo(data).absolutePath();
+    const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
+
+    // The files come into a directory of their own first.
+    QTemporaryDir staging(beside + QStringLiteral("/.daten-neu-XXXXXX"));
+    if (!staging.isValid())
+        return Failure{beside, notWritable};
+    bool cancelled = false;
+    CopyHooks copyHooks;
+    copyHooks.progress = hooks.progress;
+    if (auto failure = copyFiles(source, names, staging.path(), copyHooks, &cancelled))
+        return failure;
+    if (cancelled)
+        return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
+    for (const QString &name : names)
+        if (const store::TableDef *def = store::tableDefOfFile(name))
+            if (const QString why = store::checkTableFile(staging.filePath(name), *def); !why.isEmpty())
+                return Failure{QDir(source).filePath(name), why};
+
+    if (beforeReplace)
+        if (auto failure = beforeReplace())
+            return failure;
+
+    // Into place: each file replaced is kept aside until all are in.
+    QTemporaryDir aside(beside + QStringLiteral("/.daten-alt-XXXXXX"));
+    if (!aside.isValid())
+        return Failure{beside, notWritable};
+    struct Moved
+    {
+        QString name;
+        bool hadOld;
+    };
+    std::vector<Moved> moved;
+    auto rollBack = [&] {
+        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+            QFile::remove(QDir(data).filePath(it->name));
+            if (it->hadOld)
+                QFile::rename(aside.filePath(it->name), QDir(data).filePath(it->name));
+        }
+    };
+    for (const QString &name : names) {
+        const QString target = QDir(data).filePath(name);
+        const QFileInfo ti(target);
+        const bool hadOld = ti.exists() || ti.isSymLink();
+        if (hadOld && ti.isDir() && !ti.isSymLink()) {
+            rollBack();
+            return Failure{target, QStringLiteral("Im Datenverzeichnis steht ein Verzeichnis dieses Namens.")};
+        }
+        if (hadOld && !QFile::rename(target, aside.filePath(name))) {
+            rollBack();
+            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
+        }
+        if (!QFile::rename(staging.filePath(name), target)) {
+            if (hadOld)
+                QFile::rename(aside.filePath(name), target);
+            rollBack();
+            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
+        }
+        moved.push_back({name, hadOld});
+    }
+
+    // Files that came read-only can be written by the program.
+    for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
+        if (!entry.isWritable())
+            QFile::setPermissions(entry.filePath(),
+                                  entry.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    return std::nullopt;
+}
+
+QStringList deleteBackups(const QString &root, const QStringList &names)
+{
+    QStringList refused;
+    const QString rootPath = QFileInfo(root).canonicalFilePath();
+    for (const QString &name : names) {
+        const QFileInfo entry(QDir(root).filePath(name));
+        const bool inside = !rootPath.isEmpty() && unsafeName(name).isEmpty()
+                            && QFileInfo(entry.absolutePath()).canonicalFilePath() == rootPath;
+        if (!isBackupName(name) || !inside || entry.isSymLink() || !entry.isDir()
+            || !QDir(entry.absoluteFilePath()).removeRecursively())
+            refused << name;
+    }
+    return refused;
+}
+
+void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener)
+{
+    g_opener = std::move(opener);
+}
+
+} // namespace exchange

@@ -1,0 +1,119 @@
+#pragma once
+
+// The data directory as a set of files: listing it, its file list
+// "filelist.txt", copying it out, and bringing a set of files in so that the
+// data directory is either wholly replaced or left exactly as it was.
+// Nothing here shows anything; failures come back as German texts naming
+// the file.
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace exchange {
+
+inline constexpr QLatin1String fileListName{"filelist.txt"};
+
+// The file set of a directory: the regular files directly in it, neither
+// hidden nor links, in case-insensitive order of name.
+QStringList fileSet(const QString &dir);
+
+// Writes `names` as the directory's "filelist.txt": Windows-1252, one name a
+// line, each line ended by CR LF. False when it could not be written.
+bool writeFileList(const QString &dir, const QStringList &names);
+
+// The names of a directory's "filelist.txt". `unreadable` when there is no
+// such file or it cannot be read; otherwise `refusal` says why the list is
+// not to be trusted (a line that is no plain file name), or is empty.
+struct FileList
+{
+    bool unreadable = false;
+    QString refusal;
+    QStringList names;
+};
+FileList readFileList(const QString &dir);
+
+// Why a line of a file list is not a plain file name (a path, "..", a
+// drive, control characters, nothing at all); empty when it is one.
+QString unsafeName(const QString &name);
+
+// The size of everything directly in a directory, hidden entries included;
+// directories count 0.
+qint64 totalSize(const QString &dir);
+
+// A backup's name: its time as yyyy-MM-dd_hh-mm-ss, which sorts by time.
+QString backupName(const QDateTime &at);
+bool isBackupName(const QString &name);
+// The entries of the backup root, neither hidden nor beginning with ".",
+// sorted.
+QStringList backupList(const QString &root);
+
+// A failed step: the file concerned and what happened to it.
+struct Failure
+{
+    QString file;
+    QString reason;
+    QString text() const;
+};
+
+// What a copy asks on its way.
+struct CopyHooks
+{
+    // A file of this name is in the target already: replace it? Yes,
+    // YesToAll, No (keep it, go on), Cancel (stop). Without a hook every
+    // file is replaced.
+    std::function<int(const QString &name)> askReplace;
+    // Before each file (index, count, name); false stops the copy.
+    std::function<bool(int index, int count, const QString &name)> progress;
+};
+// Answers of askReplace (platform::Answer is not used here, so that the
+// copy does not depend on the message service).
+enum ReplaceAnswer { ReplaceYes, ReplaceAll, ReplaceNo, ReplaceCancel };
+
+// Copies the named files of `from` into `to`, keeping their permissions and
+// times. Each file is written under a temporary name and renamed when it is
+// complete, so a target never holds half a file. Only regular files are
+// copied: a link or a directory of that name is refused. nullopt when every
+// file was copied (or kept at the user's choice); `cancelled` says the user
+// stopped it.
+std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
+                                 const CopyHooks &hooks = {}, bool *cancelled = nullptr);
+
+// Copies the data directory's file set into a new backup below `root`,
+// named after `at` (the next free second when that name is taken), after
+// writing its "filelist.txt". Returns the backup's name, or the failure;
+// a failed backup's directory is removed again.
+struct BackupResult
+{
+    QString name;
+    std::optional<Failure> failure;
+};
+BackupResult backupDataDirectory(const QString &dataDir, const QString &root, const QDateTime &at);
+
+// Brings the named files of `source` into `dataDir` as a whole: they are
+// copied into a staging directory beside `dataDir`, every table file among
+// them is checked (SQLite's integrity check and the table's fields), then
+// `beforeReplace` runs (the safety backup; a failure it returns ends the
+// import) and only then the files are moved into place. Any failure leaves
+// `dataDir` exactly as it was. Files of `dataDir` the list does not name
+// stay. Read-only files in `dataDir` are made writable afterwards.
+std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
+                                   const std::function<std::optional<Failure>()> &beforeReplace = {},
+                                   const CopyHooks &hooks = {});
+
+// Deletes the named backups of `root` with everything in them. Only
+// directories directly in `root` whose names have the backup form are
+// deleted, and a link is never followed. Returns the names refused.
+QStringList deleteBackups(const QString &root, const QStringList &names);
+
+// Tests: every copy opens its source files through this (a device failing
+// after some bytes shows a copy interrupted by a read error). An empty
+// function restores plain files.
+void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener);
+
+} // namespace exchange

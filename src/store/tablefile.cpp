@@ -1,0 +1,73 @@
+#include "tablefile.h"
+
+#include "schema.h"
+#include "sqlitestmt.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace store {
+
+namespace {
+
+// Opens read-only and without a hot journal being rolled back into the file:
+// a file under check is never written.
+sqlite3 *openReadOnly(const QString &path, QString *error)
+{
+    const QByteArray uri = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=ro&immutable=1";
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        *error = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
+} // namespace
+
+QString checkTableFile(const QString &path, const TableDef &def)
+{
+    const QString broken = QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).");
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("Die Tabellendatei wurde nicht gefunden.");
+    QString error;
+    sqlite3 *db = openReadOnly(path, &error);
+    if (!db)
+        return broken.arg(error);
+    QString result;
+    {
+        detail::Stmt check(db, QStringLiteral("PRAGMA integrity_check"));
+        QStringList problems;
+        while (check.step() == SQLITE_ROW)
+            problems << check.column(0).toString();
+        if (!check.ok())
+            result = broken.arg(check.error());
+        else if (problems != QStringList{QStringLiteral("ok")})
+            result = broken.arg(problems.mid(0, 3).join(QStringLiteral("; ")));
+    }
+    if (result.isEmpty()) {
+        detail::Stmt info(db, QStringLiteral("PRAGMA main.table_info(\"%1\")").arg(def.tableName));
+        QStringList columns;
+        while (info.step() == SQLITE_ROW)
+            columns << info.column(1).toString();
+        bool same = info.ok() && columns.size() == def.fields.size();
+        for (int i = 0; same && i < columns.size(); ++i)
+            same = columns[i].compare(def.fields[i].name, Qt::CaseInsensitive) == 0;
+        if (!same)
+            result = QStringLiteral("Die Datei enthält nicht die erwartete Tabelle „%1“.").arg(def.tableName);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+const TableDef *tableDefOfFile(const QString &fileName)
+{
+    for (const TableDef &def : tableDefs())
+        if (def.fileName.compare(fileName, Qt::CaseInsensitive) == 0)
+            return &def;
+    return nullptr;
+}
+
+} // namespace store

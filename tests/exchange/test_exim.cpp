@@ -1,0 +1,488 @@
+// The import/export window on real temporary directories and volumes made
+// up for the test: export and import, local backups and their deletion, and
+// the checks that keep the data directory whole on every way in.
+
+#include "exchange/eximform.h"
+#include "exchange/filetransfer.h"
+#include "platform/clock.h"
+#include "platform/volumes.h"
+#include "scriptedmessages.h"
+#include "scriptedmodalrunner.h"
+#include "store/settings.h"
+#include "store/tableset.h"
+#include "tempdatadir.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <memory>
+
+using platform::Answer;
+
+namespace {
+
+class FakeVolumes final : public platform::Volumes
+{
+public:
+    FakeVolumes() { platform::setVolumes(this); }
+    ~FakeVolumes() override { platform::setVolumes(nullptr); }
+    QList<platform::Volume> list;
+    QHash<QString, qint64> free; // by root; a root without a value has no medium
+    QList<platform::Volume> writable() const override { return list; }
+    qint64 freeSpace(const QString &path) const override
+    {
+        for (const platform::Volume &v : list)
+            if (path.startsWith(v.root))
+                return free.value(v.root, -1);
+        return -1;
+    }
+};
+
+// A device that fails after its first bytes, as a failing medium does.
+class FailingFile final : public QBuffer
+{
+public:
+    explicit FailingFile(const QString &path)
+    {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        setData(f.readAll());
+    }
+    qint64 readData(char *data, qint64 max) override
+    {
+        return pos() >= 16 ? -1 : QBuffer::readData(data, std::min<qint64>(max, 16));
+    }
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every file of a directory with its bytes.
+QMap<QString, QByteArray> snapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, contents(QDir(dir).filePath(name)));
+    return files;
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestExim : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TempDataDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_stick;
+    std::unique_ptr<FakeVolumes> m_volumes;
+    std::unique_ptr<platform::ScriptedMessages> m_messages;
+    std::unique_ptr<platform::ScriptedModalRunner> m_runner;
+    std::unique_ptr<platform::FixedClock> m_clock;
+    std::unique_ptr<TEXIMMainForm> m_form;
+
+    QString data() const { return m_dir->dataDir(); }
+    QString stick() const { return m_stick->path(); }
+    QString backups() const { return m_dir->path() + QStringLiteral("/sicherung"); }
+
+    // One report with rich text and a picture, and a raised count.
+    void addReport(int number)
+    {
+        store::TableSet set(data());
+        set.openAtStart();
+        set.exec(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt, Taetigkeit, Bild1) VALUES "
+                                "(1, %1, 1, '{\\rtf1 {\\b Kehren} %1}', X'424D00FF100%1')")
+                     .arg(number));
+        set.exec(QStringLiteral("UPDATE thetable SET GroupCnt = GroupCnt + %1 WHERE LfdfTag = 3").arg(number));
+    }
+
+    // Runs the window; `act` works in it, then "Fertig" (or the close box).
+    void inWindow(const std::function<void(TEXIMMainForm &)> &act, bool fertig = true)
+    {
+        m_runner->onNext(QStringLiteral("EXIMMainForm"), [&](QDialog *d) {
+            auto &form = *static_cast<TEXIMMainForm *>(d);
+            act(form);
+            if (fertig)
+                form.findChild<QPushButton *>(QStringLiteral("fertigbtn"))->click();
+            else
+                form.close();
+        });
+        m_form->execute();
+    }
+
+    void exportTo(const QString &dir)
+    {
+        inWindow([&](TEXIMMainForm &f) {
+            f.openDirectory(dir);
+            m_messages->answer(Answer::Ok);
+            f.exportbtnClick();
+        });
+    }
+    void importFrom(const QString &dir, bool fertig = true)
+    {
+        inWindow(
+            [&](TEXIMMainForm &f) {
+                f.openDirectory(dir);
+                m_messages->answer(Answer::Yes);
+                f.importbtnClick();
+            },
+            fertig);
+    }
+    void writeList(const QString &dir, const QByteArray &list) { write(dir + QStringLiteral("/filelist.txt"), list); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<testsupport::TempDataDir>();
+        m_stick = std::make_unique<QTemporaryDir>();
+        m_volumes = std::make_unique<FakeVolumes>();
+        m_volumes->list = {{QStringLiteral("/"), m_dir->path(), QStringLiteral("Persönlicher Ordner")},
+                           {stick(), stick(), stick()}};
+        m_volumes->free = {{m_dir->path(), qint64(1) << 40}, {stick(), qint64(1) << 40}};
+        m_messages = std::make_unique<platform::ScriptedMessages>();
+        m_runner = std::make_unique<platform::ScriptedModalRunner>();
+        m_clock = std::make_unique<platform::FixedClock>(QDateTime(QDate(2006, 12, 24), QTime(14, 25, 33)));
+        platform::setClock(m_clock.get());
+        m_form = std::make_unique<TEXIMMainForm>();
+        addReport(1);
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        platform::setClock(nullptr);
+        m_runner.reset();
+        m_messages.reset();
+        m_volumes.reset();
+        exchange::setSourceOpener({});
+        m_dir.reset();
+    }
+
+    void exportThenImportIntoAFreshDataDirectory()
+    {
+        addReport(2);
+        const QMap<QString, QByteArray> before = snapshot(data());
+        exportTo(stick());
+        QCOMPARE(m_messages->notices(), QStringList{QStringLiteral("Export abgeschlossen!")});
+        QCOMPARE(contents(stick() + QStringLiteral("/filelist.txt")),
+                 QByteArray("berdet.DB\r\nbericht.db\r\nhints.db\r\nthetable.DB\r\ntmptable.DB\r\nuebersB.DB\r\n"));
+
+        m_form.reset();
+        m_dir.reset();
+        m_dir = std::make_unique<testsupport::TempDataDir>();
+        m_volumes->list[0].root = m_dir->path();
+        m_volumes->free.insert(m_dir->path(), qint64(1) << 40);
+        m_form = std::make_unique<TEXIMMainForm>();
+        m_messages->clear();
+        importFrom(stick());
+        QCOMPARE(m_messages->errors().join(QString()), QString());
+        QMap<QString, QByteArray> after = snapshot(data());
+        after.remove(QStringLiteral("filelist.txt"));
+        QCOMPARE(after, before);
+        store::TableSet set(data());
+        set.openAtStart();
+        QCOMPARE(set.exec(QStringLiteral("SELECT count(*), max(Taetigkeit), hex(max(Bild1)) FROM bericht")).first(),
+                 (QVariantList{2, QStringLiteral("{\\rtf1 {\\b Kehren} 2}"), QStringLiteral("424D00FF1002")}));
+    }
+
+    void localBackupsInTheSameSecondShareADirectory()
+    {
+        inWindow([&](TEXIMMainForm &f) {
+            m_messages->answer(Answer::Ok);
+            f.lsichernbtnClick();
+            m_messages->answer(Answer::Ok);
+            m_messages->answer(Answer::YesToAll);
+            f.lsichernbtnClick();
+        });
+        const QString dir = backups() + QStringLiteral("/2006-12-24_14-25-33");
+        QCOMPARE(exchange::backupList(backups()), QStringList{QStringLiteral("2006-12-24_14-25-33")});
+        QCOMPARE(m_messages->questions().size(), 3);
+        QVERIFY(m_messages->questions()[2].contains(QStringLiteral("„berdet.DB“")));
+        QCOMPARE(m_messages->notices(), QStringList(2, QStringLiteral("Lokale Sicherung abgeschlossen!")));
+        QCOMPARE(snapshot(dir), snapshot(data()));
+    }
+
+    void backupNamesSortByTime()
+    {
+        QStringList made;
+        for (const QDateTime &at :
+             {QDateTime(QDate(2007, 1, 2), QTime(9, 5, 7)), QDateTime(QDate(2006, 12, 24), QTime(14, 25, 33)),
+              QDateTime(QDate(2006, 12, 24), QTime(9, 59, 59)), QDateTime(QDate(2010, 10, 1), QTime(0, 0))}) {
+            made << exchange::backupName(at);
+            QVERIFY(QDir().mkpath(backups() + QLatin1Char('/') + made.last()));
+        }
+        QCOMPARE(made.first(), QStringLiteral("2007-01-02_09-05-07"));
+        QCOMPARE(exchange::backupList(backups()),
+                 (QStringList{QStringLiteral("2006-12-24_09-59-59"), QStringLiteral("2006-12-24_14-25-33"),
+                              QStringLiteral("2007-01-02_09-05-07"), QStringLiteral("2010-10-01_00-00-00")}));
+    }
+
+    void restoreWithoutAnEarlierFileListAndKeepingUnnamedFiles()
+    {
+        QVERIFY(!QFile::exists(data() + QStringLiteral("/filelist.txt")));
+        const QByteArray reports = contents(data() + QStringLiteral("/bericht.db"));
+        inWindow([&](TEXIMMainForm &f) {
+            m_messages->answer(Answer::Ok);
+            f.lsichernbtnClick();
+        });
+        QFile::remove(data() + QStringLiteral("/filelist.txt"));
+        addReport(2);
+        write(data() + QStringLiteral("/notiz.txt"), "bleibt");
+        m_clock->set(m_clock->now().addSecs(60));
+        inWindow([&](TEXIMMainForm &f) {
+            auto *list = f.findChild<QListWidget *>(QStringLiteral("dirlistbox"));
+            list->setCurrentRow(0);
+            m_messages->answer(Answer::Yes);
+            f.lrestorebtnClick();
+        });
+        QCOMPARE(m_messages->errors(), QStringList());
+        QCOMPARE(contents(data() + QStringLiteral("/bericht.db")), reports);
+        QCOMPARE(contents(data() + QStringLiteral("/notiz.txt")), QByteArray("bleibt"));
+        // The data replaced are kept in a backup, named in the last message.
+        QCOMPARE(m_messages->notices().last(),
+                 QStringLiteral("Import abgeschlossen!\r\nIhre bisherigen Daten liegen in der lokalen Sicherung "
+                                "2006-12-24_14-26-33."));
+        QVERIFY(contents(backups() + QStringLiteral("/2006-12-24_14-26-33/bericht.db")) != reports);
+        QCOMPARE(contents(backups() + QStringLiteral("/2006-12-24_14-26-33/notiz.txt")), QByteArray("bleibt"));
+    }
+
+    void restoreWithoutSelectionBeeps()
+    {
+        QVERIFY(QDir().mkpath(backups() + QStringLiteral("/2006-12-01_10-00-00")));
+        inWindow([&](TEXIMMainForm &f) { f.lrestorebtnClick(); });
+        QCOMPARE(m_messages->beeps(), 1);
+        QCOMPARE(m_messages->shown(), QStringList());
+    }
+
+    void freeSpaceMustHoldTheData_data()
+    {
+        QTest::addColumn<qint64>("spare");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("exact fit") << qint64(0) << true;
+        QTest::newRow("one byte short") << qint64(-1) << false;
+    }
+    void freeSpaceMustHoldTheData()
+    {
+        QFETCH(qint64, spare);
+        QFETCH(bool, copied);
+        // The list written twice names itself, so the size stays.
+        for (int i = 0; i < 2; ++i)
+            exchange::writeFileList(data(), exchange::fileSet(data()));
+        const qint64 needed = exchange::totalSize(data());
+        QVERIFY(needed > 100000);
+        m_volumes->free[stick()] = needed + spare;
+        exportTo(stick());
+        QCOMPARE(QFile::exists(stick() + QStringLiteral("/bericht.db")), copied);
+        if (!copied)
+            QCOMPARE(m_messages->errors(),
+                     QStringList{QStringLiteral("Zuwenig Speicherplatz auf dem Zieldatenträger! ?Benötigter Platz: "
+                                                "%1, frei: %2")
+                                     .arg(needed)
+                                     .arg(needed - 1)});
+    }
+
+    void onlyFertigStoresTheVolumeAndDirectory_data()
+    {
+        QTest::addColumn<bool>("fertig");
+        QTest::newRow("Fertig") << true;
+        QTest::newRow("close box") << false;
+    }
+    void onlyFertigStoresTheVolumeAndDirectory()
+    {
+        QFETCH(bool, fertig);
+        // The settings file is found whatever the case of its name.
+        write(m_dir->path() + QStringLiteral("/ruririd.ini"), "[Stift]\r\nName=Anna\r\n");
+        const QString sub = stick() + QStringLiteral("/Lernora");
+        QVERIFY(QDir().mkpath(sub));
+        inWindow(
+            [&](TEXIMMainForm &f) {
+                f.findChild<QComboBox *>(QStringLiteral("DriveComboBox1"))->setCurrentIndex(1);
+                f.openDirectory(sub);
+            },
+            fertig);
+        QVERIFY(!QFile::exists(m_dir->path() + QStringLiteral("/Ruririd.ini")));
+        const store::Settings ini(m_dir->path() + QStringLiteral("/ruririd.ini"));
+        QCOMPARE(ini.readString(QStringLiteral("exim"), QStringLiteral("drive")), fertig ? stick() : QString());
+        QCOMPARE(ini.readString(QStringLiteral("exim"), QStringLiteral("directory")),
+                 fertig ? QDir::toNativeSeparators(sub) : QString());
+        if (fertig) // the next showing opens where "Fertig" left
+            inWindow([&](TEXIMMainForm &f) { QCOMPARE(f.directory(), sub); });
+    }
+
+    void aPulledStickFallsBackToHome()
+    {
+        store::Settings(m_dir->path() + QStringLiteral("/Ruririd.ini"))
+            .writeString(QStringLiteral("exim"), QStringLiteral("drive"), QStringLiteral("/media/weg"));
+        inWindow([&](TEXIMMainForm &f) { QCOMPARE(f.directory(), m_dir->path()); });
+        QCOMPARE(m_messages->errors(), QStringList{QStringLiteral("Kein Datenträger in Laufwerk /media/weg")});
+        // A listed volume without a medium, chosen in the window.
+        m_volumes->free.remove(stick());
+        m_messages->clear();
+        inWindow([&](TEXIMMainForm &f) {
+            f.findChild<QComboBox *>(QStringLiteral("DriveComboBox1"))->setCurrentIndex(1);
+            QCOMPARE(f.directory(), m_dir->path());
+        });
+        QCOMPARE(m_messages->errors(), QStringList{QStringLiteral("Kein Datenträger in Laufwerk ") + stick()});
+    }
+
+    void deletingBackups_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QStringList>("marked");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QString>("error");
+        const QString a = QStringLiteral("2006-12-01_10-00-00"), b = QStringLiteral("2006-12-08_18-30-12"),
+                      other = QStringLiteral("privat"), link = QStringLiteral("2006-12-09_00-00-00");
+        QTest::newRow("Cancel") << Answer::Cancel << QStringList{a, b} << QStringList{a, b, link, other} << QString();
+        QTest::newRow("none marked") << Answer::Yes << QStringList() << QStringList{a, b, link, other}
+                                     << QStringLiteral("Keine Sicherungen zum Löschen markiert.");
+        QTest::newRow("one") << Answer::Yes << QStringList{b} << QStringList{a, link, other} << QString();
+        QTest::newRow("no backup, a link") << Answer::Yes << QStringList{a, other, link} << QStringList{b, link, other}
+                                           << link + QStringLiteral("\r\nprivat");
+    }
+    void deletingBackups()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(QStringList, marked);
+        QFETCH(QStringList, left);
+        QFETCH(QString, error);
+        for (const char *name : {"2006-12-01_10-00-00", "2006-12-08_18-30-12", "privat"}) {
+            QVERIFY(QDir().mkpath(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub")));
+            write(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub/a.db"), "x");
+        }
+        // A link with a backup's name leads out of the backups, and so does
+        // one inside a backup.
+        QVERIFY(QFile::link(stick(), backups() + QStringLiteral("/2006-12-09_00-00-00")));
+        QVERIFY(QFile::link(stick(), backups() + QStringLiteral("/2006-12-08_18-30-12/sub/stick")));
+        write(stick() + QStringLiteral("/fremd.txt"), "bleibt");
+        inWindow([&](TEXIMMainForm &f) {
+            auto *list = f.findChild<QListWidget *>(QStringLiteral("dirlistbox"));
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setCheckState(marked.contains(list->item(i)->text()) ? Qt::Checked : Qt::Unchecked);
+            m_messages->answer(answer);
+            f.loeschbtnClick();
+            QCOMPARE(m_messages->errors().join(QString()).right(error.size()), error);
+            QCOMPARE(list->count(), left.size());
+        });
+        QCOMPARE(exchange::backupList(backups()).join(QLatin1Char(' ')), left.join(QLatin1Char(' ')));
+        QCOMPARE(contents(stick() + QStringLiteral("/fremd.txt")), QByteArray("bleibt"));
+        QCOMPARE(m_messages->errors().size(), error.isEmpty() ? 0 : 1);
+        if (!error.isEmpty())
+            QVERIFY2(m_messages->errors().first().endsWith(error), qPrintable(m_messages->errors().first()));
+    }
+
+    void importsThatLeaveTheDataAsTheyWere_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("broken"); // a file of the source made bad
+        QTest::addColumn<QString>("error");
+        const QByteArray good = "bericht.db\r\nhints.db\r\n";
+        QTest::newRow("../Ruririd.ini") << QByteArray("bericht.db\r\n../Ruririd.ini\r\n") << QString()
+                                        << QStringLiteral("Zeile 2 der Dateiliste „../Ruririd.ini“ ist ein Pfad");
+        QTest::newRow("/etc/passwd") << QByteArray("/etc/passwd\r\n") << QString() << QStringLiteral("ist ein Pfad");
+        QTest::newRow("a/b.db") << QByteArray("bericht.db\r\na/b.db\r\n") << QString()
+                                << QStringLiteral("ist ein Pfad");
+        QTest::newRow("..") << QByteArray("..\r\n") << QString() << QStringLiteral("Verweis auf ein Verzeichnis");
+        QTest::newRow("drive") << QByteArray("C:bericht.db\r\n") << QString() << QStringLiteral("Laufwerksangabe");
+        QTest::newRow("control character")
+            << QByteArray("bericht.db\x01\r\n") << QString() << QStringLiteral("Steuerzeichen");
+        QTest::newRow("empty line") << QByteArray("bericht.db\r\n\r\nhints.db\r\n") << QString()
+                                    << QStringLiteral("leere Zeile");
+        QTest::newRow("no list") << QByteArray() << QString() << QStringLiteral("Keine Importdaten vorhanden!");
+        QTest::newRow("named file missing") << QByteArray("bericht.db\r\nfehlt.db\r\n") << QString()
+                                            << QStringLiteral("fehlt.db:\r\nDie Datei wurde nicht gefunden.");
+        QTest::newRow("corrupt table") << good << QStringLiteral("garbage") << QStringLiteral("beschädigt");
+        QTest::newRow("other table") << good << QStringLiteral("hints")
+                                     << QStringLiteral("nicht die erwartete Tabelle");
+        QTest::newRow("link") << good << QStringLiteral("link") << QStringLiteral("Verknüpfung");
+        QTest::newRow("read error") << good << QStringLiteral("unreadable")
+                                    << QStringLiteral("Die Datei kann nicht gelesen werden");
+    }
+    void importsThatLeaveTheDataAsTheyWere()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QString, broken);
+        QFETCH(QString, error);
+        // A sound export of other data, then spoiled.
+        const QByteArray reportsBefore = contents(data() + QStringLiteral("/bericht.db"));
+        addReport(2);
+        for (const QString &name : exchange::fileSet(data()))
+            QVERIFY(QFile::copy(QDir(data()).filePath(name), QDir(stick()).filePath(name)));
+        QFile::remove(stick() + QStringLiteral("/filelist.txt"));
+        if (!list.isEmpty())
+            writeList(stick(), list);
+        write(m_dir->path() + QStringLiteral("/Ruririd.ini"), "[Stift]\r\nName=Anna\r\n");
+        const QString reports = stick() + QStringLiteral("/bericht.db");
+        if (broken == QLatin1String("garbage")) {
+            QByteArray bytes = contents(reports);
+            bytes.replace(4096, 2048, QByteArray(2048, '\xA5'));
+            write(reports, bytes);
+        } else if (broken == QLatin1String("hints")) {
+            QFile::remove(reports);
+            QVERIFY(QFile::copy(stick() + QStringLiteral("/hints.db"), reports));
+        } else if (broken == QLatin1String("link")) {
+            QFile::remove(reports);
+            QVERIFY(QFile::link(data() + QStringLiteral("/uebersB.DB"), reports));
+        } else if (broken == QLatin1String("unreadable")) {
+            exchange::setSourceOpener([](const QString &path) -> std::unique_ptr<QIODevice> {
+                if (path.endsWith(QLatin1String("hints.db")))
+                    return std::make_unique<FailingFile>(path);
+                return std::make_unique<QFile>(path);
+            });
+        }
+        write(data() + QStringLiteral("/bericht.db"), reportsBefore);
+        const QMap<QString, QByteArray> before = snapshot(data());
+        const QByteArray settings = contents(m_dir->path() + QStringLiteral("/Ruririd.ini"));
+        importFrom(stick(), false);
+        QCOMPARE(m_messages->errors().size(), 1);
+        QVERIFY2(m_messages->errors().first().contains(error), qPrintable(m_messages->errors().first()));
+        QCOMPARE(snapshot(data()), before);
+        QCOMPARE(contents(m_dir->path() + QStringLiteral("/Ruririd.ini")), settings);
+        QCOMPARE(m_messages->notices(), QStringList());
+        // Nothing is left beside the data: no staging, and no safety backup
+        // of an import refused before anything would have been replaced.
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("daten"), QStringLiteral("Ruririd.ini")}));
+    }
+
+    void aMissingDataDirectoryClosesTheWindow()
+    {
+        QVERIFY(QDir(data()).removeRecursively());
+        QCOMPARE(m_form->execute(), int(QDialog::Rejected));
+        QCOMPARE(m_runner->shownNames(), QStringList());
+        QCOMPARE(m_messages->beeps(), 1);
+        QCOMPARE(m_messages->errors(),
+                 QStringList{QDir::toNativeSeparators(data())
+                             + QStringLiteral("\rDatenpfad nicht gefunden! Programm wird beendet.")});
+    }
+
+    void helpComesFromTheRtfFile()
+    {
+        inWindow([&](TEXIMMainForm &f) {
+            QVERIFY(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))
+                        ->toPlainText()
+                        .contains(QStringLiteral("14:25:33")));
+        });
+        write(m_dir->path() + QStringLiteral("/importexport.rtf"), "{\\rtf1\\ansi {\\b Eigene} Hilfe \\'fc}");
+        inWindow([&](TEXIMMainForm &f) {
+            QCOMPARE(f.findChild<QTextEdit *>(QStringLiteral("hilfetext"))->toPlainText(),
+                     QStringLiteral("Eigene Hilfe ü"));
+        });
+    }
+};
+
+QTEST_MAIN(TestExim)
+#include "test_exim.moc"
