@@ -400,6 +400,9 @@ void TEXIMMainForm::lsichernbtnClick()
                                    + QStringLiteral("kann nicht erstellt werden."));
     else
         XexportbtnClick(path, QStringLiteral("Lokale Sicherung"), platform::volumes().freeSpace(path));
+    // A backup that was cancelled or copied nothing leaves no empty
+    // directory behind, which the list would show as a backup.
+    QDir().rmdir(path);
     makelist();
 }
 

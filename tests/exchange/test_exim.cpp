@@ -215,6 +215,16 @@ private slots:
         QCOMPARE(snapshot(dir), snapshot(data()));
     }
 
+    void aCancelledBackupLeavesNoBackup()
+    {
+        inWindow([&](TEXIMMainForm &f) {
+            m_messages->answer(Answer::Cancel);
+            f.lsichernbtnClick();
+        });
+        QCOMPARE(exchange::backupList(backups()), QStringList());
+        QVERIFY(m_messages->notices().isEmpty());
+    }
+
     void backupNamesSortByTime()
     {
         QStringList made;
