@@ -326,6 +326,37 @@ private slots:
         QCOMPARE(settings.readInteger(QStringLiteral("Werte"), QStringLiteral("Anzeigewahl"), -1), 1);
     }
 
+    // Opening the program leaves every table file byte for byte as it was
+    // once the target corrections are in place and the composition is empty.
+    void aStartWritesNoTableFile()
+    {
+        const QStringList files{"thetable.DB", "tmptable.DB", "bericht.db", "berdet.DB", "hints.db", "uebersB.DB"};
+        auto contents = [&] {
+            QStringList out;
+            for (const QString &name : files) {
+                QFile f(m_dir->file(name));
+                out << (f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toBase64()) : QString());
+            }
+            return out;
+        };
+        start(); // the first start may correct the targets
+        m_messages->answer(Answer::Yes);
+        QVERIFY(form()->close());
+        m_app.reset();
+        const QStringList before = contents();
+        start();
+        child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        m_messages->answer(Answer::Yes);
+        QVERIFY(form()->close());
+        m_app.reset();
+        const QStringList after = contents();
+        QStringList written;
+        for (int i = 0; i < files.size(); ++i)
+            if (after[i] != before[i])
+                written << files[i];
+        QCOMPARE(written, QStringList());
+    }
+
     void laterWindowsSayTheyAreNotYetThere()
     {
         start();
