@@ -3,7 +3,6 @@
 // directory on the first start, the current directory never does.
 
 #include "app/startplace.h"
-#include "store/storeerror.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -92,21 +91,6 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.read(9).startsWith("geändert"));
         QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/daten/bericht.db")));
-    }
-
-    void aPlaceThatCannotBeMadeIsNamed()
-    {
-        QTemporaryDir tmp;
-        QFile blocker(tmp.filePath(QStringLiteral("datei")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const StartPlace place{StartPlace::Kind::Chosen, blocker.fileName() + QStringLiteral("/lernora"), {}};
-        try {
-            lernora::enterStartPlace(place);
-            QFAIL("no error");
-        } catch (const store::StoreError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("kann nicht angelegt werden")), qPrintable(e.message()));
-        }
     }
 };
 
