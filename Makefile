@@ -4,9 +4,10 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES = qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev fonts-liberation2 fonts-urw-base35 \
-           fonts-dejavu-core qt6-translations-l10n xvfb xauth x11-utils imagemagick poppler-utils sqlite3 cmake g++ make
+           fonts-dejavu-core qt6-translations-l10n qt6-svg-dev xvfb xauth x11-utils imagemagick poppler-utils sqlite3 cmake g++ make \
+           dpkg-dev desktop-file-utils appstream
 
-.PHONY: run test build deps bench clean
+.PHONY: run test build deps bench package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -32,6 +33,10 @@ run: build
 test: build
 	@mkdir -p $(BUILD)/xdg-runtime && chmod 700 $(BUILD)/xdg-runtime
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, build/lernora_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	$(BUILD)/bench/lernora-bench

@@ -36,7 +36,10 @@ Application::Application(QObject *parent) : QObject(parent)
     // Printed dates and the time stamps of saved report files follow the
     // program's clock.
     engine::setClock([] { return platform::clock().now(); });
-    m_tables = std::make_unique<store::TableSet>(QDir::current().filePath(QStringLiteral("daten")));
+    const QString dataDir = QDir::current().filePath(QStringLiteral("daten"));
+    // Master journals left by a crash in a transaction over several files.
+    store::removeStaleMasterJournals(dataDir);
+    m_tables = std::make_unique<store::TableSet>(dataDir);
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     // The help opens in the main window's help window; F1 opens it at the
     // section of the window it is pressed in.

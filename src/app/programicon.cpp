@@ -120,6 +120,13 @@ public:
 
 } // namespace
 
+void paintProgramIcon(QPainter &painter, int size)
+{
+    painter.save();
+    draw(painter, size);
+    painter.restore();
+}
+
 QImage programIconImage(int size)
 {
     QImage image(qMax(size, 1), qMax(size, 1), QImage::Format_ARGB32_Premultiplied);

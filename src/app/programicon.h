@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QImage>
 
+class QPainter;
+
 namespace lernora {
 
 // The icon at any size (a QIconEngine draws each requested size).
@@ -15,6 +17,10 @@ QIcon programIcon();
 // The icon drawn into a square image of `size` pixels, transparent around
 // its rounded square.
 QImage programIconImage(int size);
+
+// Draws the icon into a square of `size` pixels at the painter's origin
+// (what programIconImage paints, for any paint device, e.g. an SVG file).
+void paintProgramIcon(QPainter &painter, int size);
 
 // The sizes a desktop entry takes its icons in.
 inline constexpr int programIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace platform {
 
@@ -32,6 +33,11 @@ QDateTime programFileTime()
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
     return program.exists() ? program.lastModified() : QDateTime();
+}
+
+QString userDataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/lernora");
 }
 
 } // namespace platform

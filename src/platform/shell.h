@@ -19,4 +19,9 @@ void setUrlOpener(std::function<bool(const QUrl &)> opener);
 // when the file cannot be found.
 QDateTime programFileTime();
 
+// The per-user directory an installed program keeps its data in:
+// "lernora" in the desktop's data directory ($XDG_DATA_HOME, usually
+// ~/.local/share, on Linux; the local application data on Windows).
+QString userDataDirectory();
+
 } // namespace platform

@@ -46,16 +46,27 @@ std::optional<QStringList> readLines(const QString &path)
     return lines;
 }
 
-// The name of a "[Section]" line.
-std::optional<QString> sectionOf(const QString &line)
+// Where the text of a line starts; its length for a blank line. The parsing
+// below looks at a line without copying it, so that a line of megabytes
+// costs a scan, not copies, on every access.
+qsizetype textStart(QStringView line)
 {
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(QLatin1Char('[')))
+    qsizetype i = 0;
+    while (i < line.size() && line.at(i).isSpace())
+        ++i;
+    return i;
+}
+
+// The name of a "[Section]" line.
+std::optional<QString> sectionOf(QStringView line)
+{
+    const qsizetype start = textStart(line);
+    if (start >= line.size() || line.at(start) != QLatin1Char('['))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    const qsizetype close = line.indexOf(QLatin1Char(']'), start);
     if (close < 0)
         return std::nullopt;
-    return trimmed.mid(1, close - 1).trimmed();
+    return line.mid(start + 1, close - start - 1).trimmed().toString();
 }
 
 struct Entry
@@ -64,18 +75,21 @@ struct Entry
     QString value;
 };
 
-// The key and value of a "Key=Value" line; comments (";") have none.
-std::optional<Entry> entryOf(const QString &line)
+// The key of a "Key=Value" line, and its value when asked for; comments
+// (";") have none.
+std::optional<Entry> entryOf(QStringView line, bool withValue = true)
 {
-    const QString trimmed = line.trimmed();
-    if (trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('[')))
+    const qsizetype start = textStart(line);
+    if (start >= line.size() || line.at(start) == QLatin1Char(';') || line.at(start) == QLatin1Char('['))
         return std::nullopt;
-    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
-    if (eq <= 0)
+    const qsizetype eq = line.indexOf(QLatin1Char('='), start);
+    if (eq <= start)
         return std::nullopt;
-    Entry entry{trimmed.left(eq).trimmed(), trimmed.mid(eq + 1).trimmed()};
+    Entry entry{line.mid(start, eq - start).trimmed().toString(), {}};
     if (entry.key.isEmpty())
         return std::nullopt;
+    if (withValue)
+        entry.value = line.mid(eq + 1).trimmed().toString();
     return entry;
 }
 
@@ -108,16 +122,48 @@ Location locate(const QStringList &lines, const QString &section, const QString 
         }
         if (at.sectionLine < 0)
             continue;
-        if (!line.trimmed().isEmpty())
+        if (textStart(line) < line.size())
             at.lastLine = i;
         if (at.keyLine < 0) {
-            if (auto entry = entryOf(line); entry && sameName(entry->key, key)) {
+            if (const auto entry = entryOf(line, false); entry && sameName(entry->key, key)) {
                 at.keyLine = i;
-                at.entry = std::move(entry);
+                at.entry = entryOf(line);
             }
         }
     }
     return at;
+}
+
+// The entry of key in section for a read: the file's text is walked line by
+// line as views, without splitting it into copies.
+std::optional<Entry> readEntry(const QString &path, const QString &section, const QString &key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QString text = fromWindows1252(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    const QStringView all(text);
+    bool inSection = false;
+    for (qsizetype pos = 0; pos < all.size();) {
+        qsizetype end = pos;
+        while (end < all.size() && all[end] != QLatin1Char('\n') && all[end] != QLatin1Char('\r'))
+            ++end;
+        const QStringView line = all.mid(pos, end - pos);
+        pos = end + 1;
+        if (const auto name = sectionOf(line)) {
+            if (inSection)
+                return std::nullopt; // past the end of the first section of the name
+            inSection = sameName(*name, section);
+            continue;
+        }
+        if (inSection) {
+            if (const auto entry = entryOf(line, false); entry && sameName(entry->key, key))
+                return entryOf(line);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<int> parseInteger(const QString &text)
@@ -153,22 +199,16 @@ Settings::Settings(const QString &filePath) : m_path(filePath)
 QString Settings::readString(const QString &section, const QString &key,
                              const QString &defaultValue) const
 {
-    const auto lines = readLines(m_path);
-    if (!lines)
-        return defaultValue;
-    const Location at = locate(*lines, section, key);
-    return at.entry ? at.entry->value : defaultValue;
+    const auto entry = readEntry(m_path, section, key);
+    return entry ? entry->value : defaultValue;
 }
 
 int Settings::readInteger(const QString &section, const QString &key, int defaultValue) const
 {
-    const auto lines = readLines(m_path);
-    if (!lines)
+    const auto entry = readEntry(m_path, section, key);
+    if (!entry)
         return defaultValue;
-    const Location at = locate(*lines, section, key);
-    if (!at.entry)
-        return defaultValue;
-    return parseInteger(at.entry->value).value_or(defaultValue);
+    return parseInteger(entry->value).value_or(defaultValue);
 }
 
 bool Settings::writeString(const QString &section, const QString &key, const QString &value)

@@ -304,13 +304,16 @@ void Table::refresh()
 
 void Table::emptyTable()
 {
+    // A delete without a condition rewrites the file even when the table is
+    // empty already; with one, an empty table's file stays untouched.
+    const QString deleteAll = QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM %1)");
     if (!isOpen()) {
-        m_set.run(QStringLiteral("DELETE FROM %1").arg(quoted(m_def.tableName)), m_def.fileName);
+        m_set.run(deleteAll.arg(quoted(m_def.tableName)), m_def.fileName);
         return;
     }
     if (isEditing())
         cancel();
-    Stmt st(m_set.connection(), QStringLiteral("DELETE FROM %1").arg(qualifiedName()));
+    Stmt st(m_set.connection(), deleteAll.arg(qualifiedName()));
     if (st.step() != SQLITE_DONE)
         fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
     m_rows.clear();

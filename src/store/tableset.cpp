@@ -5,8 +5,11 @@
 #include "storeerror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace store {
 
@@ -290,6 +293,37 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
         for (auto &t : m_tables)
             t->refresh();
     return rows;
+}
+
+int removeStaleMasterJournals(const QString &dataDir)
+{
+    const QDir dir(dataDir);
+    const QStringList masters = dir.entryList({QStringLiteral("*-mj*")}, QDir::Files | QDir::Hidden);
+    if (masters.isEmpty())
+        return 0;
+    // A journal that can roll its file back starts with SQLite's journal
+    // header and ends with the full path of its master journal; the file's
+    // name is enough to know that it is needed. A journal whose header was
+    // never completed (or was zeroed at the commit) rolls nothing back.
+    static const QByteArray header = QByteArray::fromHex("d9d505f920a163d7");
+    QList<QByteArray> journals;
+    for (const QString &name : dir.entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return 0; // a journal we cannot read might need any of them
+        const QByteArray journal = file.readAll();
+        if (journal.startsWith(header))
+            journals << journal;
+    }
+    int removed = 0;
+    for (const QString &master : masters) {
+        const QByteArray needle = QFile::encodeName(master);
+        const bool needed =
+            std::any_of(journals.cbegin(), journals.cend(), [&](const QByteArray &j) { return j.contains(needle); });
+        if (!needed && QFile::remove(dir.filePath(master)))
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace store

@@ -78,6 +78,15 @@ private:
     std::vector<std::pair<Table *, Table *>> m_links; // detail, master
 };
 
+// A transaction over several files writes a master journal beside the main
+// file ("thetable.DB-mj…") that names the files' journals; each journal
+// names it in turn. A process killed while it wrote the master journal
+// leaves one behind that no journal names and that SQLite never looks at
+// again. Removes from dataDir every master journal that no journal in it
+// names, and returns how many; one that a journal still needs to roll its
+// file back stays. Only for the start, while no connection has the files.
+int removeStaleMasterJournals(const QString &dataDir);
+
 // Commits on commit(); rolls back when it goes out of scope uncommitted.
 class Transaction
 {

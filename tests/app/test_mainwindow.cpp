@@ -16,6 +16,7 @@
 #include "tempdatadir.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -326,6 +327,68 @@ private slots:
         const store::Settings settings(ini());
         QCOMPARE(settings.readInteger(QStringLiteral("Stift"), QStringLiteral("Jahr"), -1), 2);
         QCOMPARE(settings.readInteger(QStringLiteral("Werte"), QStringLiteral("Anzeigewahl"), -1), 1);
+    }
+
+    // A damaged or huge settings file neither crashes nor stalls the start;
+    // the window shows within a second, with the year the file names.
+    void hostileSettingsFileStartsQuickly_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QByteArray junk(2'000'000, '\0');
+        quint32 x = 12345;
+        for (char &c : junk) {
+            x = x * 1664525u + 1013904223u;
+            c = char(x >> 24);
+        }
+        QTest::newRow("invalid bytes") << "[Stift]\r\nJahr=2\r\n" + junk;
+        QTest::newRow("10 MB line") << "[Stift]\r\nJahr=2\r\nName=" + QByteArray(10'000'000, 'x') + "\r\n";
+        QByteArray keys = "[Stift]\r\n";
+        for (int i = 0; i < 100'000; ++i)
+            keys += "Schluessel" + QByteArray::number(i) + "=Wert " + QByteArray::number(i) + "\r\n";
+        QTest::newRow("100000 keys") << keys + "Jahr=2\r\n";
+    }
+    void hostileSettingsFileStartsQuickly()
+    {
+        QFETCH(QByteArray, text);
+        writeIni(text);
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        const qint64 ms = clock.elapsed();
+        qInfo("start with this settings file: %lld ms", ms);
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+        QCOMPARE(m_app->session().year, 2);
+    }
+
+    // Opening the program leaves every table file byte for byte as it was
+    // once the target corrections are in place and the composition is empty.
+    void aStartWritesNoTableFile()
+    {
+        const QStringList files{"thetable.DB", "tmptable.DB", "bericht.db", "berdet.DB", "hints.db", "uebersB.DB"};
+        auto contents = [&] {
+            QStringList out;
+            for (const QString &name : files) {
+                QFile f(m_dir->file(name));
+                out << (f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toBase64()) : QString());
+            }
+            return out;
+        };
+        start(); // the first start may correct the targets
+        m_messages->answer(Answer::Yes);
+        QVERIFY(form()->close());
+        m_app.reset();
+        const QStringList before = contents();
+        start();
+        child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        m_messages->answer(Answer::Yes);
+        QVERIFY(form()->close());
+        m_app.reset();
+        const QStringList after = contents();
+        QStringList written;
+        for (int i = 0; i < files.size(); ++i)
+            if (after[i] != before[i])
+                written << files[i];
+        QCOMPARE(written, QStringList());
     }
 
     // "Import/Export" shows its window while every table is closed, so that

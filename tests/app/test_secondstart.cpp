@@ -3,7 +3,9 @@
 
 #include "tempdatadir.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,11 +23,12 @@ class TestSecondStart : public QObject
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return e;
     }
-    void startProgram(QProcess &p, const QString &dir)
+    void startProgram(QProcess &p, const QString &dir, const QStringList &args = {},
+                      const QProcessEnvironment &environment = {})
     {
-        p.setProcessEnvironment(env());
+        p.setProcessEnvironment(environment.isEmpty() ? env() : environment);
         p.setWorkingDirectory(dir);
-        p.start(QStringLiteral(LERNORA_BINARY), {});
+        p.start(QStringLiteral(LERNORA_BINARY), args);
         QVERIFY(p.waitForStarted());
     }
     bool listening()
@@ -75,6 +78,42 @@ private slots:
         QCOMPARE(third.state(), QProcess::Running);
         third.kill();
         third.waitForFinished(5000);
+    }
+
+    // Started as the desktop entry does (or with a folder of its own), the
+    // program makes its data directory on the first start and works there.
+    void installedStartMakesItsDataDirectory_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("place"); // below the temporary home
+        QTest::newRow("desktop entry") << QStringList{QStringLiteral("--benutzerdaten")} << "share/lernora";
+        QTest::newRow("own folder") << QStringList{QStringLiteral("--daten-ordner"), QStringLiteral("../stick/lernora")}
+                                    << "stick/lernora";
+    }
+    void installedStartMakesItsDataDirectory()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, place);
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("start")));
+        QProcessEnvironment e = env();
+        e.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("share")));
+        QProcess first;
+        startProgram(first, home.filePath(QStringLiteral("start")), args, e);
+        QVERIFY(waitListening(first));
+        const QDir data(home.filePath(place + QStringLiteral("/daten")));
+        // the guard is taken before the data directory is made
+        for (const char *file : {"thetable.DB", "tmptable.DB", "bericht.db", "berdet.DB", "hints.db", "uebersB.DB"})
+            QTRY_VERIFY2_WITH_TIMEOUT(data.exists(QLatin1String(file)), file, 10000);
+        QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("start/daten"))));
+
+        QProcess second;
+        startProgram(second, home.filePath(QStringLiteral("start")), args, e);
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.kill();
+        first.waitForFinished(5000);
     }
 
     void startWithoutDataEndsWithAnError()

@@ -340,6 +340,40 @@ private slots:
         QCOMPARE(probe(dir.file(QStringLiteral("uebersB.DB")), QStringLiteral("SELECT count(*) FROM uebersB"))[0].toInt(), 0);
     }
 
+    // A master journal goes at start unless a journal that can still roll
+    // its file back names it.
+    void staleMasterJournalsAreRemoved_data()
+    {
+        QTest::addColumn<QByteArray>("journal"); // berdet.DB-journal, empty for none
+        QTest::addColumn<bool>("kept");
+        const QByteArray header = QByteArray::fromHex("d9d505f920a163d7") + QByteArray(504, '\0');
+        QTest::newRow("no journal") << QByteArray() << false;
+        QTest::newRow("named by a hot journal") << header + "/x/daten/thetable.DB-mj0A1B2C3D4" << true;
+        QTest::newRow("other master") << header + "/x/daten/thetable.DB-mj999999999" << false;
+        QTest::newRow("header never completed")
+            << QByteArray(512, '\0') + "/x/daten/thetable.DB-mj0A1B2C3D4" << false;
+    }
+    void staleMasterJournalsAreRemoved()
+    {
+        QFETCH(QByteArray, journal);
+        QFETCH(bool, kept);
+        testsupport::TempDataDir dir;
+        const QString master = dir.file(QStringLiteral("thetable.DB-mj0A1B2C3D4"));
+        for (const auto &[path, bytes] : {std::pair{master, QByteArray("/x/daten/berdet.DB-journal")},
+                                          std::pair{dir.file(QStringLiteral("berdet.DB-journal")), journal}}) {
+            if (bytes.isEmpty())
+                continue;
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const QByteArray before = hashOf(dir.file(QStringLiteral("thetable.DB")));
+        QCOMPARE(removeStaleMasterJournals(dir.dataDir()), kept ? 0 : 1);
+        QCOMPARE(QFile::exists(master), kept);
+        QCOMPARE(QFile::exists(dir.file(QStringLiteral("berdet.DB-journal"))), !journal.isEmpty());
+        QCOMPARE(hashOf(dir.file(QStringLiteral("thetable.DB"))), before);
+    }
+
     void sqlStatementsRunOnTheOpenTables()
     {
         testsupport::TempDataDir dir;
