@@ -5,6 +5,7 @@
 #include "store/install.h"
 #include "store/tableset.h"
 
+#include <algorithm>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -85,7 +86,7 @@ void fillReports(store::TableSet &tables, const ReportData &data)
         reports.setValue(field::Thema, QStringLiteral("Abgasmessung Woche %1").arg(i + 1));
         if (!activities.isEmpty())
             reports.setValue(field::Taetigkeit, activities);
-        if (!data.picture.isEmpty()) {
+        if (!data.picture.isEmpty() && i % std::max(1, data.pictureEvery) == 0) {
             QByteArray first = data.picture, second = data.picture;
             if (data.distinctPictures) {
                 // The last bytes of a bitmap are pixels of its top row.

@@ -27,6 +27,7 @@ struct ReportData
     int itemsPerReport = 4; // plan items (detail rows) of each report
     bool activities = true; // a page of formatted activities each
     QByteArray picture;     // stored as Bild1 and Bild2 when not empty
+    int pictureEvery = 1;   // on every n-th report only
     // Bitmaps only: every report's two pictures differ in a pixel, so that
     // no two are the same picture.
     bool distinctPictures = false;
