@@ -177,7 +177,11 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("junk") << QByteArray("\x00\xff\x13junk{{", 9);
         QTest::newRow("truncated") << QByteArray("{\"Kennung\": \"Lernora-Wiederherstellung\", \"Version\": 1, \"Ge");
-        QTest::newRow("foreign") << QByteArray("{\"Kennung\": \"Anderes Programm\", \"Version\": 1}");
+        // Whole files that differ from a valid one (a new report's, all
+        // fields empty) in one place only.
+        const QByteArray valid = recovery::encode(recovery::Sheet{false, 0, 1, 0, 0, {}});
+        QTest::newRow("foreign") << QByteArray(valid).replace("Lernora-Wiederherstellung", "Anderes Programm");
+        QTest::newRow("text as number") << QByteArray(valid).replace("\"Thema\": null", "\"Thema\": 42");
         QTest::newRow("array") << QByteArray("[1,2,3]");
     }
 
