@@ -7,7 +7,9 @@
 #include "platform/clock.h"
 #include "platform/help.h"
 #include "platform/language.h"
+#include "platform/guard.h"
 #include "platform/messages.h"
+#include "editor/recovery.h"
 #include "editor/reporteditor.h"
 #include "exchange/eximform.h"
 #include "print/frontsheet.h"
@@ -68,6 +70,11 @@ Application::Application(QObject *parent) : QObject(parent)
     m_reportreportform = std::make_unique<Treportreportform>(m_session);
     m_mainForm->setReportreportform(m_reportreportform.get());
     m_mainForm->setEximForm(new TEXIMMainForm(m_mainForm.get()));
+}
+
+void Application::offerRecovery()
+{
+    platform::guarded([this] { recovery::offerAtStart(*m_tables); });
 }
 
 Application::~Application()

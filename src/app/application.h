@@ -45,6 +45,12 @@ public:
 
     static QString title() { return QStringLiteral("Lernora"); }
 
+    // After the main window is shown: texts a crash left in the report
+    // editor's recovery file are offered for restoring (see
+    // recovery::offerAtStart). An error while restoring is shown and keeps
+    // the file for the next start.
+    void offerRecovery();
+
 private:
     store::Session m_session;
     std::unique_ptr<store::TableSet> m_tables;

@@ -50,5 +50,6 @@ int main(int argc, char **argv)
         main->activateWindow();
     });
     main->show();
+    program->offerRecovery();
     return app.exec();
 }

@@ -351,6 +351,15 @@ void DBRichEdit::flush()
     table()->setValue(dataField(), text.isEmpty() ? QVariant() : QVariant(text));
 }
 
+QString DBRichEdit::pendingText() const
+{
+    // Entering the field marks it changed; its document then still holds
+    // the stored text, which is not written again in another form.
+    if (!m_dirty || !document()->isModified())
+        return readText();
+    return document()->isEmpty() ? QString() : QString::fromLatin1(richtext::writeRtf(*document()));
+}
+
 void DBRichEdit::setModified(bool modified)
 {
     if (modified && !m_dirty && !beginEdit())

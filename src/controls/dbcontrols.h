@@ -155,6 +155,9 @@ public:
     // Marks the text as changed, so that the next store writes it.
     void setModified(bool modified);
     bool modified() const { return m_dirty; }
+    // The text the field would receive if the row were stored now: the
+    // document as RTF when it was changed, else the field's text.
+    QString pendingText() const;
 
 protected:
     void bound() override;

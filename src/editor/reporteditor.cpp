@@ -32,11 +32,15 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 #include <cmath>
 
 namespace field = store::field;
 
 namespace {
+
+// How often the typed texts of an open editor are saved for recovery.
+constexpr int recoveryIntervalMs = 5000;
 
 // A report's picture has at most this many pixels (about 3 megapixels).
 constexpr qint64 maxPicturePixels = 3'100'000;
@@ -80,6 +84,11 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
             seitenChange();
         });
     });
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setObjectName(QStringLiteral("recoverytimer"));
+    m_recoveryTimer->setInterval(recoveryIntervalMs);
+    connect(m_recoveryTimer, &QTimer::timeout, this, &Tberichtdlg::writeRecovery);
+
     // FormCreate
     m_seiten->setCurrentIndex(0);
     setItemSource(m_berichtdetailsource);
@@ -191,6 +200,10 @@ void Tberichtdlg::FormShow()
     detailgridnichtClick();
     showStoredPictureSize(0);
     showStoredPictureSize(1);
+    // The texts as opened are no change to recover.
+    m_recoveryLast = recoverySheet();
+    m_recoveryWritten = false;
+    m_recoveryTimer->start();
 }
 
 void Tberichtdlg::checknavigator()
@@ -544,8 +557,65 @@ void Tberichtdlg::done(int result)
 {
     bool close = false;
     platform::guarded([&] { close = FormClose(result); });
-    if (close)
+    if (close) {
+        // Closed normally, by OK or by Cancel: nothing is left to recover.
+        m_recoveryTimer->stop();
+        recovery::remove();
+        m_recoveryWritten = false;
         QDialog::done(result);
+    }
+}
+
+// --- Recovery of typed texts ---
+
+recovery::Sheet Tberichtdlg::recoverySheet() const
+{
+    recovery::Sheet sheet;
+    store::Table &rep = report();
+    if (!rep.isOpen() || (rep.isEmpty() && !rep.isEditing()))
+        return sheet;
+    // A new report's row is not stored until its creation commits, even
+    // when it was posted while the dialog was open.
+    sheet.stored = !newReportMode();
+    sheet.berLfd = sheet.stored ? rep.value(field::BerLfd).toLongLong() : 0;
+    sheet.year = rep.asInt(field::AJahr);
+    sheet.number = rep.asInt(field::Nummer);
+    sheet.sheet = rep.asInt(field::Blatt);
+    const auto text = [](const QVariant &v) {
+        return v.isNull() || !v.isValid() || v.toString().isEmpty() ? QVariant() : v;
+    };
+    for (const QString &name : {field::WocheVom, field::WocheBis, field::Datum, field::Thema})
+        sheet.texts[name] = text(rep.value(name));
+    sheet.texts[field::Taetigkeit] = text(m_taetigkeitedit->pendingText());
+    sheet.texts[field::Vermerke] = text(m_vermerkeedit->pendingText());
+    sheet.texts[field::Darstellung] = text(m_darstellungedit->pendingText());
+    return sheet;
+}
+
+void Tberichtdlg::writeRecovery()
+{
+    if (!isVisible())
+        return;
+    try {
+        const recovery::Sheet now = recoverySheet();
+        // A stored report's sheet that is not being edited holds what the
+        // editor shows; a new report is unsaved until the dialog's OK.
+        if (!newReportMode() && !report().isEditing()) {
+            m_recoveryLast = now;
+            if (m_recoveryWritten)
+                recovery::remove();
+            m_recoveryWritten = false;
+            return;
+        }
+        if (now == m_recoveryLast)
+            return;
+        if (recovery::write(now)) {
+            m_recoveryLast = now;
+            m_recoveryWritten = true;
+        }
+    } catch (const std::exception &) {
+        // A failed write is tried again at the next tick; the editing goes on.
+    }
 }
 
 bool Tberichtdlg::FormClose(int result)

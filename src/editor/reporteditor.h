@@ -6,6 +6,8 @@
 // item list, and for a stored report, with the sheet's detail rows and a
 // navigator over its sheets. The pages are built in reporteditorpages.cpp.
 
+#include "recovery.h"
+
 #include <QDialog>
 #include <QPoint>
 
@@ -15,6 +17,7 @@ class QScrollArea;
 class QSlider;
 class QTabWidget;
 class QTextEdit;
+class QTimer;
 
 namespace store {
 class Table;
@@ -125,6 +128,16 @@ public:
 
     void done(int result) override;
 
+    // While the dialog is open with changes, the typed texts of its sheet
+    // are written to the recovery file every few seconds; the timer calls
+    // this. It writes only when they changed since the last write, and
+    // removes the file once the sheet is stored. The file goes when the
+    // dialog closes normally.
+    void writeRecovery();
+    QTimer *recoveryTimer() const { return m_recoveryTimer; }
+    // The sheet's texts as they would be stored now.
+    recovery::Sheet recoverySheet() const;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -194,4 +207,8 @@ private:
     bool m_newReportStored = false; // a new report was stored before closing
     SampleDrag *m_sampleDrag = nullptr;
     FormatTools *m_formatTools = nullptr;
+
+    QTimer *m_recoveryTimer = nullptr;
+    recovery::Sheet m_recoveryLast; // the texts as opened or as last written
+    bool m_recoveryWritten = false;
 };
