@@ -47,13 +47,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     controls::designedLabel(m_panel, "Comments", QStringLiteral("Musterstraße 1 · 12345 Musterstadt"), QPoint(8, 116));
 
     const auto link = [this](const char *name, const QString &text, int y) {
-        QLabel *l = controls::designedLabel(m_panel, name, text, QPoint(8, y));
-        QFont underlined = l->font();
-        underlined.setUnderline(true);
-        l->setFont(underlined);
-        l->setStyleSheet(QStringLiteral("color: blue;"));
-        l->adjustSize();
-        l->setCursor(Qt::PointingHandCursor);
+        QLabel *l = controls::designedLinkLabel(m_panel, name, text, QPoint(8, y));
         l->installEventFilter(this);
         return l;
     };

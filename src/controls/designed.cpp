@@ -1,5 +1,6 @@
 #include "designed.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 
@@ -11,6 +12,18 @@ QLabel *designedLabel(QWidget *parent, const char *name, const QString &text, QP
     l->setObjectName(QLatin1String(name));
     l->move(at);
     l->adjustSize();
+    return l;
+}
+
+QLabel *designedLinkLabel(QWidget *parent, const char *name, const QString &text, QPoint at)
+{
+    QLabel *l = designedLabel(parent, name, text, at);
+    QFont underlined = l->font();
+    underlined.setUnderline(true);
+    l->setFont(underlined);
+    l->setStyleSheet(QStringLiteral("color: blue;"));
+    l->adjustSize();
+    l->setCursor(Qt::PointingHandCursor);
     return l;
 }
 

@@ -79,13 +79,7 @@ bool isBelow(const QString &path, const QString &root)
 
 QLabel *link(QWidget *parent, const char *name, const QString &text, const QUrl &url, QPoint at)
 {
-    QLabel *l = controls::designedLabel(parent, name, text, at);
-    QFont underlined = l->font();
-    underlined.setUnderline(true);
-    l->setFont(underlined);
-    l->setStyleSheet(QStringLiteral("color: blue;"));
-    l->adjustSize();
-    l->setCursor(Qt::PointingHandCursor);
+    QLabel *l = controls::designedLinkLabel(parent, name, text, at);
     l->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     l->setText(
         QStringLiteral("<a href=\"%1\" style=\"color: blue;\">%2</a>").arg(url.toString(), text.toHtmlEscaped()));

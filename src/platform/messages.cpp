@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <vector>
 
 namespace platform {
 
@@ -15,56 +16,31 @@ class BoxMessages final : public MessageService
 public:
     Answer confirmYesNo(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
-        box.setTextFormat(Qt::PlainText);
-        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        return ask(QMessageBox::Question, text, {{QStringLiteral("&Ja"), QMessageBox::YesRole, Answer::Yes},
+                                                 {QStringLiteral("&Nein"), QMessageBox::NoRole, Answer::No}});
     }
 
     Answer confirmOkCancel(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Information, caption(), boxText(text));
-        box.setTextFormat(Qt::PlainText);
-        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(cancel);
-        box.exec();
-        return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
+        return ask(QMessageBox::Information, text,
+                   {{QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok},
+                    {QStringLiteral("Abbrechen"), QMessageBox::RejectRole, Answer::Cancel}});
     }
 
     Answer confirmYesCancel(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
-        box.setTextFormat(Qt::PlainText);
-        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
-        box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::Cancel;
+        return ask(QMessageBox::Question, text,
+                   {{QStringLiteral("&Ja"), QMessageBox::YesRole, Answer::Yes},
+                    {QStringLiteral("Abbrechen"), QMessageBox::RejectRole, Answer::Cancel}});
     }
 
     Answer confirmReplace(const QString &text) override
     {
-        QMessageBox box(QMessageBox::Question, caption(), boxText(text));
-        box.setTextFormat(Qt::PlainText);
-        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-        QPushButton *all = box.addButton(QStringLiteral("Ja, &alle"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
-        box.exec();
-        if (box.clickedButton() == yes)
-            return Answer::Yes;
-        if (box.clickedButton() == all)
-            return Answer::YesToAll;
-        return box.clickedButton() == no ? Answer::No : Answer::Cancel;
+        return ask(QMessageBox::Question, text,
+                   {{QStringLiteral("&Ja"), QMessageBox::YesRole, Answer::Yes},
+                    {QStringLiteral("Ja, &alle"), QMessageBox::YesRole, Answer::YesToAll},
+                    {QStringLiteral("&Nein"), QMessageBox::NoRole, Answer::No},
+                    {QStringLiteral("Abbrechen"), QMessageBox::RejectRole, Answer::Cancel}});
     }
 
     void information(const QString &text) override { notice(QMessageBox::Information, text); }
@@ -86,6 +62,31 @@ private:
         text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return text;
+    }
+
+    struct Choice
+    {
+        QString caption;
+        QMessageBox::ButtonRole role;
+        Answer answer;
+    };
+
+    // A question with its buttons in order: the first is the default, the
+    // last answers Escape and the close box.
+    static Answer ask(QMessageBox::Icon icon, const QString &text, const std::vector<Choice> &choices)
+    {
+        QMessageBox box(icon, caption(), boxText(text));
+        box.setTextFormat(Qt::PlainText);
+        std::vector<QAbstractButton *> buttons;
+        for (const Choice &c : choices)
+            buttons.push_back(box.addButton(c.caption, c.role));
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+        box.setEscapeButton(buttons.back());
+        box.exec();
+        for (size_t i = 0; i < choices.size(); ++i)
+            if (box.clickedButton() == buttons[i])
+                return choices[i].answer;
+        return choices.back().answer;
     }
 
     static void notice(QMessageBox::Icon icon, const QString &text)
