@@ -3,6 +3,7 @@
 #include "schema.h"
 #include "sqlitestmt.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -60,6 +61,39 @@ QString checkTableFile(const QString &path, const TableDef &def)
     }
     sqlite3_close(db);
     return result;
+}
+
+QString tableFileAccessProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("An ihrer Stelle steht ein Ordner, keine Tabellendatei.");
+    if (!info.exists() && !info.isSymLink())
+        return QStringLiteral("Die Tabellendatei wurde nicht gefunden.");
+    if (!info.isFile())
+        return info.isSymLink() ? QStringLiteral("Die Tabellendatei ist eine Verknüpfung, die ins Leere zeigt.")
+                                : QStringLiteral("An ihrer Stelle steht keine gewöhnliche Datei.");
+    if (info.size() == 0)
+        return QStringLiteral("Die Tabellendatei ist leer (0 Byte); sie ist beschädigt.");
+    if (!info.isReadable())
+        return QStringLiteral("Die Tabellendatei darf nicht gelesen werden (fehlende Berechtigung).");
+    // Opening for writing changes nothing, but is refused for everything the
+    // program could not save in later, whatever the reason.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return QStringLiteral("Die Tabellendatei ist schreibgeschützt oder gesperrt; Lernora könnte darin nichts "
+                              "speichern.");
+    return {};
+}
+
+QString directoryWriteProblem(const QString &dir)
+{
+    const QFileInfo info(dir);
+    if (!info.isDir())
+        return QStringLiteral("Den Ordner gibt es nicht.");
+    if (!info.isWritable())
+        return QStringLiteral("Der Ordner ist schreibgeschützt; Lernora kann darin keine Dateien anlegen.");
+    return {};
 }
 
 const TableDef *tableDefOfFile(const QString &fileName)

@@ -3,6 +3,7 @@
 #include "fields.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
+#include "tablefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,10 +31,21 @@ QString quoted(const QString &name)
 // What the user reads when SQLite refuses a table file.
 QString refusal(int rc, const QString &detail)
 {
-    return (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
-                ? QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).")
-                : QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1)."))
-        .arg(detail);
+    // The two refusals of a damaged file are said in German; any other keeps
+    // SQLite's own words for whoever helps the apprentice.
+    if (rc == SQLITE_NOTADB)
+        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (kein Tabellenformat erkannt).");
+    if (rc == SQLITE_CORRUPT)
+        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (ihr Inhalt ist fehlerhaft).");
+    return QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(detail);
+}
+
+// A path as the user should read it: below the working directory relative
+// to it, elsewhere in full.
+QString displayPath(const QString &path)
+{
+    const QString rel = QDir::current().relativeFilePath(path);
+    return QDir::toNativeSeparators(rel.startsWith(QLatin1String("..")) ? path : rel);
 }
 
 } // namespace
@@ -62,9 +74,7 @@ QString TableSet::filePath(const QString &fileName) const
 
 QString TableSet::displayName(const QString &fileName) const
 {
-    const QString path = filePath(fileName);
-    const QString rel = QDir::current().relativeFilePath(path);
-    return QDir::toNativeSeparators(rel.startsWith(QLatin1String("..")) ? path : rel);
+    return displayPath(filePath(fileName));
 }
 
 Table &TableSet::table(const QString &name)
@@ -202,12 +212,21 @@ void TableSet::linkDetail(Table *detail, Table *master)
 
 void TableSet::openAtStart()
 {
-    // All six files must be there before anything is opened; the running
-    // program never creates one.
+    // All six files must be there and writable before anything is opened,
+    // and the data directory must take the journals: the running program
+    // never creates a table file, and an apprentice should not learn that a
+    // file is read-only when saving a report written for an hour.
     for (const auto &t : m_tables)
-        if (!QFileInfo(t->filePath()).isFile())
-            fail(t->fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+        if (const QString problem = tableFileAccessProblem(t->filePath()); !problem.isEmpty())
+            fail(t->fileName(), problem);
+    if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
+        throw StoreError(QStringLiteral("Datenordner %1:\n%2")
+                             .arg(displayPath(m_dataDir), problem));
     table1().open();
+    // The composition stays empty until the first build of the plan pages,
+    // which starts it afresh; it is opened here so that a damaged file stops
+    // the start before any window shows.
+    temptable().open();
     berichttable().open();
     hinttable().open();
     uebersichttable().open();

@@ -1,0 +1,85 @@
+#include "start.h"
+
+#include "application.h"
+#include "mainform.h"
+#include "startplace.h"
+#include "platform/messages.h"
+#include "platform/singleinstance.h"
+#include "store/settings.h"
+#include "store/storeerror.h"
+#include "store/tablefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace lernora {
+
+namespace {
+
+// The working directory holds the settings file and the recovery file of
+// the report editor; both are written under a new name and then renamed.
+void checkWorkingDirectory()
+{
+    const QString dir = QDir::currentPath();
+    if (const QString problem = store::directoryWriteProblem(dir); !problem.isEmpty())
+        throw store::StoreError(QStringLiteral("Ordner %1:\n%2\nDort speichert Lernora seine Einstellungen und "
+                                               "ungesicherte Berichtstexte.")
+                                    .arg(QDir::toNativeSeparators(dir), problem));
+    const QString ini = store::Settings::defaultPath();
+    QFile file(ini);
+    if (QFileInfo(ini).isDir() || (file.exists() && !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)))
+        throw store::StoreError(QStringLiteral("Einstellungsdatei %1:\nSie ist schreibgeschützt, gesperrt oder keine "
+                                               "Datei; Lernora könnte seine Einstellungen nicht speichern.")
+                                    .arg(QDir::toNativeSeparators(ini)));
+}
+
+} // namespace
+
+Started::Started() = default;
+Started::Started(Started &&) noexcept = default;
+Started::~Started() = default;
+
+Started start(const QStringList &arguments, const QString &userDir)
+{
+    Started started;
+    const StartPlace place = chooseStartPlace(arguments, QDir::currentPath(), userDir);
+    if (place.kind == StartPlace::Kind::Invalid) {
+        platform::messages().error(place.problem);
+        started.exitCode = 2;
+        return started;
+    }
+
+    // A second start brings the running program to the front and ends.
+    started.guard = std::make_unique<platform::SingleInstance>(QStringLiteral("Berichtsheft"));
+    if (!started.guard->acquire()) {
+        started.guard.reset();
+        return started;
+    }
+
+    try {
+        enterStartPlace(place);
+        checkWorkingDirectory();
+        started.program = std::make_unique<Application>();
+    } catch (const store::StoreError &e) {
+        QString text = e.message() + QStringLiteral("\n\nDas Programm kann nicht gestartet werden.");
+        if (place.kind == StartPlace::Kind::Current
+            && !QFileInfo(QDir::current().filePath(QStringLiteral("daten"))).isDir())
+            text += QStringLiteral("\n\n") + howToStart(userDir);
+        started.guard.reset();
+        platform::messages().error(text);
+        started.exitCode = 1;
+        return started;
+    }
+    TMainForm *main = started.program->mainForm();
+    QObject::connect(started.guard.get(), &platform::SingleInstance::activationRequested, main, [main] {
+        main->showNormal();
+        main->raise();
+        main->activateWindow();
+    });
+    main->show();
+    started.program->offerRecovery();
+    return started;
+}
+
+} // namespace lernora
