@@ -4,12 +4,14 @@
 
 #include "editorfixture.h"
 
+#include "app/start.h"
 #include "editor/recovery.h"
 #include "richtext/rtf.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -50,11 +52,10 @@ class TestRecovery : public QObject
     std::unique_ptr<EditorFixture> f;
     QString crashCopy() const { return f->dir().path() + QStringLiteral("/crash-copy"); }
 
+public:
     // Types into every text field of the sheet and lets the editor write its
-    // recovery file, which is put aside; Cancel then leaves the table files
-    // as a crash does (a stored report unchanged, a new report's creation
-    // rolled back). Returns the topic and the three rich texts as RTF.
-    QStringList typeAndCrash(Tberichtdlg &d)
+    // recovery file. Returns the topic and the three rich texts as RTF.
+    static QStringList typeAndWrite(Tberichtdlg &d)
     {
         auto *thema = d.findChild<QPlainTextEdit *>(QStringLiteral("DBMemo1"));
         thema->setPlainText(QStringLiteral("Kehren eines Kamins"));
@@ -68,6 +69,16 @@ class TestRecovery : public QObject
             typed << QString::fromLatin1(richtext::writeRtf(*edit->document()));
         }
         d.writeRecovery();
+        return typed;
+    }
+
+private:
+    // typeAndWrite, then the recovery file is put aside; Cancel then leaves
+    // the table files as a crash does (a stored report unchanged, a new
+    // report's creation rolled back).
+    QStringList typeAndCrash(Tberichtdlg &d)
+    {
+        const QStringList typed = typeAndWrite(d);
         QFile::copy(recovery::filePath(), crashCopy());
         f->messages().answer(Answer::Yes);
         d.reject();
@@ -144,6 +155,51 @@ private slots:
         QCOMPARE(c.charFormat().fontWeight(), int(QFont::Normal));
     }
 
+    // The program killed while a new report's editor holds typed text: its
+    // creation was never committed, so the next start, the program's own,
+    // finds no report and restores the texts into a new one.
+    void killedProcessThenNextStart()
+    {
+        QTemporaryDir tmp;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--schreiben-bis-zum-absturz")});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += child.readAllStandardOutput()).contains("\nbereit\n"), 30000);
+        child.kill();
+        QVERIFY(child.waitForFinished(5000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QStringList lines = QString::fromUtf8(out).split(QLatin1Char('\n'));
+        const QString place = lines.takeFirst();
+        QStringList typed;
+        for (const QString &line : lines.mid(0, 4))
+            typed << QString::fromUtf8(QByteArray::fromBase64(line.toLatin1()));
+
+        // The program's start, with its single-instance channel in tmp.
+        const QString previous = QDir::currentPath();
+        const QByteArray previousTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        platform::ScriptedMessages messages;
+        messages.answer(Answer::Yes);
+        lernora::Started started = lernora::start({QStringLiteral("--daten-ordner"), place}, QString());
+        QVERIFY(started.program);
+        QCOMPARE(messages.questions().size(), 1);
+        QCOMPARE(messages.errors(), QStringList());
+        const auto rows = started.program->tables().exec(
+            QStringLiteral("SELECT Thema, Taetigkeit, Vermerke, Darstellung, WocheVom, WocheBis FROM bericht"));
+        QCOMPARE(rows.size(), 1);
+        QStringList got;
+        for (const QVariant &v : rows.first())
+            got << v.toString();
+        const QStringList expected = typed + QStringList{QStringLiteral("2026-03-09"), QStringLiteral("2026-03-20")};
+        QCOMPARE(got, expected);
+        started.program.reset();
+        QDir::setCurrent(previous);
+        qputenv("TMPDIR", previousTmp);
+    }
+
     void closingNormallyRemovesTheFile_data()
     {
         QTest::addColumn<bool>("ok");
@@ -204,5 +260,34 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRecovery)
+// The child of killedProcessThenNextStart: a new report's editor with typed
+// text and its recovery file written. It prints its working directory and
+// the typed texts, one per line in Base64, then "bereit", and waits for its
+// end.
+static int writeUntilKilled()
+{
+    auto *f = new EditorFixture; // never destroyed: the process is killed
+    f->start(1);
+    f->create({29}, [](Tberichtdlg &d) {
+        QByteArray out = QDir::currentPath().toUtf8() + '\n';
+        for (const QString &text : TestRecovery::typeAndWrite(d))
+            out += text.toUtf8().toBase64() + '\n';
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+        std::fputs("bereit\n", stdout);
+        std::fflush(stdout);
+        for (;;)
+            QTest::qWait(1000);
+    });
+    return 1;
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--schreiben-bis-zum-absturz") == 0)
+        return writeUntilKilled();
+    TestRecovery test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_recovery.moc"
