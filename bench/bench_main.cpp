@@ -1,4 +1,5 @@
 #include "bench.h"
+#include "benchdata.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -22,6 +23,18 @@ int main(int argc, char **argv)
         return bench::startUpChild(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("--pdf"))
         return bench::exportDocuments(args[2]);
+    // "--daten ORDNER JAHRE": a working directory with that many training
+    // years of reports, every second one with two 800 x 600 photos, to look
+    // at in the program (lernora --daten-ordner ORDNER).
+    if (args.size() == 4 && args[1] == QLatin1String("--daten")) {
+        bench::ReportData data;
+        data.reports = 52 * args[3].toInt();
+        data.picture = bench::pictureBytes(QSize(800, 600));
+        data.pictureEvery = 2;
+        data.distinctPictures = true;
+        bench::makeDataDirectory(args[2], data);
+        return 0;
+    }
     // "--sizes [name]": only the benchmarks at real sizes (or one of them).
     if (args.size() >= 2 && args[1] == QLatin1String("--sizes")) {
         bench::sizeBenchmarks(args.value(2));
