@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -141,20 +142,13 @@ private slots:
             QCOMPARE(f.write(bytes), bytes.size());
             f.close();
         }
-        struct Unlock
-        {
-            QString path;
-            ~Unlock()
-            {
-                if (!path.isEmpty())
-                    makeWritable(path);
-            }
-        } unlock;
-        if (damage == QLatin1String("unwritable")) {
-            if (!makeUnwritable(path))
-                QSKIP("This file system cannot make a file unwritable for this user.");
-            unlock.path = path;
-        }
+        bool locked = false;
+        const auto unlock = qScopeGuard([&] {
+            if (locked)
+                makeWritable(path);
+        });
+        if (damage == QLatin1String("unwritable") && !(locked = makeUnwritable(path)))
+            QSKIP("This file system cannot make a file unwritable for this user.");
 
         ScriptedMessages messages;
         if (damage == QLatin1String("sound")) // the first start may correct the plan's targets
