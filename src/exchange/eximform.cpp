@@ -104,6 +104,17 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     info->setObjectName(QStringLiteral("Info1"));
     connect(info, &QAction::triggered, this, &TEXIMMainForm::Info1Click);
 
+    // A designed button with its hint; its click runs the handler inside the
+    // error boundary of user actions.
+    auto button = [this](QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
+                         const QString &hint, void (TEXIMMainForm::*handler)()) {
+        QPushButton *b = controls::designedButton(parent, name, caption, geometry);
+        platform::setHint(b, hint);
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { platform::guarded([this, handler] { (this->*handler)(); }); });
+        return b;
+    };
+
     const int top = menuHeight + 8;
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
@@ -135,14 +146,10 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     platform::setHint(m_dirs, QStringLiteral("Doppelklick für Auswahl"));
     connect(m_dirs, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { openDirectory(item->data(0, Qt::UserRole).toString()); });
-    QPushButton *exportbtn =
-        controls::designedButton(anyVolume, "exportbtn", QStringLiteral("&Export"), QRect(10, 396, 100, 30));
-    platform::setHint(exportbtn, QStringLiteral("Daten ins angegebene Verzeichnis exportieren"));
-    connect(exportbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { exportbtnClick(); }); });
-    QPushButton *importbtn =
-        controls::designedButton(anyVolume, "importbtn", QStringLiteral("&Import"), QRect(122, 396, 100, 30));
-    platform::setHint(importbtn, QStringLiteral("Daten aus dem angegebenen Verzeichnis importieren"));
-    connect(importbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { importbtnClick(); }); });
+    button(anyVolume, "exportbtn", QStringLiteral("&Export"), QRect(10, 396, 100, 30),
+           QStringLiteral("Daten ins angegebene Verzeichnis exportieren"), &TEXIMMainForm::exportbtnClick);
+    button(anyVolume, "importbtn", QStringLiteral("&Import"), QRect(122, 396, 100, 30),
+           QStringLiteral("Daten aus dem angegebenen Verzeichnis importieren"), &TEXIMMainForm::importbtnClick);
     m_pages->addTab(anyVolume, QStringLiteral("Beliebiger Datenträger"));
     m_pages->setTabToolTip(0, QStringLiteral("Sichern / Wiederherstellen (Export/Import) mit beliebigem Datenträger"));
 
@@ -152,18 +159,12 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_backups = new QListWidget(local);
     m_backups->setObjectName(QStringLiteral("dirlistbox"));
     m_backups->setGeometry(10, 12, 290, 414);
-    QPushButton *sichern =
-        controls::designedButton(local, "lsichernbtn", QStringLiteral("Sichern"), QRect(316, 12, 105, 30));
-    platform::setHint(sichern, QStringLiteral("Aud der lokalen Festplatte sichern"));
-    connect(sichern, &QPushButton::clicked, this, [this] { platform::guarded([this] { lsichernbtnClick(); }); });
-    QPushButton *restore =
-        controls::designedButton(local, "lrestorebtn", QStringLiteral("Wiederherst."), QRect(316, 52, 105, 30));
-    platform::setHint(restore, QStringLiteral("Wiederherstellen von der lokalen Festplatte"));
-    connect(restore, &QPushButton::clicked, this, [this] { platform::guarded([this] { lrestorebtnClick(); }); });
-    QPushButton *loesch =
-        controls::designedButton(local, "loeschbtn", QStringLiteral("Löschen"), QRect(316, 92, 105, 30));
-    platform::setHint(loesch, QStringLiteral("Markierte lokale Sicherungen löschen"));
-    connect(loesch, &QPushButton::clicked, this, [this] { platform::guarded([this] { loeschbtnClick(); }); });
+    button(local, "lsichernbtn", QStringLiteral("Sichern"), QRect(316, 12, 105, 30),
+           QStringLiteral("Aud der lokalen Festplatte sichern"), &TEXIMMainForm::lsichernbtnClick);
+    button(local, "lrestorebtn", QStringLiteral("Wiederherst."), QRect(316, 52, 105, 30),
+           QStringLiteral("Wiederherstellen von der lokalen Festplatte"), &TEXIMMainForm::lrestorebtnClick);
+    button(local, "loeschbtn", QStringLiteral("Löschen"), QRect(316, 92, 105, 30),
+           QStringLiteral("Markierte lokale Sicherungen löschen"), &TEXIMMainForm::loeschbtnClick);
     m_pages->addTab(local, QStringLiteral("Lokale Festplatte"));
     m_pages->setTabToolTip(1, QStringLiteral("Sichern / Wiederherstellen mit lokaler Festplatte"));
 
