@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "controls/radiogroup.h"
+#include "filesnapshot.h"
 #include "platform/clock.h"
 #include "print/engine/clock.h"
 #include "scriptedmessages.h"
@@ -364,30 +365,23 @@ private slots:
     // once the target corrections are in place and the composition is empty.
     void aStartWritesNoTableFile()
     {
-        const QStringList files{"thetable.DB", "tmptable.DB", "bericht.db", "berdet.DB", "hints.db", "uebersB.DB"};
-        auto contents = [&] {
-            QStringList out;
-            for (const QString &name : files) {
-                QFile f(m_dir->file(name));
-                out << (f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toBase64()) : QString());
-            }
-            return out;
-        };
         start(); // the first start may correct the targets
         m_messages->answer(Answer::Yes);
         QVERIFY(form()->close());
         m_app.reset();
-        const QStringList before = contents();
+        const auto before = testsupport::fileSnapshot(m_dir->dataDir());
+        QCOMPARE(before.size(), 6);
         start();
         child<QTabWidget>("PageControl1")->setCurrentIndex(1);
         m_messages->answer(Answer::Yes);
         QVERIFY(form()->close());
         m_app.reset();
-        const QStringList after = contents();
+        const auto after = testsupport::fileSnapshot(m_dir->dataDir());
+        QCOMPARE(after.keys(), before.keys());
         QStringList written;
-        for (int i = 0; i < files.size(); ++i)
-            if (after[i] != before[i])
-                written << files[i];
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            if (after.value(it.key()) != it.value())
+                written << it.key();
         QCOMPARE(written, QStringList());
     }
 

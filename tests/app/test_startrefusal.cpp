@@ -7,11 +7,10 @@
 #include "app/mainform.h"
 #include "app/start.h"
 #include "scriptedmessages.h"
+#include "filesnapshot.h"
 #include "tempdatadir.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
@@ -23,23 +22,6 @@
 using platform::ScriptedMessages;
 
 namespace {
-
-// Every file and directory below root with its content's hash.
-QMap<QString, QByteArray> snapshot(const QString &root)
-{
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        out.insert(QDir(root).relativeFilePath(path),
-                   it.fileInfo().isDir() || !f.open(QIODevice::ReadOnly)
-                       ? QByteArray("dir")
-                       : QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
-    }
-    return out;
-}
 
 bool runsAsRoot()
 {
@@ -153,7 +135,7 @@ private slots:
         ScriptedMessages messages;
         if (damage == QLatin1String("sound")) // the first start may correct the plan's targets
             QVERIFY(lernora::start({QStringLiteral("--daten-ordner"), dir.path()}, QString()).program);
-        const auto before = snapshot(dir.path());
+        const auto before = testsupport::fileSnapshot(dir.path());
         lernora::Started started = lernora::start({QStringLiteral("--daten-ordner"), dir.path()}, QString());
         if (damage == QLatin1String("sound")) {
             QVERIFY(started.program);
@@ -172,7 +154,7 @@ private slots:
             if (damage != QLatin1String("missing"))
                 QVERIFY2(!text.contains(QStringLiteral("nicht gefunden")), qPrintable(text));
         }
-        QCOMPARE(snapshot(dir.path()), before);
+        QCOMPARE(testsupport::fileSnapshot(dir.path()), before);
     }
 };
 

@@ -3,12 +3,12 @@
 // next start, and files that are no recovery file of this program.
 
 #include "editorfixture.h"
+#include "filesnapshot.h"
 
 #include "app/start.h"
 #include "editor/recovery.h"
 #include "richtext/rtf.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -23,12 +23,7 @@ namespace {
 // Every table file's bytes, to prove that nothing was written.
 QMap<QString, QByteArray> tableFiles()
 {
-    QMap<QString, QByteArray> out;
-    for (QDirIterator it(QStringLiteral("daten"), QDir::Files); it.hasNext();) {
-        QFile file(it.next());
-        out[it.fileName()] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-    }
-    return out;
+    return testsupport::fileSnapshot(QStringLiteral("daten"));
 }
 
 // Appends `plain` and then `bold` in bold, as typing with the bold tool does.

@@ -4,6 +4,7 @@
 
 #include "exchange/eximform.h"
 #include "exchange/filetransfer.h"
+#include "filesnapshot.h"
 #include "platform/clock.h"
 #include "platform/volumes.h"
 #include "scriptedmessages.h"
@@ -63,15 +64,6 @@ QByteArray contents(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Every file of a directory with its bytes.
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, contents(QDir(dir).filePath(name)));
-    return files;
 }
 
 void write(const QString &path, const QByteArray &bytes)
@@ -174,7 +166,7 @@ private slots:
     void exportThenImportIntoAFreshDataDirectory()
     {
         addReport(2);
-        const QMap<QString, QByteArray> before = snapshot(data());
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());
         exportTo(stick());
         QCOMPARE(m_messages->notices(), QStringList{QStringLiteral("Export abgeschlossen!")});
         QCOMPARE(contents(stick() + QStringLiteral("/filelist.txt")),
@@ -189,7 +181,7 @@ private slots:
         m_messages->clear();
         importFrom(stick());
         QCOMPARE(m_messages->errors().join(QString()), QString());
-        QMap<QString, QByteArray> after = snapshot(data());
+        QMap<QString, QByteArray> after = testsupport::fileSnapshot(data());
         after.remove(QStringLiteral("filelist.txt"));
         QCOMPARE(after, before);
         store::TableSet set(data());
@@ -212,7 +204,7 @@ private slots:
         QCOMPARE(m_messages->questions().size(), 3);
         QVERIFY(m_messages->questions()[2].contains(QStringLiteral("„berdet.DB“")));
         QCOMPARE(m_messages->notices(), QStringList(2, QStringLiteral("Lokale Sicherung abgeschlossen!")));
-        QCOMPARE(snapshot(dir), snapshot(data()));
+        QCOMPARE(testsupport::fileSnapshot(dir), testsupport::fileSnapshot(data()));
     }
 
     void aCancelledBackupLeavesNoBackup()
@@ -454,12 +446,12 @@ private slots:
             });
         }
         write(data() + QStringLiteral("/bericht.db"), reportsBefore);
-        const QMap<QString, QByteArray> before = snapshot(data());
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());
         const QByteArray settings = contents(m_dir->path() + QStringLiteral("/Ruririd.ini"));
         importFrom(stick(), false);
         QCOMPARE(m_messages->errors().size(), 1);
         QVERIFY2(m_messages->errors().first().contains(error), qPrintable(m_messages->errors().first()));
-        QCOMPARE(snapshot(data()), before);
+        QCOMPARE(testsupport::fileSnapshot(data()), before);
         QCOMPARE(contents(m_dir->path() + QStringLiteral("/Ruririd.ini")), settings);
         QCOMPARE(m_messages->notices(), QStringList());
         // Nothing is left beside the data: no staging, and no safety backup
