@@ -27,11 +27,8 @@ int main(int argc, char **argv)
     // years of reports, every second one with two 800 x 600 photos, to look
     // at in the program (lernora --daten-ordner ORDNER).
     if (args.size() == 4 && args[1] == QLatin1String("--daten")) {
-        bench::ReportData data;
-        data.reports = 52 * args[3].toInt();
-        data.picture = bench::pictureBytes(QSize(800, 600));
+        bench::ReportData data = bench::trainingYears(args[3].toInt());
         data.pictureEvery = 2;
-        data.distinctPictures = true;
         bench::makeDataDirectory(args[2], data);
         return 0;
     }

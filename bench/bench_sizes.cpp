@@ -294,11 +294,7 @@ void repeatedPicturePdf()
 void startUp(int years)
 {
     QTemporaryDir dir;
-    ReportData data;
-    data.reports = 52 * years;
-    data.picture = pictureBytes(QSize(800, 600));
-    data.pictureEvery = years > 3 ? 2 : 1;
-    data.distinctPictures = true;
+    const ReportData data = trainingYears(years);
     makeDataDirectory(dir.path(), data);
     // Each start in a process of its own, so that its memory is its own.
     const int runs = 5;
@@ -429,11 +425,7 @@ int startUpChild(const QString &dir)
 static void bulkPrint(int years)
 {
     QTemporaryDir dir;
-    ReportData data;
-    data.reports = 52 * years;
-    data.picture = pictureBytes(QSize(800, 600));
-    data.pictureEvery = years > 3 ? 2 : 1;
-    data.distinctPictures = true; // every report its own photos
+    const ReportData data = trainingYears(years);
     makeDataDirectory(dir.path(), data);
     InDirectory in(dir.path());
     StandIns user;

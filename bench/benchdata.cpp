@@ -110,6 +110,16 @@ void fillReports(store::TableSet &tables, const ReportData &data)
     tx.commit();
 }
 
+ReportData trainingYears(int years)
+{
+    ReportData data;
+    data.reports = 52 * years;
+    data.picture = pictureBytes(QSize(800, 600));
+    data.pictureEvery = years > 3 ? 2 : 1;
+    data.distinctPictures = true;
+    return data;
+}
+
 void makeDataDirectory(const QString &dir, const ReportData &data)
 {
     store::installDataDirectory(dir);

@@ -33,6 +33,10 @@ struct ReportData
     bool distinctPictures = false;
 };
 
+// Training years of reports with two 800 x 600 photos of their own: on
+// every report for up to three years, on every second one beyond.
+ReportData trainingYears(int years);
+
 // Appends the reports and their items to the open table set in one
 // transaction. Training years 1 to 3 repeat after the third year; the
 // numbers go on, so (AJahr, Nummer) stay unique.
