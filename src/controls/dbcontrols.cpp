@@ -29,11 +29,7 @@ const QString dateFormat = QStringLiteral("dd.MM.yyyy");
 
 QDate parseDate(const QString &text)
 {
-    const QString t = text.trimmed();
-    QDate d = QDate::fromString(t, dateFormat);
-    if (!d.isValid())
-        d = QDate::fromString(t, QStringLiteral("d.M.yyyy"));
-    return d;
+    return store::dateFromText(text);
 }
 
 // --- DataSource ---
@@ -57,6 +53,7 @@ void DataSource::setTable(store::Table *table)
             connect(table, &store::Table::afterOpen, this, &DataSource::dataChanged),
             connect(table, &store::Table::fieldChanged, this, &DataSource::fieldChanged),
             connect(table, &store::Table::beforePost, this, &DataSource::updateRecord),
+            connect(table, &store::Table::afterPost, this, &DataSource::recordStored),
         };
     }
     emit dataChanged();
@@ -195,6 +192,25 @@ bool FieldLink::beginEdit()
     return true;
 }
 
+int FieldLink::sizeLimit() const
+{
+    const store::Table *t = table();
+    const int f = t ? t->def().fieldIndex(m_field) : -1;
+    return f >= 0 && t->def().fields[f].type == store::FieldType::String ? t->def().fields[f].size : 0;
+}
+
+void FieldLink::refuseTooLong(int added) const
+{
+    if (added <= 1) {
+        platform::messages().beep();
+        return;
+    }
+    platform::messages().error(QStringLiteral("Der Text ist zu lang und wurde nicht eingefügt: Das Feld „%1“ nimmt "
+                                              "höchstens %2 Zeichen auf.")
+                                   .arg(m_field)
+                                   .arg(sizeLimit()));
+}
+
 void FieldLink::write(const QVariant &value)
 {
     if (!beginEdit())
@@ -220,25 +236,99 @@ DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
     connect(this, &QLineEdit::textEdited, this, &DBEdit::typed);
 }
 
+void DBEdit::bound()
+{
+    // A wrong date stays on screen while its row is stored: the window then
+    // names the field, and the apprentice sees what to correct.
+    connect(dataSource(), &DataSource::updateRecord, this, [this] { m_invalidPosting = m_invalid; });
+    connect(dataSource(), &DataSource::recordStored, this, [this] {
+        if (!m_invalidPosting)
+            return;
+        m_invalidPosting = false;
+        m_invalidPosted = true;
+        m_invalidRow = table()->bookmark();
+        m_invalidStored = read();
+    });
+}
+
+bool DBEdit::keepsInvalid() const
+{
+    const store::Table *t = table();
+    if (!m_invalid || !t || !t->isOpen())
+        return false;
+    if (m_invalidPosting)
+        return true;
+    // Set from elsewhere (the date picker, another row): the field's value shows.
+    if (read() != m_invalidStored)
+        return false;
+    return t->isEditing() || (m_invalidPosted && t->bookmark() == m_invalidRow);
+}
+
+void DBEdit::markInvalid(bool on)
+{
+    if (on == m_invalid)
+        return;
+    m_invalid = on;
+    if (on) {
+        m_normalPalette = palette();
+        m_normalToolTip = toolTip();
+        QPalette wrong = m_normalPalette;
+        wrong.setColor(QPalette::Base, QColor(255, 205, 205));
+        setPalette(wrong);
+        setToolTip(QStringLiteral("Kein gültiges Datum: bitte als TT.MM.JJJJ eingeben"));
+    } else {
+        setPalette(m_normalPalette);
+        setToolTip(m_normalToolTip);
+        m_invalidPosting = m_invalidPosted = false;
+    }
+}
+
+void DBEdit::discardTyped()
+{
+    markInvalid(false);
+    refresh();
+}
+
 void DBEdit::refresh()
 {
     if (!dataSource())
         return;
+    if (keepsInvalid())
+        return;
+    markInvalid(false);
     const QString text = readText();
     if (text != this->text())
         setText(text);
+    m_accepted = text;
 }
 
 void DBEdit::typed(const QString &text)
 {
     store::Table *t = table();
     if (!t || !beginEdit()) {
+        markInvalid(false);
         refresh();
         return;
     }
+    if (const int limit = sizeLimit(); limit > 0 && text.size() > limit) {
+        const int cursor = cursorPosition() - int(text.size() - m_accepted.size());
+        setText(m_accepted);
+        setCursorPosition(std::max(0, cursor));
+        refuseTooLong(int(text.size() - m_accepted.size()));
+        return;
+    }
+    m_accepted = text;
     const int f = t->def().fieldIndex(dataField());
     if (f >= 0 && t->def().fields[f].type == store::FieldType::Date) {
         const QDate d = parseDate(text);
+        if (!d.isValid() && !text.trimmed().isEmpty()) {
+            // Never written: the field keeps what it holds.
+            m_invalidStored = read();
+            m_invalidPosting = m_invalidPosted = false;
+            markInvalid(true);
+            return;
+        }
+        markInvalid(false);
         write(d.isValid() ? QVariant(d) : QVariant());
     } else {
         write(text.isEmpty() ? QVariant() : QVariant(text));
@@ -257,6 +347,7 @@ void DBMemo::refresh()
     if (!dataSource())
         return;
     const QString text = readText();
+    m_accepted = text;
     if (text != toPlainText()) {
         const QScopedValueRollback<bool> guard(m_writing, true);
         setPlainText(text);
@@ -272,6 +363,22 @@ void DBMemo::typed()
         return;
     }
     const QString text = toPlainText();
+    if (const int limit = sizeLimit(); limit > 0 && text.size() > limit) {
+        const int added = int(text.size() - m_accepted.size());
+        const int cursor = textCursor().position() - added;
+        const int scrolled = verticalScrollBar()->value();
+        {
+            const QScopedValueRollback<bool> guard(m_writing, true);
+            setPlainText(m_accepted);
+        }
+        QTextCursor back = textCursor();
+        back.setPosition(std::clamp(cursor, 0, int(m_accepted.size())));
+        setTextCursor(back);
+        verticalScrollBar()->setValue(scrolled);
+        refuseTooLong(added);
+        return;
+    }
+    m_accepted = text;
     write(text.isEmpty() ? QVariant() : QVariant(text));
 }
 

@@ -30,8 +30,7 @@ namespace controls {
 
 class ShowWatcher;
 
-// A date as typed: dd.MM.yyyy, also without the leading zeros of day and
-// month; an invalid date for anything else.
+// A date as typed (store::dateFromText); an invalid date for anything else.
 QDate parseDate(const QString &text);
 
 // Connects controls to a table; its objectName is the name the windows'
@@ -53,6 +52,8 @@ signals:
     // The table is about to store its current row: controls that keep their
     // text apart from the row write it now.
     void updateRecord();
+    // The table stored its current row.
+    void recordStored();
 
 private:
     QPointer<store::Table> m_table;
@@ -93,6 +94,12 @@ protected:
     virtual bool mayWait() const { return true; }
     // A refresh that was left for later is done now.
     void catchUp() const;
+    // How many characters the field stores; 0 for no limit.
+    int sizeLimit() const;
+    // A text grown past the field's size by `added` characters is refused:
+    // one character typed too many gets the beep, a longer insertion (a
+    // paste, a drop) is named in a message.
+    void refuseTooLong(int added) const;
     bool m_writing = false;
 
 private:
@@ -114,18 +121,40 @@ public:
     void refresh() override;
 };
 
-// One-line edit. A date field shows dd.MM.yyyy; typed text that is not a
-// date leaves the field empty but stays in the edit as typed until the row
-// is stored or left, so that the window can name the field.
+// One-line edit. A date field shows dd.MM.yyyy and takes what
+// store::dateFromText() reads. Typed text that is no date is never written:
+// the field keeps its value and the edit keeps the text, marked as wrong,
+// while its row stays the current one (stored or not), until the text is
+// corrected, the field is set from elsewhere, the edit is discarded or
+// discardTyped() is called. A text field takes no more characters than it
+// can store.
 class DBEdit : public QLineEdit, public FieldLink
 {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget *parent = nullptr);
     void refresh() override;
+    // The edit shows a typed text that is no date.
+    bool hasInvalidDate() const { return m_invalid; }
+    // Forgets such a text and shows the field's value.
+    void discardTyped();
+
+protected:
+    void bound() override;
 
 private:
     void typed(const QString &text);
+    bool keepsInvalid() const;
+    void markInvalid(bool on);
+
+    QString m_accepted; // the text as last shown or taken
+    bool m_invalid = false;
+    QVariant m_invalidStored;    // the field's value when the wrong text was typed
+    bool m_invalidPosting = false; // its row is being stored
+    bool m_invalidPosted = false;
+    store::Table::Bookmark m_invalidRow = 0; // the row stored with the wrong text on screen
+    QPalette m_normalPalette;
+    QString m_normalToolTip;
 };
 
 // Multi-line plain text.
@@ -140,6 +169,7 @@ public:
 
 private:
     void typed();
+    QString m_accepted; // the text as last shown or taken
 };
 
 // Rich text stored as RTF. The document is written into the field when the

@@ -163,6 +163,16 @@ bool Tberichtdlg::openStored(int year, int number)
     const store::ScopedView keep(reports);
     const auto back = qScopeGuard([this] { setMode(Mode::Closed); });
     setMode(Mode::StoredReport);
+    // Moving between sheets and pages stores the sheet it leaves; "Abbrechen"
+    // still gives the report back as it was opened, so every row is noted
+    // before it is first written.
+    store::Table &details = m_tables.berichtdetailtable();
+    reports.keepBeforeImages();
+    details.keepBeforeImages();
+    const auto forget = qScopeGuard([&] {
+        reports.dropBeforeImages();
+        details.dropBeforeImages();
+    });
     // The navigator steps through the sheets of this report only.
     reports.setFilter(QStringLiteral("ajahr=%1 and nummer=%2").arg(year).arg(number));
     reports.setFiltered(true);
@@ -183,6 +193,9 @@ void Tberichtdlg::FormShow()
 {
     m_newReportStored = false;
     m_sheetRemembered = false;
+    // A wrong date typed at the last opening is not this report's.
+    for (controls::DBEdit *e : {m_anfedit, m_endedit, m_datumedit})
+        e->discardTyped();
     {
         // Selecting the page from the program is no page change of the user.
         const QSignalBlocker block(m_seiten);
@@ -257,6 +270,7 @@ void Tberichtdlg::checkspeichern()
             temp.post();
         if (rep.isEditing())
             rep.post();
+        storedOnPurpose();
     } else {
         temp.cancel();
         // A new report that was never stored stays pending: dropping it
@@ -265,6 +279,29 @@ void Tberichtdlg::checkspeichern()
         if (rep.state() != store::TableState::Insert)
             rep.cancel();
     }
+}
+
+void Tberichtdlg::storedOnPurpose()
+{
+    // What the apprentice chose to store stays stored, also after "Abbrechen".
+    for (store::Table *t : {&report(), &m_tables.berichtdetailtable()})
+        if (t->keepsBeforeImages())
+            t->keepBeforeImages();
+}
+
+bool Tberichtdlg::storedSinceOpening() const
+{
+    return report().hasBeforeImages() || m_tables.berichtdetailtable().hasBeforeImages();
+}
+
+void Tberichtdlg::putBackAsOpened()
+{
+    if (!storedSinceOpening())
+        return;
+    store::Transaction transaction(m_tables);
+    m_tables.berichtdetailtable().putBackBeforeImages();
+    report().putBackBeforeImages();
+    transaction.commit();
 }
 
 // --- Current rich-text field ---
@@ -530,11 +567,14 @@ void Tberichtdlg::folgeblattbtnClick()
         rep.post();
     // A follow-up sheet with nothing on it goes: the new one when it
     // received no rows, or the one on screen after a cancelled choice.
-    if ((added || !chosen) && followup::isEmptyFollowUp(m_tables)) {
+    const bool removed = (added || !chosen) && followup::isEmptyFollowUp(m_tables);
+    if (removed) {
         rep.remove();
         if (added)
             rep.gotoBookmark(onScreen);
     }
+    if (chosen || removed)
+        storedOnPurpose();
     checknavigator();
 }
 
@@ -634,12 +674,23 @@ bool Tberichtdlg::FormClose(int result)
             platform::modalRunner().run(*m_bernoclosedlg);
             return false;
         }
+        // The report's date was stored as it was: what was typed is no date.
+        if (m_datumedit->hasInvalidDate()) {
+            platform::messages().error(QStringLiteral("Im Feld „Datum“ steht kein gültiges Datum: „%1“. Bitte geben "
+                                                      "Sie es als TT.MM.JJJJ ein.")
+                                           .arg(m_datumedit->text()));
+            m_datumedit->setFocus();
+            return false;
+        }
         return true;
     }
     store::Table *items = itemTable();
     // A new report stored before (OK with a bad week date, or the save
     // guard) is still a new report: cancelling it discards it as a whole.
-    const bool pending = rep.isEditing() || (items && items->isEditing()) || (newReportMode() && m_newReportStored);
+    // A stored report goes back to what it was when the dialog opened, also
+    // where a page change, the navigator or a refused OK stored it since.
+    const bool pending = rep.isEditing() || (items && items->isEditing()) || (newReportMode() && m_newReportStored)
+                         || storedSinceOpening();
     if (!pending)
         return true;
     if (platform::messages().confirmYesNo(QStringLiteral("Wollen Sie wirklich abbrechen und die Änderungen verwerfen?"))
@@ -648,5 +699,6 @@ bool Tberichtdlg::FormClose(int result)
     if (items)
         items->cancel();
     rep.cancel();
+    putBackAsOpened();
     return true;
 }

@@ -155,6 +155,11 @@ private:
     void memoEnter(controls::DBRichEdit *edit);
     void anfeditEnter();
     bool FormClose(int result); // false keeps the dialog open
+    // A stored report: what is stored now is what "Abbrechen" returns to.
+    void storedOnPurpose();
+    bool storedSinceOpening() const;
+    // Writes back every row of the report stored since the dialog opened.
+    void putBackAsOpened();
     store::Table &report() const;
     store::Table *itemTable() const;
     void setSlider(int picture, int value);

@@ -1,8 +1,22 @@
 #include "schema.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
 #include "storeerror.h"
 
 namespace store {
+
+QDate dateFromText(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return {};
+    const QString year = m.captured(3);
+    return QDate(year.size() == 2 ? 2000 + year.toInt() : year.toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+}
+
 
 namespace {
 

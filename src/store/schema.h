@@ -4,7 +4,15 @@
 #include <QStringList>
 #include <QVector>
 
+class QDate;
+
 namespace store {
+
+// A date as the apprentice types it: day, month and year separated by dots,
+// day and month with or without their leading zero, the year with four
+// digits or with two (meaning 2000 to 2099: "10.01.26" is 10 January 2026).
+// Anything else, and a day the calendar does not have, gives an invalid date.
+QDate dateFromText(const QString &text);
 
 enum class FieldType {
     SmallInt, // 16-bit signed

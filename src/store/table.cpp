@@ -673,7 +673,7 @@ QVariant Table::convert(int f, const QVariant &value) const
         const QString s = value.toString().trimmed();
         if (s.isEmpty())
             return {};
-        QDate d = QDate::fromString(s, QStringLiteral("d.M.yyyy"));
+        QDate d = dateFromText(s);
         if (!d.isValid())
             d = QDate::fromString(s, Qt::ISODate);
         if (!d.isValid())
@@ -783,6 +783,8 @@ void Table::post()
                             : QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), marks.join(QLatin1Char(',')));
     // An update that changes nothing writes nothing.
     if (inserting || !marks.isEmpty()) {
+        if (!inserting)
+            noteBeforeImage(m_editId);
         Stmt st(m_set.connection(), prepared(sql));
         for (int i = 0; i < values.size(); ++i)
             st.bind(i + 1, values[i]);
@@ -801,6 +803,8 @@ void Table::post()
     int row;
     if (inserting) {
         id = sqlite3_last_insert_rowid(m_set.connection());
+        if (m_keepBefore && !m_before.contains(id))
+            m_before.insert(id, std::nullopt);
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
         row = int(m_rows.size());
@@ -852,6 +856,7 @@ void Table::remove()
     if (m_view.empty())
         fail(QStringLiteral("Die Tabelle ist leer; es gibt keinen Datensatz zum Löschen."));
     const qint64 id = currentId();
+    noteBeforeImage(id);
     Stmt st(m_set.connection(), prepared(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName())));
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
@@ -872,6 +877,85 @@ void Table::remove()
     m_bof = m_view.empty();
     emit afterDelete();
     scrolled();
+}
+
+// ------------------------------------------------------------- before-images
+
+void Table::keepBeforeImages()
+{
+    m_before.clear();
+    m_keepBefore = true;
+}
+
+void Table::dropBeforeImages()
+{
+    m_before.clear();
+    m_keepBefore = false;
+}
+
+void Table::noteBeforeImage(qint64 id)
+{
+    if (!m_keepBefore || m_before.contains(id))
+        return;
+    Stmt st(m_set.connection(), QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(qualifiedName()));
+    st.bind(1, id);
+    if (st.step() != SQLITE_ROW)
+        fail(QStringLiteral("Der Datensatz konnte nicht gelesen werden (%1).").arg(st.error()));
+    QVector<QVariant> values(m_def.fields.size());
+    for (int i = 0; i < values.size(); ++i)
+        values[i] = st.column(i, m_def.fields[i].type);
+    m_before.insert(id, std::move(values));
+}
+
+void Table::putBackBeforeImages()
+{
+    checkOpen();
+    if (isEditing())
+        cancel();
+    const auto &before = m_before;
+    if (before.isEmpty())
+        return;
+    const int autoField = m_def.autoIncField();
+    QStringList cols{QStringLiteral("rowid")}, sets, marks{QStringLiteral("?")};
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        if (i == autoField)
+            continue; // the row's identity itself
+        cols << quoted(m_def.fields[i].name);
+        sets << quoted(m_def.fields[i].name) + QStringLiteral("=?");
+        marks << QStringLiteral("?");
+    }
+    const QString remove = QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName());
+    const QString update =
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), sets.join(QLatin1Char(',')));
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    const auto run = [&](const QString &sql, qint64 id, const QVector<QVariant> *values, bool idFirst) {
+        Stmt st(m_set.connection(), sql);
+        int n = 1;
+        if (idFirst)
+            st.bind(n++, id);
+        for (int i = 0; values && i < values->size(); ++i)
+            if (i != autoField)
+                st.bind(n++, (*values)[i]);
+        if (!idFirst)
+            st.bind(n, id);
+        if (st.step() != SQLITE_DONE)
+            fail(QStringLiteral("Der frühere Stand eines Datensatzes konnte nicht wiederhergestellt werden (%1).")
+                     .arg(st.error()));
+        return sqlite3_changes(m_set.connection());
+    };
+    try {
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            if (!it.value())
+                run(remove, it.key(), nullptr, true);
+            else if (run(update, it.key(), &*it.value(), false) == 0)
+                run(insert, it.key(), &*it.value(), true);
+        }
+    } catch (...) {
+        refresh();
+        throw;
+    }
+    refresh();
 }
 
 // ------------------------------------------------------------------- indexes

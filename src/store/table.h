@@ -87,6 +87,20 @@ public:
     void cancel();
     void remove(); // deletes the current row; the cursor moves to the next one
 
+    // Before-images: while they are kept, each row is noted as it stands in
+    // the file before this table first changes it (a post that writes, a
+    // deletion, a new row), so that putBackBeforeImages() can return every
+    // row to the state it had when keeping began. Starting again forgets
+    // what was noted: the stored state is then the one to return to.
+    void keepBeforeImages();
+    void dropBeforeImages(); // stops keeping them
+    bool keepsBeforeImages() const { return m_keepBefore; }
+    bool hasBeforeImages() const { return !m_before.isEmpty(); }
+    // Writes the noted rows back, removes the new ones and reloads the rows;
+    // the notes stay until dropped. Inside a transaction of the table set it
+    // is part of it, so a failure leaves every table as it was.
+    void putBackBeforeImages();
+
     // Indexes: "" is the primary index, the default order
     QString indexName() const { return m_index->name; }
     void setIndexName(const QString &name);
@@ -197,6 +211,8 @@ private:
     // Before the file leaves the connection: the held statements go.
     void finalizeStatements();
     [[noreturn]] void fail(const QString &what) const;
+    // Notes row `id` as the file holds it, once, while before-images are kept.
+    void noteBeforeImage(qint64 id);
 
     TableSet &m_set;
     const TableDef &m_def;
@@ -234,6 +250,11 @@ private:
     // Of a detail table: link field value -> identities of its rows, so that
     // following the master does not scan every row.
     QHash<qint64, QVector<qint64>> m_detailIndex;
+
+    bool m_keepBefore = false;
+    // Row identity -> its fields as stored when keeping began; no value for
+    // a row that did not exist then.
+    QHash<qint64, std::optional<QVector<QVariant>>> m_before;
 };
 
 } // namespace store

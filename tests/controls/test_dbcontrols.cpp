@@ -12,6 +12,8 @@
 #include "tempdatadir.h"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTextCursor>
 #include <QHeaderView>
@@ -81,10 +83,13 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QDate>("stored");
+        const QDate before(2025, 1, 6);
         QTest::newRow("full") << "09.03.2026" << QDate(2026, 3, 9);
         QTest::newRow("short day and month") << "9.3.2026" << QDate(2026, 3, 9);
-        QTest::newRow("no such day") << "30.02.2026" << QDate();
-        QTest::newRow("text") << "Montag" << QDate();
+        QTest::newRow("two-digit year") << "10.01.26" << QDate(2026, 1, 10);
+        QTest::newRow("three-digit year") << "10.01.026" << before;
+        QTest::newRow("no such day") << "30.02.2026" << before;
+        QTest::newRow("text") << "Montag" << before;
         QTest::newRow("empty") << "" << QDate();
     }
     void datesTypedAndShown()
@@ -101,8 +106,62 @@ private slots:
         QTest::keyClick(&edit, Qt::Key_Backspace);
         QTest::keyClicks(&edit, typed);
         QCOMPARE(reports().asDate(QStringLiteral("WocheVom")), stored);
-        // What was typed stays, so that the window can name the bad field.
+        // What was typed stays, marked when it is no date, so that the
+        // window can name the bad field; storing the row keeps it on screen.
+        const bool wrong = stored == QDate(2025, 1, 6);
         QCOMPARE(edit.text(), typed);
+        QCOMPARE(edit.hasInvalidDate(), wrong);
+        reports().post();
+        const QString shown = stored.isValid() ? stored.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+        QCOMPARE(edit.text(), wrong ? typed : shown);
+        QCOMPARE(tables->exec(QStringLiteral("SELECT WocheVom FROM bericht WHERE Nummer = 1")).first().value(0),
+                 stored.isValid() ? QVariant(stored.toString(Qt::ISODate)) : QVariant());
+        // Another row shows its own date; back on this one the field's value shows.
+        reports().next();
+        reports().prior();
+        QCOMPARE(edit.text(), shown);
+        QVERIFY(!edit.hasInvalidDate());
+    }
+
+    // A text field takes no more than it can store: typing stops at the
+    // limit with the beep, a longer paste is refused and named.
+    void textLongerThanTheField_data()
+    {
+        QTest::addColumn<bool>("memo");
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("edit, typed") << false << false;
+        QTest::newRow("edit, pasted") << false << true;
+        QTest::newRow("memo, typed") << true << false;
+        QTest::newRow("memo, pasted") << true << true;
+    }
+    void textLongerThanTheField()
+    {
+        QFETCH(bool, memo);
+        QFETCH(bool, paste);
+        platform::ScriptedMessages messages;
+        controls::DataSource source(QStringLiteral("berichtsource"), &reports());
+        controls::DBEdit edit;
+        controls::DBMemo plain;
+        QWidget *control = memo ? static_cast<QWidget *>(&plain) : &edit;
+        memo ? plain.bind(&source, QStringLiteral("Thema")) : edit.bind(&source, QStringLiteral("Thema"));
+        const auto shown = [&] { return memo ? plain.toPlainText() : edit.text(); };
+        edit.end(false);
+        plain.moveCursor(QTextCursor::End);
+        const QString more = QString(300, QLatin1Char('x'));
+        if (paste) {
+            QGuiApplication::clipboard()->setText(more);
+            QTest::keyClick(control, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(control, more);
+        }
+        QCOMPARE(shown(), paste ? QStringLiteral("eins") : QStringLiteral("eins") + QString(251, QLatin1Char('x')));
+        QCOMPARE(messages.beeps(), paste ? 0 : 300 - 251);
+        QCOMPARE(messages.errors().size(), paste ? 1 : 0);
+        if (paste)
+            QVERIFY(messages.errors().first().contains(QStringLiteral("255 Zeichen")));
+        reports().post();
+        QCOMPARE(tables->exec(QStringLiteral("SELECT Thema FROM bericht WHERE Nummer = 1")).first().value(0).toString(),
+                 shown());
     }
 
     void richTextIsWrittenWhenTheRowIsStored()

@@ -17,6 +17,7 @@
 #include <QTextBrowser>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -517,6 +518,123 @@ private slots:
         });
         QCOMPARE(f->sql(QStringLiteral("SELECT Bild1 IS NULL FROM bericht")).toInt(), 1);
         QCOMPARE(f->sql(QStringLiteral("SELECT Zoom1 FROM bericht")).toInt(), 5);
+    }
+
+    // "Abbrechen" on a stored report gives it back as it was opened, also
+    // where a page change, the navigator or a refused OK stored it since;
+    // what the apprentice stored on purpose (Yes to the save question)
+    // stays stored.
+    void cancelGivesTheStoredReportBack_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("keepsChange");
+        QTest::newRow("picture deleted, page changed") << "delete picture,page 0" << false;
+        QTest::newRow("week end cleared, OK refused") << "clear end,ok" << false;
+        QTest::newRow("sheet 2 edited, page change stores") << "next,end 20.03.2026,page 1,page 0" << false;
+        QTest::newRow("save question answered Yes")
+            << "end 20.03.2026,prior with yes,clear end,page 1" << true;
+    }
+    void cancelGivesTheStoredReportBack()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, keepsChange);
+        f->start(1);
+        f->createAndConfirm({29});
+        QImage picture(40, 30, QImage::Format_RGB888);
+        picture.fill(Qt::darkGreen);
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "BMP");
+        store::Table &rep = f->tables().berichttable();
+        rep.edit();
+        rep.setValue(QStringLiteral("Bild1"), bmp);
+        rep.post();
+        f->tables().exec(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt) VALUES (1, 1, 2)"));
+        f->tables().berichttable().refresh();
+        const QStringList opened = f->dump("bericht") + f->dump("berdet");
+        QStringList expected = opened;
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            const auto clickTab = [&](int page) {
+                QTabBar *bar = d.seiten()->tabBar();
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+            };
+            for (const QString &step : steps.split(QLatin1Char(','))) {
+                if (step == QLatin1String("delete picture")) {
+                    clickTab(2);
+                    QTest::mouseClick(button(d, "bild1loeschenbtn"), Qt::LeftButton);
+                } else if (step.startsWith(QLatin1String("page "))) {
+                    clickTab(step.mid(5).toInt());
+                } else if (step == QLatin1String("clear end")) {
+                    type(edit(d, "endedit"), QString());
+                } else if (step.startsWith(QLatin1String("end "))) {
+                    type(edit(d, "endedit"), step.mid(4));
+                } else if (step == QLatin1String("ok")) {
+                    f->dialogs().onNext(QStringLiteral("bernoclosedlg"), [](QDialog *b) {
+                        QTest::mouseClick(b->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
+                    });
+                    QTest::mouseClick(button(d, "okbtn"), Qt::LeftButton);
+                    QVERIFY(d.isVisible());
+                } else if (step == QLatin1String("next")) {
+                    QTest::mouseClick(d.DBNavigator()->button(controls::DBNavigator::Next), Qt::LeftButton);
+                } else if (step == QLatin1String("prior with yes")) {
+                    f->messages().answer(Answer::Yes);
+                    QTest::mouseClick(d.DBNavigator()->button(controls::DBNavigator::Prior), Qt::LeftButton);
+                    expected = f->dump("bericht") + f->dump("berdet");
+                }
+            }
+            // Something was stored since the opening: cancelling asks.
+            QVERIFY((f->dump("bericht") + f->dump("berdet")) != opened);
+            f->messages().answer(Answer::No);
+            QTest::mouseClick(button(d, "cancelbtn"), Qt::LeftButton);
+            QVERIFY(d.isVisible());
+            f->messages().answer(Answer::Yes);
+            QTest::mouseClick(button(d, "cancelbtn"), Qt::LeftButton);
+            QVERIFY(!d.isVisible());
+        });
+        QCOMPARE(f->messages().questions().count(discard), 2);
+        QCOMPARE(f->dump("bericht") + f->dump("berdet"), expected);
+        QCOMPARE(expected != opened, keepsChange);
+        // The list shows what is stored.
+        QCOMPARE(f->tables().berichttable().asBytes(QStringLiteral("Bild1")), bmp);
+    }
+
+    // The report's date as typed: the usual short forms are stored as the
+    // date they mean; what is no date is never stored, stays on screen
+    // marked, and OK names the field.
+    void typedReportDate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("two-digit year") << "10.01.26" << "2026-01-10";
+        QTest::newRow("no leading zeros") << "1.2.2026" << "2026-02-01";
+        QTest::newRow("no such day") << "31.02.2026" << "2026-03-13";
+        QTest::newRow("no date") << "abc" << "2026-03-13";
+    }
+    void typedReportDate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        const bool valid = stored != QLatin1String("2026-03-13");
+        f->start(1);
+        f->createAndConfirm({29});
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            QLineEdit *datum = edit(d, "datumedit");
+            type(datum, typed);
+            QTest::mouseClick(button(d, "okbtn"), Qt::LeftButton);
+            QCOMPARE(d.isVisible(), !valid);
+            if (valid)
+                return;
+            QCOMPARE(datum->text(), typed);
+            QCOMPARE(f->messages().errors().size(), 1);
+            QVERIFY(f->messages().errors().first().contains(QStringLiteral("„Datum“")));
+            // The wrong date was not stored in the meantime.
+            QCOMPARE(f->sql(QStringLiteral("SELECT Datum FROM bericht")).toString(), stored);
+            type(datum, QStringLiteral("13.03.2026"));
+            QTest::mouseClick(button(d, "okbtn"), Qt::LeftButton);
+            QVERIFY(!d.isVisible());
+        });
+        QCOMPARE(f->sql(QStringLiteral("SELECT Datum FROM bericht")).toString(), stored);
     }
 
     void wheelScrollsTheFrontPage()
