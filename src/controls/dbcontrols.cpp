@@ -296,6 +296,7 @@ void DBEdit::refresh()
     if (keepsInvalid())
         return;
     markInvalid(false);
+    m_typing = false;
     const QString text = readText();
     if (text != this->text())
         setText(text);
@@ -320,16 +321,22 @@ void DBEdit::typed(const QString &text)
     m_accepted = text;
     const int f = t->def().fieldIndex(dataField());
     if (f >= 0 && t->def().fields[f].type == store::FieldType::Date) {
+        if (!m_typing) {
+            m_typingOrigin = read();
+            m_typing = true;
+        }
+        // Text that is no date (also on the way to one) is never written: the
+        // field then holds what it held before the typing began.
         const QDate d = parseDate(text);
-        if (!d.isValid() && !text.trimmed().isEmpty()) {
-            // Never written: the field keeps what it holds.
+        const bool wrong = !d.isValid() && !text.trimmed().isEmpty();
+        const QVariant value = wrong ? m_typingOrigin : d.isValid() ? QVariant(d) : QVariant();
+        if (read() != value)
+            write(value);
+        if (wrong) {
             m_invalidStored = read();
             m_invalidPosting = m_invalidPosted = false;
-            markInvalid(true);
-            return;
         }
-        markInvalid(false);
-        write(d.isValid() ? QVariant(d) : QVariant());
+        markInvalid(wrong);
     } else {
         write(text.isEmpty() ? QVariant() : QVariant(text));
     }

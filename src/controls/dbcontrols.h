@@ -148,6 +148,8 @@ private:
     void markInvalid(bool on);
 
     QString m_accepted; // the text as last shown or taken
+    bool m_typing = false;   // typed into since the field was last shown
+    QVariant m_typingOrigin; // the field's value before that
     bool m_invalid = false;
     QVariant m_invalidStored;    // the field's value when the wrong text was typed
     bool m_invalidPosting = false; // its row is being stored

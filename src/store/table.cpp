@@ -804,7 +804,7 @@ void Table::post()
     if (inserting) {
         id = sqlite3_last_insert_rowid(m_set.connection());
         if (m_keepBefore && !m_before.contains(id))
-            m_before.insert(id, std::nullopt);
+            m_before.insert(id, {});
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
         row = int(m_rows.size());
@@ -946,10 +946,10 @@ void Table::putBackBeforeImages()
     };
     try {
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            if (!it.value())
+            if (it.value().isEmpty())
                 run(remove, it.key(), nullptr, true);
-            else if (run(update, it.key(), &*it.value(), false) == 0)
-                run(insert, it.key(), &*it.value(), true);
+            else if (run(update, it.key(), &it.value(), false) == 0)
+                run(insert, it.key(), &it.value(), true);
         }
     } catch (...) {
         refresh();

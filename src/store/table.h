@@ -252,9 +252,9 @@ private:
     QHash<qint64, QVector<qint64>> m_detailIndex;
 
     bool m_keepBefore = false;
-    // Row identity -> its fields as stored when keeping began; no value for
+    // Row identity -> its fields as stored when keeping began; no fields for
     // a row that did not exist then.
-    QHash<qint64, std::optional<QVector<QVariant>>> m_before;
+    QHash<qint64, QVector<QVariant>> m_before;
 };
 
 } // namespace store

@@ -532,7 +532,7 @@ private slots:
         QTest::newRow("week end cleared, OK refused") << "clear end,ok" << false;
         QTest::newRow("sheet 2 edited, page change stores") << "next,end 20.03.2026,page 1,page 0" << false;
         QTest::newRow("save question answered Yes")
-            << "end 20.03.2026,prior with yes,clear end,page 1" << true;
+            << "end 20.03.2026,next with yes,end 27.03.2026,page 1" << true;
     }
     void cancelGivesTheStoredReportBack()
     {
@@ -577,9 +577,10 @@ private slots:
                     QVERIFY(d.isVisible());
                 } else if (step == QLatin1String("next")) {
                     QTest::mouseClick(d.DBNavigator()->button(controls::DBNavigator::Next), Qt::LeftButton);
-                } else if (step == QLatin1String("prior with yes")) {
+                } else if (step == QLatin1String("next with yes")) {
                     f->messages().answer(Answer::Yes);
-                    QTest::mouseClick(d.DBNavigator()->button(controls::DBNavigator::Prior), Qt::LeftButton);
+                    QTest::mouseClick(d.DBNavigator()->button(controls::DBNavigator::Next), Qt::LeftButton);
+                    QCOMPARE(f->messages().questions(), QStringList{saveFirst});
                     expected = f->dump("bericht") + f->dump("berdet");
                 }
             }
