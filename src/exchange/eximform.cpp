@@ -450,12 +450,12 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         return !progress.wasCanceled();
     };
     bool cancelled = false;
-    const auto failure = exchange::copyFiles(data, files, target, hooks, &cancelled);
+    const auto failure = exchange::exportFiles(data, files, target, hooks, &cancelled);
     progress.reset();
     busy.release();
     if (failure)
-        showFailure(*failure);
-    if (!cancelled)
+        showFailure(*failure, label + QStringLiteral(" fehlgeschlagen! Im Zielverzeichnis ist alles wie zuvor."));
+    else if (!cancelled)
         platform::messages().information(label + QStringLiteral(" abgeschlossen!"));
 }
 

@@ -74,6 +74,76 @@ QString copyOne(const QString &from, const QString &to)
     return {};
 }
 
+const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
+
+// Moves the named files of `staging` into `dir`. A file of `dir` that one of
+// them replaces is kept in a directory made from `asideTemplate` until all
+// are in. The file list goes aside first and comes in last, so that at no
+// moment a list stands beside a half set. On a failure everything moved is
+// put back; what cannot be put back stays where it was kept, and the
+// failure says where.
+std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &names, const QString &dir,
+                                     const QString &asideTemplate)
+{
+    QTemporaryDir aside(asideTemplate);
+    if (!aside.isValid())
+        return Failure{QFileInfo(asideTemplate).absolutePath(), notWritable};
+    QStringList order = names;
+    if (order.removeAll(fileListName) > 0)
+        order << fileListName;
+    struct Step
+    {
+        QString name;
+        bool hadOld = false;
+        bool placed = false;
+    };
+    std::vector<Step> steps;
+    auto fail = [&](const QString &file, const QString &reason) -> std::optional<Failure> {
+        bool whole = true;
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            const QString target = QDir(dir).filePath(it->name);
+            if (it->placed && !QFile::remove(target))
+                whole = false;
+            if (it->hadOld && !QFile::rename(aside.filePath(it->name), target))
+                whole = false;
+        }
+        if (whole)
+            return Failure{file, reason};
+        aside.setAutoRemove(false);
+        return Failure{file, reason
+                                 + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
+                                                  "sie liegen in „%1“.")
+                                       .arg(native(aside.path()))};
+    };
+    // Takes the old file of that name aside, if there is one.
+    auto takeAside = [&](const QString &name) -> std::optional<Failure> {
+        const QString target = QDir(dir).filePath(name);
+        const QFileInfo ti(target);
+        Step step{name};
+        step.hadOld = ti.exists() || ti.isSymLink();
+        if (step.hadOld && ti.isDir() && !ti.isSymLink())
+            return fail(target, QStringLiteral("An dieser Stelle steht ein Verzeichnis, keine Datei."));
+        if (step.hadOld && !QFile::rename(target, aside.filePath(name)))
+            return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
+        steps.push_back(step);
+        return std::nullopt;
+    };
+    if (order.contains(fileListName))
+        if (auto failure = takeAside(fileListName))
+            return failure;
+    for (const QString &name : order) {
+        if (name != fileListName)
+            if (auto failure = takeAside(name))
+                return failure;
+        auto step = std::find_if(steps.begin(), steps.end(), [&](const Step &s) { return s.name == name; });
+        const QString target = QDir(dir).filePath(name);
+        if (!QFile::rename(QDir(staging).filePath(name), target))
+            return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
+        step->placed = true;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QString Failure::text() const
@@ -260,10 +330,60 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
             Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
         return result;
     }
-    result.failure = copyFiles(dataDir, fileSet(dataDir), dir);
+    result.failure = exportFiles(dataDir, fileSet(dataDir), dir);
     if (result.failure)
         QDir(dir).removeRecursively();
     return result;
+}
+
+std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
+                                   const CopyHooks &hooks, bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    // Every question is asked before anything is written.
+    bool replaceAll = !hooks.askReplace;
+    for (const QString &name : names) {
+        const QString target = QDir(to).filePath(name);
+        const QFileInfo ti(target);
+        if (!ti.exists() && !ti.isSymLink())
+            continue;
+        if (ti.isDir() && !ti.isSymLink())
+            return Failure{target, QStringLiteral("Am Ziel steht ein Verzeichnis dieses Namens.")};
+        if (replaceAll)
+            continue;
+        switch (hooks.askReplace(name)) {
+        case ReplaceYes:
+            break;
+        case ReplaceAll:
+            replaceAll = true;
+            break;
+        case ReplaceNo:
+            return Failure{target, QStringLiteral("Die Datei soll bleiben. Die Daten im Verzeichnis werden aber nur "
+                                                  "als Ganzes ersetzt, damit dort keine Mischung aus alten und neuen "
+                                                  "Dateien entsteht.")};
+        default:
+            if (cancelled)
+                *cancelled = true;
+            return std::nullopt;
+        }
+    }
+    // The new set is written beside the old one, in the same directory so
+    // that it can be renamed into place.
+    QTemporaryDir staging(QDir(to).filePath(QStringLiteral(".lernora-neu-XXXXXX")));
+    if (!staging.isValid())
+        return Failure{to, notWritable};
+    CopyHooks copyHooks;
+    copyHooks.progress = hooks.progress;
+    bool stopped = false;
+    if (auto failure = copyFiles(from, names, staging.path(), copyHooks, &stopped))
+        return failure;
+    if (stopped) {
+        if (cancelled)
+            *cancelled = true;
+        return std::nullopt;
+    }
+    return moveIntoPlace(staging.path(), names, to, QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
 }
 
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
@@ -271,7 +391,6 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
 {
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
-    const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
 
     // The files come into a directory of their own first.
     QTemporaryDir staging(beside + QStringLiteral("/.daten-neu-XXXXXX"));
@@ -294,42 +413,8 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
             return failure;
 
     // Into place: each file replaced is kept aside until all are in.
-    QTemporaryDir aside(beside + QStringLiteral("/.daten-alt-XXXXXX"));
-    if (!aside.isValid())
-        return Failure{beside, notWritable};
-    struct Moved
-    {
-        QString name;
-        bool hadOld;
-    };
-    std::vector<Moved> moved;
-    auto rollBack = [&] {
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-            QFile::remove(QDir(data).filePath(it->name));
-            if (it->hadOld)
-                QFile::rename(aside.filePath(it->name), QDir(data).filePath(it->name));
-        }
-    };
-    for (const QString &name : names) {
-        const QString target = QDir(data).filePath(name);
-        const QFileInfo ti(target);
-        const bool hadOld = ti.exists() || ti.isSymLink();
-        if (hadOld && ti.isDir() && !ti.isSymLink()) {
-            rollBack();
-            return Failure{target, QStringLiteral("Im Datenverzeichnis steht ein Verzeichnis dieses Namens.")};
-        }
-        if (hadOld && !QFile::rename(target, aside.filePath(name))) {
-            rollBack();
-            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
-        }
-        if (!QFile::rename(staging.filePath(name), target)) {
-            if (hadOld)
-                QFile::rename(aside.filePath(name), target);
-            rollBack();
-            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
-        }
-        moved.push_back({name, hadOld});
-    }
+    if (auto failure = moveIntoPlace(staging.path(), names, data, beside + QStringLiteral("/.daten-alt-XXXXXX")))
+        return failure;
 
     // Files that came read-only can be written by the program.
     for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))

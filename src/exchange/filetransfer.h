@@ -84,6 +84,16 @@ enum ReplaceAnswer { ReplaceYes, ReplaceAll, ReplaceNo, ReplaceCancel };
 std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
                                  const CopyHooks &hooks = {}, bool *cancelled = nullptr);
 
+// Writes the named files of `from` into `to` as one set, so that `to` holds
+// either all of them or, after a failure or a cancel, exactly what it held
+// before: they are copied into a hidden directory inside `to` and renamed
+// into place only when every one is complete, the file list last. Whether a
+// file there is replaced is asked of every such file before anything is
+// written; "No" keeps the old set as a whole and comes back as a failure
+// that says so. `cancelled` says the user stopped it.
+std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
+                                   const CopyHooks &hooks = {}, bool *cancelled = nullptr);
+
 // Copies the data directory's file set into a new backup below `root`,
 // named after `at` (the next free second when that name is taken), after
 // writing its "filelist.txt". Returns the backup's name, or the failure;

@@ -232,6 +232,68 @@ private slots:
                               QStringLiteral("2007-01-02_09-05-07"), QStringLiteral("2010-10-01_00-00-00")}));
     }
 
+    void failedExportsLeaveTheTargetAsItWas_data()
+    {
+        QTest::addColumn<QString>("target"); // "export": over an older export
+        QTest::addColumn<QString>("unreadable"); // a data file that fails while it is read
+        QTest::addColumn<QList<Answer>>("replies"); // whether to replace the files there
+        QTest::addColumn<QString>("error");
+        QTest::newRow("read error over an older export")
+            << QStringLiteral("export") << QStringLiteral("hints.db") << QList<Answer>{Answer::YesToAll}
+            << QStringLiteral("hints.db:\r\nDie Datei kann nicht gelesen werden");
+        QTest::newRow("read error of the last file, empty directory")
+            << QStringLiteral("empty") << QStringLiteral("uebersB.DB") << QList<Answer>()
+            << QStringLiteral("Export fehlgeschlagen!");
+        QTest::newRow("read error in a local backup") << QStringLiteral("backup") << QStringLiteral("hints.db")
+                                                      << QList<Answer>() << QStringLiteral("Lokale Sicherung fehlgeschlagen!");
+        QTest::newRow("Cancel at the second file") << QStringLiteral("export") << QString()
+                                                   << QList<Answer>{Answer::Yes, Answer::Yes, Answer::Cancel} << QString();
+        QTest::newRow("No for one file") << QStringLiteral("export") << QString()
+                                         << QList<Answer>{Answer::Yes, Answer::No}
+                                         << QStringLiteral("nur als Ganzes");
+    }
+    void failedExportsLeaveTheTargetAsItWas()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, unreadable);
+        QFETCH(QList<Answer>, replies);
+        QFETCH(QString, error);
+        if (target == QLatin1String("export")) {
+            exportTo(stick());
+            QCOMPARE(m_messages->notices(), QStringList{QStringLiteral("Export abgeschlossen!")});
+            m_messages->clear();
+        }
+        const QString dir = target == QLatin1String("backup") ? backups()
+                            : target == QLatin1String("empty") ? stick() + QStringLiteral("/leer")
+                                                               : stick();
+        QVERIFY(target == QLatin1String("backup") || QDir().mkpath(dir));
+        addReport(2);
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(dir);
+        if (!unreadable.isEmpty())
+            exchange::setSourceOpener([unreadable](const QString &path) -> std::unique_ptr<QIODevice> {
+                if (path.endsWith(QLatin1Char('/') + unreadable))
+                    return std::make_unique<FailingFile>(path);
+                return std::make_unique<QFile>(path);
+            });
+        inWindow([&](TEXIMMainForm &f) {
+            m_messages->answer(Answer::Ok);
+            for (Answer reply : replies)
+                m_messages->answer(reply);
+            if (target == QLatin1String("backup")) {
+                f.lsichernbtnClick();
+            } else {
+                f.openDirectory(dir);
+                f.exportbtnClick();
+            }
+        });
+        // No half set, no mixture of old and new, nothing left half-written.
+        QCOMPARE(testsupport::fileSnapshot(dir), before);
+        QCOMPARE(m_messages->notices(), QStringList());
+        QCOMPARE(m_messages->errors().size(), error.isEmpty() ? 0 : 1);
+        if (!error.isEmpty())
+            QVERIFY2(m_messages->errors().first().contains(error), qPrintable(m_messages->errors().first()));
+    }
+
     void restoreWithoutAnEarlierFileListAndKeepingUnnamedFiles()
     {
         QVERIFY(!QFile::exists(data() + QStringLiteral("/filelist.txt")));
