@@ -144,6 +144,35 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
     return std::nullopt;
 }
 
+// Why a table file is shorter than it says it is: an SQLite file holds as
+// many pages as its header counts. Empty when it is whole, and when it is no
+// SQLite file at all (the table check tells that).
+QString cutShort(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(100);
+    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3", 16)))
+        return {};
+    auto number = [&](int at, int bytes) {
+        quint32 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | quint8(head[at + i]);
+        return value;
+    };
+    const qint64 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    // The page count is only valid while the change counter and its copy
+    // agree.
+    const qint64 pages = number(28, 4);
+    if (pages == 0 || number(24, 4) != number(92, 4) || file.size() >= pages * pageSize)
+        return {};
+    return QStringLiteral("Die Tabellendatei ist abgeschnitten (%1 statt %2 Byte); die Importdaten sind also "
+                          "unvollständig.")
+        .arg(file.size())
+        .arg(pages * pageSize);
+}
+
 } // namespace
 
 QString Failure::text() const
@@ -392,6 +421,13 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
 
+    // A set that lacks a file its list names is not copied at all.
+    for (const QString &name : names) {
+        const QFileInfo si(QDir(source).filePath(name));
+        if (!si.exists() && !si.isSymLink())
+            return Failure{si.filePath(), QStringLiteral("Die Datei wurde nicht gefunden. Die Dateiliste nennt sie, "
+                                                         "die Importdaten sind also unvollständig.")};
+    }
     // The files come into a directory of their own first.
     QTemporaryDir staging(beside + QStringLiteral("/.daten-neu-XXXXXX"));
     if (!staging.isValid())
@@ -404,9 +440,13 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
     if (cancelled)
         return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
     for (const QString &name : names)
-        if (const store::TableDef *def = store::tableDefOfFile(name))
-            if (const QString why = store::checkTableFile(staging.filePath(name), *def); !why.isEmpty())
+        if (const store::TableDef *def = store::tableDefOfFile(name)) {
+            QString why = cutShort(staging.filePath(name));
+            if (why.isEmpty())
+                why = store::checkTableFile(staging.filePath(name), *def);
+            if (!why.isEmpty())
                 return Failure{QDir(source).filePath(name), why};
+        }
 
     if (beforeReplace)
         if (auto failure = beforeReplace())

@@ -107,11 +107,12 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 
 // Brings the named files of `source` into `dataDir` as a whole: they are
 // copied into a staging directory beside `dataDir`, every table file among
-// them is checked (SQLite's integrity check and the table's fields), then
-// `beforeReplace` runs (the safety backup; a failure it returns ends the
-// import) and only then the files are moved into place. Any failure leaves
+// them is checked (its length, SQLite's integrity check and the table's
+// fields), then `beforeReplace` runs (the safety backup; a failure it
+// returns ends the import) and only then the files are moved into place. Any failure leaves
 // `dataDir` exactly as it was. Files of `dataDir` the list does not name
-// stay. Read-only files in `dataDir` are made writable afterwards.
+// stay. A named file missing in `source` is refused before anything is
+// copied. Read-only files in `dataDir` are made writable afterwards.
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
                                    const std::function<std::optional<Failure>()> &beforeReplace = {},
                                    const CopyHooks &hooks = {});

@@ -234,8 +234,8 @@ private slots:
 
     void failedExportsLeaveTheTargetAsItWas_data()
     {
-        QTest::addColumn<QString>("target"); // "export": over an older export
-        QTest::addColumn<QString>("unreadable"); // a data file that fails while it is read
+        QTest::addColumn<QString>("target");        // "export": over an older export
+        QTest::addColumn<QString>("unreadable");    // a data file that fails while it is read
         QTest::addColumn<QList<Answer>>("replies"); // whether to replace the files there
         QTest::addColumn<QString>("error");
         QTest::newRow("read error over an older export")
@@ -244,13 +244,14 @@ private slots:
         QTest::newRow("read error of the last file, empty directory")
             << QStringLiteral("empty") << QStringLiteral("uebersB.DB") << QList<Answer>()
             << QStringLiteral("Export fehlgeschlagen!");
-        QTest::newRow("read error in a local backup") << QStringLiteral("backup") << QStringLiteral("hints.db")
-                                                      << QList<Answer>() << QStringLiteral("Lokale Sicherung fehlgeschlagen!");
-        QTest::newRow("Cancel at the second file") << QStringLiteral("export") << QString()
-                                                   << QList<Answer>{Answer::Yes, Answer::Yes, Answer::Cancel} << QString();
+        QTest::newRow("read error in a local backup")
+            << QStringLiteral("backup") << QStringLiteral("hints.db") << QList<Answer>()
+            << QStringLiteral("Lokale Sicherung fehlgeschlagen!");
+        QTest::newRow("Cancel at the second file")
+            << QStringLiteral("export") << QString() << QList<Answer>{Answer::Yes, Answer::Yes, Answer::Cancel}
+            << QString();
         QTest::newRow("No for one file") << QStringLiteral("export") << QString()
-                                         << QList<Answer>{Answer::Yes, Answer::No}
-                                         << QStringLiteral("nur als Ganzes");
+                                         << QList<Answer>{Answer::Yes, Answer::No} << QStringLiteral("nur als Ganzes");
     }
     void failedExportsLeaveTheTargetAsItWas()
     {
@@ -263,7 +264,7 @@ private slots:
             QCOMPARE(m_messages->notices(), QStringList{QStringLiteral("Export abgeschlossen!")});
             m_messages->clear();
         }
-        const QString dir = target == QLatin1String("backup") ? backups()
+        const QString dir = target == QLatin1String("backup")  ? backups()
                             : target == QLatin1String("empty") ? stick() + QStringLiteral("/leer")
                                                                : stick();
         QVERIFY(target == QLatin1String("backup") || QDir().mkpath(dir));
@@ -468,6 +469,14 @@ private slots:
         QTest::newRow("no list") << QByteArray() << QString() << QStringLiteral("Keine Importdaten vorhanden!");
         QTest::newRow("named file missing") << QByteArray("bericht.db\r\nfehlt.db\r\n") << QString()
                                             << QStringLiteral("fehlt.db:\r\nDie Datei wurde nicht gefunden.");
+        QTest::newRow("table file missing")
+            << good << QStringLiteral("missing")
+            << QStringLiteral("bericht.db:\r\nDie Datei wurde nicht gefunden. Die Dateiliste nennt sie, die "
+                              "Importdaten sind also unvollständig.");
+        QTest::newRow("table file cut in half") << good << QStringLiteral("half") << QStringLiteral("unvollständig");
+        QTest::newRow("table file's last bytes cut")
+            << good << QStringLiteral("tail") << QStringLiteral("unvollständig");
+        QTest::newRow("end of a picture cut") << good << QStringLiteral("picture") << QStringLiteral("unvollständig");
         QTest::newRow("corrupt table") << good << QStringLiteral("garbage") << QStringLiteral("beschädigt");
         QTest::newRow("other table") << good << QStringLiteral("hints")
                                      << QStringLiteral("nicht die erwartete Tabelle");
@@ -483,6 +492,11 @@ private slots:
         // A sound export of other data, then spoiled.
         const QByteArray reportsBefore = contents(data() + QStringLiteral("/bericht.db"));
         addReport(2);
+        if (broken == QLatin1String("picture")) {
+            store::TableSet set(data());
+            set.openAtStart();
+            set.exec(QStringLiteral("UPDATE bericht SET Bild2 = randomblob(10000) WHERE Nummer = 2"));
+        }
         for (const QString &name : exchange::fileSet(data()))
             QVERIFY(QFile::copy(QDir(data()).filePath(name), QDir(stick()).filePath(name)));
         QFile::remove(stick() + QStringLiteral("/filelist.txt"));
@@ -494,6 +508,12 @@ private slots:
             QByteArray bytes = contents(reports);
             bytes.replace(4096, 2048, QByteArray(2048, '\xA5'));
             write(reports, bytes);
+        } else if (broken == QLatin1String("missing")) {
+            QVERIFY(QFile::remove(reports));
+        } else if (broken == QLatin1String("half") || broken == QLatin1String("tail")
+                   || broken == QLatin1String("picture")) {
+            const QByteArray bytes = contents(reports);
+            write(reports, bytes.left(broken == QLatin1String("half") ? bytes.size() / 2 : bytes.size() - 100));
         } else if (broken == QLatin1String("hints")) {
             QFile::remove(reports);
             QVERIFY(QFile::copy(stick() + QStringLiteral("/hints.db"), reports));
