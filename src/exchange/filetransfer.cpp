@@ -17,12 +17,18 @@ namespace exchange {
 namespace {
 
 std::function<std::unique_ptr<QIODevice>(const QString &)> g_opener;
+std::function<bool(const QString &, const QString &)> g_renamer;
 
 std::unique_ptr<QIODevice> openSource(const QString &path)
 {
     if (g_opener)
         return g_opener(path);
     return std::make_unique<QFile>(path);
+}
+
+bool renameFile(const QString &from, const QString &to)
+{
+    return g_renamer ? g_renamer(from, to) : QFile::rename(from, to);
 }
 
 void sortNames(QStringList &names)
@@ -104,16 +110,18 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
             const QString target = QDir(dir).filePath(it->name);
             if (it->placed && !QFile::remove(target))
                 whole = false;
-            if (it->hadOld && !QFile::rename(aside.filePath(it->name), target))
+            if (it->hadOld && !renameFile(aside.filePath(it->name), target))
                 whole = false;
         }
         if (whole)
             return Failure{file, reason};
         aside.setAutoRemove(false);
-        return Failure{file, reason
-                                 + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
-                                                  "sie liegen in „%1“.")
-                                       .arg(native(aside.path()))};
+        Failure failure{file, reason
+                                  + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
+                                                   "sie liegen in „%1“.")
+                                        .arg(native(aside.path()))};
+        failure.leftChanged = true;
+        return failure;
     };
     // Takes the old file of that name aside, if there is one.
     auto takeAside = [&](const QString &name) -> std::optional<Failure> {
@@ -123,7 +131,7 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
         step.hadOld = ti.exists() || ti.isSymLink();
         if (step.hadOld && ti.isDir() && !ti.isSymLink())
             return fail(target, QStringLiteral("An dieser Stelle steht ein Verzeichnis, keine Datei."));
-        if (step.hadOld && !QFile::rename(target, aside.filePath(name)))
+        if (step.hadOld && !renameFile(target, aside.filePath(name)))
             return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
         steps.push_back(step);
         return std::nullopt;
@@ -137,7 +145,7 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
                 return failure;
         auto step = std::find_if(steps.begin(), steps.end(), [&](const Step &s) { return s.name == name; });
         const QString target = QDir(dir).filePath(name);
-        if (!QFile::rename(QDir(staging).filePath(name), target))
+        if (!renameFile(QDir(staging).filePath(name), target))
             return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
         step->placed = true;
     }
@@ -477,6 +485,11 @@ QStringList deleteBackups(const QString &root, const QStringList &names)
             refused << name;
     }
     return refused;
+}
+
+void setRenamer(std::function<bool(const QString &from, const QString &to)> renamer)
+{
+    g_renamer = std::move(renamer);
 }
 
 void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener)

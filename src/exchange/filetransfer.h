@@ -58,6 +58,9 @@ struct Failure
 {
     QString file;
     QString reason;
+    // The files could not all be put back as they were; `reason` says
+    // where the old ones are kept.
+    bool leftChanged = false;
     QString text() const;
 };
 
@@ -126,5 +129,9 @@ QStringList deleteBackups(const QString &root, const QStringList &names);
 // after some bytes shows a copy interrupted by a read error). An empty
 // function restores plain files.
 void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener);
+// Tests: every rename that moves a file into place, aside or back goes
+// through this (false: the rename failed). An empty function restores
+// plain renames.
+void setRenamer(std::function<bool(const QString &from, const QString &to)> renamer);
 
 } // namespace exchange

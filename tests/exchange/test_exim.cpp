@@ -160,6 +160,7 @@ private slots:
         m_messages.reset();
         m_volumes.reset();
         exchange::setSourceOpener({});
+        exchange::setRenamer({});
         m_dir.reset();
     }
 
@@ -293,6 +294,50 @@ private slots:
         QCOMPARE(m_messages->errors().size(), error.isEmpty() ? 0 : 1);
         if (!error.isEmpty())
             QVERIFY2(m_messages->errors().first().contains(error), qPrintable(m_messages->errors().first()));
+    }
+
+    void aFailedPuttingBackKeepsTheOldFiles_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("untrue");
+        QTest::newRow("export") << false << QStringLiteral("alles wie zuvor");
+        QTest::newRow("import") << true << QStringLiteral("unverändert");
+    }
+    void aFailedPuttingBackKeepsTheOldFiles()
+    {
+        QFETCH(bool, import);
+        QFETCH(QString, untrue);
+        exportTo(stick());
+        addReport(2);
+        const QString dir = import ? data() : stick();
+        const QByteArray old = contents(dir + QStringLiteral("/bericht.db"));
+        // hints.db cannot be put into place, nor the old bericht.db back.
+        exchange::setRenamer([dir](const QString &from, const QString &to) {
+            const bool back = from.contains(QLatin1String("-alt-"));
+            if ((to == dir + QStringLiteral("/hints.db") && !back)
+                || (to == dir + QStringLiteral("/bericht.db") && back))
+                return false;
+            return QFile::rename(from, to);
+        });
+        m_messages->clear();
+        if (import) {
+            importFrom(stick());
+        } else {
+            inWindow([&](TEXIMMainForm &f) {
+                f.openDirectory(stick());
+                m_messages->answer(Answer::Ok);
+                m_messages->answer(Answer::YesToAll);
+                f.exportbtnClick();
+            });
+        }
+        QCOMPARE(m_messages->notices(), QStringList());
+        QCOMPARE(m_messages->errors().size(), 1);
+        const QString error = m_messages->errors().first();
+        QVERIFY2(error.contains(QStringLiteral("konnten nicht alle zurückgelegt werden")) && !error.contains(untrue),
+                 qPrintable(error));
+        // The old file is where the message says.
+        const QString kept = error.section(QStringLiteral("„"), -1).section(QStringLiteral("“"), 0, 0);
+        QCOMPARE(contents(QDir::fromNativeSeparators(kept) + QStringLiteral("/bericht.db")), old);
     }
 
     void restoreWithoutAnEarlierFileListAndKeepingUnnamedFiles()
