@@ -450,12 +450,16 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         return !progress.wasCanceled();
     };
     bool cancelled = false;
-    const auto failure = exchange::copyFiles(data, files, target, hooks, &cancelled);
+    const auto failure = exchange::exportFiles(data, files, target, hooks, &cancelled);
     progress.reset();
     busy.release();
     if (failure)
-        showFailure(*failure);
-    if (!cancelled)
+        showFailure(*failure,
+                    label
+                        + (failure->leftChanged
+                               ? QStringLiteral(" fehlgeschlagen! Das Zielverzeichnis ist nicht mehr wie zuvor.")
+                               : QStringLiteral(" fehlgeschlagen! Im Zielverzeichnis ist alles wie zuvor.")));
+    else if (!cancelled)
         platform::messages().information(label + QStringLiteral(" abgeschlossen!"));
 }
 
@@ -526,7 +530,10 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
     busy.release();
     makelist();
     if (failure) {
-        showFailure(*failure, QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert."));
+        showFailure(*failure,
+                    failure->leftChanged
+                        ? QStringLiteral("Ihre bisherigen Daten liegen auch in der lokalen Sicherung %1.").arg(safety)
+                        : QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert."));
         return;
     }
     platform::messages().information(QStringLiteral("Import abgeschlossen!\r\nIhre bisherigen Daten liegen in der "

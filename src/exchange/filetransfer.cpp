@@ -17,12 +17,18 @@ namespace exchange {
 namespace {
 
 std::function<std::unique_ptr<QIODevice>(const QString &)> g_opener;
+std::function<bool(const QString &, const QString &)> g_renamer;
 
 std::unique_ptr<QIODevice> openSource(const QString &path)
 {
     if (g_opener)
         return g_opener(path);
     return std::make_unique<QFile>(path);
+}
+
+bool renameFile(const QString &from, const QString &to)
+{
+    return g_renamer ? g_renamer(from, to) : QFile::rename(from, to);
 }
 
 void sortNames(QStringList &names)
@@ -72,6 +78,107 @@ QString copyOne(const QString &from, const QString &to)
     }
     QFile::setPermissions(to, source.permissions());
     return {};
+}
+
+const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
+
+// Moves the named files of `staging` into `dir`. A file of `dir` that one of
+// them replaces is kept in a directory made from `asideTemplate` until all
+// are in. The file list goes aside first and comes in last, so that at no
+// moment a list stands beside a half set. On a failure everything moved is
+// put back; what cannot be put back stays where it was kept, and the
+// failure says where.
+std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &names, const QString &dir,
+                                     const QString &asideTemplate)
+{
+    QTemporaryDir aside(asideTemplate);
+    if (!aside.isValid())
+        return Failure{QFileInfo(asideTemplate).absolutePath(), notWritable};
+    QStringList order = names;
+    if (order.removeAll(fileListName) > 0)
+        order << fileListName;
+    struct Step
+    {
+        QString name;
+        bool hadOld = false;
+        bool placed = false;
+    };
+    std::vector<Step> steps;
+    auto fail = [&](const QString &file, const QString &reason) -> std::optional<Failure> {
+        bool whole = true;
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            const QString target = QDir(dir).filePath(it->name);
+            if (it->placed && !QFile::remove(target))
+                whole = false;
+            if (it->hadOld && !renameFile(aside.filePath(it->name), target))
+                whole = false;
+        }
+        if (whole)
+            return Failure{file, reason};
+        aside.setAutoRemove(false);
+        Failure failure{file, reason
+                                  + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
+                                                   "sie liegen in „%1“.")
+                                        .arg(native(aside.path()))};
+        failure.leftChanged = true;
+        return failure;
+    };
+    // Takes the old file of that name aside, if there is one.
+    auto takeAside = [&](const QString &name) -> std::optional<Failure> {
+        const QString target = QDir(dir).filePath(name);
+        const QFileInfo ti(target);
+        Step step{name};
+        step.hadOld = ti.exists() || ti.isSymLink();
+        if (step.hadOld && ti.isDir() && !ti.isSymLink())
+            return fail(target, QStringLiteral("An dieser Stelle steht ein Verzeichnis, keine Datei."));
+        if (step.hadOld && !renameFile(target, aside.filePath(name)))
+            return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
+        steps.push_back(step);
+        return std::nullopt;
+    };
+    if (order.contains(fileListName))
+        if (auto failure = takeAside(fileListName))
+            return failure;
+    for (const QString &name : order) {
+        if (name != fileListName)
+            if (auto failure = takeAside(name))
+                return failure;
+        auto step = std::find_if(steps.begin(), steps.end(), [&](const Step &s) { return s.name == name; });
+        const QString target = QDir(dir).filePath(name);
+        if (!renameFile(QDir(staging).filePath(name), target))
+            return fail(target, QStringLiteral("Die Datei kann nicht ersetzt werden."));
+        step->placed = true;
+    }
+    return std::nullopt;
+}
+
+// Why a table file is shorter than it says it is: an SQLite file holds as
+// many pages as its header counts. Empty when it is whole, and when it is no
+// SQLite file at all (the table check tells that).
+QString cutShort(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(100);
+    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3", 16)))
+        return {};
+    auto number = [&](int at, int bytes) {
+        quint32 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | quint8(head[at + i]);
+        return value;
+    };
+    const qint64 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    // The page count is only valid while the change counter and its copy
+    // agree.
+    const qint64 pages = number(28, 4);
+    if (pages == 0 || number(24, 4) != number(92, 4) || file.size() >= pages * pageSize)
+        return {};
+    return QStringLiteral("Die Tabellendatei ist abgeschnitten (%1 statt %2 Byte); die Importdaten sind also "
+                          "unvollständig.")
+        .arg(file.size())
+        .arg(pages * pageSize);
 }
 
 } // namespace
@@ -260,10 +367,60 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
             Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
         return result;
     }
-    result.failure = copyFiles(dataDir, fileSet(dataDir), dir);
+    result.failure = exportFiles(dataDir, fileSet(dataDir), dir);
     if (result.failure)
         QDir(dir).removeRecursively();
     return result;
+}
+
+std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
+                                   const CopyHooks &hooks, bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    // Every question is asked before anything is written.
+    bool replaceAll = !hooks.askReplace;
+    for (const QString &name : names) {
+        const QString target = QDir(to).filePath(name);
+        const QFileInfo ti(target);
+        if (!ti.exists() && !ti.isSymLink())
+            continue;
+        if (ti.isDir() && !ti.isSymLink())
+            return Failure{target, QStringLiteral("Am Ziel steht ein Verzeichnis dieses Namens.")};
+        if (replaceAll)
+            continue;
+        switch (hooks.askReplace(name)) {
+        case ReplaceYes:
+            break;
+        case ReplaceAll:
+            replaceAll = true;
+            break;
+        case ReplaceNo:
+            return Failure{target, QStringLiteral("Die Datei soll bleiben. Die Daten im Verzeichnis werden aber nur "
+                                                  "als Ganzes ersetzt, damit dort keine Mischung aus alten und neuen "
+                                                  "Dateien entsteht.")};
+        default:
+            if (cancelled)
+                *cancelled = true;
+            return std::nullopt;
+        }
+    }
+    // The new set is written beside the old one, in the same directory so
+    // that it can be renamed into place.
+    QTemporaryDir staging(QDir(to).filePath(QStringLiteral(".lernora-neu-XXXXXX")));
+    if (!staging.isValid())
+        return Failure{to, notWritable};
+    CopyHooks copyHooks;
+    copyHooks.progress = hooks.progress;
+    bool stopped = false;
+    if (auto failure = copyFiles(from, names, staging.path(), copyHooks, &stopped))
+        return failure;
+    if (stopped) {
+        if (cancelled)
+            *cancelled = true;
+        return std::nullopt;
+    }
+    return moveIntoPlace(staging.path(), names, to, QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
 }
 
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
@@ -271,8 +428,14 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
 {
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
-    const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
 
+    // A set that lacks a file its list names is not copied at all.
+    for (const QString &name : names) {
+        const QFileInfo si(QDir(source).filePath(name));
+        if (!si.exists() && !si.isSymLink())
+            return Failure{si.filePath(), QStringLiteral("Die Datei wurde nicht gefunden. Die Dateiliste nennt sie, "
+                                                         "die Importdaten sind also unvollständig.")};
+    }
     // The files come into a directory of their own first.
     QTemporaryDir staging(beside + QStringLiteral("/.daten-neu-XXXXXX"));
     if (!staging.isValid())
@@ -285,51 +448,21 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
     if (cancelled)
         return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
     for (const QString &name : names)
-        if (const store::TableDef *def = store::tableDefOfFile(name))
-            if (const QString why = store::checkTableFile(staging.filePath(name), *def); !why.isEmpty())
+        if (const store::TableDef *def = store::tableDefOfFile(name)) {
+            QString why = cutShort(staging.filePath(name));
+            if (why.isEmpty())
+                why = store::checkTableFile(staging.filePath(name), *def);
+            if (!why.isEmpty())
                 return Failure{QDir(source).filePath(name), why};
+        }
 
     if (beforeReplace)
         if (auto failure = beforeReplace())
             return failure;
 
     // Into place: each file replaced is kept aside until all are in.
-    QTemporaryDir aside(beside + QStringLiteral("/.daten-alt-XXXXXX"));
-    if (!aside.isValid())
-        return Failure{beside, notWritable};
-    struct Moved
-    {
-        QString name;
-        bool hadOld;
-    };
-    std::vector<Moved> moved;
-    auto rollBack = [&] {
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-            QFile::remove(QDir(data).filePath(it->name));
-            if (it->hadOld)
-                QFile::rename(aside.filePath(it->name), QDir(data).filePath(it->name));
-        }
-    };
-    for (const QString &name : names) {
-        const QString target = QDir(data).filePath(name);
-        const QFileInfo ti(target);
-        const bool hadOld = ti.exists() || ti.isSymLink();
-        if (hadOld && ti.isDir() && !ti.isSymLink()) {
-            rollBack();
-            return Failure{target, QStringLiteral("Im Datenverzeichnis steht ein Verzeichnis dieses Namens.")};
-        }
-        if (hadOld && !QFile::rename(target, aside.filePath(name))) {
-            rollBack();
-            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
-        }
-        if (!QFile::rename(staging.filePath(name), target)) {
-            if (hadOld)
-                QFile::rename(aside.filePath(name), target);
-            rollBack();
-            return Failure{target, QStringLiteral("Die Datei kann nicht ersetzt werden.")};
-        }
-        moved.push_back({name, hadOld});
-    }
+    if (auto failure = moveIntoPlace(staging.path(), names, data, beside + QStringLiteral("/.daten-alt-XXXXXX")))
+        return failure;
 
     // Files that came read-only can be written by the program.
     for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
@@ -352,6 +485,11 @@ QStringList deleteBackups(const QString &root, const QStringList &names)
             refused << name;
     }
     return refused;
+}
+
+void setRenamer(std::function<bool(const QString &from, const QString &to)> renamer)
+{
+    g_renamer = std::move(renamer);
 }
 
 void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener)

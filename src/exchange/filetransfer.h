@@ -58,6 +58,9 @@ struct Failure
 {
     QString file;
     QString reason;
+    // The files could not all be put back as they were; `reason` says
+    // where the old ones are kept.
+    bool leftChanged = false;
     QString text() const;
 };
 
@@ -84,6 +87,16 @@ enum ReplaceAnswer { ReplaceYes, ReplaceAll, ReplaceNo, ReplaceCancel };
 std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
                                  const CopyHooks &hooks = {}, bool *cancelled = nullptr);
 
+// Writes the named files of `from` into `to` as one set, so that `to` holds
+// either all of them or, after a failure or a cancel, exactly what it held
+// before: they are copied into a hidden directory inside `to` and renamed
+// into place only when every one is complete, the file list last. Whether a
+// file there is replaced is asked of every such file before anything is
+// written; "No" keeps the old set as a whole and comes back as a failure
+// that says so. `cancelled` says the user stopped it.
+std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
+                                   const CopyHooks &hooks = {}, bool *cancelled = nullptr);
+
 // Copies the data directory's file set into a new backup below `root`,
 // named after `at` (the next free second when that name is taken), after
 // writing its "filelist.txt". Returns the backup's name, or the failure;
@@ -97,11 +110,12 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 
 // Brings the named files of `source` into `dataDir` as a whole: they are
 // copied into a staging directory beside `dataDir`, every table file among
-// them is checked (SQLite's integrity check and the table's fields), then
-// `beforeReplace` runs (the safety backup; a failure it returns ends the
-// import) and only then the files are moved into place. Any failure leaves
+// them is checked (its length, SQLite's integrity check and the table's
+// fields), then `beforeReplace` runs (the safety backup; a failure it
+// returns ends the import) and only then the files are moved into place. Any failure leaves
 // `dataDir` exactly as it was. Files of `dataDir` the list does not name
-// stay. Read-only files in `dataDir` are made writable afterwards.
+// stay. A named file missing in `source` is refused before anything is
+// copied. Read-only files in `dataDir` are made writable afterwards.
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
                                    const std::function<std::optional<Failure>()> &beforeReplace = {},
                                    const CopyHooks &hooks = {});
@@ -115,5 +129,9 @@ QStringList deleteBackups(const QString &root, const QStringList &names);
 // after some bytes shows a copy interrupted by a read error). An empty
 // function restores plain files.
 void setSourceOpener(std::function<std::unique_ptr<QIODevice>(const QString &path)> opener);
+// Tests: every rename that moves a file into place, aside or back goes
+// through this (false: the rename failed). An empty function restores
+// plain renames.
+void setRenamer(std::function<bool(const QString &from, const QString &to)> renamer);
 
 } // namespace exchange

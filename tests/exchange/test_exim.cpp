@@ -60,6 +60,16 @@ public:
     }
 };
 
+// Every copy of the file `name` fails after its first bytes.
+void failReading(const QString &name)
+{
+    exchange::setSourceOpener([name](const QString &path) -> std::unique_ptr<QIODevice> {
+        if (path.endsWith(QLatin1Char('/') + name))
+            return std::make_unique<FailingFile>(path);
+        return std::make_unique<QFile>(path);
+    });
+}
+
 QByteArray contents(const QString &path)
 {
     QFile f(path);
@@ -116,11 +126,14 @@ class TestExim : public QObject
         m_form->execute();
     }
 
-    void exportTo(const QString &dir)
+    // `replies`: whether to replace the files already there.
+    void exportTo(const QString &dir, const QList<Answer> &replies = {})
     {
         inWindow([&](TEXIMMainForm &f) {
             f.openDirectory(dir);
             m_messages->answer(Answer::Ok);
+            for (Answer reply : replies)
+                m_messages->answer(reply);
             f.exportbtnClick();
         });
     }
@@ -160,6 +173,7 @@ private slots:
         m_messages.reset();
         m_volumes.reset();
         exchange::setSourceOpener({});
+        exchange::setRenamer({});
         m_dir.reset();
     }
 
@@ -230,6 +244,95 @@ private slots:
         QCOMPARE(exchange::backupList(backups()),
                  (QStringList{QStringLiteral("2006-12-24_09-59-59"), QStringLiteral("2006-12-24_14-25-33"),
                               QStringLiteral("2007-01-02_09-05-07"), QStringLiteral("2010-10-01_00-00-00")}));
+    }
+
+    void failedExportsLeaveTheTargetAsItWas_data()
+    {
+        QTest::addColumn<QString>("target");     // "export": over an older export
+        QTest::addColumn<QString>("unreadable"); // a data file that fails while it is read
+        QTest::addColumn<QList<Answer>>("replies");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("read error over an older export")
+            << QStringLiteral("export") << QStringLiteral("hints.db") << QList<Answer>{Answer::YesToAll}
+            << QStringLiteral("hints.db:\r\nDie Datei kann nicht gelesen werden");
+        QTest::newRow("read error of the last file, empty directory")
+            << QStringLiteral("empty") << QStringLiteral("uebersB.DB") << QList<Answer>()
+            << QStringLiteral("Export fehlgeschlagen!");
+        QTest::newRow("read error in a local backup")
+            << QStringLiteral("backup") << QStringLiteral("hints.db") << QList<Answer>()
+            << QStringLiteral("Lokale Sicherung fehlgeschlagen!");
+        QTest::newRow("Cancel at the second file")
+            << QStringLiteral("export") << QString() << QList<Answer>{Answer::Yes, Answer::Yes, Answer::Cancel}
+            << QString();
+        QTest::newRow("No for one file") << QStringLiteral("export") << QString()
+                                         << QList<Answer>{Answer::Yes, Answer::No} << QStringLiteral("nur als Ganzes");
+    }
+    void failedExportsLeaveTheTargetAsItWas()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, unreadable);
+        QFETCH(QList<Answer>, replies);
+        QFETCH(QString, error);
+        if (target == QLatin1String("export"))
+            exportTo(stick());
+        m_messages->clear();
+        const QString dir = target == QLatin1String("backup")  ? backups()
+                            : target == QLatin1String("empty") ? stick() + QStringLiteral("/leer")
+                                                               : stick();
+        QVERIFY(target == QLatin1String("backup") || QDir().mkpath(dir));
+        addReport(2);
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(dir);
+        if (!unreadable.isEmpty())
+            failReading(unreadable);
+        if (target == QLatin1String("backup"))
+            inWindow([&](TEXIMMainForm &f) {
+                m_messages->answer(Answer::Ok);
+                f.lsichernbtnClick();
+            });
+        else
+            exportTo(dir, replies);
+        // No half set, no mixture of old and new, nothing left half-written.
+        QCOMPARE(testsupport::fileSnapshot(dir), before);
+        QCOMPARE(m_messages->notices(), QStringList());
+        QCOMPARE(m_messages->errors().size(), error.isEmpty() ? 0 : 1);
+        QVERIFY2(m_messages->errors().join(QString()).contains(error),
+                 qPrintable(m_messages->errors().join(QString())));
+    }
+
+    void aFailedPuttingBackKeepsTheOldFiles_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("untrue");
+        QTest::newRow("export") << false << QStringLiteral("alles wie zuvor");
+        QTest::newRow("import") << true << QStringLiteral("unverändert");
+    }
+    void aFailedPuttingBackKeepsTheOldFiles()
+    {
+        QFETCH(bool, import);
+        QFETCH(QString, untrue);
+        exportTo(stick());
+        addReport(2);
+        const QString dir = import ? data() : stick();
+        const QByteArray old = contents(dir + QStringLiteral("/bericht.db"));
+        // hints.db cannot be put into place, nor the old bericht.db back.
+        exchange::setRenamer([dir](const QString &from, const QString &to) {
+            const bool back = from.contains(QLatin1String("-alt-"));
+            return to != dir + (back ? QStringLiteral("/bericht.db") : QStringLiteral("/hints.db"))
+                   && QFile::rename(from, to);
+        });
+        m_messages->clear();
+        if (import)
+            importFrom(stick());
+        else
+            exportTo(stick(), {Answer::YesToAll});
+        QCOMPARE(m_messages->notices(), QStringList());
+        QCOMPARE(m_messages->errors().size(), 1);
+        const QString error = m_messages->errors().first();
+        QVERIFY2(error.contains(QStringLiteral("konnten nicht alle zurückgelegt werden")) && !error.contains(untrue),
+                 qPrintable(error));
+        // The old file is where the message says.
+        const QString kept = error.section(QStringLiteral("„"), -1).section(QStringLiteral("“"), 0, 0);
+        QCOMPARE(contents(QDir::fromNativeSeparators(kept) + QStringLiteral("/bericht.db")), old);
     }
 
     void restoreWithoutAnEarlierFileListAndKeepingUnnamedFiles()
@@ -406,6 +509,12 @@ private slots:
         QTest::newRow("no list") << QByteArray() << QString() << QStringLiteral("Keine Importdaten vorhanden!");
         QTest::newRow("named file missing") << QByteArray("bericht.db\r\nfehlt.db\r\n") << QString()
                                             << QStringLiteral("fehlt.db:\r\nDie Datei wurde nicht gefunden.");
+        QTest::newRow("table file missing")
+            << good << QStringLiteral("missing")
+            << QStringLiteral("bericht.db:\r\nDie Datei wurde nicht gefunden. Die Dateiliste nennt sie, die "
+                              "Importdaten sind also unvollständig.");
+        QTest::newRow("table file cut in half") << good << QStringLiteral("half") << QStringLiteral("unvollständig");
+        QTest::newRow("end of a picture cut") << good << QStringLiteral("picture") << QStringLiteral("unvollständig");
         QTest::newRow("corrupt table") << good << QStringLiteral("garbage") << QStringLiteral("beschädigt");
         QTest::newRow("other table") << good << QStringLiteral("hints")
                                      << QStringLiteral("nicht die erwartete Tabelle");
@@ -421,6 +530,11 @@ private slots:
         // A sound export of other data, then spoiled.
         const QByteArray reportsBefore = contents(data() + QStringLiteral("/bericht.db"));
         addReport(2);
+        if (broken == QLatin1String("picture")) {
+            store::TableSet set(data());
+            set.openAtStart();
+            set.exec(QStringLiteral("UPDATE bericht SET Bild2 = randomblob(10000) WHERE Nummer = 2"));
+        }
         for (const QString &name : exchange::fileSet(data()))
             QVERIFY(QFile::copy(QDir(data()).filePath(name), QDir(stick()).filePath(name)));
         QFile::remove(stick() + QStringLiteral("/filelist.txt"));
@@ -432,6 +546,11 @@ private slots:
             QByteArray bytes = contents(reports);
             bytes.replace(4096, 2048, QByteArray(2048, '\xA5'));
             write(reports, bytes);
+        } else if (broken == QLatin1String("missing")) {
+            QVERIFY(QFile::remove(reports));
+        } else if (broken == QLatin1String("half") || broken == QLatin1String("picture")) {
+            const QByteArray bytes = contents(reports);
+            write(reports, bytes.left(broken == QLatin1String("half") ? bytes.size() / 2 : bytes.size() - 100));
         } else if (broken == QLatin1String("hints")) {
             QFile::remove(reports);
             QVERIFY(QFile::copy(stick() + QStringLiteral("/hints.db"), reports));
@@ -439,11 +558,7 @@ private slots:
             QFile::remove(reports);
             QVERIFY(QFile::link(data() + QStringLiteral("/uebersB.DB"), reports));
         } else if (broken == QLatin1String("unreadable")) {
-            exchange::setSourceOpener([](const QString &path) -> std::unique_ptr<QIODevice> {
-                if (path.endsWith(QLatin1String("hints.db")))
-                    return std::make_unique<FailingFile>(path);
-                return std::make_unique<QFile>(path);
-            });
+            failReading(QStringLiteral("hints.db"));
         }
         write(data() + QStringLiteral("/bericht.db"), reportsBefore);
         const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());
