@@ -554,6 +554,9 @@ void Tberichtdlg::ruecksformvorschauClick()
 void Tberichtdlg::folgeblattbtnClick()
 {
     checkspeichern();
+    // The follow-up sheet and the marks of its choice are stored on purpose,
+    // however the choice ends.
+    const auto onPurpose = qScopeGuard([this] { storedOnPurpose(); });
     store::Table &rep = report();
     const store::Table::Bookmark onScreen = rep.bookmark();
     const bool chosen = platform::modalRunner().run(*m_folgedialog) == QDialog::Accepted;
@@ -573,8 +576,6 @@ void Tberichtdlg::folgeblattbtnClick()
         if (added)
             rep.gotoBookmark(onScreen);
     }
-    if (chosen || removed)
-        storedOnPurpose();
     checknavigator();
 }
 
