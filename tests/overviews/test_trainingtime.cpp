@@ -293,6 +293,56 @@ private slots:
         QCOMPARE(stored.join(QLatin1Char(' ')), order);
     }
 
+    // Closing with a row that cannot be stored (it has no year) says which
+    // row and why: "Nein" keeps the dialog open on that row to complete it,
+    // "Ja" discards it.
+    void closingWithARowThatCannotBeStored_data()
+    {
+        QTest::addColumn<QString>("closedBy");
+        QTest::addColumn<bool>("discard");
+        QTest::addColumn<QString>("stored"); // Lj/Bs of the rows afterwards
+        QTest::newRow("OK, Nein, then the year") << "okbtn" << false << "1/Alt 3/ohne Jahr";
+        QTest::newRow("Abbrechen, Nein, then the year") << "abbruchbtn" << false << "1/Alt 3/ohne Jahr";
+        QTest::newRow("OK, Ja") << "okbtn" << true << "1/Alt";
+    }
+    void closingWithARowThatCannotBeStored()
+    {
+        QFETCH(QString, closedBy);
+        QFETCH(bool, discard);
+        QFETCH(QString, stored);
+        addRow(1, QStringLiteral("Alt"));
+        f->tables().uebersichttable().refresh();
+        const QByteArray button = closedBy.toLatin1();
+        open([&](Tuebersichtdlg &d) {
+            controls::DBGrid *grid = d.DBGrid1();
+            editor();
+            grid->setCurrentIndex(grid->model()->index(0, 1));
+            key(Qt::Key_Down); // a new line below
+            QTest::keyClicks(editor(), QStringLiteral("ohne Jahr"));
+            f->messages().answer(discard ? platform::Answer::Yes : platform::Answer::No);
+            click(button.constData());
+            QCOMPARE(f->messages().pendingAnswers(), 0);
+            const QString question = f->messages().questions().value(0);
+            QVERIFY2(question.startsWith(QStringLiteral("Zeile 2 kann nicht gespeichert werden:")), qPrintable(question));
+            QVERIFY2(question.contains(QStringLiteral("„Lj“ muss einen Wert haben")), qPrintable(question));
+            if (discard) {
+                QVERIFY(!d.isVisible());
+                return;
+            }
+            QVERIFY(d.isVisible());
+            QCOMPARE(grid->currentLine(), 1);
+            grid->setCurrentIndex(grid->model()->index(1, 0));
+            key(Qt::Key_3);
+            click(button.constData());
+            QVERIFY(!d.isVisible());
+        });
+        QCOMPARE(f->tables().uebersichttable().state(), store::TableState::Browse);
+        QStringList rows;
+        for (const QVariantList &row : f->tables().exec(QStringLiteral("SELECT Lj, Bs FROM uebersB ORDER BY Lj, Auto")))
+            rows << row.value(0).toString() + QLatin1Char('/') + row.value(1).toString();
+        QCOMPARE(rows.join(QLatin1Char(' ')), stored);
+    }
+
     void previewPrintsTheStoredDates()
     {
         store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("vom2"), QStringLiteral("01.09.2025"));
