@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QListWidget>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using testsupport::OverviewFixture;
@@ -155,6 +156,65 @@ private slots:
             d.vorschaubtn()->click();
             QVERIFY(closed);
         });
+    }
+
+    // While its preview shows, the choice takes clicks as the user makes
+    // them: the ticks change, a second "Vorschau" only beeps, "Schließen"
+    // closes the preview and the dialog.
+    void theChoiceStaysUsableBesideItsPreview()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        sheet(1, 2, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            // A click through the window system, which drops it on a window
+            // that a modal window blocks.
+            const auto userClick = [&d](const char *name) {
+                auto *b = d.findChild<QPushButton *>(QLatin1String(name));
+                QTest::mouseClick(d.windowHandle(), Qt::LeftButton, {}, b->mapTo(&d, b->rect().center()));
+            };
+            bool checked = false;
+            QTimer::singleShot(0, [&] {
+                const auto closeAtEnd = qScopeGuard([] { TQRMDIPreviewInterface::closeCurrent(); });
+                QVERIFY(TQRMDIPreviewInterface::current());
+                userClick("auswahlVbtn");
+                QCOMPARE(d.CheckListBox1()->item(1)->checkState(), Qt::Checked);
+                userClick("vorschaubtn");
+                QCOMPARE(f->messages().beeps(), 1);
+                userClick("closebtn");
+                QVERIFY(!f->form()->session().previewOpen);
+                QVERIFY(!d.isVisible());
+                checked = true;
+            });
+            d.vorschaubtn()->click();
+            QVERIFY(checked);
+        });
+    }
+
+    // Neither the merged file nor sheet files of an earlier run outlive the
+    // program or get in the way of a new run; other files stay.
+    void theRunsFilesGoBeforeANewRunAndAtTheEnd()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        QDir dir(Tdrauswdlg::directory());
+        QVERIFY(QDir().mkpath(dir.path()));
+        for (const char *name : {"alle.qrp", "1001A1.qrp", "2014b2.qrp", "notiz.txt", "eigene.qrp"}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QStringList others{"eigene.qrp", "notiz.txt"};
+        bulkPrint([&](Tdrauswdlg &d) { d.vorschaubtn()->click(); }); // nothing ticked
+        QCOMPARE(dir.entryList(QDir::Files), others);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            testsupport::whenShown([](Tbwprformd5 *) {});
+            d.vorschaubtn()->click();
+        });
+        QVERIFY(dir.exists(QStringLiteral("alle.qrp")));
+        f->stop();
+        QCOMPARE(dir.entryList(QDir::Files), others);
     }
 
     void aCancelledRunLeavesNoFiles()
