@@ -158,52 +158,41 @@ private slots:
         });
     }
 
-    // While its preview shows, the choice takes clicks as the user makes
-    // them: the ticks change, a second "Vorschau" only beeps, "Schließen"
-    // closes the preview and the dialog.
+    // Beside its preview the choice takes the user's clicks (sent through
+    // the window system, which drops them on a window a modal one blocks).
     void theChoiceStaysUsableBesideItsPreview()
     {
         f->start(1);
         sheet(1, 1, 1);
-        sheet(1, 2, 1);
         bulkPrint([&](Tdrauswdlg &d) {
-            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
-            // A click through the window system, which drops it on a window
-            // that a modal window blocks.
             const auto userClick = [&d](const char *name) {
                 auto *b = d.findChild<QPushButton *>(QLatin1String(name));
                 QTest::mouseClick(d.windowHandle(), Qt::LeftButton, {}, b->mapTo(&d, b->rect().center()));
             };
-            bool checked = false;
             QTimer::singleShot(0, [&] {
                 const auto closeAtEnd = qScopeGuard([] { TQRMDIPreviewInterface::closeCurrent(); });
-                QVERIFY(TQRMDIPreviewInterface::current());
-                userClick("auswahlVbtn");
-                QCOMPARE(d.CheckListBox1()->item(1)->checkState(), Qt::Checked);
-                userClick("vorschaubtn");
-                QCOMPARE(f->messages().beeps(), 1);
-                userClick("closebtn");
-                QVERIFY(!f->form()->session().previewOpen);
-                QVERIFY(!d.isVisible());
-                checked = true;
+                userClick("abwahlVbtn");
+                userClick("vorschaubtn"); // turned away: a beep
+                userClick("closebtn");    // closes the preview, then the choice
             });
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
             d.vorschaubtn()->click();
-            QVERIFY(checked);
+            QCOMPARE(d.CheckListBox1()->item(0)->checkState(), Qt::Unchecked);
+            QCOMPARE(f->messages().beeps(), 1);
+            QVERIFY(!d.isVisible());
         });
     }
 
-    // Neither the merged file nor sheet files of an earlier run outlive the
-    // program or get in the way of a new run; other files stay.
-    void theRunsFilesGoBeforeANewRunAndAtTheEnd()
+    // The merged file and sheet files of earlier runs go before a run and
+    // when the program ends; other files in "qrp" stay.
+    void leftFilesGoBeforeARunAndAtTheEnd()
     {
         f->start(1);
         sheet(1, 1, 1);
-        QDir dir(Tdrauswdlg::directory());
+        const QDir dir(Tdrauswdlg::directory());
         QVERIFY(QDir().mkpath(dir.path()));
-        for (const char *name : {"alle.qrp", "1001A1.qrp", "2014b2.qrp", "notiz.txt", "eigene.qrp"}) {
-            QFile file(dir.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char *name : {"alle.qrp", "1001A1.qrp", "2014b2.qrp", "notiz.txt", "eigene.qrp"})
+            QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
         const QStringList others{"eigene.qrp", "notiz.txt"};
         bulkPrint([&](Tdrauswdlg &d) { d.vorschaubtn()->click(); }); // nothing ticked
         QCOMPARE(dir.entryList(QDir::Files), others);
