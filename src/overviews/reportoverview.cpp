@@ -163,23 +163,39 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
 {
     if (!m_printForm)
         return;
-    // The list prints the rows the cursor sees; the list is as it was
-    // afterwards, also when the preview ends by an error.
-    const store::ScopedView keep(m_tables.berichttable());
+    // The list prints the rows the cursor sees. The preview leaves the main
+    // window usable: a new training year or display choice may come while
+    // it shows, so afterwards the list shows what the choice says then,
+    // never the rows it showed before.
+    const store::ScopedRow keep(m_tables.berichttable());
     m_session.druckart = store::PrintKind::ReportList;
     engine::preview(m_printForm->report());
+    uebersichtanzeigewahlClick();
 }
 
 void ReportOverviewTab::BitBtn1Click()
 {
     if (!m_drauswdlg)
         return;
-    // The choice lists every sheet the list shows, without a filter; the
-    // list is as it was afterwards.
+    // The choice lists every sheet the list shows, without a filter;
+    // afterwards the list shows what the display choice says.
     store::Table &reports = m_tables.berichttable();
-    const store::ScopedView keep(reports);
+    const store::ScopedRow keep(reports);
     reports.setFiltered(false);
     platform::modalRunner().run(*m_drauswdlg);
+    uebersichtanzeigewahlClick();
+}
+
+bool ReportOverviewTab::showsCurrentYearAlone() const
+{
+    const store::Table &reports = m_tables.berichttable();
+    if (m_uebersichtanzeigewahl->itemIndex() != currentYear || !reports.isOpen() || reports.isEmpty())
+        return false;
+    const store::Table::View view = reports.view();
+    const QVariantList year{m_session.year};
+    return view.index.isEmpty() && view.ranged && view.rangeFrom == year && view.rangeTo == year
+           && !(view.filtered && !view.filter.trimmed().isEmpty())
+           && reports.asInt(field::AJahr) == m_session.year;
 }
 
 void ReportOverviewTab::loeschbtnClick()
@@ -187,6 +203,15 @@ void ReportOverviewTab::loeschbtnClick()
     store::Table &reports = m_tables.berichttable();
     if (!reports.isOpen() || reports.isEmpty())
         return;
+    // Deleting renumbers the reports of the sheet's year, which must be
+    // exactly what the list shows: a list that shows anything else is
+    // refused and shown as the display choice says.
+    if (!showsCurrentYearAlone()) {
+        platform::messages().beep();
+        reports.setFiltered(false);
+        uebersichtanzeigewahlClick();
+        return;
+    }
     const QString number = reports.asString(field::Nummer);
     const QString sheet = reports.asString(field::Blatt);
     const QString question = QStringLiteral("Wollen Sie Bericht Nr. ") + number + QStringLiteral(", Blatt ") + sheet

@@ -71,6 +71,9 @@ private:
     // "Bericht löschen" is on while the current year alone is shown and
     // has a sheet.
     void updateDeleteButton();
+    // The list shows the sheets of the current training year and no other,
+    // and its cursor stands on one of them.
+    bool showsCurrentYearAlone() const;
 
     store::TableSet &m_tables;
     store::Session &m_session;

@@ -7,6 +7,7 @@
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/hint.h"
+#include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "print/engine/previewinterface.h"
 #include "print/trainingtimeprint.h"
@@ -206,20 +207,40 @@ void Tuebersichtdlg::vorschaubtnClick()
     postRow(); // a row that cannot be stored shows its error: no preview
     if (!m_printForm)
         return;
-    const store::ScopedView keep(m_tables.uebersichttable());
+    // The print walks the rows; the grid's row is the current one again
+    // afterwards, also when the preview ends by an error.
+    const store::ScopedRow keep(m_tables.uebersichttable());
     m_session.druckart = store::PrintKind::TrainingTime;
     engine::preview(m_printForm->report());
 }
 
 void Tuebersichtdlg::done(int result)
 {
-    // Closing stores the row being edited; a row that cannot be stored
-    // stays as it is, unstored.
+    // Closing stores the row being edited. A row that cannot be stored is
+    // never lost unnoticed: the apprentice learns which row and why, and
+    // either discards it or stays in the dialog to complete it.
     try {
         postRow();
-    } catch (const store::StoreError &) {
+    } catch (const store::StoreError &error) {
+        if (!discardUnstoredRow(error.message()))
+            return;
     }
     QDialog::done(result);
+}
+
+bool Tuebersichtdlg::discardUnstoredRow(const QString &why)
+{
+    const QString question = QStringLiteral("Zeile %1 kann nicht gespeichert werden:\n%2\n\n"
+                                            "Soll die Zeile verworfen werden? Mit „Nein“ bleibt das Fenster "
+                                            "offen, und Sie können die Zeile ergänzen.")
+                                 .arg(m_grid->currentLine() + 1)
+                                 .arg(why);
+    if (platform::messages().confirmYesNo(question) != platform::Answer::Yes) {
+        m_grid->setFocus();
+        return false;
+    }
+    m_grid->cancelRow();
+    return true;
 }
 
 QLineEdit *Tuebersichtdlg::focusedEdit() const

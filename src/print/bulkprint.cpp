@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QShowEvent>
 #include <algorithm>
@@ -77,6 +78,9 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
 {
     setObjectName(QStringLiteral("drauswdlg"));
     setWindowTitle(QStringLiteral("Druckauswahl für Sammeldruck"));
+    // The ticks can change and "Vorschau" turns a second preview away while
+    // the preview shows; closing the dialog closes the preview first.
+    TQRMDIPreviewInterface::keepUsableBesidePreview(*this);
     setFixedSize(587, 460);
     // The column heads stand close together: the narrow face of the design.
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -117,6 +121,12 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     QPushButton *fill = controls::designedButton(this, "fuellbtn", QStringLiteral("Füllen"), QRect(248, 400, 75, 25));
     fill->hide();
     connect(fill, &QPushButton::clicked, this, [this] { platform::guarded([this] { fuellbtnClick(); }); });
+}
+
+Tdrauswdlg::~Tdrauswdlg()
+{
+    // The files of the last run are not needed beyond the program's run.
+    removeLeftFiles();
 }
 
 QString Tdrauswdlg::directory()
@@ -187,6 +197,8 @@ void Tdrauswdlg::closebtnClick()
 
 void Tdrauswdlg::done(int result)
 {
+    // However the dialog closes, its preview goes first.
+    platform::guarded([this] { closebtnClick(); });
     platform::guarded([this] { FormClose(); });
     QDialog::done(result);
 }
@@ -214,7 +226,8 @@ void Tdrauswdlg::vorschaubtnClick()
         return;
     }
     const QString merged = mergedFile();
-    if (QFile::exists(merged) && !QFile::remove(merged)) {
+    removeLeftFiles();
+    if (QFile::exists(merged)) {
         platform::messages().error(QStringLiteral("Die Datei „%1“ kann nicht gelöscht werden; das Verzeichnis "
                                                   "„%2“ ist schreibgeschützt.")
                                        .arg(QDir::toNativeSeparators(merged), QDir::toNativeSeparators(dir)));
@@ -323,6 +336,21 @@ void Tdrauswdlg::renderSheet(bool back, const QString &fileName)
         document = back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
     }
     document.save(fileName, engine::Document::Durability::Temporary);
+}
+
+void Tdrauswdlg::removeLeftFiles()
+{
+    // The merged file and the sheet files of a run that did not end; other
+    // files in the directory are not the bulk print's.
+    static const QRegularExpression sheetFile(QStringLiteral("^[0-9]{4,}[AB][0-9]+\\.qrp$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    QDir dir(directory());
+    if (!dir.exists())
+        return;
+    QFile::remove(mergedFile());
+    for (const QString &name : dir.entryList({QStringLiteral("*.qrp")}, QDir::Files))
+        if (sheetFile.match(name).hasMatch())
+            dir.remove(name);
 }
 
 void Tdrauswdlg::removeRunFiles()

@@ -28,6 +28,7 @@ class Tdrauswdlg : public QDialog
 public:
     Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberichtform *front, Tqrruecksform *back,
                QWidget *parent = nullptr);
+    ~Tdrauswdlg() override;
 
     QListWidget *CheckListBox1() const { return m_front; }
     QListWidget *CheckListBox2() const { return m_back; }
@@ -59,6 +60,9 @@ private:
     bool renderSheets();
     void renderSheet(bool back, const QString &fileName);
     void removeRunFiles();
+    // Removes the merged file and the sheet files that earlier runs left in
+    // the directory.
+    static void removeLeftFiles();
 
     store::TableSet &m_tables;
     store::Session &m_session;

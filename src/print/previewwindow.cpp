@@ -129,6 +129,9 @@ private:
 
 QPointer<Tbwprformd5> g_current;
 
+// Marks a dialog that stays usable beside its preview.
+constexpr char usableBesidePreview[] = "lernoraUsableBesidePreview";
+
 } // namespace
 
 Tbwprformd5::Tbwprformd5(engine::Document *document, engine::Report *report, store::Session &session,
@@ -508,10 +511,11 @@ Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Re
 {
     // Opened from a modal dialog (the report editor), the preview belongs to
     // it, or the dialog would block it; and it is modal itself, so that the
-    // dialog that waits for it cannot be closed under it.
+    // dialog that waits for it cannot be closed under it, unless the dialog
+    // stays usable beside it (the bulk print's choice).
     QWidget *owner = platform::windowOwner(m_parent);
     auto *window = new Tbwprformd5(&document, report, m_session, owner);
-    if (owner != m_parent)
+    if (owner != m_parent && !owner->property(usableBesidePreview).toBool())
         window->setWindowModality(Qt::ApplicationModal);
     g_current = window;
     window->show();
@@ -571,6 +575,11 @@ void TQRMDIPreviewInterface::waitUntilClosed(const QPointer<Tbwprformd5> &window
     QObject::connect(window, &Tbwprformd5::closed, &loop, &QEventLoop::quit);
     QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void TQRMDIPreviewInterface::keepUsableBesidePreview(QWidget &dialog)
+{
+    dialog.setProperty(usableBesidePreview, true);
 }
 
 Tbwprformd5 *TQRMDIPreviewInterface::current()

@@ -122,6 +122,13 @@ public:
     // Previews a finished document the same way.
     void previewDocument(engine::Document &document) override;
 
+    // A preview asked for from a modal dialog is modal, so that the dialog
+    // waiting for it cannot be closed under it; a dialog marked here stays
+    // usable beside its preview instead. Such a dialog turns a second
+    // preview away itself (the preview-open flag) and closes its preview
+    // when it closes.
+    static void keepUsableBesidePreview(QWidget &dialog);
+
     // The window shown last without blocking, while it exists.
     static Tbwprformd5 *current();
     // Brings the current preview window to the front and focuses it.

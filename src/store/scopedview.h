@@ -54,4 +54,43 @@ private:
     int m_exceptions;
 };
 
+// For a window whose table stays on show while a preview or another window
+// runs in a nested event loop: when the scope ends, the cursor returns to
+// the row it stood on, if the table still shows that row. Index, range and
+// filter are left as they are then: they follow the window's own choice,
+// which may have changed meanwhile, and an older view is never put back
+// over a newer one.
+class ScopedRow
+{
+public:
+    explicit ScopedRow(Table &table)
+        : m_table(table), m_row(table.isOpen() ? table.bookmark() : 0), m_active(table.isOpen())
+    {
+    }
+    ~ScopedRow()
+    {
+        try {
+            restore();
+        } catch (...) {
+        }
+    }
+    // Returns to the row now; errors reach the caller.
+    void restore()
+    {
+        if (!m_active || !m_table.isOpen())
+            return;
+        m_active = false;
+        if (m_row && m_table.bookmarkValid(m_row) && m_table.bookmark() != m_row)
+            m_table.gotoBookmark(m_row);
+    }
+
+    ScopedRow(const ScopedRow &) = delete;
+    ScopedRow &operator=(const ScopedRow &) = delete;
+
+private:
+    Table &m_table;
+    Table::Bookmark m_row;
+    bool m_active;
+};
+
 } // namespace store

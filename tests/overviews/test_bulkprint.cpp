@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QListWidget>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using testsupport::OverviewFixture;
@@ -155,6 +156,54 @@ private slots:
             d.vorschaubtn()->click();
             QVERIFY(closed);
         });
+    }
+
+    // Beside its preview the choice takes the user's clicks (sent through
+    // the window system, which drops them on a window a modal one blocks).
+    void theChoiceStaysUsableBesideItsPreview()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            const auto userClick = [&d](const char *name) {
+                auto *b = d.findChild<QPushButton *>(QLatin1String(name));
+                QTest::mouseClick(d.windowHandle(), Qt::LeftButton, {}, b->mapTo(&d, b->rect().center()));
+            };
+            QTimer::singleShot(0, [&] {
+                const auto closeAtEnd = qScopeGuard([] { TQRMDIPreviewInterface::closeCurrent(); });
+                userClick("abwahlVbtn");
+                userClick("vorschaubtn"); // turned away: a beep
+                userClick("closebtn");    // closes the preview, then the choice
+            });
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            d.vorschaubtn()->click();
+            QCOMPARE(d.CheckListBox1()->item(0)->checkState(), Qt::Unchecked);
+            QCOMPARE(f->messages().beeps(), 1);
+            QVERIFY(!d.isVisible());
+        });
+    }
+
+    // The merged file and sheet files of earlier runs go before a run and
+    // when the program ends; other files in "qrp" stay.
+    void leftFilesGoBeforeARunAndAtTheEnd()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        const QDir dir(Tdrauswdlg::directory());
+        QVERIFY(QDir().mkpath(dir.path()));
+        for (const char *name : {"alle.qrp", "1001A1.qrp", "2014b2.qrp", "notiz.txt", "eigene.qrp"})
+            QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+        const QStringList others{"eigene.qrp", "notiz.txt"};
+        bulkPrint([&](Tdrauswdlg &d) { d.vorschaubtn()->click(); }); // nothing ticked
+        QCOMPARE(dir.entryList(QDir::Files), others);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            testsupport::whenShown([](Tbwprformd5 *) {});
+            d.vorschaubtn()->click();
+        });
+        QVERIFY(dir.exists(QStringLiteral("alle.qrp")));
+        f->stop();
+        QCOMPARE(dir.entryList(QDir::Files), others);
     }
 
     void aCancelledRunLeavesNoFiles()

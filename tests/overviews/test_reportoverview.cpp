@@ -394,6 +394,47 @@ private slots:
         QVERIFY(dlg.newReportMode());
     }
 
+    // The list follows the choice made while its preview showed, and
+    // "Bericht löschen" refuses a list other than the current year alone
+    // (here a range set behind the window's back): nothing is deleted.
+    void theListFollowsTheChoice_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("listed"); // AJahr of the lines afterwards
+        QTest::newRow("2. Lehrjahr") << "N2Lehrjahr1" << "2 2";
+        QTest::newRow("alle Jahre") << "alle" << "1 1 2 2";
+        QTest::newRow("old range, delete") << "range" << "1 1";
+    }
+    void theListFollowsTheChoice()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, listed);
+        f->start(1);
+        for (int i = 0; i < 4; ++i)
+            f->addSheet(1 + i / 2, 1 + i % 2, 1, week(i));
+        f->choose(1);
+        const QStringList before = f->files();
+        if (meanwhile == QLatin1String("range")) {
+            f->reports().setRange({2}, {2});
+            f->pressDelete(Answer::Yes);
+            QCOMPARE(f->messages().beeps(), 1);
+        } else {
+            testsupport::whenShown([&](Tbwprformd5 *) {
+                if (meanwhile == QLatin1String("alle"))
+                    f->choose(0);
+                else
+                    f->form()->findChild<QAction *>(meanwhile)->trigger();
+            });
+            f->overview().beruebersichtdruckbtn()->click();
+        }
+        QStringList years;
+        for (int row = 0; row < f->overview().DBGrid3()->model()->rowCount(); ++row)
+            years << f->overview().DBGrid3()->cellText(row, 0);
+        QCOMPARE(years.join(QLatin1Char(' ')), listed);
+        QCOMPARE(f->overview().loeschbtn()->isEnabled(), meanwhile != QLatin1String("alle"));
+        QCOMPARE(f->files(), before);
+    }
+
     void anzeigenOnAnEmptyListDoesNothing()
     {
         f->start(2);

@@ -293,6 +293,41 @@ private slots:
         QCOMPARE(stored.join(QLatin1Char(' ')), order);
     }
 
+    // Closing with a row without its year names the row and the reason;
+    // "Nein" keeps the dialog open on it, "Ja" discards it.
+    void closingWithARowThatCannotBeStored_data()
+    {
+        QTest::addColumn<bool>("discard");
+        QTest::addColumn<QString>("stored"); // Lj of the rows afterwards
+        QTest::newRow("Nein, then the year") << false << "1 3";
+        QTest::newRow("Ja") << true << "1";
+    }
+    void closingWithARowThatCannotBeStored()
+    {
+        QFETCH(bool, discard);
+        QFETCH(QString, stored);
+        addRow(1, QStringLiteral("Alt"));
+        f->tables().uebersichttable().refresh();
+        open([&](Tuebersichtdlg &d) {
+            editor();
+            d.DBGrid1()->setCurrentIndex(d.DBGrid1()->model()->index(0, 1));
+            key(Qt::Key_Down); // a new line below
+            QTest::keyClicks(editor(), QStringLiteral("ohne Jahr"));
+            f->messages().answer(discard ? platform::Answer::Yes : platform::Answer::No);
+            click("abbruchbtn");
+            const QString question = f->messages().questions().value(0);
+            QVERIFY2(question.startsWith(QStringLiteral("Zeile 2 kann nicht gespeichert werden:")), qPrintable(question));
+            QVERIFY2(question.contains(QStringLiteral("„Lj“ muss einen Wert haben")), qPrintable(question));
+            QCOMPARE(d.isVisible(), !discard);
+            if (discard)
+                return;
+            d.DBGrid1()->setCurrentIndex(d.DBGrid1()->model()->index(1, 0));
+            key(Qt::Key_3);
+            click("okbtn");
+        });
+        QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(Lj, ' ') FROM uebersB")).toString(), stored);
+    }
+
     void previewPrintsTheStoredDates()
     {
         store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("vom2"), QStringLiteral("01.09.2025"));
