@@ -47,6 +47,18 @@ void type(QLineEdit *e, const QString &text)
     QTest::keyClicks(e, text);
 }
 
+// A plain picture as a report stores it.
+QByteArray greenBmp(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB888);
+    picture.fill(Qt::darkGreen);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "BMP");
+    return bmp;
+}
+
 QString partFields(Tberichtdlg &d)
 {
     QStringList out;
@@ -485,12 +497,7 @@ private slots:
     {
         f->start(1);
         f->createAndConfirm({29});
-        QImage picture(160, 120, QImage::Format_RGB888);
-        picture.fill(Qt::darkGreen);
-        QByteArray bmp;
-        QBuffer buffer(&bmp);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "BMP");
+        const QByteArray bmp = greenBmp(160, 120);
         store::Table &rep = f->tables().berichttable();
         rep.edit();
         rep.setValue(QStringLiteral("Bild1"), bmp);
@@ -540,12 +547,7 @@ private slots:
         QFETCH(bool, keepsChange);
         f->start(1);
         f->createAndConfirm({29});
-        QImage picture(40, 30, QImage::Format_RGB888);
-        picture.fill(Qt::darkGreen);
-        QByteArray bmp;
-        QBuffer buffer(&bmp);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "BMP");
+        const QByteArray bmp = greenBmp(40, 30);
         store::Table &rep = f->tables().berichttable();
         rep.edit();
         rep.setValue(QStringLiteral("Bild1"), bmp);
