@@ -155,6 +155,25 @@ private slots:
         }
     }
 
+    // OK with a date the settings file cannot store names the character and
+    // the field and keeps the dialog open; nothing is written.
+    void okRefusesADateItCannotStore()
+    {
+        store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("bis3"), QStringLiteral("31.08.2027"));
+        open([&](Tuebersichtdlg &d) {
+            d.dateEdit(1, false)->setText(QStringLiteral("1.8.2025"));
+            d.dateEdit(3, true)->setText(QStringLiteral("Łódź"));
+            click("okbtn");
+            QVERIFY(d.isVisible());
+            QCOMPARE(f->messages().errors().size(), 1);
+            QVERIFY(f->messages().errors().first().startsWith(
+                QStringLiteral("Das Zeichen „Ł“ (U+0141) im Feld „3. Lj. bis“")));
+            click("abbruchbtn");
+        });
+        QCOMPARE(ini("vom1"), QStringLiteral("<none>"));
+        QCOMPARE(ini("bis3"), QStringLiteral("31.08.2027"));
+    }
+
     void toolBarWorksOnTheFocusedEdit()
     {
         open([&](Tuebersichtdlg &d) {
