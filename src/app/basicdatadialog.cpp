@@ -18,21 +18,29 @@ namespace keys = store::settingskeys;
 namespace {
 
 // The keys in the order OK writes them; a key without an edit (the first
-// names) is always written empty.
+// names) is always written empty. The field's name as messages give it.
 struct Key
 {
     QLatin1String section;
     QLatin1String key;
     const char *edit;
+    const char *field;
 };
 const Key writtenKeys[] = {
-    {keys::Stift, keys::Name, "azubiname"},       {keys::Stift, keys::VorName, nullptr},
-    {keys::Stift, keys::Gebdat, "azubigebdat"},   {keys::Stift, keys::Ort, "azubiort"},
-    {keys::Stift, keys::Strasse, "azubistrasse"}, {keys::Stift, keys::AZvom, "azvom"},
-    {keys::Stift, keys::AZbis, "azbis"},          {keys::Stift, keys::ABNStart, "abnstart"},
-    {keys::Stift, keys::ABNEnde, "abnende"},      {keys::BKM, keys::Name, "abname"},
-    {keys::BKM, keys::VorName, nullptr},          {keys::BKM, keys::Ort, "abort"},
-    {keys::BKM, keys::Strasse, "abstrasse"},      {keys::BKM, keys::Innung, "abinnung"},
+    {keys::Stift, keys::Name, "azubiname", "„Name“ des Auszubildenden"},
+    {keys::Stift, keys::VorName, nullptr, nullptr},
+    {keys::Stift, keys::Gebdat, "azubigebdat", "„Geburtsdatum“"},
+    {keys::Stift, keys::Ort, "azubiort", "„Ort“ des Auszubildenden"},
+    {keys::Stift, keys::Strasse, "azubistrasse", "„Straße“ des Auszubildenden"},
+    {keys::Stift, keys::AZvom, "azvom", "„Vertragliche Ausbildungszeit vom“"},
+    {keys::Stift, keys::AZbis, "azbis", "„Vertragliche Ausbildungszeit bis“"},
+    {keys::Stift, keys::ABNStart, "abnstart", "„Ausbildungsnachweis begonnen am“"},
+    {keys::Stift, keys::ABNEnde, "abnende", "„Ausbildungsnachweis abgeschlossen am“"},
+    {keys::BKM, keys::Name, "abname", "„Name“ des Ausbildenden"},
+    {keys::BKM, keys::VorName, nullptr, nullptr},
+    {keys::BKM, keys::Ort, "abort", "„Ort“ des Ausbildenden"},
+    {keys::BKM, keys::Strasse, "abstrasse", "„Straße“ des Ausbildenden"},
+    {keys::BKM, keys::Innung, "abinnung", "„Innung“"},
 };
 
 // The edits with their labels, as designed. The labels end just before
@@ -109,11 +117,6 @@ bool Tgrunddatendlg::execute()
     edit("azubiname")->setFocus();
     if (platform::modalRunner().run(*this) != QDialog::Accepted)
         return false;
-    if (!save()) {
-        platform::messages().error(QStringLiteral("Die Grunddaten konnten nicht in der Datei %1 gespeichert werden.")
-                                       .arg(QDir::toNativeSeparators(store::Settings().filePath())));
-        return false;
-    }
     m_session.trainerName = edit("abname")->text();
     m_session.apprenticeName = edit("azubiname")->text();
     return true;
@@ -127,11 +130,38 @@ void Tgrunddatendlg::load()
             edit(k.edit)->setText(ini.readString(k.section, k.key));
 }
 
+void Tgrunddatendlg::accept()
+{
+    // Nothing is stored while one field holds what the file cannot take.
+    for (const Key &k : writtenKeys) {
+        if (!k.edit)
+            continue;
+        QLineEdit *e = edit(k.edit);
+        if (const QString c = store::unstorableCharacter(e->text()); !c.isEmpty()) {
+            platform::messages().error(
+                QStringLiteral(
+                    "Das Zeichen %1 im Feld %2 kann nicht gespeichert werden: Die Grunddaten stehen in einer "
+                    "Datei, die nur Zeichen westeuropäischer Sprachen aufnehmen kann. Bitte ersetzen Sie "
+                    "das Zeichen (zum Beispiel „Ł“ durch „L“).\nDie Grunddaten wurden nicht gespeichert.")
+                    .arg(store::describeCharacter(c), QString::fromUtf8(k.field)));
+            e->setFocus();
+            e->setSelection(int(e->text().indexOf(c)), int(c.size()));
+            return;
+        }
+    }
+    if (!save()) {
+        platform::messages().error(QStringLiteral("Die Grunddaten wurden NICHT gespeichert: Die Datei %1 konnte nicht "
+                                                  "geschrieben werden. Sie ist unverändert geblieben.")
+                                       .arg(QDir::toNativeSeparators(store::Settings().filePath())));
+        return;
+    }
+    QDialog::accept();
+}
+
 bool Tgrunddatendlg::save()
 {
-    store::Settings ini;
+    QList<store::Settings::Value> values;
     for (const Key &k : writtenKeys)
-        if (!ini.writeString(k.section, k.key, k.edit ? edit(k.edit)->text() : QString()))
-            return false;
-    return true;
+        values.append({k.section, k.key, k.edit ? edit(k.edit)->text() : QString()});
+    return store::Settings().writeStrings(values);
 }

@@ -18,13 +18,18 @@ public:
     explicit Tgrunddatendlg(store::Session &session, QWidget *parent = nullptr);
 
     // Fills the edits from the settings file and shows the dialog modally.
-    // OK writes every key, the two first names empty, and takes the two
-    // names into the session; Cancel writes nothing. True on OK. A settings
-    // file that cannot be written is named in an error message; the
-    // session's names then stay as they were.
+    // OK writes every key, the two first names empty, with one write of the
+    // file, and takes the two names into the session; Cancel writes
+    // nothing. True on OK. OK is refused, with the dialog left open and
+    // nothing written, when a field holds a character the settings file
+    // cannot store (the message names it and its field), or when the file
+    // cannot be written (the message says nothing was saved; the file stays
+    // as it was).
     bool execute();
 
     QLineEdit *edit(const char *name) const;
+
+    void accept() override;
 
 private:
     void load();

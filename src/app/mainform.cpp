@@ -313,10 +313,10 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    // Failures while writing are ignored: the program ends in any case.
-    store::Settings ini;
-    ini.writeInteger(keys::Stift, keys::Jahr, m_session.year);
-    ini.writeInteger(keys::Werte, keys::Anzeigewahl, m_overview->displayChoice());
+    // Both values with one write of the file; a failure is ignored, the
+    // program ends in any case.
+    store::Settings().writeStrings({{keys::Stift, keys::Jahr, QString::number(m_session.year)},
+                                    {keys::Werte, keys::Anzeigewahl, QString::number(m_overview->displayChoice())}});
     if (m_help)
         m_help->close();
     event->accept();

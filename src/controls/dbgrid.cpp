@@ -5,11 +5,13 @@
 #include "platform/messages.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QValidator>
 
 namespace controls {
 
@@ -183,6 +185,65 @@ public:
     }
 };
 
+// The line editor of a cell. It takes no more characters than its field
+// holds: a key beyond the limit is refused with a beep; a paste or drop that
+// would make the text too long is refused as a whole, and the user is told.
+class CellEdit : public QLineEdit
+{
+public:
+    CellEdit(const QString &field, int size, QWidget *parent) : QLineEdit(parent), m_field(field), m_size(size)
+    {
+        if (size > 0)
+            setValidator(new SizeCheck(this));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        m_typing = !event->matches(QKeySequence::Paste);
+        QLineEdit::keyPressEvent(event);
+        m_typing = false;
+    }
+
+private:
+    class SizeCheck : public QValidator
+    {
+    public:
+        explicit SizeCheck(CellEdit *edit) : QValidator(edit), m_edit(edit) {}
+        State validate(QString &input, int &) const override
+        {
+            if (input.size() <= m_edit->m_size)
+                return Acceptable;
+            m_edit->refuse(input.size());
+            return Invalid;
+        }
+
+    private:
+        CellEdit *m_edit;
+    };
+
+    // Told once the edit has undone the change, not in the middle of it.
+    void refuse(qsizetype length)
+    {
+        if (m_typing) {
+            platform::messages().beep();
+            return;
+        }
+        QTimer::singleShot(0, this, [this, length] {
+            platform::messages().error(QStringLiteral("Der Text ist zu lang für das Feld „%1“: Es fasst höchstens %2 "
+                                                      "Zeichen, der eingefügte Text ergäbe %3 Zeichen. Es wurde nichts "
+                                                      "eingefügt.")
+                                           .arg(m_field)
+                                           .arg(m_size)
+                                           .arg(length));
+        });
+    }
+
+    QString m_field;
+    int m_size;
+    bool m_typing = false;
+};
+
 // The editors of an editable grid: a line edit as long as the field, or a
 // drop-down list of the column's pick list. What is typed or chosen is
 // written into the row at once.
@@ -203,13 +264,14 @@ public:
             });
             editor = list;
         } else {
-            auto *line = new QLineEdit(parent);
-            line->setFrame(false);
+            int size = 0;
             if (store::Table *t = m_model->table()) {
                 const int f = t->def().fieldIndex(c.field);
-                if (f >= 0 && t->def().fields[f].size > 0)
-                    line->setMaxLength(t->def().fields[f].size);
+                if (f >= 0 && t->def().fields[f].type == store::FieldType::String)
+                    size = t->def().fields[f].size;
             }
+            auto *line = new CellEdit(c.title.isEmpty() ? c.field : c.title, size, parent);
+            line->setFrame(false);
             connect(line, &QLineEdit::textEdited, this, [this, line] {
                 emit const_cast<GridDelegate *>(this)->commitData(line);
             });
@@ -530,8 +592,21 @@ bool DBGrid::handleKey(QKeyEvent *event)
 
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (!handleKey(event))
-        QTableView::keyPressEvent(event);
+    if (handleKey(event))
+        return;
+    // A character typed while the cell's editor is open but the grid still
+    // has the focus (it passes to the editor a moment later) is the
+    // editor's: the view would take it for a search and drop it.
+    const QString text = event->text();
+    if (m_editable && state() == QAbstractItemView::EditingState && !text.isEmpty() && text.at(0).isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (QWidget *open = indexWidget(currentIndex())) {
+            open->setFocus();
+            QCoreApplication::sendEvent(open, event);
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
 }
 
 bool DBGrid::eventFilter(QObject *watched, QEvent *event)

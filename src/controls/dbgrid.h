@@ -15,7 +15,10 @@
 // dropped instead of stored. An empty table shows one empty line to type
 // into. Esc drops the changes of the line, Ctrl+Del deletes the row after the
 // delete question. A column with a pick list edits in a drop-down list of its
-// values, where only those values can be typed.
+// values, where only those values can be typed. A key typed into the grid
+// goes into its cell, also the one that opens the cell's editor. A text cell
+// takes no more characters than its field holds; a paste that would not fit
+// is refused with a message.
 
 #include <QColor>
 #include <QPointer>

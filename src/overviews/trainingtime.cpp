@@ -21,6 +21,7 @@
 #include "store/tableset.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,18 +175,41 @@ Tuebersichtdlg::~Tuebersichtdlg() = default;
 
 int Tuebersichtdlg::execute()
 {
-    store::Settings ini;
+    const store::Settings ini;
     for (int year = 0; year < 3; ++year)
         for (int end = 0; end < 2; ++end)
             m_dates[year][end]->setText(ini.readString(keys::Stift, dateKeys[year][end]));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    const int result = platform::modalRunner().run(*this);
-    if (result == QDialog::Accepted)
-        for (int year = 0; year < 3; ++year)
-            for (int end = 0; end < 2; ++end)
-                ini.writeString(keys::Stift, dateKeys[year][end], m_dates[year][end]->text());
-    return result;
+    return platform::modalRunner().run(*this);
+}
+
+void Tuebersichtdlg::accept()
+{
+    QList<store::Settings::Value> dates;
+    for (int year = 0; year < 3; ++year) {
+        for (int end = 0; end < 2; ++end) {
+            QLineEdit *edit = m_dates[year][end];
+            if (const QString c = store::unstorableCharacter(edit->text()); !c.isEmpty()) {
+                platform::messages().error(
+                    QStringLiteral("Das Zeichen %1 im Feld „%2. Lj. %3“ kann nicht gespeichert werden: Die Daten "
+                                   "stehen in einer Datei, die nur Zeichen westeuropäischer Sprachen aufnehmen kann.\n"
+                                   "Die Daten wurden nicht gespeichert.")
+                        .arg(store::describeCharacter(c), QString::number(year + 1),
+                             end ? QStringLiteral("bis") : QStringLiteral("vom")));
+                edit->setFocus();
+                return;
+            }
+            dates.append({keys::Stift, dateKeys[year][end], edit->text()});
+        }
+    }
+    if (!store::Settings().writeStrings(dates)) {
+        platform::messages().error(QStringLiteral("Die Daten der Ausbildungsjahre wurden NICHT gespeichert: Die Datei "
+                                                  "%1 konnte nicht geschrieben werden. Sie ist unverändert geblieben.")
+                                       .arg(QDir::toNativeSeparators(store::Settings::defaultPath())));
+        return;
+    }
+    QDialog::accept();
 }
 
 void Tuebersichtdlg::showEvent(QShowEvent *event)

@@ -36,6 +36,10 @@ public:
     // Fills the date edits from the settings file, shows the dialog modally
     // and, on OK, writes the dates back. Returns the dialog's result.
     int execute();
+    // OK: writes the six dates with one write of the settings file. A date
+    // with a character the file cannot store, or a file that cannot be
+    // written, is named in a message and the dialog stays open.
+    void accept() override;
 
     // The date edit of a training year (1 to 3): its start or its end.
     QLineEdit *dateEdit(int year, bool end) const { return m_dates[year - 1][end ? 1 : 0]; }

@@ -213,8 +213,15 @@ int Settings::readInteger(const QString &section, const QString &key, int defaul
 
 bool Settings::writeString(const QString &section, const QString &key, const QString &value)
 {
-    if (section.trimmed().isEmpty() || key.trimmed().isEmpty())
-        return false;
+    return writeStrings({{section, key, value}});
+}
+
+bool Settings::writeStrings(const QList<Value> &values)
+{
+    for (const Value &v : values)
+        if (v.section.trimmed().isEmpty() || v.key.trimmed().isEmpty() || !unstorableCharacter(v.value).isEmpty()
+            || !unstorableCharacter(v.section).isEmpty() || !unstorableCharacter(v.key).isEmpty())
+            return false;
 
     auto lines = readLines(m_path);
     if (!lines)
@@ -223,21 +230,23 @@ bool Settings::writeString(const QString &section, const QString &key, const QSt
     if (info.exists() && (!info.isFile() || !info.isWritable()))
         return false;
 
-    QString flat = value;
-    flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (const Value &v : values) {
+        QString flat = v.value;
+        flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
 
-    const Location at = locate(*lines, section, key);
-    if (at.entry) {
-        (*lines)[at.keyLine] = at.entry->key + QLatin1Char('=') + flat;
-    } else if (at.sectionLine >= 0) {
-        lines->insert(at.lastLine + 1, key.trimmed() + QLatin1Char('=') + flat);
-    } else {
-        if (!lines->isEmpty() && !lines->constLast().trimmed().isEmpty())
-            lines->append(QString());
-        lines->append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
-        lines->append(key.trimmed() + QLatin1Char('=') + flat);
+        const Location at = locate(*lines, v.section, v.key);
+        if (at.entry) {
+            (*lines)[at.keyLine] = at.entry->key + QLatin1Char('=') + flat;
+        } else if (at.sectionLine >= 0) {
+            lines->insert(at.lastLine + 1, v.key.trimmed() + QLatin1Char('=') + flat);
+        } else {
+            if (!lines->isEmpty() && !lines->constLast().trimmed().isEmpty())
+                lines->append(QString());
+            lines->append(QLatin1Char('[') + v.section.trimmed() + QLatin1Char(']'));
+            lines->append(v.key.trimmed() + QLatin1Char('=') + flat);
+        }
     }
 
     QByteArray bytes;
@@ -276,6 +285,29 @@ QByteArray toWindows1252(const QString &text)
     if (!encoder.isValid())
         return detail::toWindows1252Table(text);
     return encoder.encode(text);
+}
+
+QString unstorableCharacter(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        // A character the code page holds comes back from its byte as itself.
+        if (character.size() > 1 || fromWindows1252(toWindows1252(character)) != character)
+            return character;
+        i += length - 1;
+    }
+    return {};
+}
+
+QString describeCharacter(const QString &character)
+{
+    uint code = character.isEmpty() ? 0 : character.at(0).unicode();
+    if (character.size() > 1 && character.at(0).isHighSurrogate() && character.at(1).isLowSurrogate())
+        code = QChar::surrogateToUcs4(character.at(0), character.at(1));
+    return QStringLiteral("„%1“ (U+%2)")
+        .arg(character, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 namespace detail {

@@ -6,6 +6,7 @@
 #include "app/programicon.h"
 #include "controls/dbcontrols.h"
 #include "controls/dbgrid.h"
+#include "filesnapshot.h"
 #include "overviews/reportoverview.h"
 #include "platform/shell.h"
 #include "scriptedmodalrunner.h"
@@ -15,6 +16,11 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using platform::Answer;
 
@@ -100,6 +106,59 @@ private slots:
         open<Tgrunddatendlg>(
             "Grunddaten1", [](Tgrunddatendlg *d) { d->edit("azvom")->setText(QString()); }, "CancelBtn");
         QCOMPARE(ini(), stored);
+    }
+
+    // OK is refused while a field holds a character the settings file
+    // cannot store, or when the disk fills half way through the write: the
+    // message says so, the dialog stays open, the file keeps every byte and
+    // the names in the program stay.
+    void okRefusedKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("Polish name") << "azubiname"
+                                     << "Łukasz" << QStringList{"„Ł“ (U+0141)", "„Name“ des Auszubildenden"};
+        QTest::newRow("Cyrillic date") << "abnende"
+                                       << "1.7.2027 г." << QStringList{"„г“", "„Ausbildungsnachweis abgeschlossen am“"};
+#ifdef Q_OS_UNIX // a file size limit stands for the full disk
+        QTest::newRow("disk full") << "azubistrasse" << QString(120, 'x')
+                                   << QStringList{"NICHT gespeichert", "Ruririd.ini"};
+#endif
+    }
+    void okRefusedKeepsTheFile()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, said);
+        f->start(1);
+        const auto before = testsupport::fileSnapshot(f->dir().path());
+        open<Tgrunddatendlg>(
+            "Grunddaten1",
+            [&](Tgrunddatendlg *d) {
+                d->edit("azubiname")->setText(QStringLiteral("Anna"));
+                d->edit(qPrintable(edit))->setText(typed);
+#ifdef Q_OS_UNIX
+                // The disk has room for the first keys, not for all of them.
+                rlimit saved = {};
+                getrlimit(RLIMIT_FSIZE, &saved);
+                rlimit small = saved;
+                small.rlim_cur = said.contains("Ruririd.ini") ? 60 : saved.rlim_cur;
+                std::signal(SIGXFSZ, SIG_IGN);
+                QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+                QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
+                setrlimit(RLIMIT_FSIZE, &saved);
+#else
+                QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
+#endif
+                QVERIFY(d->isVisible());
+                QCOMPARE(f->messages().errors().size(), 1);
+                for (const QString &part : said)
+                    QVERIFY2(f->messages().errors().first().contains(part), qPrintable(f->messages().errors().first()));
+            },
+            "CancelBtn");
+        QCOMPARE(testsupport::fileSnapshot(f->dir().path()), before);
+        QCOMPARE(f->app().session().apprenticeName, QString());
     }
 
     // Cancel on the reset question changes nothing. After the reset, No to

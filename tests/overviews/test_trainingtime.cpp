@@ -155,6 +155,101 @@ private slots:
         }
     }
 
+    // OK with a date the settings file cannot store names the character and
+    // the field and keeps the dialog open; nothing is written.
+    void okRefusesADateItCannotStore()
+    {
+        store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("bis3"), QStringLiteral("31.08.2027"));
+        open([&](Tuebersichtdlg &d) {
+            d.dateEdit(1, false)->setText(QStringLiteral("1.8.2025"));
+            d.dateEdit(3, true)->setText(QStringLiteral("Łódź"));
+            click("okbtn");
+            QVERIFY(d.isVisible());
+            QCOMPARE(f->messages().errors().size(), 1);
+            QVERIFY(f->messages().errors().first().startsWith(
+                QStringLiteral("Das Zeichen „Ł“ (U+0141) im Feld „3. Lj. bis“")));
+            click("abbruchbtn");
+        });
+        QCOMPARE(ini("vom1"), QStringLiteral("<none>"));
+        QCOMPARE(ini("bis3"), QStringLiteral("31.08.2027"));
+    }
+
+    // The dialog opens with the editor of the grid's cell shown and the first
+    // date focused; going into the grid and typing at once gives the first
+    // key to the grid before its editor has the focus: the key is kept.
+    void firstKeyStaysInTheCell_data()
+    {
+        QTest::addColumn<QString>("typed"); // a tab moves to the next cell
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("year") << "3"
+                              << "3|1|A|||";
+        QTest::newRow("year, then school") << "3\tBlockwoche"
+                                           << "3|1|Blockwoche|||";
+    }
+    void firstKeyStaysInTheCell()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        addRow(1, QStringLiteral("A"));
+        f->tables().uebersichttable().refresh();
+        open([&](Tuebersichtdlg &d) {
+            QApplication::setActiveWindow(&d);
+            d.DBGrid1()->setFocus(Qt::TabFocusReason);
+            QCOMPARE(QApplication::focusWidget(), d.DBGrid1());
+            for (const QChar c : typed) { // each key to where the focus is then
+                QWidget *to = QApplication::focusWidget();
+                c == QLatin1Char('\t') ? QTest::keyClick(to, Qt::Key_Tab) : QTest::keyClick(to, c.toLatin1());
+                QCoreApplication::processEvents();
+            }
+            click("okbtn");
+        });
+        QCOMPARE(f->dump("uebersB"), QStringList{stored});
+    }
+
+    // A cell takes no more characters than its field holds (25): keys beyond
+    // are refused with a beep, a paste that would not fit is refused as a
+    // whole with a message, by Ctrl+V as by the tool bar.
+    void cellTakesNoMoreThanItsField_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("length"); // of the text typed or pasted
+        QTest::addColumn<int>("stored");
+        QTest::newRow("typed") << "typed" << 30 << 25;
+        QTest::newRow("pasted, too long") << "Ctrl+V" << 30 << 0;
+        QTest::newRow("pasted, fits") << "Ctrl+V" << 25 << 25;
+        QTest::newRow("tool bar, one too many") << "EditPaste1" << 26 << 0;
+    }
+    void cellTakesNoMoreThanItsField()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, length);
+        QFETCH(int, stored);
+        addRow(2, QString());
+        f->tables().uebersichttable().refresh();
+        open([&](Tuebersichtdlg &d) {
+            d.DBGrid1()->setCurrentIndex(d.DBGrid1()->model()->index(0, 1));
+            auto *cell = qobject_cast<QLineEdit *>(editor());
+            const QString text(length, QLatin1Char('x'));
+            QApplication::clipboard()->setText(text);
+            if (how == QLatin1String("typed"))
+                QTest::keyClicks(cell, text);
+            else if (how == QLatin1String("Ctrl+V"))
+                QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
+            else
+                d.toolBar()->findChild<QAction *>(how)->trigger();
+            QTest::qWait(20);
+            QCOMPARE(cell->text().size(), stored);
+            QCOMPARE(f->tables().uebersichttable().asString(QStringLiteral("Bs")).size(), stored);
+            QCOMPARE(f->messages().beeps(), how == QLatin1String("typed") ? length - stored : 0);
+            const QString refusal = QStringLiteral("„Berufsschule“: Es fasst höchstens 25 Zeichen, der eingefügte Text "
+                                                   "ergäbe %1 Zeichen. Es wurde nichts eingefügt.")
+                                        .arg(length);
+            QCOMPARE(f->messages().errors().size(), stored ? 0 : 1);
+            QVERIFY(stored || f->messages().errors().first().endsWith(refusal));
+            click("abbruchbtn");
+        });
+    }
+
     void toolBarWorksOnTheFocusedEdit()
     {
         open([&](Tuebersichtdlg &d) {
