@@ -568,10 +568,13 @@ void TEXIMMainForm::loeschbtnClick()
 
 void TEXIMMainForm::fertigbtnClick()
 {
-    store::Settings ini(m_settingsPath);
+    // The drive and directory are remembered together or not at all; not
+    // remembering them (a name the file cannot hold) loses nothing.
+    QList<store::Settings::Value> chosen;
     if (const platform::Volume *volume = chosenVolume())
-        ini.writeString(keys::Exim, keys::drive, volume->key);
-    ini.writeString(keys::Exim, keys::directory, native(m_directory));
+        chosen.append({keys::Exim, keys::drive, volume->key});
+    chosen.append({keys::Exim, keys::directory, native(m_directory)});
+    store::Settings(m_settingsPath).writeStrings(chosen);
     accept();
 }
 
