@@ -644,7 +644,13 @@ Document Document::load(const QString &fileName)
 
 void exportPdf(const Document &document, const QString &fileName)
 {
-    QPdfWriter pdf(fileName);
+    // The PDF is made in memory and then written as a whole beside the file
+    // and renamed into its place: a write that fails (a full disk) is
+    // reported and leaves the file of that name as it was.
+    QByteArray bytes;
+    QBuffer made(&bytes);
+    made.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&made);
     pdf.setResolution(1200);
     pdf.setPageSize(QPageSize(document.pageSize() / unitsPerMm, QPageSize::Millimeter));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -661,6 +667,10 @@ void exportPdf(const Document &document, const QString &fileName)
     }
     if (!p.end())
         throw FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden.").arg(fileName));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden (%2).")
+                            .arg(fileName, file.errorString()));
 }
 
 bool printPages(const Document &document, QPrinter &printer, int first, int last)

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QImage>
@@ -17,6 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using engine::Document;
 using engine::FileError;
@@ -387,6 +393,33 @@ private slots:
             QCOMPARE(coloursOf(before), (QList<QRgb>{red, 0}));
         }
     }
+
+#ifdef Q_OS_UNIX
+    // A PDF that cannot be written whole (a file size limit stands for the
+    // full disk) is reported, and the file of that name stays as it was.
+    void aPdfThatCannotBeWrittenWholeIsReported()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
+        writeBytes(pdf, "alt");
+        rlimit saved = {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 8192;
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool reported = false;
+        try {
+            engine::exportPdf(numbered(40), pdf);
+        } catch (const FileError &) {
+            reported = true;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(reported);
+        QCOMPARE(bytesOf(pdf), QByteArray("alt"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("bericht.pdf")});
+    }
+#endif
 
     void pdfKeepsPositions()
     {
