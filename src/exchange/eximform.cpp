@@ -54,6 +54,38 @@ private:
     bool m_on = true;
 };
 
+// The progress of copying a set of files. The window is made when the
+// first file is copied: a progress window shows itself a few seconds after
+// it is made, and one made earlier would cover the questions asked before
+// the copying (whether to replace files), which then could not be answered.
+class CopyProgress
+{
+public:
+    CopyProgress(QWidget *parent, int count) : m_parent(parent), m_count(count) {}
+    std::function<bool(int, int, const QString &)> hook()
+    {
+        return [this](int index, int, const QString &name) {
+            if (!m_dialog) {
+                m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Abbrechen"), 0, m_count,
+                                                             m_parent);
+                m_dialog->setObjectName(QStringLiteral("fortschritt"));
+                m_dialog->setWindowTitle(QStringLiteral("Kopieren"));
+                m_dialog->setWindowModality(Qt::WindowModal);
+                m_dialog->setMinimumDuration(300);
+            }
+            m_dialog->setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
+            m_dialog->setValue(index);
+            return !m_dialog->wasCanceled();
+        };
+    }
+    void reset() { m_dialog.reset(); }
+
+private:
+    QWidget *m_parent;
+    int m_count;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -424,11 +456,7 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         return;
     }
     BusyCursor busy;
-    QProgressDialog progress(QString(), QStringLiteral("Abbrechen"), 0, int(files.size()), this);
-    progress.setObjectName(QStringLiteral("fortschritt"));
-    progress.setWindowTitle(QStringLiteral("Kopieren"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
+    CopyProgress progress(this, int(files.size()));
     exchange::CopyHooks hooks;
     hooks.askReplace = [&](const QString &name) {
         switch (platform::messages().confirmReplace(QStringLiteral("Die Datei „%1“ ist im Verzeichnis\r\n%2\r\nschon "
@@ -444,11 +472,7 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
             return int(exchange::ReplaceCancel);
         }
     };
-    hooks.progress = [&](int index, int, const QString &name) {
-        progress.setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
-        progress.setValue(index);
-        return !progress.wasCanceled();
-    };
+    hooks.progress = progress.hook();
     bool cancelled = false;
     const auto failure = exchange::exportFiles(data, files, target, hooks, &cancelled);
     progress.reset();
@@ -498,17 +522,9 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
                                    + QStringLiteral("\r\nEs wurde nichts kopiert."));
         return;
     }
-    QProgressDialog progress(QString(), QStringLiteral("Abbrechen"), 0, int(list.names.size()), this);
-    progress.setObjectName(QStringLiteral("fortschritt"));
-    progress.setWindowTitle(QStringLiteral("Kopieren"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
+    CopyProgress progress(this, int(list.names.size()));
     exchange::CopyHooks hooks;
-    hooks.progress = [&](int index, int, const QString &name) {
-        progress.setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
-        progress.setValue(index);
-        return !progress.wasCanceled();
-    };
+    hooks.progress = progress.hook();
     // The data as they are now become a local backup before anything is
     // replaced, so that an import can be undone.
     QString safety;

@@ -13,11 +13,13 @@
 #include "store/tableset.h"
 #include "tempdatadir.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QProgressDialog>
 #include <QTest>
 #include <QTextEdit>
 
@@ -202,6 +204,26 @@ private slots:
         set.openAtStart();
         QCOMPARE(set.exec(QStringLiteral("SELECT count(*), max(Taetigkeit), hex(max(Bild1)) FROM bericht")).first(),
                  (QVariantList{2, QStringLiteral("{\\rtf1 {\\b Kehren} 2}"), QStringLiteral("424D00FF1002")}));
+    }
+
+    // The questions whether to replace an earlier export are asked before
+    // the copy shows its progress: nothing covers them, however long they
+    // are read (a progress window shows itself seconds after it is made).
+    void replaceQuestionsComeBeforeTheProgress()
+    {
+        exportTo(stick());
+        QStringList covered;
+        m_messages->whileAsking([&](const QString &question) {
+            if (question.contains(QStringLiteral("ersetzt")) && covered.isEmpty())
+                QTest::qWait(4500);
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<QProgressDialog *>(w) && w->isVisible())
+                    covered << question;
+        });
+        exportTo(stick(), {Answer::Yes, Answer::YesToAll});
+        m_messages->whileAsking({});
+        QCOMPARE(covered, QStringList());
+        QCOMPARE(m_messages->notices().last(), QStringLiteral("Export abgeschlossen!"));
     }
 
     void localBackupsInTheSameSecondShareADirectory()

@@ -52,6 +52,8 @@ Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer
 {
     m_shown.append(text);
     m_questions.append(text);
+    if (m_whileAsking)
+        m_whileAsking(text);
     if (m_answers.isEmpty()) {
         const QByteArray message = "Unanswered question: \"" + text.toUtf8() + '"';
         QTest::qFail(message.constData(), __FILE__, __LINE__);

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace platform {
 
@@ -31,6 +32,10 @@ public:
     QStringList errors() const { return m_errors; }
     int beeps() const { return m_beeps; }
 
+    // Runs while each question is on screen, before it is answered (the
+    // time the user takes to read it); empty for none.
+    void whileAsking(std::function<void(const QString &question)> f) { m_whileAsking = std::move(f); }
+
     // Forgets the queued answers and everything recorded.
     void clear();
 
@@ -52,6 +57,7 @@ private:
     QStringList m_notices;
     QStringList m_errors;
     int m_beeps = 0;
+    std::function<void(const QString &)> m_whileAsking;
 };
 
 } // namespace platform
