@@ -690,8 +690,10 @@ bool Tberichtdlg::FormClose(int result)
     // guard) is still a new report: cancelling it discards it as a whole.
     // A stored report goes back to what it was when the dialog opened, also
     // where a page change, the navigator or a refused OK stored it since.
+    // A date typed wrong is a change too, though never stored.
     const bool pending = rep.isEditing() || (items && items->isEditing()) || (newReportMode() && m_newReportStored)
-                         || storedSinceOpening();
+                         || storedSinceOpening() || m_anfedit->hasInvalidDate() || m_endedit->hasInvalidDate()
+                         || m_datumedit->hasInvalidDate();
     if (!pending)
         return true;
     if (platform::messages().confirmYesNo(QStringLiteral("Wollen Sie wirklich abbrechen und die Änderungen verwerfen?"))

@@ -252,8 +252,13 @@ void Tuebersichtdlg::done(int result)
     QDialog::done(result);
 }
 
-bool Tuebersichtdlg::discardUnstoredRow(const QString &why)
+bool Tuebersichtdlg::discardUnstoredRow(QString why)
 {
+    // The row the apprentice sees lacks its training year: said in the
+    // grid's own words rather than the table's.
+    const store::Table &rows = m_tables.uebersichttable();
+    if (rows.isEditing() && rows.isNull(field::Lj))
+        why = QStringLiteral("In der Spalte „Ausbildungsabschnitt“ fehlt das Lehrjahr (1, 2 oder 3).");
     const QString question = QStringLiteral("Zeile %1 kann nicht gespeichert werden:\n%2\n\n"
                                             "Soll die Zeile verworfen werden? Mit „Nein“ bleibt das Fenster "
                                             "offen, und Sie können die Zeile ergänzen.")

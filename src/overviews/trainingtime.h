@@ -69,7 +69,7 @@ private:
     // Asks whether the row that could not be stored (for the reason given)
     // is to be discarded; discards it on Yes, else goes back to it.
     // True when it was discarded.
-    bool discardUnstoredRow(const QString &why);
+    bool discardUnstoredRow(QString why);
 
     store::TableSet &m_tables;
     store::Session &m_session;

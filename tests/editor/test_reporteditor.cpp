@@ -631,8 +631,15 @@ private slots:
             QCOMPARE(datum->text(), typed);
             QCOMPARE(f->messages().errors().size(), 1);
             QVERIFY(f->messages().errors().first().contains(QStringLiteral("„Datum“")));
-            // The wrong date was not stored in the meantime.
+            // The wrong date was not stored in the meantime; after a page
+            // change it is still a change that "Abbrechen" asks about.
             QCOMPARE(f->sql(QStringLiteral("SELECT Datum FROM bericht")).toString(), stored);
+            d.seiten()->setCurrentIndex(1);
+            d.seiten()->setCurrentIndex(0);
+            QCOMPARE(datum->text(), typed);
+            f->messages().answer(Answer::No);
+            QTest::mouseClick(button(d, "cancelbtn"), Qt::LeftButton);
+            QCOMPARE(f->messages().questions(), QStringList{discard});
             type(datum, QStringLiteral("13.03.2026"));
             QTest::mouseClick(button(d, "okbtn"), Qt::LeftButton);
             QVERIFY(!d.isVisible());

@@ -412,7 +412,7 @@ private slots:
             click("abbruchbtn");
             const QString question = f->messages().questions().value(0);
             QVERIFY2(question.startsWith(QStringLiteral("Zeile 2 kann nicht gespeichert werden:")), qPrintable(question));
-            QVERIFY2(question.contains(QStringLiteral("„Lj“ muss einen Wert haben")), qPrintable(question));
+            QVERIFY2(question.contains(QStringLiteral("„Ausbildungsabschnitt“ fehlt das Lehrjahr")), qPrintable(question));
             QCOMPARE(d.isVisible(), !discard);
             if (discard)
                 return;
