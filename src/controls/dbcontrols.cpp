@@ -199,16 +199,21 @@ int FieldLink::sizeLimit() const
     return f >= 0 && t->def().fields[f].type == store::FieldType::String ? t->def().fields[f].size : 0;
 }
 
-void FieldLink::refuseTooLong(int added) const
+void refuseTooLongText(const QString &what, int size, qsizetype length)
 {
-    if (added <= 1) {
+    platform::messages().error(QStringLiteral("Der Text ist zu lang für das Feld „%1“: Es fasst höchstens %2 Zeichen, "
+                                              "der eingefügte Text ergäbe %3 Zeichen. Es wurde nichts eingefügt.")
+                                   .arg(what)
+                                   .arg(size)
+                                   .arg(length));
+}
+
+void FieldLink::refuseTooLong(qsizetype length, qsizetype added) const
+{
+    if (added <= 1)
         platform::messages().beep();
-        return;
-    }
-    platform::messages().error(QStringLiteral("Der Text ist zu lang und wurde nicht eingefügt: Das Feld „%1“ nimmt "
-                                              "höchstens %2 Zeichen auf.")
-                                   .arg(m_field)
-                                   .arg(sizeLimit()));
+    else
+        refuseTooLongText(m_field, sizeLimit(), length);
 }
 
 void FieldLink::write(const QVariant &value)
@@ -315,7 +320,7 @@ void DBEdit::typed(const QString &text)
         const int cursor = cursorPosition() - int(text.size() - m_accepted.size());
         setText(m_accepted);
         setCursorPosition(std::max(0, cursor));
-        refuseTooLong(int(text.size() - m_accepted.size()));
+        refuseTooLong(text.size(), text.size() - m_accepted.size());
         return;
     }
     m_accepted = text;
@@ -382,7 +387,7 @@ void DBMemo::typed()
         back.setPosition(std::clamp(cursor, 0, int(m_accepted.size())));
         setTextCursor(back);
         verticalScrollBar()->setValue(scrolled);
-        refuseTooLong(added);
+        refuseTooLong(text.size(), added);
         return;
     }
     m_accepted = text;

@@ -33,6 +33,10 @@ class ShowWatcher;
 // A date as typed (store::dateFromText); an invalid date for anything else.
 QDate parseDate(const QString &text);
 
+// Says that an insertion was refused: the field `what` holds `size`
+// characters at most, and the text would have grown to `length`.
+void refuseTooLongText(const QString &what, int size, qsizetype length);
+
 // Connects controls to a table; its objectName is the name the windows'
 // design gives it ("berichtsource", "tempsource", ...). The table can be
 // switched while controls are bound to the source.
@@ -96,10 +100,10 @@ protected:
     void catchUp() const;
     // How many characters the field stores; 0 for no limit.
     int sizeLimit() const;
-    // A text grown past the field's size by `added` characters is refused:
-    // one character typed too many gets the beep, a longer insertion (a
-    // paste, a drop) is named in a message.
-    void refuseTooLong(int added) const;
+    // A text grown past the field's size to `length` characters, by
+    // `added`, is refused: one character typed too many gets the beep, a
+    // longer insertion (a paste, a drop) is named in a message.
+    void refuseTooLong(qsizetype length, qsizetype added) const;
     bool m_writing = false;
 
 private:

@@ -229,14 +229,7 @@ private:
             platform::messages().beep();
             return;
         }
-        QTimer::singleShot(0, this, [this, length] {
-            platform::messages().error(QStringLiteral("Der Text ist zu lang für das Feld „%1“: Es fasst höchstens %2 "
-                                                      "Zeichen, der eingefügte Text ergäbe %3 Zeichen. Es wurde nichts "
-                                                      "eingefügt.")
-                                           .arg(m_field)
-                                           .arg(m_size)
-                                           .arg(length));
-        });
+        QTimer::singleShot(0, this, [this, length] { refuseTooLongText(m_field, m_size, length); });
     }
 
     QString m_field;
