@@ -299,7 +299,6 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
 {
     if (cancelled)
         *cancelled = false;
-    bool replaceAll = !hooks.askReplace;
     for (int i = 0; i < names.size(); ++i) {
         const QString &name = names[i];
         if (hooks.progress && !hooks.progress(i, int(names.size()), name)) {
@@ -320,21 +319,6 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
         if (ti.exists() || ti.isSymLink()) {
             if (ti.isDir() && !ti.isSymLink())
                 return Failure{target, QStringLiteral("Am Ziel steht ein Verzeichnis dieses Namens.")};
-            if (!replaceAll) {
-                switch (hooks.askReplace(name)) {
-                case ReplaceYes:
-                    break;
-                case ReplaceAll:
-                    replaceAll = true;
-                    break;
-                case ReplaceNo:
-                    continue;
-                default:
-                    if (cancelled)
-                        *cancelled = true;
-                    return std::nullopt;
-                }
-            }
             // A link at the target is replaced, never written through.
             if (ti.isSymLink() && !QFile::remove(target))
                 return Failure{target, QStringLiteral("Die Verknüpfung am Ziel kann nicht ersetzt werden.")};

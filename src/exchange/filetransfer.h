@@ -81,9 +81,9 @@ enum ReplaceAnswer { ReplaceYes, ReplaceAll, ReplaceNo, ReplaceCancel };
 // Copies the named files of `from` into `to`, keeping their permissions and
 // times. Each file is written under a temporary name and renamed when it is
 // complete, so a target never holds half a file. Only regular files are
-// copied: a link or a directory of that name is refused. nullopt when every
-// file was copied (or kept at the user's choice); `cancelled` says the user
-// stopped it.
+// copied: a link or a directory of that name is refused. A file already in
+// `to` is replaced (exportFiles asks first). nullopt when every file was
+// copied; `cancelled` says the user stopped it (`hooks.progress`).
 std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
                                  const CopyHooks &hooks = {}, bool *cancelled = nullptr);
 
