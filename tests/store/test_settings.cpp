@@ -10,8 +10,7 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
+#include "filesizelimit.h"
 #endif
 
 using store::Settings;
@@ -374,15 +373,12 @@ void TestSettings::writeThatCannotCompleteKeepsOriginal()
 
     // Let the file system refuse every file that grows past 64 bytes: the
     // new content is written in full, so the write fails part way.
-    struct rlimit saved {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 64;
-    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = settings.writeString(keys::Stift, keys::Strasse, QString(200, QLatin1Char('x')));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool written = true;
+    {
+        const testsupport::FileSizeLimit limit(64);
+        QVERIFY(limit.active());
+        written = settings.writeString(keys::Stift, keys::Strasse, QString(200, QLatin1Char('x')));
+    }
 
     QVERIFY(!written);
     QCOMPARE(readRaw(), original);

@@ -20,8 +20,7 @@
 #include <QtEndian>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
+#include "filesizelimit.h"
 #endif
 
 using engine::Document;
@@ -402,19 +401,13 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
         writeBytes(pdf, "alt");
-        rlimit saved = {};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit small = saved;
-        small.rlim_cur = 8192;
-        std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         bool reported = false;
         try {
+            const testsupport::FileSizeLimit limit(8192);
             engine::exportPdf(numbered(40), pdf);
         } catch (const FileError &) {
             reported = true;
         }
-        setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(reported);
         QCOMPARE(bytesOf(pdf), QByteArray("alt"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("bericht.pdf")});
