@@ -572,12 +572,18 @@ void TEXIMMainForm::loeschbtnClick()
         busy.release();
         platform::messages().error(QStringLiteral("Keine Sicherungen zum Löschen markiert."));
     } else {
-        const QStringList refused = exchange::deleteBackups(backupRoot(), marked);
+        const exchange::BackupDeletion deletion = exchange::deleteBackups(backupRoot(), marked);
         busy.release();
-        if (!refused.isEmpty())
-            platform::messages().error(
-                QStringLiteral("Diese Einträge sind keine Sicherungen des Programms und wurden nicht gelöscht:\r\n")
-                + refused.join(QStringLiteral("\r\n")));
+        QStringList said;
+        if (!deletion.refused.isEmpty())
+            said << QStringLiteral("Diese Einträge sind keine Sicherungen des Programms und wurden nicht gelöscht:\r\n")
+                        + deletion.refused.join(QStringLiteral("\r\n"));
+        if (!deletion.failed.isEmpty())
+            said << QStringLiteral("Diese Sicherungen konnten nicht oder nicht ganz gelöscht werden (eine Datei darin "
+                                   "ist schreibgeschützt oder in Gebrauch):\r\n")
+                        + deletion.failed.join(QStringLiteral("\r\n"));
+        if (!said.isEmpty())
+            platform::messages().error(said.join(QStringLiteral("\r\n\r\n")));
     }
     makelist();
 }

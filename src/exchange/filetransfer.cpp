@@ -456,19 +456,20 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
     return std::nullopt;
 }
 
-QStringList deleteBackups(const QString &root, const QStringList &names)
+BackupDeletion deleteBackups(const QString &root, const QStringList &names)
 {
-    QStringList refused;
+    BackupDeletion result;
     const QString rootPath = QFileInfo(root).canonicalFilePath();
     for (const QString &name : names) {
         const QFileInfo entry(QDir(root).filePath(name));
         const bool inside = !rootPath.isEmpty() && unsafeName(name).isEmpty()
                             && QFileInfo(entry.absolutePath()).canonicalFilePath() == rootPath;
-        if (!isBackupName(name) || !inside || entry.isSymLink() || !entry.isDir()
-            || !QDir(entry.absoluteFilePath()).removeRecursively())
-            refused << name;
+        if (!isBackupName(name) || !inside || entry.isSymLink() || !entry.isDir())
+            result.refused << name;
+        else if (!QDir(entry.absoluteFilePath()).removeRecursively())
+            result.failed << name;
     }
-    return refused;
+    return result;
 }
 
 void setRenamer(std::function<bool(const QString &from, const QString &to)> renamer)

@@ -122,8 +122,13 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
 
 // Deletes the named backups of `root` with everything in them. Only
 // directories directly in `root` whose names have the backup form are
-// deleted, and a link is never followed. Returns the names refused.
-QStringList deleteBackups(const QString &root, const QStringList &names);
+// deleted, and a link is never followed.
+struct BackupDeletion
+{
+    QStringList refused; // not backups of the program: left alone
+    QStringList failed;  // backups that could not be deleted (wholly)
+};
+BackupDeletion deleteBackups(const QString &root, const QStringList &names);
 
 // Tests: every copy opens its source files through this (a device failing
 // after some bytes shows a copy interrupted by a read error). An empty

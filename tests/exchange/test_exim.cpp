@@ -19,11 +19,17 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QProcess>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextEdit>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using platform::Answer;
 
@@ -471,14 +477,24 @@ private slots:
         QTest::addColumn<QStringList>("marked");
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("locked"); // a backup with a file that cannot be removed
         const QString a = QStringLiteral("2006-12-01_10-00-00"), b = QStringLiteral("2006-12-08_18-30-12"),
                       other = QStringLiteral("privat"), link = QStringLiteral("2006-12-09_00-00-00");
-        QTest::newRow("Cancel") << Answer::Cancel << QStringList{a, b} << QStringList{a, b, link, other} << QString();
+        QTest::newRow("Cancel") << Answer::Cancel << QStringList{a, b} << QStringList{a, b, link, other} << QString()
+                                << QString();
         QTest::newRow("none marked") << Answer::Yes << QStringList() << QStringList{a, b, link, other}
-                                     << QStringLiteral("Keine Sicherungen zum Löschen markiert.");
-        QTest::newRow("one") << Answer::Yes << QStringList{b} << QStringList{a, link, other} << QString();
+                                     << QStringLiteral("Keine Sicherungen zum Löschen markiert.") << QString();
+        QTest::newRow("one") << Answer::Yes << QStringList{b} << QStringList{a, link, other} << QString() << QString();
         QTest::newRow("no backup, a link") << Answer::Yes << QStringList{a, other, link} << QStringList{b, link, other}
-                                           << link + QStringLiteral("\r\nprivat");
+                                           << QStringLiteral("wurden nicht gelöscht:\r\n") + link
+                                                  + QStringLiteral("\r\nprivat")
+                                           << QString();
+        QTest::newRow("a backup that cannot be removed")
+            << Answer::Yes << QStringList{a, b} << QStringList{a, link, other}
+            << QStringLiteral("nicht ganz gelöscht werden (eine Datei darin ist schreibgeschützt oder in "
+                              "Gebrauch):\r\n")
+                   + a
+            << a;
     }
     void deletingBackups()
     {
@@ -486,10 +502,29 @@ private slots:
         QFETCH(QStringList, marked);
         QFETCH(QStringList, left);
         QFETCH(QString, error);
+        QFETCH(QString, locked);
         for (const char *name : {"2006-12-01_10-00-00", "2006-12-08_18-30-12", "privat"}) {
             QVERIFY(QDir().mkpath(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub")));
             write(backups() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/sub/a.db"), "x");
         }
+        // Root removes what permissions forbid: for root the file is made immutable.
+        const QString lockedFile = backups() + QLatin1Char('/') + locked + QStringLiteral("/sub/a.db");
+        const QStringList lock{QStringLiteral("+i"), lockedFile}, unlock{QStringLiteral("-i"), lockedFile};
+#ifdef Q_OS_UNIX
+        const bool root = ::geteuid() == 0;
+#else
+        const bool root = false;
+#endif
+        if (!locked.isEmpty())
+            QVERIFY(root ? QProcess::execute(QStringLiteral("chattr"), lock) == 0
+                         : QFile::setPermissions(QFileInfo(lockedFile).path(), QFile::ReadOwner | QFile::ExeOwner));
+        const auto unlocked = qScopeGuard([&] {
+            if (!locked.isEmpty() && root)
+                QProcess::execute(QStringLiteral("chattr"), unlock);
+            else if (!locked.isEmpty())
+                QFile::setPermissions(QFileInfo(lockedFile).path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
         // A link with a backup's name leads out of the backups, and so does
         // one inside a backup.
         QVERIFY(QFile::link(stick(), backups() + QStringLiteral("/2006-12-09_00-00-00")));
