@@ -259,12 +259,12 @@ bool Tuebersichtdlg::discardUnstoredRow(QString why)
     const store::Table &rows = m_tables.uebersichttable();
     if (rows.isEditing() && rows.isNull(field::Lj))
         why = QStringLiteral("In der Spalte „Ausbildungsabschnitt“ fehlt das Lehrjahr (1, 2 oder 3).");
+    // The first answer, the one Enter gives, keeps the row.
     const QString question = QStringLiteral("Zeile %1 kann nicht gespeichert werden:\n%2\n\n"
-                                            "Soll die Zeile verworfen werden? Mit „Nein“ bleibt das Fenster "
-                                            "offen, und Sie können die Zeile ergänzen.")
+                                            "Wollen Sie die Zeile ergänzen? Mit „Nein“ wird sie verworfen.")
                                  .arg(m_grid->currentLine() + 1)
                                  .arg(why);
-    if (platform::messages().confirmYesNo(question) != platform::Answer::Yes) {
+    if (platform::messages().confirmYesNo(question) != platform::Answer::No) {
         m_grid->setFocus();
         return false;
     }

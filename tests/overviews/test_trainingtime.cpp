@@ -389,13 +389,13 @@ private slots:
     }
 
     // Closing with a row without its year names the row and the reason;
-    // "Nein" keeps the dialog open on it, "Ja" discards it.
+    // "Ja" keeps the dialog open on it to complete it, "Nein" discards it.
     void closingWithARowThatCannotBeStored_data()
     {
         QTest::addColumn<bool>("discard");
         QTest::addColumn<QString>("stored"); // Lj of the rows afterwards
-        QTest::newRow("Nein, then the year") << false << "1 3";
-        QTest::newRow("Ja") << true << "1";
+        QTest::newRow("Ja, then the year") << false << "1 3";
+        QTest::newRow("Nein") << true << "1";
     }
     void closingWithARowThatCannotBeStored()
     {
@@ -408,7 +408,7 @@ private slots:
             d.DBGrid1()->setCurrentIndex(d.DBGrid1()->model()->index(0, 1));
             key(Qt::Key_Down); // a new line below
             QTest::keyClicks(editor(), QStringLiteral("ohne Jahr"));
-            f->messages().answer(discard ? platform::Answer::Yes : platform::Answer::No);
+            f->messages().answer(discard ? platform::Answer::No : platform::Answer::Yes);
             click("abbruchbtn");
             const QString question = f->messages().questions().value(0);
             QVERIFY2(question.startsWith(QStringLiteral("Zeile 2 kann nicht gespeichert werden:")), qPrintable(question));
