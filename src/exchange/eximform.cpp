@@ -441,9 +441,8 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         return;
     const QString data = dataDir();
     // The list names the files as they were before it was written.
-    if (!exchange::writeFileList(data, exchange::fileSet(data))) {
-        showFailure({QDir(data).filePath(exchange::fileListName),
-                     QStringLiteral("Die Dateiliste kann nicht geschrieben werden.")});
+    if (const auto failure = exchange::writeFileList(data, exchange::fileSet(data))) {
+        showFailure(*failure, label + QStringLiteral(" fehlgeschlagen! Es wurde nichts kopiert."));
         return;
     }
     const QStringList files = exchange::fileSet(data);

@@ -201,13 +201,22 @@ QStringList fileSet(const QString &dir)
     return names;
 }
 
-bool writeFileList(const QString &dir, const QStringList &names)
+std::optional<Failure> writeFileList(const QString &dir, const QStringList &names)
 {
     QByteArray bytes;
-    for (const QString &name : names)
+    for (const QString &name : names) {
+        if (const QString c = store::unstorableCharacter(name); !c.isEmpty())
+            return Failure{QDir(dir).filePath(name),
+                           QStringLiteral("Der Name enthält das Zeichen %1, das die Dateiliste nicht aufnehmen kann. "
+                                          "Bitte benennen Sie die Datei um oder entfernen Sie sie aus dem Ordner.")
+                               .arg(store::describeCharacter(c))};
         bytes += store::toWindows1252(name) + "\r\n";
+    }
     QSaveFile file(QDir(dir).filePath(fileListName));
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Failure{file.fileName(), QStringLiteral("Die Dateiliste kann nicht geschrieben werden (%1).")
+                                            .arg(file.errorString())};
+    return std::nullopt;
 }
 
 QString unsafeName(const QString &name)
@@ -345,10 +354,9 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
         return result;
     }
     const QStringList before = fileSet(dataDir);
-    if (!writeFileList(dataDir, before)) {
+    if (auto failure = writeFileList(dataDir, before)) {
         QDir(dir).removeRecursively();
-        result.failure =
-            Failure{QDir(dataDir).filePath(fileListName), QStringLiteral("Die Datei kann nicht geschrieben werden.")};
+        result.failure = failure;
         return result;
     }
     result.failure = exportFiles(dataDir, fileSet(dataDir), dir);

@@ -23,10 +23,6 @@ inline constexpr QLatin1String fileListName{"filelist.txt"};
 // hidden nor links, in case-insensitive order of name.
 QStringList fileSet(const QString &dir);
 
-// Writes `names` as the directory's "filelist.txt": Windows-1252, one name a
-// line, each line ended by CR LF. False when it could not be written.
-bool writeFileList(const QString &dir, const QStringList &names);
-
 // The names of a directory's "filelist.txt". `unreadable` when there is no
 // such file or it cannot be read; otherwise `refusal` says why the list is
 // not to be trusted (a line that is no plain file name), or is empty.
@@ -63,6 +59,12 @@ struct Failure
     bool leftChanged = false;
     QString text() const;
 };
+
+// Writes `names` as the directory's "filelist.txt": Windows-1252, one name a
+// line, each line ended by CR LF. A name the list cannot hold (a character
+// outside Windows-1252) is refused, never written as another name; so is a
+// list that cannot be written.
+std::optional<Failure> writeFileList(const QString &dir, const QStringList &names);
 
 // What a copy asks on its way.
 struct CopyHooks

@@ -277,7 +277,8 @@ private slots:
     void failedExportsLeaveTheTargetAsItWas_data()
     {
         QTest::addColumn<QString>("target");     // "export": over an older export
-        QTest::addColumn<QString>("unreadable"); // a data file that fails while it is read
+        // a data file that fails while it is read; "+name": a file of that name put into the data
+        QTest::addColumn<QString>("unreadable");
         QTest::addColumn<QList<Answer>>("replies");
         QTest::addColumn<QString>("error");
         QTest::newRow("read error over an older export")
@@ -294,6 +295,9 @@ private slots:
             << QString();
         QTest::newRow("No for one file") << QStringLiteral("export") << QString()
                                          << QList<Answer>{Answer::Yes, Answer::No} << QStringLiteral("nur als Ganzes");
+        QTest::newRow("a name the list cannot hold")
+            << QStringLiteral("export") << QStringLiteral("+Łódź.txt") << QList<Answer>()
+            << QStringLiteral("Łódź.txt:\r\nDer Name enthält das Zeichen „Ł“");
     }
     void failedExportsLeaveTheTargetAsItWas()
     {
@@ -310,7 +314,9 @@ private slots:
         QVERIFY(target == QLatin1String("backup") || QDir().mkpath(dir));
         addReport(2);
         const QMap<QString, QByteArray> before = testsupport::fileSnapshot(dir);
-        if (!unreadable.isEmpty())
+        if (unreadable.startsWith(QLatin1Char('+')))
+            write(data() + QLatin1Char('/') + unreadable.mid(1), "x");
+        else if (!unreadable.isEmpty())
             failReading(unreadable);
         if (target == QLatin1String("backup"))
             inWindow([&](TEXIMMainForm &f) {
