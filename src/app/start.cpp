@@ -3,6 +3,7 @@
 #include "application.h"
 #include "mainform.h"
 #include "startplace.h"
+#include "exchange/filetransfer.h"
 #include "platform/messages.h"
 #include "platform/singleinstance.h"
 #include "store/settings.h"
@@ -60,6 +61,8 @@ Started start(const QStringList &arguments, const QString &userDir)
     try {
         enterStartPlace(place);
         checkWorkingDirectory();
+        // No other instance runs: what a crash left behind can go.
+        exchange::removeLeftovers(QDir::currentPath());
         started.program = std::make_unique<Application>();
     } catch (const store::StoreError &e) {
         QString text = e.message() + QStringLiteral("\n\nDas Programm kann nicht gestartet werden.");

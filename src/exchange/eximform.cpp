@@ -10,7 +10,9 @@
 #include "platform/modalrunner.h"
 #include "platform/shell.h"
 #include "richtext/rtf.h"
+#include "store/diskspace.h"
 #include "store/settings.h"
+#include "store/tablefile.h"
 #include "store/settingskeys.h"
 
 #include <QApplication>
@@ -422,18 +424,16 @@ void TEXIMMainForm::exportbtnClick()
 void TEXIMMainForm::lsichernbtnClick()
 {
     const QString path = QDir(backupRoot()).filePath(exchange::backupName(platform::clock().now()));
-    if (!QDir().mkpath(path))
+    // The backup is written beside its place and takes it when complete.
+    if (!QDir().mkpath(backupRoot()) || !store::directoryWriteProblem(backupRoot()).isEmpty())
         platform::messages().error(QStringLiteral("Verzeichnis ") + native(path)
                                    + QStringLiteral("kann nicht erstellt werden."));
     else
-        XexportbtnClick(path, QStringLiteral("Lokale Sicherung"), platform::volumes().freeSpace(path));
-    // A backup that was cancelled or copied nothing leaves no empty
-    // directory behind, which the list would show as a backup.
-    QDir().rmdir(path);
+        XexportbtnClick(path, QStringLiteral("Lokale Sicherung"), platform::volumes().freeSpace(backupRoot()), true);
     makelist();
 }
 
-void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace)
+void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace, bool asBackup)
 {
     if (platform::messages().confirmOkCancel(QStringLiteral("Daten werden jetzt ins Verzeichnis \r\n") + native(target)
                                              + QStringLiteral("\r\nkopiert."))
@@ -473,7 +473,10 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
     };
     hooks.progress = progress.hook();
     bool cancelled = false;
-    const auto failure = exchange::exportFiles(data, files, target, hooks, &cancelled);
+    const QFileInfo place(target);
+    const auto failure =
+        asBackup ? exchange::writeBackup(data, files, place.absolutePath(), place.fileName(), hooks, &cancelled)
+                 : exchange::exportFiles(data, files, target, hooks, &cancelled);
     progress.reset();
     busy.release();
     if (failure)
@@ -498,7 +501,15 @@ void TEXIMMainForm::lrestorebtnClick()
         platform::messages().beep();
         return;
     }
-    XimportbtnClick(QDir(backupRoot()).filePath(item->text()));
+    const QString source = QDir(backupRoot()).filePath(item->text());
+    if (!exchange::isRealFolder(source)) {
+        platform::messages().error(QStringLiteral("„%1“ ist keine Sicherung, sondern eine Verknüpfung oder eine Datei; "
+                                                  "daraus wird nichts wiederhergestellt.")
+                                       .arg(item->text()));
+        makelist();
+        return;
+    }
+    XimportbtnClick(source);
 }
 
 void TEXIMMainForm::XimportbtnClick(const QString &source)
@@ -519,6 +530,17 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
         busy.release();
         platform::messages().error(QStringLiteral("Die Importdaten werden nicht übernommen: ") + list.refusal
                                    + QStringLiteral("\r\nEs wurde nichts kopiert."));
+        return;
+    }
+    // The staging copy and the safety backup of the data as they are must
+    // both fit beside the data.
+    qint64 needed = exchange::totalSize(dataDir());
+    for (const QString &name : list.names)
+        needed += QFileInfo(QDir(source).filePath(name)).size();
+    if (const qint64 free = platform::volumes().freeSpace(m_programDir); free >= 0 && needed > free) {
+        busy.release();
+        platform::messages().error(store::diskFullText(m_programDir, needed, free)
+                                   + QStringLiteral("\r\nEs wurde nichts importiert; Ihre Daten sind unverändert."));
         return;
     }
     CopyProgress progress(this, int(list.names.size()));

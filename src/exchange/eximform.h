@@ -64,8 +64,9 @@ private:
     void fallBackToHome(const QString &shownName);
     void fillDirectoryList();
     void makelist();
-    // The copy-out step into `target`; `label` begins the final message.
-    void XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace);
+    // The copy-out step into `target`; `label` begins the final message. A
+    // backup (`asBackup`) gets its name only when it is complete.
+    void XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace, bool asBackup = false);
     // The copy-in step from `source`.
     void XimportbtnClick(const QString &source);
     void showFailure(const exchange::Failure &failure, const QString &after = {});

@@ -1,11 +1,15 @@
 #include "filetransfer.h"
 
+#include "platform/volumes.h"
+#include "store/diskspace.h"
+#include "store/schema.h"
 #include "store/settings.h"
 #include "store/tablefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -44,9 +48,17 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Copies one regular file; the reason it failed, or empty.
-QString copyOne(const QString &from, const QString &to)
+// Copies one regular file; the reason it failed, or empty. `full` says the
+// target's disk took no more.
+QString copyOne(const QString &from, const QString &to, bool *full)
 {
+    *full = false;
+    // A write refused by a full disk; the system's own words otherwise.
+    auto writeFailed = [&](const QFileDevice &out) {
+        const qint64 free = platform::volumes().freeSpace(QFileInfo(to).absolutePath());
+        *full = out.error() == QFileDevice::ResourceError || (free >= 0 && free < QFileInfo(from).size());
+        return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
+    };
     const QFileInfo source(from);
     std::unique_ptr<QIODevice> in = openSource(from);
     if (!in->open(QIODevice::ReadOnly))
@@ -64,12 +76,12 @@ QString copyOne(const QString &from, const QString &to)
             break;
         }
         if (out.write(chunk) != chunk.size())
-            return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
+            return writeFailed(out);
     }
     if (auto *file = qobject_cast<QFile *>(in.get()); file && file->error() != QFileDevice::NoError)
         return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file->errorString());
     if (!out.commit())
-        return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
+        return writeFailed(out);
     // The copy keeps the file's time and permissions.
     QFile copied(to);
     if (copied.open(QIODevice::ReadWrite)) {
@@ -181,6 +193,42 @@ QString cutShort(const QString &path)
         .arg(pages * pageSize);
 }
 
+// The directories an import stages its files in, beside the data
+// directory, and the one inside it that keeps the replaced files.
+const QString stagingPrefix = QStringLiteral(".daten-neu-");
+const QString asidePrefix = QStringLiteral(".alt-");
+// A backup is written under a hidden name in the backup root first.
+const QString backupPrefix = QStringLiteral(".sicherung-neu-");
+// An export writes its new set into this directory inside the target.
+const QString exportPrefix = QStringLiteral(".lernora-neu-");
+
+// A journal of `source` that could still change a table the list names (or
+// that the list names itself).
+std::optional<Failure> liveJournalOf(const QString &source, const QStringList &names)
+{
+    auto named = [&](const QString &name) {
+        return std::any_of(names.cbegin(), names.cend(),
+                           [&](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    };
+    static const QRegularExpression suffix(QStringLiteral("-(journal|wal|shm)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QDir dir(source);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!store::isJournalName(name) || !store::journalMayChangeTable(dir.filePath(name)))
+            continue;
+        const QString table = QString(name).remove(suffix);
+        if (named(name) || named(table))
+            return Failure{dir.filePath(name),
+                           QStringLiteral("Das ist ein Änderungsjournal der Tabelle „%1“: Die Tabelle wurde gerade "
+                                          "geändert, als diese Daten entstanden (etwa weil ein USB-Stick beim Kopieren "
+                                          "abgezogen wurde), und ist ohne das Journal nicht in sich stimmig. Lernora "
+                                          "übernimmt keine Journale. Bitte exportieren oder sichern Sie die Daten "
+                                          "noch einmal.")
+                               .arg(table)};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QString Failure::text() const
@@ -195,7 +243,7 @@ QStringList fileSet(const QString &dir)
     QStringList names;
     const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries)
-        if (entry.isFile() && !entry.isSymLink() && !entry.isHidden())
+        if (entry.isFile() && !entry.isSymLink() && !entry.isHidden() && !store::isJournalName(entry.fileName()))
             names << entry.fileName();
     sortNames(names);
     return names;
@@ -296,9 +344,9 @@ bool isBackupName(const QString &name)
 QStringList backupList(const QString &root)
 {
     QStringList names;
-    for (const QString &name : QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        if (!name.startsWith(QLatin1Char('.')))
-            names << name;
+    for (const QFileInfo &entry : QDir(root).entryInfoList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot))
+        if (!entry.fileName().startsWith(QLatin1Char('.')) && isRealFolder(entry.filePath()))
+            names << entry.fileName();
     sortNames(names);
     return names;
 }
@@ -332,11 +380,64 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
             if (ti.isSymLink() && !QFile::remove(target))
                 return Failure{target, QStringLiteral("Die Verknüpfung am Ziel kann nicht ersetzt werden.")};
         }
-        if (const QString why = copyOne(source, target); !why.isEmpty())
-            return Failure{source, why};
+        bool full = false;
+        if (const QString why = copyOne(source, target, &full); !why.isEmpty()) {
+            if (!full)
+                return Failure{source, why};
+            // What this copy still needed when the disk took no more.
+            qint64 needed = 0;
+            for (int j = i; j < names.size(); ++j)
+                needed += QFileInfo(QDir(from).filePath(names[j])).size();
+            return Failure{to, store::diskFullText(to, needed, platform::volumes().freeSpace(to))};
+        }
     }
     if (hooks.progress)
         hooks.progress(int(names.size()), int(names.size()), QString());
+    return std::nullopt;
+}
+
+bool isRealFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() && !info.isJunction();
+}
+
+std::optional<Failure> writeBackup(const QString &dataDir, const QStringList &names, const QString &root,
+                                   const QString &name, const CopyHooks &hooks, bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    const QString target = QDir(root).filePath(name);
+    const QFileInfo existing(target);
+    // Two backups in one second share the first one's directory, which is
+    // whole already: the new set replaces it as a whole.
+    if (existing.exists() || existing.isSymLink()) {
+        if (!isRealFolder(target))
+            return Failure{target, QStringLiteral("An dieser Stelle steht kein Verzeichnis, sondern eine Datei oder "
+                                                  "eine Verknüpfung.")};
+        return exportFiles(dataDir, names, target, hooks, cancelled);
+    }
+    QTemporaryDir building(QDir(root).filePath(backupPrefix + QStringLiteral("XXXXXX")));
+    if (!building.isValid())
+        return Failure{target, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
+    CopyHooks copyHooks;
+    copyHooks.progress = hooks.progress;
+    bool stopped = false;
+    if (auto failure = copyFiles(dataDir, names, building.path(), copyHooks, &stopped))
+        return failure;
+    if (stopped) {
+        if (cancelled)
+            *cancelled = true;
+        return std::nullopt;
+    }
+    // Complete: every file as long as the one it copies.
+    for (const QString &file : names)
+        if (QFileInfo(building.filePath(file)).size() != QFileInfo(QDir(dataDir).filePath(file)).size())
+            return Failure{QDir(dataDir).filePath(file),
+                           QStringLiteral("Die Kopie ist nicht so lang wie die Datei; die Sicherung ist unvollständig.")};
+    if (!QDir().rename(building.path(), target))
+        return Failure{target, QStringLiteral("Die fertige Sicherung kann nicht unter diesem Namen abgelegt werden.")};
+    building.setAutoRemove(false);
     return std::nullopt;
 }
 
@@ -348,21 +449,58 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
            || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
         when = when.addSecs(1);
     result.name = backupName(when);
-    const QString dir = QDir(root).filePath(result.name);
-    if (!QDir().mkpath(dir)) {
-        result.failure = Failure{dir, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
+    if (!QDir().mkpath(root)) {
+        result.failure =
+            Failure{QDir(root).filePath(result.name), QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
         return result;
     }
-    const QStringList before = fileSet(dataDir);
-    if (auto failure = writeFileList(dataDir, before)) {
-        QDir(dir).removeRecursively();
+    if (auto failure = writeFileList(dataDir, fileSet(dataDir))) {
         result.failure = failure;
         return result;
     }
-    result.failure = exportFiles(dataDir, fileSet(dataDir), dir);
-    if (result.failure)
-        QDir(dir).removeRecursively();
+    result.failure = writeBackup(dataDir, fileSet(dataDir), root, result.name);
     return result;
+}
+
+int removeLeftovers(const QString &programDir)
+{
+    int removed = 0;
+    const QDir program(programDir);
+    const QString data = program.filePath(QStringLiteral("daten"));
+    removed += store::removeFinishedJournals(data);
+    // An import that ended on its way: while files of the new set are still
+    // waiting in its staging directory, the ones they replaced go back.
+    for (const QFileInfo &staging :
+         program.entryInfoList({stagingPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        const QDir dir(staging.filePath());
+        const bool waiting = !dir.entryList(QDir::Files | QDir::Hidden).isEmpty();
+        bool whole = true;
+        for (const QFileInfo &aside :
+             dir.entryInfoList({asidePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+            if (!waiting)
+                continue;
+            for (const QString &name : QDir(aside.filePath()).entryList(QDir::Files | QDir::Hidden)) {
+                const QString target = QDir(data).filePath(name);
+                QFile::remove(target);
+                whole = renameFile(QDir(aside.filePath()).filePath(name), target) && whole;
+            }
+        }
+        // Old files that could not go back stay where they are.
+        if (whole && QDir(staging.filePath()).removeRecursively())
+            ++removed;
+    }
+    // A backup that was still being written, and the staging of a second
+    // backup in the same second.
+    const QDir backups(program.filePath(QStringLiteral("sicherung")));
+    for (const QFileInfo &half :
+         backups.entryInfoList({backupPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+        removed += QDir(half.filePath()).removeRecursively() ? 1 : 0;
+    for (const QString &backup : backupList(backups.path()))
+        for (const QFileInfo &staging : QDir(backups.filePath(backup))
+                                            .entryInfoList({exportPrefix + QLatin1Char('*')},
+                                                           QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+            removed += QDir(staging.filePath()).removeRecursively() ? 1 : 0;
+    return removed;
 }
 
 std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
@@ -399,7 +537,7 @@ std::optional<Failure> exportFiles(const QString &from, const QStringList &names
     }
     // The new set is written beside the old one, in the same directory so
     // that it can be renamed into place.
-    QTemporaryDir staging(QDir(to).filePath(QStringLiteral(".lernora-neu-XXXXXX")));
+    QTemporaryDir staging(QDir(to).filePath(exportPrefix + QStringLiteral("XXXXXX")));
     if (!staging.isValid())
         return Failure{to, notWritable};
     CopyHooks copyHooks;
@@ -415,21 +553,31 @@ std::optional<Failure> exportFiles(const QString &from, const QStringList &names
     return moveIntoPlace(staging.path(), names, to, QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
 }
 
-std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
+std::optional<Failure> importFiles(const QString &source, const QStringList &listed, const QString &dataDir,
                                    const std::function<std::optional<Failure>()> &beforeReplace, const CopyHooks &hooks)
 {
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
 
+    // A journal belongs to the table beside it: one that could still change
+    // its table says the table was copied in the middle of a change; one
+    // SQLite is done with is left where it is.
+    if (auto failure = liveJournalOf(source, listed))
+        return failure;
+    QStringList names;
+    for (const QString &name : listed)
+        if (!store::isJournalName(name))
+            names << name;
+
     // A set that lacks a file its list names is not copied at all.
-    for (const QString &name : names) {
+    for (const QString &name : std::as_const(names)) {
         const QFileInfo si(QDir(source).filePath(name));
         if (!si.exists() && !si.isSymLink())
             return Failure{si.filePath(), QStringLiteral("Die Datei wurde nicht gefunden. Die Dateiliste nennt sie, "
                                                          "die Importdaten sind also unvollständig.")};
     }
     // The files come into a directory of their own first.
-    QTemporaryDir staging(beside + QStringLiteral("/.daten-neu-XXXXXX"));
+    QTemporaryDir staging(beside + QLatin1Char('/') + stagingPrefix + QStringLiteral("XXXXXX"));
     if (!staging.isValid())
         return Failure{beside, notWritable};
     bool cancelled = false;
@@ -439,22 +587,43 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &nam
         return failure;
     if (cancelled)
         return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
-    for (const QString &name : names)
+    // Each staged table on its own, then the tables as they will be used
+    // together: the staged ones with those of the data directory that the
+    // list does not name.
+    QHash<QString, QString> staged;
+    for (const QString &name : std::as_const(names))
         if (const store::TableDef *def = store::tableDefOfFile(name)) {
             QString why = cutShort(staging.filePath(name));
             if (why.isEmpty())
                 why = store::checkTableFile(staging.filePath(name), *def);
             if (!why.isEmpty())
                 return Failure{QDir(source).filePath(name), why};
+            staged.insert(def->fileName, staging.filePath(name));
         }
+    if (const QString misfit = store::checkTableSet([&](const QString &fileName) {
+            return staged.value(fileName, QDir(data).filePath(fileName));
+        });
+        !misfit.isEmpty())
+        return Failure{source, QStringLiteral("Die Tabellen passen nicht zusammen: %1. %2")
+                                   .arg(misfit, staged.size() < int(store::tableDefs().size())
+                                                    ? QStringLiteral("Die Dateiliste nennt nicht alle Tabellen; die "
+                                                                     "übrigen bleiben, wie sie sind, und müssen zu den "
+                                                                     "neuen passen.")
+                                                    : QStringLiteral("Die Dateien stammen wohl aus verschiedenen "
+                                                                     "Sicherungen."))};
 
     if (beforeReplace)
         if (auto failure = beforeReplace())
             return failure;
 
-    // Into place: each file replaced is kept aside until all are in.
-    if (auto failure = moveIntoPlace(staging.path(), names, data, beside + QStringLiteral("/.daten-alt-XXXXXX")))
+    // Into place: each file replaced is kept aside, inside the staging
+    // directory, until all are in; a start after a crash on the way finds
+    // both there and puts the old files back.
+    if (auto failure = moveIntoPlace(staging.path(), names, data, staging.filePath(asidePrefix + QStringLiteral("XXXXXX")))) {
+        if (failure->leftChanged)
+            staging.setAutoRemove(false);
         return failure;
+    }
 
     // Files that came read-only can be written by the program.
     for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))

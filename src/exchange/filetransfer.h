@@ -20,7 +20,8 @@ namespace exchange {
 inline constexpr QLatin1String fileListName{"filelist.txt"};
 
 // The file set of a directory: the regular files directly in it, neither
-// hidden nor links, in case-insensitive order of name.
+// hidden nor links nor journals of a table, in case-insensitive order of
+// name.
 QStringList fileSet(const QString &dir);
 
 // The names of a directory's "filelist.txt". `unreadable` when there is no
@@ -45,9 +46,11 @@ qint64 totalSize(const QString &dir);
 // A backup's name: its time as yyyy-MM-dd_hh-mm-ss, which sorts by time.
 QString backupName(const QDateTime &at);
 bool isBackupName(const QString &name);
-// The entries of the backup root, neither hidden nor beginning with ".",
-// sorted.
+// The folders of the backup root, neither hidden nor beginning with ".",
+// sorted; a link or a file there is no backup.
 QStringList backupList(const QString &root);
+// A directory itself, not a link to one.
+bool isRealFolder(const QString &path);
 
 // A failed step: the file concerned and what happened to it.
 struct Failure
@@ -99,10 +102,19 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
 std::optional<Failure> exportFiles(const QString &from, const QStringList &names, const QString &to,
                                    const CopyHooks &hooks = {}, bool *cancelled = nullptr);
 
+// Copies the named files of the data directory into the backup `name`
+// below `root`. A new backup is written into a hidden directory of `root`
+// and gets its name only when every file is complete, so that no list
+// shows half a backup; an existing one (a second backup in the same second)
+// is replaced as a whole as exportFiles does it. `cancelled` says the user
+// stopped it; nothing is left then.
+std::optional<Failure> writeBackup(const QString &dataDir, const QStringList &names, const QString &root,
+                                   const QString &name, const CopyHooks &hooks = {}, bool *cancelled = nullptr);
+
 // Copies the data directory's file set into a new backup below `root`,
 // named after `at` (the next free second when that name is taken), after
 // writing its "filelist.txt". Returns the backup's name, or the failure;
-// a failed backup's directory is removed again.
+// a failed backup leaves nothing behind.
 struct BackupResult
 {
     QString name;
@@ -112,15 +124,27 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 
 // Brings the named files of `source` into `dataDir` as a whole: they are
 // copied into a staging directory beside `dataDir`, every table file among
-// them is checked (its length, SQLite's integrity check and the table's
-// fields), then `beforeReplace` runs (the safety backup; a failure it
-// returns ends the import) and only then the files are moved into place. Any failure leaves
+// them is checked (its length, SQLite's integrity check, a real table with
+// the table's fields and nothing else), then the tables as they will be
+// used together (the staged ones with the unnamed ones of `dataDir`), then
+// `beforeReplace` runs (the safety backup; a failure it returns ends the
+// import) and only then the files are moved into place. Any failure leaves
 // `dataDir` exactly as it was. Files of `dataDir` the list does not name
 // stay. A named file missing in `source` is refused before anything is
-// copied. Read-only files in `dataDir` are made writable afterwards.
+// copied. Journals of tables are never copied: one that could still change
+// its table (named or beside a named table) refuses the import, one SQLite
+// is done with is passed over. Read-only files in `dataDir` are made
+// writable afterwards.
 std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
                                    const std::function<std::optional<Failure>()> &beforeReplace = {},
                                    const CopyHooks &hooks = {});
+
+// What a crash left in the program directory `programDir`, removed at a
+// start while no other instance runs: journals SQLite is done with beside
+// the tables, the staging directory of an import (an import stopped while
+// moving its files into place is undone first: the files it replaced go
+// back), backups that were still being written. Returns how many went.
+int removeLeftovers(const QString &programDir);
 
 // Deletes the named backups of `root` with everything in them. Only
 // directories directly in `root` whose names have the backup form are

@@ -1,5 +1,7 @@
 #include "table.h"
 
+#include "diskspace.h"
+
 #include "sqlitestmt.h"
 #include "storeerror.h"
 #include "tableset.h"
@@ -112,6 +114,13 @@ QString Table::filePath() const
 void Table::fail(const QString &what) const
 {
     throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(m_set.displayName(m_def.fileName), what));
+}
+
+void Table::failWrite(const QString &what, const detail::Stmt &st) const
+{
+    if (st.rc() == SQLITE_FULL)
+        fail(diskFullRefusal(filePath()));
+    fail(what.arg(st.error()));
 }
 
 int Table::field(const QString &name) const
@@ -315,7 +324,7 @@ void Table::emptyTable()
         cancel();
     Stmt st(m_set.connection(), deleteAll.arg(qualifiedName()));
     if (st.step() != SQLITE_DONE)
-        fail(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1).").arg(st.error()));
+        failWrite(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1)."), st);
     m_rows.clear();
     m_lastRead.clear();
     rebuildOrder();
@@ -796,7 +805,7 @@ void Table::post()
                 fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
             if (ext == SQLITE_CONSTRAINT_NOTNULL)
                 fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
-            fail(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1).").arg(st.error()));
+            failWrite(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1)."), st);
         }
     }
     qint64 id = m_editId;
@@ -860,7 +869,7 @@ void Table::remove()
     Stmt st(m_set.connection(), prepared(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName())));
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
-        fail(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1).").arg(st.error()));
+        failWrite(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1)."), st);
     // The last row takes the place of the deleted one in m_rows.
     forgetRead(id); // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;

@@ -16,6 +16,9 @@ struct sqlite3_stmt;
 namespace store {
 
 class TableSet;
+namespace detail {
+class Stmt;
+}
 
 enum class TableState { Inactive, Browse, Edit, Insert };
 
@@ -211,6 +214,9 @@ private:
     // Before the file leaves the connection: the held statements go.
     void finalizeStatements();
     [[noreturn]] void fail(const QString &what) const;
+    // A write SQLite refused: a full disk said as such, anything else as
+    // `what` with SQLite's words for %1.
+    [[noreturn]] void failWrite(const QString &what, const detail::Stmt &st) const;
     // Notes row `id` as the file holds it, once, while before-images are kept.
     void noteBeforeImage(qint64 id);
 

@@ -2,15 +2,44 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace store {
 
 struct TableDef;
 
 // Checks a table file that is not open, without changing it: it must be an
 // SQLite database that passes SQLite's integrity check and holds the table
-// of `def` with exactly its fields. Returns what is wrong, in German, for
-// the user to read; empty when the file is sound.
+// of `def` as a real table with exactly its fields, and nothing beside it but
+// its plain indexes: no view, trigger, virtual or other table, no computed
+// column or index, nothing that runs on a change or reads from elsewhere.
+// Returns what is wrong, in German, for the user to read; empty when the
+// file is sound.
 QString checkTableFile(const QString &path, const TableDef &def);
+
+// Checks that table files to be used together fit each other: every detail
+// row belongs to a report and to an item of the plan, every row of the
+// composition to an item of the plan. `pathOf` gives the path of each table
+// file by its name; the files are not changed. Returns what does not fit,
+// in German (which files and how many rows); empty when all does.
+QString checkTableSet(const std::function<QString(const QString &fileName)> &pathOf);
+
+// A file SQLite keeps beside a table file while it changes it: a rollback
+// journal ("bericht.db-journal"), a write-ahead log ("-wal") or its index
+// ("-shm"), or a master journal ("-mj…"); in any letter case. Such a file is
+// part of the table it lies beside, never data of its own.
+bool isJournalName(const QString &fileName);
+
+// Whether SQLite would take the journal file at `path` to change the table
+// beside it: a rollback journal with a complete header, or a write-ahead log
+// with frames. A journal SQLite is done with (empty, or its header never
+// completed) and an index of a log change nothing.
+bool journalMayChangeTable(const QString &path);
+
+// Removes the rollback journals in `dir` that SQLite is done with, which it
+// would otherwise leave there until the next change of their table. Only
+// while no other program has the tables open. Returns how many went.
+int removeFinishedJournals(const QString &dir);
 
 // What keeps the program from working with the table file at path, found
 // without opening it as a table and without changing it: nothing there, a

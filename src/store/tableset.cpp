@@ -1,5 +1,6 @@
 #include "tableset.h"
 
+#include "diskspace.h"
 #include "fields.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
@@ -28,9 +29,11 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-// What the user reads when SQLite refuses a table file.
-QString refusal(int rc, const QString &detail)
+// What the user reads when SQLite refuses the table file at `path`.
+QString refusal(int rc, const QString &detail, const QString &path)
 {
+    if (rc == SQLITE_FULL)
+        return diskFullRefusal(path);
     // The two refusals of a damaged file are said in German; any other keeps
     // SQLite's own words for whoever helps the apprentice.
     if (rc == SQLITE_NOTADB)
@@ -98,7 +101,7 @@ void TableSet::exec(const QString &sql, const QString &fileName)
         const int rc = sqlite3_errcode(m_db);
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
-        fail(fileName, refusal(rc, msg));
+        fail(fileName, refusal(rc, msg, filePath(fileName)));
     }
 }
 
@@ -135,7 +138,7 @@ QString TableSet::attach(Table &t)
         Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
         if (st.step() != SQLITE_DONE)
-            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error()));
+            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error(), path));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
@@ -263,10 +266,13 @@ void TableSet::commit()
     if (--m_transactionDepth == 0) {
         char *err = nullptr;
         if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
+            const int rc = sqlite3_errcode(m_db);
             const QString msg = QString::fromUtf8(err ? err : "");
             sqlite3_free(err);
             m_transactionDepth = 1;
             rollback();
+            if (rc == SQLITE_FULL)
+                throw StoreError(refusal(rc, msg, m_dataDir));
             throw StoreError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden (%1).").arg(msg));
         }
     }

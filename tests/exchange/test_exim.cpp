@@ -9,6 +9,7 @@
 #include "platform/volumes.h"
 #include "scriptedmessages.h"
 #include "scriptedmodalrunner.h"
+#include "store/diskspace.h"
 #include "store/settings.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
@@ -26,6 +27,7 @@
 #include <QTextEdit>
 
 #include <memory>
+#include <sqlite3.h>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -89,6 +91,19 @@ void write(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Changes a table file as another program could.
+void sql(const QString &file, const QString &statements)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString said = QString::fromUtf8(error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(said));
 }
 
 } // namespace
@@ -350,7 +365,7 @@ private slots:
         const QByteArray old = contents(dir + QStringLiteral("/bericht.db"));
         // hints.db cannot be put into place, nor the old bericht.db back.
         exchange::setRenamer([dir](const QString &from, const QString &to) {
-            const bool back = from.contains(QLatin1String("-alt-"));
+            const bool back = from.contains(QLatin1String("alt-"));
             return to != dir + (back ? QStringLiteral("/bericht.db") : QStringLiteral("/hints.db"))
                    && QFile::rename(from, to);
         });
@@ -396,6 +411,65 @@ private slots:
                                 "2006-12-24_14-26-33."));
         QVERIFY(contents(backups() + QStringLiteral("/2006-12-24_14-26-33/bericht.db")) != reports);
         QCOMPARE(contents(backups() + QStringLiteral("/2006-12-24_14-26-33/notiz.txt")), QByteArray("bleibt"));
+    }
+
+    // A restore the data directory cannot take, refused before anything
+    // is copied: the data, the backups and the program directory stay as
+    // they were.
+    void restoresRefusedBeforeAnythingChanges_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("link made in place of the backup")
+            << QStringLiteral("link") << QStringLiteral("„2006-12-24_14-25-33“ ist keine Sicherung, sondern eine "
+                                                        "Verknüpfung");
+        QTest::newRow("no room for the copy and the safety backup")
+            << QStringLiteral("full") << QStringLiteral("ist nicht genug Platz frei: Gebraucht werden ");
+    }
+    void restoresRefusedBeforeAnythingChanges()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, error);
+        QVERIFY(exchange::backupDataDirectory(data(), backups(), m_clock->now()).failure == std::nullopt);
+        addReport(2);
+        // Other data outside the program directory, with a list of its own.
+        QVERIFY(exchange::writeFileList(data(), exchange::fileSet(data())) == std::nullopt);
+        for (const QString &name : exchange::fileSet(data()))
+            QVERIFY(QFile::copy(QDir(data()).filePath(name), QDir(stick()).filePath(name)));
+        addReport(3);
+        const QString backup = backups() + QStringLiteral("/2006-12-24_14-25-33");
+        const auto everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());
+        const QStringList beside = QDir(m_dir->path()).entryList(everything);
+        const qint64 needed = exchange::totalSize(data()) + exchange::totalSize(backup)
+                              - QFileInfo(backup + QStringLiteral("/filelist.txt")).size();
+        inWindow([&](TEXIMMainForm &f) {
+            auto *list = f.findChild<QListWidget *>(QStringLiteral("dirlistbox"));
+            list->setCurrentRow(0);
+            if (obstacle == QLatin1String("link")) {
+                // The backup becomes a link after the list was made.
+                QVERIFY(QDir(backup).removeRecursively());
+                QVERIFY(QFile::link(stick(), backup));
+            } else {
+                m_volumes->free[m_dir->path()] = needed - 1;
+            }
+            m_messages->answer(Answer::Yes);
+            f.lrestorebtnClick();
+            if (obstacle == QLatin1String("link")) // a link is never listed
+                QCOMPARE(list->count(), 0);
+        }, false);
+        QCOMPARE(m_messages->errors().size(), 1);
+        const QString said = m_messages->errors().first();
+        QVERIFY2(said.contains(error), qPrintable(said));
+        QCOMPARE(m_messages->notices(), QStringList());
+        QCOMPARE(testsupport::fileSnapshot(data()), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(everything), beside);
+        // No safety backup, nothing half written.
+        QCOMPARE(QDir(backups()).entryList(everything), QStringList{QStringLiteral("2006-12-24_14-25-33")});
+        if (obstacle == QLatin1String("full")) { // the disk and the size needed are named
+            QVERIFY2(said.contains(store::sizeText(needed)), qPrintable(said));
+            QVERIFY(said.contains(store::diskName(m_dir->path())));
+        }
     }
 
     void restoreWithoutSelectionBeeps()
@@ -486,17 +560,16 @@ private slots:
         QTest::addColumn<QString>("locked"); // a backup with a file that cannot be removed
         const QString a = QStringLiteral("2006-12-01_10-00-00"), b = QStringLiteral("2006-12-08_18-30-12"),
                       other = QStringLiteral("privat"), link = QStringLiteral("2006-12-09_00-00-00");
-        QTest::newRow("Cancel") << Answer::Cancel << QStringList{a, b} << QStringList{a, b, link, other} << QString()
+        // The link is no backup: never listed, never followed.
+        QTest::newRow("Cancel") << Answer::Cancel << QStringList{a, b} << QStringList{a, b, other} << QString()
                                 << QString();
-        QTest::newRow("none marked") << Answer::Yes << QStringList() << QStringList{a, b, link, other}
+        QTest::newRow("none marked") << Answer::Yes << QStringList() << QStringList{a, b, other}
                                      << QStringLiteral("Keine Sicherungen zum Löschen markiert.") << QString();
-        QTest::newRow("one") << Answer::Yes << QStringList{b} << QStringList{a, link, other} << QString() << QString();
-        QTest::newRow("no backup, a link") << Answer::Yes << QStringList{a, other, link} << QStringList{b, link, other}
-                                           << QStringLiteral("wurden nicht gelöscht:\r\n") + link
-                                                  + QStringLiteral("\r\nprivat")
-                                           << QString();
+        QTest::newRow("one") << Answer::Yes << QStringList{b} << QStringList{a, other} << QString() << QString();
+        QTest::newRow("no backup") << Answer::Yes << QStringList{a, other} << QStringList{b, other}
+                                   << QStringLiteral("wurden nicht gelöscht:\r\nprivat") << QString();
         QTest::newRow("a backup that cannot be removed")
-            << Answer::Yes << QStringList{a, b} << QStringList{a, link, other}
+            << Answer::Yes << QStringList{a, b} << QStringList{a, other}
             << QStringLiteral("nicht ganz gelöscht werden (eine Datei darin ist schreibgeschützt oder in "
                               "Gebrauch):\r\n")
                    + a
@@ -584,6 +657,31 @@ private slots:
         QTest::newRow("link") << good << QStringLiteral("link") << QStringLiteral("Verknüpfung");
         QTest::newRow("read error") << good << QStringLiteral("unreadable")
                                     << QStringLiteral("Die Datei kann nicht gelesen werden");
+        // A journal that could still change its table: SQLite would write
+        // its pages into whatever table lies beside it.
+        const QString journal = QStringLiteral("ist ein Änderungsjournal der Tabelle „bericht.db“");
+        QTest::newRow("journal named in the list")
+            << QByteArray("bericht.db\r\nbericht.db-journal\r\nhints.db\r\n") << QStringLiteral("journal") << journal;
+        QTest::newRow("journal alone in the list")
+            << QByteArray("bericht.db-journal\r\n") << QStringLiteral("journal") << journal;
+        QTest::newRow("journal beside a table") << good << QStringLiteral("journal") << journal;
+        QTest::newRow("log beside a table in other letters")
+            << good << QStringLiteral("BERICHT.DB-WAL") << QStringLiteral("Änderungsjournal");
+        QTest::newRow("view instead of the table")
+            << good << QStringLiteral("view") << QStringLiteral("die Sicht (View) „bericht“");
+        QTest::newRow("trigger") << good << QStringLiteral("trigger") << QStringLiteral("den Auslöser (Trigger)");
+        QTest::newRow("computed column") << good << QStringLiteral("computed")
+                                         << QStringLiteral("nicht die erwartete Tabelle „bericht“");
+        // Sets that do not fit together, also with the tables of the data
+        // directory that the list leaves as they are.
+        QTest::newRow("details of another export")
+            << QByteArray("bericht.db\r\nberdet.DB\r\nthetable.DB\r\n") << QStringLiteral("orphan")
+            << QStringLiteral("1 Planpunkte der Berichte in berdet.DB gehören zu keinem Bericht in bericht.db");
+        QTest::newRow("details without the reports they need")
+            << QByteArray("berdet.DB\r\n") << QStringLiteral("details")
+            << QStringLiteral("gehören zu keinem Bericht in bericht.db. Die Dateiliste nennt nicht alle Tabellen");
+        QTest::newRow("plan of another kind") << QByteArray("thetable.DB\r\n") << QStringLiteral("plan")
+                                              << QStringLiteral("fehlen im Rahmenplan in thetable.DB");
     }
     void importsThatLeaveTheDataAsTheyWere()
     {
@@ -622,6 +720,29 @@ private slots:
             QVERIFY(QFile::link(data() + QStringLiteral("/uebersB.DB"), reports));
         } else if (broken == QLatin1String("unreadable")) {
             failReading(QStringLiteral("hints.db"));
+        } else if (broken == QLatin1String("journal") || broken == QLatin1String("BERICHT.DB-WAL")) {
+            const QString name = broken == QLatin1String("journal") ? QStringLiteral("bericht.db-journal") : broken;
+            write(QDir(stick()).filePath(name), QByteArray::fromHex("d9d505f920a163d7377f06822cd0a3c2")
+                                                    + QByteArray(4096, '\x5A'));
+        } else if (broken == QLatin1String("view")) {
+            // The reports' columns over a table of one row.
+            sql(reports, QStringLiteral("ALTER TABLE bericht RENAME TO alt; CREATE VIEW bericht AS SELECT * FROM alt "
+                                        "WHERE Nummer = 1"));
+        } else if (broken == QLatin1String("trigger")) {
+            sql(reports, QStringLiteral("CREATE TRIGGER weg AFTER UPDATE ON bericht BEGIN DELETE FROM bericht; END"));
+        } else if (broken == QLatin1String("computed")) {
+            sql(reports, QStringLiteral("ALTER TABLE bericht ADD COLUMN Extra INTEGER AS (Nummer * 2)"));
+        } else if (broken == QLatin1String("orphan")) {
+            sql(stick() + QStringLiteral("/berdet.DB"),
+                QStringLiteral("INSERT INTO berdet (Masterlfd, LfdfTag) VALUES (99, 3)"));
+        } else if (broken == QLatin1String("details")) {
+            // Items of report 2, which the data directory does not have.
+            sql(stick() + QStringLiteral("/berdet.DB"),
+                QStringLiteral("INSERT INTO berdet (Masterlfd, LfdfTag) VALUES (2, 3)"));
+        } else if (broken == QLatin1String("plan")) {
+            sql(data() + QStringLiteral("/berdet.DB"), QStringLiteral("INSERT INTO berdet (Masterlfd, LfdfTag) "
+                                                                       "VALUES (1, 3)"));
+            sql(stick() + QStringLiteral("/thetable.DB"), QStringLiteral("DELETE FROM thetable WHERE LfdfTag = 3"));
         }
         write(data() + QStringLiteral("/bericht.db"), reportsBefore);
         const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());

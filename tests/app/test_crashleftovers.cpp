@@ -1,0 +1,210 @@
+// The program killed in the middle of a backup or a restore, and a journal
+// left by a change that was killed: a child process runs the import/export
+// window and kills itself at a chosen file. The next start removes what was
+// left, puts back what a half-moved restore had replaced, lists no half
+// backup, and a backup and a restore afterwards work.
+
+#include "app/application.h"
+#include "app/start.h"
+#include "exchange/eximform.h"
+#include "exchange/filetransfer.h"
+#include "filesnapshot.h"
+#include "platform/clock.h"
+#include "scriptedmessages.h"
+#include "scriptedmodalrunner.h"
+#include "store/tableset.h"
+#include "tempdatadir.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <unistd.h>
+
+using platform::Answer;
+
+namespace {
+
+constexpr char childArgument[] = "--killed-child";
+const QDateTime firstBackup(QDate(2026, 3, 2), QTime(8, 0, 0));
+
+// In the child: the window does `operation` ("backup" or "restore" of the
+// only backup) and the process kills itself at the `at`-th opening of a
+// file (below `below`) or the `at`-th renaming into the data directory.
+int runChild(const QString &operation, const QString &hook, int at)
+{
+    platform::ScriptedMessages messages;
+    platform::ScriptedModalRunner runner;
+    platform::FixedClock clock(firstBackup.addDays(1));
+    platform::setClock(&clock);
+    int count = 0;
+    auto tick = [&count, at] {
+        if (++count == at)
+            ::kill(::getpid(), SIGKILL);
+    };
+    const QString data = QDir::current().filePath(QStringLiteral("daten"));
+    if (hook == QLatin1String("rename"))
+        exchange::setRenamer([&](const QString &from, const QString &to) {
+            if (QFileInfo(to).absolutePath() == data)
+                tick();
+            return QFile::rename(from, to);
+        });
+    else
+        exchange::setSourceOpener([&](const QString &path) -> std::unique_ptr<QIODevice> {
+            if (QFileInfo(path).absolutePath().startsWith(QDir::current().filePath(hook)))
+                tick();
+            return std::make_unique<QFile>(path);
+        });
+    TEXIMMainForm form;
+    runner.onNext(QStringLiteral("EXIMMainForm"), [&](QDialog *) {
+        if (operation == QLatin1String("backup")) {
+            messages.answer(Answer::Ok);
+            form.lsichernbtnClick();
+        } else {
+            form.findChild<QListWidget *>(QStringLiteral("dirlistbox"))->setCurrentRow(0);
+            messages.answer(Answer::Yes);
+            form.lrestorebtnClick();
+        }
+    });
+    form.execute();
+    return 3; // not killed: the hook was never reached
+}
+
+void addReport(const QString &dataDir, int number)
+{
+    store::TableSet set(dataDir);
+    set.openAtStart();
+    set.exec(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt, Taetigkeit, Bild1) VALUES "
+                            "(1, %1, 1, 'Kehren %1', randomblob(300000))")
+                 .arg(number));
+    set.exec(QStringLiteral("INSERT INTO berdet (Masterlfd, LfdfTag) VALUES (last_insert_rowid(), 3)"));
+}
+
+// Every backup listed holds every file its list names, as long as it was.
+QString halfBackup(const QString &root)
+{
+    for (const QString &name : exchange::backupList(root)) {
+        const QString dir = QDir(root).filePath(name);
+        const exchange::FileList list = exchange::readFileList(dir);
+        if (list.unreadable)
+            return name + QStringLiteral(" ohne Dateiliste");
+        for (const QString &file : list.names)
+            if (!QFileInfo(QDir(dir).filePath(file)).isFile())
+                return name + QStringLiteral(" ohne ") + file;
+    }
+    return {};
+}
+
+} // namespace
+
+class TestCrashLeftovers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theNextStartCleansUp_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("hook"); // what is counted: files opened below a folder, or renames
+        QTest::addColumn<int>("at");
+        QTest::newRow("backup, while copying") << QStringLiteral("backup") << QStringLiteral("daten") << 3;
+        QTest::newRow("restore, while copying the backup")
+            << QStringLiteral("restore") << QStringLiteral("sicherung") << 3;
+        QTest::newRow("restore, during its safety backup")
+            << QStringLiteral("restore") << QStringLiteral("daten") << 4;
+        // The old reports are aside, the new ones not yet in place.
+        QTest::newRow("restore, while moving into place") << QStringLiteral("restore") << QStringLiteral("rename") << 4;
+        // A change killed before its journal's header was complete.
+        QTest::newRow("journal of a killed change") << QStringLiteral("journal") << QString() << 0;
+    }
+    void theNextStartCleansUp()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, hook);
+        QFETCH(int, at);
+        testsupport::TempDataDir dir;
+        const QString data = dir.dataDir(), backups = dir.path() + QStringLiteral("/sicherung");
+        platform::ScriptedMessages messages;
+        platform::ScriptedModalRunner runner;
+        platform::FixedClock clock(firstBackup);
+        platform::setClock(&clock);
+        const auto noClock = qScopeGuard([] { platform::setClock(nullptr); });
+        // The first start may set the plan's targets.
+        QVERIFY(lernora::start({QStringLiteral("--daten-ordner"), dir.path()}, QString()).program);
+        addReport(data, 1);
+        QVERIFY(!exchange::backupDataDirectory(data, backups, clock.now()).failure);
+        addReport(data, 2);
+        const auto before = testsupport::fileSnapshot(data);
+        const auto everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        const QStringList beside = QDir(dir.path()).entryList(everything);
+
+        if (operation == QLatin1String("journal")) {
+            QFile journal(dir.file(QStringLiteral("berdet.DB-journal")));
+            QVERIFY(journal.open(QIODevice::WriteOnly));
+            journal.write(QByteArray(28, '\0') + QByteArray(4096, '\x33'));
+        } else {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QString::fromLatin1(childArgument), operation, hook, QString::number(at)});
+            QVERIFY(child.waitForFinished(60000));
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        }
+        QVERIFY(!QDir(dir.path()).entryList({QStringLiteral(".*")}, everything).isEmpty()
+                || !QDir(backups).entryList({QStringLiteral(".*")}, everything).isEmpty()
+                || QFile::exists(dir.file(QStringLiteral("berdet.DB-journal"))));
+
+        {
+            lernora::Started started = lernora::start({QStringLiteral("--daten-ordner"), dir.path()}, QString());
+            QVERIFY(started.program);
+            QCOMPARE(messages.errors(), QStringList());
+        }
+        // Every backup writes the data directory's file list anew.
+        auto after = testsupport::fileSnapshot(data);
+        after.insert(QStringLiteral("filelist.txt"), before.value(QStringLiteral("filelist.txt")));
+        for (auto it = after.begin(); it != after.end(); ++it)
+            QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(after.keys(), before.keys());
+        QCOMPARE(QDir(dir.path()).entryList(everything), beside);
+        QCOMPARE(QDir(backups).entryList({QStringLiteral(".*")}, everything), QStringList());
+        QCOMPARE(halfBackup(backups), QString());
+
+        // A backup and a restore of the first backup work as ever.
+        clock.set(firstBackup.addDays(2));
+        TEXIMMainForm form;
+        runner.onNext(QStringLiteral("EXIMMainForm"), [&](QDialog *) {
+            messages.answer(Answer::Ok);
+            form.lsichernbtnClick();
+            form.findChild<QListWidget *>(QStringLiteral("dirlistbox"))->setCurrentRow(0);
+            messages.answer(Answer::Yes);
+            form.lrestorebtnClick();
+            form.close();
+        });
+        form.execute();
+        QCOMPARE(messages.errors(), QStringList());
+        QCOMPARE(messages.notices().size(), 2);
+        QCOMPARE(halfBackup(backups), QString());
+        const auto restored = testsupport::fileSnapshot(data);
+        const auto first = testsupport::fileSnapshot(QDir(backups).filePath(exchange::backupName(firstBackup)));
+        for (const QString &table : {QStringLiteral("bericht.db"), QStringLiteral("berdet.DB")})
+            QCOMPARE(restored.value(table), first.value(table));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Starts of the program here must not meet those of other tests.
+    QTemporaryDir own;
+    qputenv("TMPDIR", QFile::encodeName(own.path()));
+    QApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], childArgument) == 0)
+        return runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), atoi(argv[4]));
+    TestCrashLeftovers test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_crashleftovers.moc"
