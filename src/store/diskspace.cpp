@@ -7,6 +7,14 @@
 
 namespace store {
 
+namespace {
+
+const QString makeRoom = QStringLiteral("Bitte schaffen Sie Platz (etwa, indem Sie alte Sicherungen löschen oder auf "
+                                        "einen anderen Datenträger verschieben) und versuchen Sie es dann noch "
+                                        "einmal.");
+
+} // namespace
+
 QString diskName(const QString &path)
 {
     QString dir = path;
@@ -32,15 +40,16 @@ QString diskFullText(const QString &path, qint64 needed, qint64 free)
                        .arg(diskName(path), sizeText(needed));
     if (free >= 0)
         text += QStringLiteral(", frei sind nur %1").arg(sizeText(free));
-    return text + QStringLiteral(". Bitte schaffen Sie Platz (etwa, indem Sie alte Sicherungen löschen oder auf einen "
-                                 "anderen Datenträger verschieben) und versuchen Sie es dann noch einmal.");
+    return text + QStringLiteral(". ") + makeRoom;
 }
 
-QString diskFullRefusal(const QString &path)
+QString diskFullRefusal(const QString &path, qint64 needed)
 {
-    return QStringLiteral("Der Datenträger „%1“ ist voll; die Änderung wurde nicht gespeichert. Bitte schaffen Sie "
-                          "Platz und versuchen Sie es dann noch einmal.")
-        .arg(diskName(path));
+    const QStorageInfo info(QFileInfo(path).absolutePath());
+    return QStringLiteral("Der Datenträger „%1“ ist voll; die Änderung wurde nicht gespeichert. Lernora braucht dort "
+                          "für sie bis zu %2 (so groß sind die geöffneten Tabellen), frei sind %3. ")
+               .arg(diskName(path), sizeText(needed), sizeText(info.isValid() ? info.bytesAvailable() : 0))
+           + makeRoom;
 }
 
 } // namespace store

@@ -18,8 +18,8 @@ QString sizeText(qint64 bytes);
 // the step needs and, when known (`free` >= 0), how much is free.
 QString diskFullText(const QString &path, qint64 needed, qint64 free);
 
-// A change that did not reach the disk holding `path` because it is full,
-// where the size needed is not known.
-QString diskFullRefusal(const QString &path);
+// A change that did not reach the disk holding `path` because it is full;
+// it needs up to `needed` bytes there.
+QString diskFullRefusal(const QString &path, qint64 needed);
 
 } // namespace store

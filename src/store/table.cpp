@@ -119,7 +119,7 @@ void Table::fail(const QString &what) const
 void Table::failWrite(const QString &what, const detail::Stmt &st) const
 {
     if (st.rc() == SQLITE_FULL)
-        fail(diskFullRefusal(filePath()));
+        fail(diskFullRefusal(filePath(), m_set.openFilesSize()));
     fail(what.arg(st.error()));
 }
 

@@ -30,10 +30,10 @@ QString quoted(const QString &name)
 }
 
 // What the user reads when SQLite refuses the table file at `path`.
-QString refusal(int rc, const QString &detail, const QString &path)
+QString refusal(int rc, const QString &detail, const QString &path, qint64 needed)
 {
     if (rc == SQLITE_FULL)
-        return diskFullRefusal(path);
+        return diskFullRefusal(path, needed);
     // The two refusals of a damaged file are said in German; any other keeps
     // SQLite's own words for whoever helps the apprentice.
     if (rc == SQLITE_NOTADB)
@@ -75,6 +75,15 @@ QString TableSet::filePath(const QString &fileName) const
     return m_dataDir + QLatin1Char('/') + fileName;
 }
 
+qint64 TableSet::openFilesSize() const
+{
+    qint64 size = 0;
+    for (const auto &t : m_tables)
+        if (t->isOpen())
+            size += QFileInfo(t->filePath()).size();
+    return size;
+}
+
 QString TableSet::displayName(const QString &fileName) const
 {
     return displayPath(filePath(fileName));
@@ -101,7 +110,7 @@ void TableSet::exec(const QString &sql, const QString &fileName)
         const int rc = sqlite3_errcode(m_db);
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
-        fail(fileName, refusal(rc, msg, filePath(fileName)));
+        fail(fileName, refusal(rc, msg, filePath(fileName), openFilesSize()));
     }
 }
 
@@ -138,7 +147,7 @@ QString TableSet::attach(Table &t)
         Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
         if (st.step() != SQLITE_DONE)
-            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error(), path));
+            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error(), path, openFilesSize()));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
@@ -272,7 +281,7 @@ void TableSet::commit()
             m_transactionDepth = 1;
             rollback();
             if (rc == SQLITE_FULL)
-                throw StoreError(refusal(rc, msg, m_dataDir));
+                throw StoreError(refusal(rc, msg, m_dataDir, openFilesSize()));
             throw StoreError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden (%1).").arg(msg));
         }
     }

@@ -24,6 +24,9 @@ public:
 
     QString dataDir() const { return m_dataDir; }
     QString filePath(const QString &fileName) const;
+    // What a change can need on the disk at most: its journal holds no more
+    // than the files of the open tables.
+    qint64 openFilesSize() const;
     // A file path as the user should read it in a message.
     QString displayName(const QString &fileName) const;
 

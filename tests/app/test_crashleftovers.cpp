@@ -3,8 +3,13 @@
 // window and kills itself at a chosen file. The next start removes what was
 // left, puts back what a half-moved restore had replaced, lists no half
 // backup, and a backup and a restore afterwards work.
+//
+// A full disk, made for the test as a small file system of its own: the
+// reset and the restore say that the disk is full, which disk and how much
+// they need, and leave the data as they were.
 
 #include "app/application.h"
+#include "app/mainform.h"
 #include "app/start.h"
 #include "exchange/eximform.h"
 #include "exchange/filetransfer.h"
@@ -12,6 +17,8 @@
 #include "platform/clock.h"
 #include "scriptedmessages.h"
 #include "scriptedmodalrunner.h"
+#include "store/diskspace.h"
+#include "store/install.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
 
@@ -192,6 +199,81 @@ private slots:
         const auto first = testsupport::fileSnapshot(QDir(backups).filePath(exchange::backupName(firstBackup)));
         for (const QString &table : {QStringLiteral("bericht.db"), QStringLiteral("berdet.DB")})
             QCOMPARE(restored.value(table), first.value(table));
+    }
+
+    void aFullDiskIsSaidAsSuch_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::newRow("Ausgangszustand herstellen") << QStringLiteral("reset");
+        QTest::newRow("restore") << QStringLiteral("restore");
+    }
+    void aFullDiskIsSaidAsSuch()
+    {
+        QFETCH(QString, step);
+        QTemporaryDir mountPoint;
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                        QStringLiteral("-o"), QStringLiteral("size=3m"),
+                                                        QStringLiteral("tmpfs"), mountPoint.path()})
+            != 0)
+            QSKIP("A small file system can only be mounted with the right to mount.");
+        const QString previous = QDir::currentPath();
+        const auto unmount = qScopeGuard([&] {
+            QDir::setCurrent(previous);
+            QProcess::execute(QStringLiteral("umount"), {mountPoint.path()});
+        });
+        const QString dir = mountPoint.path(), data = dir + QStringLiteral("/daten");
+        store::installDataDirectory(dir);
+        QDir::setCurrent(dir);
+        {
+            store::TableSet set(data);
+            set.openAtStart();
+            set.exec(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt, Bild1) VALUES (1, 1, 1, "
+                                    "randomblob(300000))"));
+        }
+        platform::ScriptedMessages messages;
+        platform::ScriptedModalRunner runner;
+        QVERIFY(!exchange::backupDataDirectory(data, dir + QStringLiteral("/sicherung"),
+                                               QDateTime(QDate(2026, 3, 2), QTime(8, 0)))
+                     .failure);
+        // The first start may set the plan's targets.
+        QVERIFY(lernora::start({QStringLiteral("--daten-ordner"), dir}, QString()).program);
+        // The disk is filled to its last byte.
+        {
+            QFile filler(dir + QStringLiteral("/füllung"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        const auto before = testsupport::fileSnapshot(data);
+        if (step == QLatin1String("reset")) {
+            lernora::Started started = lernora::start({QStringLiteral("--daten-ordner"), dir}, QString());
+            QVERIFY(started.program);
+            messages.answer(Answer::Ok);
+            started.program->mainForm()->Ausgangszustandherstellen1Click();
+            // The program goes on: nothing was reset.
+            QVERIFY(started.program->mainForm()->isVisible());
+        } else {
+            TEXIMMainForm form;
+            runner.onNext(QStringLiteral("EXIMMainForm"), [&](QDialog *) {
+                form.findChild<QListWidget *>(QStringLiteral("dirlistbox"))->setCurrentRow(0);
+                messages.answer(Answer::Yes);
+                form.lrestorebtnClick();
+                form.close();
+            });
+            form.execute();
+        }
+        QVERIFY2(messages.errors().size() == 1, qPrintable(messages.errors().join(QStringLiteral("\n---\n"))));
+        const QString said = messages.errors().first();
+        QVERIFY2(said.contains(QStringLiteral("„%1“").arg(store::diskName(dir))), qPrintable(said));
+        QVERIFY2(said.contains(step == QLatin1String("reset") ? QStringLiteral("ist voll; die Änderung wurde nicht "
+                                                                               "gespeichert. Lernora braucht dort")
+                                                              : QStringLiteral("ist nicht genug Platz frei: "
+                                                                               "Gebraucht werden")),
+                 qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("full")) && !said.contains(QStringLiteral("Unbekannt")),
+                 qPrintable(said));
+        QCOMPARE(testsupport::fileSnapshot(data), before);
     }
 };
 
