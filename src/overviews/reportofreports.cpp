@@ -131,6 +131,15 @@ bool standalone(int tag, Selection selection)
     }
 }
 
+// Whether no other row of the walk belongs to the group of row i.
+bool aloneInItsGroup(const std::vector<PlanRow> &walk, size_t i)
+{
+    for (size_t j = 0; j < walk.size(); ++j)
+        if (j != i && walk[j].part == walk[i].part && walk[j].group == walk[i].group)
+            return false;
+    return true;
+}
+
 // Row 170 (the heading of the oil and gas measurements) has no group in the
 // first year and towards the intermediate examination: its items count on
 // the part's first group.
@@ -225,8 +234,11 @@ Grid reportGrid(const std::vector<PlanRow> &walk, Selection selection)
                 ++c;
             const PlanRow &counting = walk[c];
             // A group of headings without items shows its counts on the line
-            // above its first heading: its label or the part's title.
-            const bool above = counting.noChild && !standalone(counting.tag, selection);
+            // above its first heading: its label or the part's title. A
+            // heading that is a group of its own keeps them on its own line,
+            // never on the part's title beside the other groups.
+            const bool above = counting.noChild && !standalone(counting.tag, selection)
+                               && !aloneInItsGroup(walk, size_t(c));
             if (above)
                 p = k - 1;
             QStringList &cells = grid[p];

@@ -21,6 +21,8 @@
 #include "store/tableset.h"
 
 #include <QAction>
+#include <QDate>
+#include <QScopeGuard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -179,6 +181,27 @@ int Tuebersichtdlg::execute()
     for (int year = 0; year < 3; ++year)
         for (int end = 0; end < 2; ++end)
             m_dates[year][end]->setText(ini.readString(keys::Stift, dateKeys[year][end]));
+    // A year without dates is offered what the basic data know: the
+    // training starts on their first day and ends on their last; the years
+    // between follow from the start. Nothing is stored before OK.
+    const QString start = ini.readString(keys::Stift, keys::AZvom);
+    const QString end = ini.readString(keys::Stift, keys::AZbis);
+    const QDate first = QDate::fromString(start, QStringLiteral("d.M.yyyy"));
+    for (int year = 0; year < 3; ++year) {
+        QLineEdit *from = m_dates[year][0], *to = m_dates[year][1];
+        if (!from->text().isEmpty() || !to->text().isEmpty())
+            continue;
+        if (first.isValid()) {
+            from->setText(first.addYears(year).toString(QStringLiteral("dd.MM.yyyy")));
+            to->setText(year == 2 && !end.isEmpty()
+                            ? end
+                            : first.addYears(year + 1).addDays(-1).toString(QStringLiteral("dd.MM.yyyy")));
+        } else if (year == 0) {
+            from->setText(start);
+        } else if (year == 2) {
+            to->setText(end);
+        }
+    }
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     return platform::modalRunner().run(*this);
@@ -234,6 +257,13 @@ void Tuebersichtdlg::vorschaubtnClick()
     // The print walks the rows; the grid's row is the current one again
     // afterwards, also when the preview ends by an error.
     const store::ScopedRow keep(m_tables.uebersichttable());
+    // The print shows the dates as the dialog shows them, stored or not.
+    QStringList dates;
+    for (int year = 0; year < 3; ++year)
+        for (int end = 0; end < 2; ++end)
+            dates << m_dates[year][end]->text();
+    m_printForm->setShownDates(dates);
+    const auto fileDates = qScopeGuard([this] { m_printForm->setShownDates({}); });
     m_session.druckart = store::PrintKind::TrainingTime;
     engine::preview(m_printForm->report());
 }

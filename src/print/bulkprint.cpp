@@ -8,17 +8,30 @@
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "print/engine/document.h"
+#include "print/engine/pagedevice.h"
 #include "print/engine/previewinterface.h"
 #include "richtext/rtf.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/session.h"
+#include "store/settings.h"
+#include "store/settingskeys.h"
 #include "store/tableset.h"
 
 #include <QBuffer>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
@@ -39,12 +52,6 @@ QListWidget *checkList(QWidget *parent, const char *name, const QRect &r)
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     return list;
-}
-
-void tickAll(QListWidget *list, bool on)
-{
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
 void addLine(QListWidget *list, const QString &text)
@@ -81,7 +88,9 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     // The ticks can change and "Vorschau" turns a second preview away while
     // the preview shows; closing the dialog closes the preview first.
     TQRMDIPreviewInterface::keepUsableBesidePreview(*this);
-    setFixedSize(587, 460);
+    // The designed controls keep their places; the layout for two-sided
+    // printing, the extent of the print and the notes stand to their right.
+    setFixedSize(787, 460);
     // The column heads stand close together: the narrow face of the design.
     setFont(QFont(QStringLiteral("Arial"), 8));
 
@@ -96,10 +105,26 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     m_back = checkList(this, "CheckListBox2", QRect(304, 48, 135, 280));
     controls::designedLabel(this, "Label8", QStringLiteral("Alle:"), QPoint(96, 358));
 
+    for (QListWidget *list : {m_front, m_back}) {
+        // "Alle" and "Keine" on the right mouse button.
+        const QString side = list == m_front ? QStringLiteral("V") : QStringLiteral("R");
+        auto *menu = new QMenu(list);
+        menu->setObjectName(QStringLiteral("ankreuzmenu") + side);
+        QAction *all = menu->addAction(QStringLiteral("Alle"));
+        all->setObjectName(QStringLiteral("alle") + side);
+        connect(all, &QAction::triggered, this, [this, list] { tick(list, 0, list->count() - 1, true); });
+        QAction *none = menu->addAction(QStringLiteral("Keine"));
+        none->setObjectName(QStringLiteral("keine") + side);
+        connect(none, &QAction::triggered, this, [this, list] { tick(list, 0, list->count() - 1, false); });
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
+        connect(list, &QListWidget::itemChanged, this, [this] { updateExtent(); });
+    }
     const auto tickButton = [this](const char *name, const QString &caption, int x, QListWidget *list, bool on) {
         QPushButton *b = controls::designedButton(this, name, caption, QRect(x, 352, 61, 25));
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [list, on] { tickAll(list, on); });
+        connect(b, &QPushButton::clicked, this, [this, list, on] { tick(list, 0, list->count() - 1, on); });
     };
     tickButton("auswahlVbtn", QStringLiteral("auswählen"), 128, m_front, true);
     tickButton("abwahlVbtn", QStringLiteral("abwählen"), 203, m_front, false);
@@ -118,6 +143,42 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
         platform::guarded([this] { closebtnClick(); });
         reject();
     });
+
+    m_duplex = new QCheckBox(QStringLiteral("Für beidseitigen Druck ausrichten"), this);
+    m_duplex->setObjectName(QStringLiteral("beidseitigcheck"));
+    m_duplex->setGeometry(464, 46, 310, 20);
+    m_duplex->setChecked(store::Settings().readInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, 0)
+                         == 1);
+    m_duplex->setToolTip(QStringLiteral("Fügt leere Seiten ein, so dass jeder Bericht auf einem neuen Blatt Papier "
+                                        "beginnt und seine Rückseite auf der Rückseite seiner letzten Vorderseite "
+                                        "steht."));
+    connect(m_duplex, &QCheckBox::toggled, this, [this](bool on) {
+        // A choice that cannot be kept is still used for this print.
+        store::Settings().writeInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, on ? 1 : 0);
+        updateExtent();
+    });
+    m_extent = new QLabel(this);
+    m_extent->setObjectName(QStringLiteral("umfanglabel"));
+    m_extent->setGeometry(464, 72, 310, 48);
+    m_extent->setWordWrap(true);
+    m_extent->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *notes = new QLabel(this);
+    notes->setObjectName(QStringLiteral("hinweislabel"));
+    notes->setGeometry(464, 132, 310, 190);
+    notes->setWordWrap(true);
+    notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notes->setText(QStringLiteral(
+        "„ (-)“ hinter einer Rückseite: Die „Darstellung“ dieses Berichts ist leer; seine Rückseite zeigt nur "
+        "ihren Kopf und die Bilder.\n\n"
+        "Ankreuzen: Klick auf die Zeile oder Leertaste. Mit der Umschalttaste (Umschalt+Klick, Umschalt+Leertaste) "
+        "wird alles von der zuletzt angekreuzten Zeile bis hierher gleich angekreuzt, etwa ein ganzes "
+        "Ausbildungsjahr.\n"
+        "Rechtsklick in eine Liste: „Alle“ oder „Keine“."));
+
+    m_countAhead = new QTimer(this);
+    m_countAhead->setInterval(0);
+    connect(m_countAhead, &QTimer::timeout, this, [this] { platform::guarded([this] { countAhead(); }); });
+
     QPushButton *fill = controls::designedButton(this, "fuellbtn", QStringLiteral("Füllen"), QRect(248, 400, 75, 25));
     fill->hide();
     connect(fill, &QPushButton::clicked, this, [this] { platform::guarded([this] { fuellbtnClick(); }); });
@@ -161,15 +222,46 @@ void Tdrauswdlg::FormShow()
 {
     m_druckList.clear();
     fuellbtnClick();
+    m_countAhead->start();
+}
+
+void Tdrauswdlg::countAhead()
+{
+    if (!isVisible() || m_running || m_session.previewOpen)
+        return; // again on the next turn of the event loop, or at the next showing
+    const QSize shown[2] = {m_backForm ? m_backForm->pictureDisplaySize(0) : QSize(),
+                            m_backForm ? m_backForm->pictureDisplaySize(1) : QSize()};
+    const auto restoreSizes = qScopeGuard([&] {
+        for (int i = 0; m_backForm && i < 2; ++i)
+            m_backForm->setPictureDisplaySize(i, shown[i]);
+    });
+    QElapsedTimer time;
+    time.start();
+    for (bool back : {false, true}) {
+        for (const qint64 row : back ? m_backRows : m_frontRows) {
+            if (m_pages.count({back, row}))
+                continue;
+            sheetPages(back, row);
+            if (time.elapsed() > 15)
+                return;
+        }
+    }
+    m_countAhead->stop();
 }
 
 void Tdrauswdlg::fuellbtnClick()
 {
     store::Table &reports = m_tables.berichttable();
+    const QSignalBlocker blockFront(m_front), blockBack(m_back);
+    const auto showExtent = qScopeGuard([this] { updateExtent(); });
     m_front->clear();
     m_back->clear();
     m_frontRows.clear();
     m_backRows.clear();
+    m_frontKeys.clear();
+    m_backKeys.clear();
+    m_anchor.clear();
+    m_pages.clear(); // the reports may have changed since the last showing
     m_hasBookmark = false;
     if (!reports.isOpen())
         return;
@@ -179,11 +271,14 @@ void Tdrauswdlg::fuellbtnClick()
     for (bool more = !reports.isEmpty() && (reports.first(), true); more; more = reports.next()) {
         const QString year = QStringLiteral("   ") + reports.asString(field::AJahr);
         const QString number = reports.asString(field::Nummer);
+        const LineKey key{reports.asInt(field::AJahr), reports.asInt(field::Nummer), reports.asInt(field::Blatt)};
         m_frontRows.push_back(reports.bookmark());
+        m_frontKeys.push_back(key);
         addLine(m_front, year + gap + number + gap + reports.asString(field::Blatt));
         if (reports.asInt(field::Blatt) == 1) {
             const bool described = !richtext::toPlainText(reports.asString(field::Darstellung)).trimmed().isEmpty();
             m_backRows.push_back(reports.bookmark());
+            m_backKeys.push_back(key);
             addLine(m_back, year + gap + number + (described ? QString() : QStringLiteral(" (-)")));
         }
     }
@@ -197,6 +292,7 @@ void Tdrauswdlg::closebtnClick()
 
 void Tdrauswdlg::done(int result)
 {
+    m_countAhead->stop();
     // However the dialog closes, its preview goes first.
     platform::guarded([this] { closebtnClick(); });
     platform::guarded([this] { FormClose(); });
@@ -236,20 +332,20 @@ void Tdrauswdlg::vorschaubtnClick()
     // Whatever ends the run, its sheet files go; a merged file that was not
     // finished goes too, so that no later run can take it for a result.
     bool merging = false;
+    m_running = true;
     const auto cleanUp = qScopeGuard([&] {
+        m_running = false;
         removeRunFiles();
         if (merging)
             QFile::remove(merged);
         m_druckList.clear();
+        m_runSheets.clear();
     });
     try {
         if (!renderSheets())
             return; // cancelled
-        QStringList paths;
-        for (const QString &name : m_druckList)
-            paths << QDir(dir).filePath(name);
         merging = true;
-        engine::mergeReportFiles(merged, &paths, engine::Document::Durability::Temporary);
+        merge(merged);
         merging = false;
     } catch (const engine::FileError &e) {
         platform::messages().error(e.message());
@@ -263,21 +359,169 @@ void Tdrauswdlg::vorschaubtnClick()
     engine::preview(document);
 }
 
+std::vector<Tdrauswdlg::RunSheet> Tdrauswdlg::tickedSheets(std::vector<store::Table::Bookmark> *rows) const
+{
+    std::vector<RunSheet> sheets;
+    std::vector<store::Table::Bookmark> marks;
+    for (QListWidget *list : {m_front, m_back}) {
+        const bool back = list == m_back;
+        const std::vector<qint64> &lineRows = back ? m_backRows : m_frontRows;
+        const std::vector<LineKey> &keys = back ? m_backKeys : m_frontKeys;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->checkState() != Qt::Checked)
+                continue;
+            const LineKey &key = keys[size_t(i)];
+            RunSheet s;
+            s.year = key.year;
+            s.number = key.number;
+            s.back = back;
+            s.file = sheetFileName(s.year, s.number, back, key.blatt);
+            sheets.push_back(s);
+            marks.push_back(lineRows[size_t(i)]);
+        }
+    }
+    // The order of the merged document: the names, compared without regard
+    // to case.
+    std::vector<size_t> order(sheets.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return sheets[a].file.compare(sheets[b].file, Qt::CaseInsensitive) < 0;
+    });
+    std::vector<RunSheet> sorted;
+    std::vector<store::Table::Bookmark> sortedMarks;
+    for (size_t i : order) {
+        sorted.push_back(sheets[i]);
+        sortedMarks.push_back(marks[i]);
+    }
+    if (rows)
+        *rows = std::move(sortedMarks);
+    return sorted;
+}
+
+std::vector<Tdrauswdlg::Piece> Tdrauswdlg::layout(const std::vector<RunSheet> &sheets, bool twoSided)
+{
+    std::vector<Piece> pieces;
+    int pages = 0;
+    const auto add = [&](const Piece &p) {
+        pieces.push_back(p);
+        pages += p.sheet < 0 ? 1 : p.last - p.first + 1;
+    };
+    for (size_t start = 0; start < sheets.size();) {
+        // The sheets of one report follow each other: its front sheets, then
+        // its back sheet.
+        size_t end = start;
+        while (end < sheets.size() && sheets[end].year == sheets[start].year
+               && sheets[end].number == sheets[start].number)
+            ++end;
+        int frontPages = 0;
+        bool hasBack = false;
+        for (size_t i = start; i < end; ++i) {
+            if (sheets[i].back)
+                hasBack = true;
+            else
+                frontPages += sheets[i].pages;
+        }
+        // The back sheet is the reverse of the last front page: that page
+        // must stand on the front of a sheet of paper.
+        const bool emptyBeforeLastFront = twoSided && hasBack && frontPages > 0 && frontPages % 2 == 0;
+        int frontSeen = 0;
+        for (size_t i = start; i < end; ++i) {
+            const RunSheet &s = sheets[i];
+            if (s.pages <= 0)
+                continue;
+            if (!s.back && emptyBeforeLastFront && frontSeen + s.pages == frontPages) {
+                if (s.pages > 1)
+                    add({int(i), 1, s.pages - 1});
+                add({});
+                add({int(i), s.pages, s.pages});
+            } else {
+                add({int(i), 1, s.pages});
+            }
+            if (!s.back)
+                frontSeen += s.pages;
+        }
+        // The next report starts on a new sheet of paper.
+        if (twoSided && pages % 2 == 1)
+            add({});
+        start = end;
+    }
+    return pieces;
+}
+
+int Tdrauswdlg::sheetPages(bool back, store::Table::Bookmark row)
+{
+    const auto key = std::make_pair(back, row);
+    if (const auto it = m_pages.find(key); it != m_pages.end())
+        return it->second;
+    store::Table &reports = m_tables.berichttable();
+    int pages = 0;
+    {
+        const store::ScopedView keep(reports);
+        if (reports.gotoBookmark(row))
+            pages = renderedSheet(back).pageCount();
+    }
+    m_pages[key] = pages;
+    return pages;
+}
+
+Tdrauswdlg::Extent Tdrauswdlg::extent()
+{
+    std::vector<store::Table::Bookmark> rows;
+    std::vector<RunSheet> sheets = tickedSheets(&rows);
+    if (sheets.empty())
+        return {};
+    // Counting renders the sheets; the editor's picture sizes stay as they were.
+    const QSize shown[2] = {m_backForm ? m_backForm->pictureDisplaySize(0) : QSize(),
+                            m_backForm ? m_backForm->pictureDisplaySize(1) : QSize()};
+    const auto restoreSizes = qScopeGuard([&] {
+        for (int i = 0; m_backForm && i < 2; ++i)
+            m_backForm->setPictureDisplaySize(i, shown[i]);
+    });
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    for (size_t i = 0; i < sheets.size(); ++i)
+        sheets[i].pages = sheetPages(sheets[i].back, rows[i]);
+    Extent e;
+    int designed = 0;
+    for (const RunSheet &s : sheets)
+        designed += s.pages;
+    for (const Piece &p : layout(sheets, m_duplex->isChecked()))
+        e.pages += p.sheet < 0 ? 1 : p.last - p.first + 1;
+    e.emptyPages = e.pages - designed;
+    e.oneSided = e.pages;
+    e.twoSided = (e.pages + 1) / 2;
+    return e;
+}
+
+void Tdrauswdlg::updateExtent()
+{
+    if (!m_extent)
+        return;
+    const Extent e = extent();
+    const auto pages = [](int n) {
+        return n == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%1 Seiten").arg(n);
+    };
+    const auto paper = [](int n) {
+        return QStringLiteral("%1 Blatt Papier").arg(n);
+    };
+    if (e.pages == 0)
+        m_extent->setText(QStringLiteral("Keine Seite angekreuzt."));
+    else if (m_duplex->isChecked())
+        m_extent->setText(QStringLiteral("Der Druck umfasst %1%2 auf %3, beidseitig gedruckt.")
+                              .arg(pages(e.pages),
+                                   e.emptyPages ? QStringLiteral(" (davon %1 leer)").arg(e.emptyPages) : QString(),
+                                   paper(e.twoSided)));
+    else
+        m_extent->setText(QStringLiteral("Der Druck umfasst %1: einseitig gedruckt %2, beidseitig %3.")
+                              .arg(pages(e.pages), paper(e.oneSided), paper(e.twoSided)));
+}
+
 bool Tdrauswdlg::renderSheets()
 {
     store::Table &reports = m_tables.berichttable();
-    struct Sheet
-    {
-        bool back;
-        store::Table::Bookmark row;
-    };
-    std::vector<Sheet> sheets;
-    for (int i = 0; i < m_front->count(); ++i)
-        if (m_front->item(i)->checkState() == Qt::Checked)
-            sheets.push_back({false, m_frontRows[size_t(i)]});
-    for (int i = 0; i < m_back->count(); ++i)
-        if (m_back->item(i)->checkState() == Qt::Checked)
-            sheets.push_back({true, m_backRows[size_t(i)]});
+    std::vector<store::Table::Bookmark> rows;
+    const std::vector<RunSheet> sheets = tickedSheets(&rows);
     if (sheets.empty())
         return true;
 
@@ -298,44 +542,166 @@ bool Tdrauswdlg::renderSheets()
             m_backForm->setPictureDisplaySize(i, shown[i]);
     });
     int done = 0;
-    for (const Sheet &s : sheets) {
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        RunSheet s = sheets[i];
         progress.setValue(done++);
         if (progress.wasCanceled())
             return false;
-        if (!reports.gotoBookmark(s.row))
+        if (!reports.gotoBookmark(rows[i]))
             continue; // the report is gone
-        const QString name = sheetFileName(reports.asInt(field::AJahr), reports.asInt(field::Nummer), s.back,
-                                           reports.asInt(field::Blatt));
-        progress.setLabelText(QStringLiteral("Blatt %1 wird aufbereitet …").arg(QFileInfo(name).completeBaseName()));
+        progress.setLabelText(QStringLiteral("Blatt %1 wird aufbereitet …").arg(QFileInfo(s.file).completeBaseName()));
         // Sorted without regard to case as names come in.
-        m_druckList.insert(std::lower_bound(m_druckList.begin(), m_druckList.end(), name,
+        m_druckList.insert(std::lower_bound(m_druckList.begin(), m_druckList.end(), s.file,
                                             [](const QString &a, const QString &b) {
                                                 return a.compare(b, Qt::CaseInsensitive) < 0;
                                             }),
-                           name);
-        renderSheet(s.back, QDir(directory()).filePath(name));
+                           s.file);
+        engine::Document document;
+        {
+            // A form prints the row the cursor stands on; it must not leave
+            // the cursor elsewhere for the next sheet.
+            const store::ScopedView keep(reports);
+            document = renderedSheet(s.back);
+        }
+        s.pages = document.pageCount();
+        m_pages[std::make_pair(s.back, rows[i])] = s.pages;
+        document.save(QDir(directory()).filePath(s.file), engine::Document::Durability::Temporary);
+        m_runSheets[s.file] = s;
     }
     progress.setValue(done);
     return !progress.wasCanceled();
 }
 
-void Tdrauswdlg::renderSheet(bool back, const QString &fileName)
+engine::Document Tdrauswdlg::renderedSheet(bool back)
 {
     if (back ? !m_backForm : !m_frontForm)
-        return;
+        return engine::Document();
     store::Table &reports = m_tables.berichttable();
     if (back) {
         m_backForm->setPictureDisplaySize(0, shownSize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
         m_backForm->setPictureDisplaySize(1, shownSize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
     }
-    engine::Document document;
-    {
-        // A form prints the row the cursor stands on; it must not leave the
-        // cursor elsewhere for the next sheet.
-        const store::ScopedView keep(reports);
-        document = back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
+    return back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
+}
+
+void Tdrauswdlg::merge(const QString &target)
+{
+    const QDir dir(directory());
+    std::vector<RunSheet> sheets;
+    for (const QString &name : m_druckList)
+        if (const auto it = m_runSheets.find(name); it != m_runSheets.end())
+            sheets.push_back(it->second);
+    QStringList paths;
+    if (!m_duplex->isChecked()) {
+        for (const QString &name : m_druckList)
+            paths << dir.filePath(name);
+        engine::mergeReportFiles(target, &paths, engine::Document::Durability::Temporary);
+        return;
     }
-    document.save(fileName, engine::Document::Durability::Temporary);
+    // The empty page and the parts of split sheets live only for the merge.
+    QTemporaryDir parts(dir.filePath(QStringLiteral("teile-XXXXXX")));
+    if (!parts.isValid())
+        throw engine::FileError(QStringLiteral("Im Verzeichnis „%1“ kann nichts angelegt werden.")
+                                    .arg(QDir::toNativeSeparators(dir.path())));
+    QString empty;
+    int split = 0;
+    for (const Piece &p : layout(sheets, true)) {
+        if (p.sheet < 0) {
+            if (empty.isEmpty()) {
+                empty = parts.filePath(QStringLiteral("leer.qrp"));
+                engine::Document blank;
+                engine::PagePicture page;
+                QPainter(&page).end();
+                blank.addPage(page);
+                blank.save(empty, engine::Document::Durability::Temporary);
+            }
+            paths << empty;
+            continue;
+        }
+        const RunSheet &s = sheets[size_t(p.sheet)];
+        const QString whole = dir.filePath(s.file);
+        if (p.first == 1 && p.last == s.pages) {
+            paths << whole;
+        } else {
+            const QString part = parts.filePath(QStringLiteral("teil%1.qrp").arg(++split));
+            engine::copyPageRange(whole, part, p.first, p.last);
+            paths << part;
+        }
+    }
+    engine::mergeReportFiles(target, &paths, engine::Document::Durability::Temporary);
+}
+
+void Tdrauswdlg::tick(QListWidget *list, int from, int to, bool on)
+{
+    if (from > to)
+        std::swap(from, to);
+    {
+        const QSignalBlocker block(list);
+        for (int i = std::max(from, 0); i <= to && i < list->count(); ++i)
+            list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+    list->viewport()->update();
+    updateExtent();
+}
+
+bool Tdrauswdlg::eventFilter(QObject *watched, QEvent *event)
+{
+    QListWidget *list = nullptr;
+    for (QListWidget *l : {m_front, m_back})
+        if (watched == l || watched == l->viewport())
+            list = l;
+    if (!list)
+        return QDialog::eventFilter(watched, event);
+    // A line is ticked by a click anywhere on it or by Space; with Shift
+    // every line from the one ticked last to this one takes its state.
+    const auto toggle = [&](int row, bool range) {
+        QListWidgetItem *item = list->item(row);
+        if (!item)
+            return;
+        list->setCurrentRow(row);
+        const auto anchor = m_anchor.find(list);
+        if (range && anchor != m_anchor.end() && anchor->second < list->count()) {
+            const bool on = list->item(anchor->second)->checkState() == Qt::Checked;
+            tick(list, anchor->second, row, on);
+        } else {
+            tick(list, row, row, item->checkState() != Qt::Checked);
+            m_anchor[list] = row;
+        }
+    };
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        if (watched != list->viewport())
+            break;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            break;
+        const int row = list->row(list->itemAt(mouse->position().toPoint()));
+        if (row < 0)
+            break;
+        if (event->type() == QEvent::MouseButtonPress) {
+            list->setFocus(Qt::MouseFocusReason);
+            toggle(row, mouse->modifiers() & Qt::ShiftModifier);
+        }
+        return true; // the list's own handling would tick the box again
+    }
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched != list || key->key() != Qt::Key_Space)
+            break;
+        if (list->currentRow() >= 0)
+            toggle(list->currentRow(), key->modifiers() & Qt::ShiftModifier);
+        return true;
+    }
+    case QEvent::ContextMenu:
+        if (auto *menu = list->findChild<QMenu *>())
+            menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Tdrauswdlg::removeLeftFiles()

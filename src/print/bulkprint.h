@@ -6,14 +6,19 @@
 // report files in "qrp", merged into "qrp/alle.qrp" (each report's front
 // sheets before its back sheet) and shown in the preview.
 
+#include "print/engine/document.h"
 #include "store/table.h"
 
 #include <QDialog>
 #include <QStringList>
+#include <map>
 #include <vector>
 
+class QCheckBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
+class QTimer;
 class Tberichtform;
 class Tqrruecksform;
 
@@ -33,6 +38,39 @@ public:
     QListWidget *CheckListBox1() const { return m_front; }
     QListWidget *CheckListBox2() const { return m_back; }
     QPushButton *vorschaubtn() const { return m_vorschaubtn; }
+    QCheckBox *beidseitigcheck() const { return m_duplex; }
+    QLabel *umfanglabel() const { return m_extent; }
+
+    // What the ticked lines take on paper: pages (the empty ones of the
+    // two-sided layout included) and sheets of paper printed one-sided and
+    // two-sided.
+    struct Extent
+    {
+        int pages = 0;
+        int emptyPages = 0;
+        int oneSided = 0; // sheets of paper
+        int twoSided = 0;
+    };
+    Extent extent();
+
+    // One sheet of a run, in the order of the merged document.
+    struct RunSheet
+    {
+        int year = 0, number = 0;
+        bool back = false;
+        int pages = 0;
+        QString file;
+    };
+    // A part of the merged document: pages first to last of a sheet, or an
+    // empty page (sheet -1).
+    struct Piece
+    {
+        int sheet = -1;
+        int first = 1, last = 1;
+    };
+    // The pieces of the merged document for the sheets in their order; laid
+    // out for two-sided printing when `twoSided`.
+    static std::vector<Piece> layout(const std::vector<RunSheet> &sheets, bool twoSided);
 
     // The name of a sheet's saved report file: training year, the number
     // with at least three digits, "A" (front) or "B" (back), the sheet.
@@ -58,7 +96,22 @@ private:
     // Renders the ticked sheets into their files; false when the run was
     // cancelled. The names written are added to the file list in order.
     bool renderSheets();
-    void renderSheet(bool back, const QString &fileName);
+    // The sheet of the row the report cursor stands on, as the run renders it.
+    engine::Document renderedSheet(bool back);
+    // The ticked lines as sheets of a run, in the order of the merged
+    // document; their files named, their pages not yet known.
+    std::vector<RunSheet> tickedSheets(std::vector<store::Table::Bookmark> *rows = nullptr) const;
+    // The pages of a line's sheet, rendered once while the dialog shows.
+    int sheetPages(bool back, store::Table::Bookmark row);
+    // The merged file from the rendered sheets, with the empty pages and
+    // split sheets of the two-sided layout.
+    void merge(const QString &target);
+    void updateExtent();
+    // Counts the pages of a few more lines while the dialog waits for the
+    // user, so that ticking many lines at once finds them counted.
+    void countAhead();
+    void tick(QListWidget *list, int from, int to, bool on);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void removeRunFiles();
     // Removes the merged file and the sheet files that earlier runs left in
     // the directory.
@@ -71,11 +124,29 @@ private:
     QListWidget *m_front = nullptr;
     QListWidget *m_back = nullptr;
     QPushButton *m_vorschaubtn = nullptr;
+    QCheckBox *m_duplex = nullptr;
+    QLabel *m_extent = nullptr;
+    // Per list: the line a plain click or Space ticked last, where a range
+    // with Shift starts.
+    std::map<const QListWidget *, int> m_anchor;
+    // Pages of the sheets rendered for counting: (back, row) -> pages.
+    std::map<std::pair<bool, store::Table::Bookmark>, int> m_pages;
+    // The sheets of the run being rendered, by file name.
+    std::map<QString, RunSheet, std::less<>> m_runSheets;
     // The report row (BerLfd) of each line of the two lists.
     std::vector<qint64> m_frontRows;
     std::vector<qint64> m_backRows;
+    // What names the sheet of each line: training year, number, sheet.
+    struct LineKey
+    {
+        int year, number, blatt;
+    };
+    std::vector<LineKey> m_frontKeys;
+    std::vector<LineKey> m_backKeys;
     // The file names of one run, kept sorted without regard to case.
     QStringList m_druckList;
     store::Table::Bookmark m_bookmark = 0;
     bool m_hasBookmark = false;
+    QTimer *m_countAhead = nullptr;
+    bool m_running = false; // a run renders its sheets
 };

@@ -157,6 +157,8 @@ void Tberichtform::build()
         tick.value = [this, field] { return detailValue(field); };
         tick.onPrint = [this](TextItem &item, QString &s) { bafeldPrint(item, s); };
     }
+    detail.beforePrint = [this](Band &, bool &) { DetailBand1BeforePrint(); };
+    detail.afterPrint = [this](Band &) { DetailBand1AfterPrint(); };
     r.beforePrint = [this](Report &, bool &) { m_row = -1; };
     r.needData = [this] {
         store::Table &items = m_tables.berichtdetailtable();
@@ -241,6 +243,24 @@ void Tberichtform::bafeldPrint(engine::TextItem &, QString &text)
 void Tberichtform::childband3aAfterPrint()
 {
     m_columnTop = m_report.currentY();
+    m_columnPage = m_report.pageNumber();
+}
+
+void Tberichtform::DetailBand1BeforePrint()
+{
+    // Item rows that run onto a further page carry the rules there from the
+    // top of their first row.
+    if (m_report.pageNumber() != m_columnPage) {
+        m_columnTop = m_report.currentY();
+        m_columnPage = m_report.pageNumber();
+    }
+}
+
+void Tberichtform::DetailBand1AfterPrint()
+{
+    // The rules go on down through every item row, on each page its share.
+    drawColumnRules(m_columnTop, m_report.currentY());
+    m_columnTop = m_report.currentY();
 }
 
 void Tberichtform::QRBand1BeforePrint()
@@ -248,8 +268,14 @@ void Tberichtform::QRBand1BeforePrint()
     // The two column rules of the header go on down through the item rows,
     // from where the header ended to where the summary starts.
     const double y = m_report.currentY();
+    if (y > m_columnTop && m_report.pageNumber() == m_columnPage)
+        drawColumnRules(m_columnTop, y);
+}
+
+void Tberichtform::drawColumnRules(double top, double bottom)
+{
     QPainter *canvas = m_report.canvas();
-    if (!canvas || y <= m_columnTop)
+    if (!canvas || bottom <= top)
         return;
     const auto *left = static_cast<Shape *>(m_report.findItem(QStringLiteral("leftshape")));
     const auto *mid = static_cast<Shape *>(m_report.findItem(QStringLiteral("midshape")));
@@ -258,7 +284,7 @@ void Tberichtform::QRBand1BeforePrint()
     canvas->setBrush(left->fill());
     for (const Shape *s : {left, mid}) {
         const double x = m_report.margins.left() + s->geometry.center().x();
-        canvas->drawLine(QPointF(x, m_columnTop), QPointF(x, y));
+        canvas->drawLine(QPointF(x, top), QPointF(x, bottom));
     }
     canvas->restore();
 }
@@ -266,4 +292,5 @@ void Tberichtform::QRBand1BeforePrint()
 void Tberichtform::QRBand1AfterPrint()
 {
     m_columnTop = m_report.currentY();
+    m_columnPage = m_report.pageNumber();
 }

@@ -39,9 +39,14 @@ public:
     void childband3aAfterPrint();
     void QRBand1BeforePrint();
     void QRBand1AfterPrint();
+    void DetailBand1BeforePrint();
+    void DetailBand1AfterPrint();
 
 private:
     void build();
+    // The two column rules of the header, from `top` down to `bottom` on the
+    // current page.
+    void drawColumnRules(double top, double bottom);
     QString detailValue(const QString &field) const;
 
     store::TableSet &m_tables;
@@ -49,5 +54,6 @@ private:
     forms::TableSource m_reportRow; // the current row of the reports table
     engine::Report m_report;
     int m_row = -1;         // the detail row being printed
-    double m_columnTop = 0; // bottom of the item list's column header
+    double m_columnTop = 0; // where the column rules end so far: the header's bottom, then the last row's
+    int m_columnPage = 0;   // the page they stand on
 };

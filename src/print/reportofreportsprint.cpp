@@ -6,6 +6,8 @@
 #include "print/engine/report.h"
 #include "store/session.h"
 
+#include <QFontMetricsF>
+
 namespace {
 
 using engine::Band;
@@ -13,6 +15,7 @@ using forms::arial;
 using forms::mm;
 
 constexpr int columnCount = 7;
+constexpr int textColumn = 1;
 constexpr int okColumn = 5;
 
 // Measures in mm.
@@ -42,8 +45,9 @@ const Cell headerCells[columnCount] = {{0.5, 8},    {14.0, 8, 116.7}, {129.3, 8}
                                        {153.8, 10}, {164.0, 10},      {172.8, 10}};
 const double headerRules[] = {9.8, 128.3, 141.6, 150.8, 160.3, 169.6};
 
+// The text of a line wraps before the rule at 128.3, not under it.
 const Cell detailCells[columnCount] = {
-    {2.6, 10}, {14.0, 8, 116.7}, {128.8, 10, 8.8, Qt::AlignRight}, {147.4, 10}, {155.6, 10}, {165.4, 11}, {173.6, 10}};
+    {2.6, 10}, {14.0, 8, 113.8}, {128.8, 10, 8.8, Qt::AlignRight}, {147.4, 10}, {155.6, 10}, {165.4, 11}, {173.6, 10}};
 const double detailRules[] = {9.8, 128.3, 141.6, 150.8, 160.3, 169.6};
 
 // The "OK" text of a line: in the part of the chosen period the check mark
@@ -65,13 +69,46 @@ public:
     }
 };
 
+// The text of a line (a plan item, a part's title) wraps at its words
+// within its column; a line of several lines keeps below its last one the
+// room that a line of one has.
+class LineText : public engine::Label
+{
+public:
+    using engine::Label::Label;
+    double neededHeight() const override
+    {
+        const double oneLine = QFontMetricsF(font, engine::layoutDevice()).height();
+        return Label::neededHeight() + (lineHeight * 10 - geometry.top() - oneLine);
+    }
+};
+
+// A rule between two columns, down the whole line however tall it grew.
+class ColumnRule : public engine::Shape
+{
+public:
+    ColumnRule(const QString &name) : Shape(name, Kind::VerticalLine) {}
+    void print(engine::PrintContext &c) override
+    {
+        const QRectF designed = geometry;
+        geometry.setHeight(c.band.height + c.band.growth());
+        Shape::print(c);
+        geometry = designed;
+    }
+};
+
 engine::Label &cellLabel(Band &band, const QString &name, const Cell &cell)
 {
     engine::Label *l = nullptr;
-    if (band.kind() == Band::Kind::Detail && name.endsWith(QString::number(okColumn)))
+    const bool detail = band.kind() == Band::Kind::Detail;
+    if (detail && name.endsWith(QString::number(okColumn))) {
         l = &band.add<OkCell>(name, QString());
-    else
+    } else if (detail && name.endsWith(QString::number(textColumn))) {
+        l = &band.add<LineText>(name, QString());
+        l->wordWrap = l->autoStretch = true;
+    } else {
         l = &band.add<engine::Label>(name, QString());
+    }
     l->font = arial(cell.points);
     l->alignment = cell.alignment;
     l->autoSize = cell.width <= 0;
@@ -134,7 +171,7 @@ void Treportreportform::build()
     for (int c = 0; c < columnCount; ++c)
         cellLabel(detail, QStringLiteral("zelle%1").arg(c), detailCells[c]);
     for (double x : detailRules)
-        forms::verticalLine(detail, QStringLiteral("QRShape%1").arg(n++), mm(x - 0.5, 0, 1.0, lineHeight));
+        detail.add<ColumnRule>(QStringLiteral("QRShape%1").arg(n++)).geometry = mm(x - 0.5, 0, 1.0, lineHeight);
 
     Band &footer = r.addBand(Band::Kind::PageFooter, QStringLiteral("PageFooterBand1"), footerHeight * 10);
     auto &page =

@@ -166,7 +166,8 @@ void Tqruebersichtform::QuickRepBeforePrint()
     for (int year = 0; year < 3; ++year)
         for (int end = 0; end < 2; ++end) {
             const QString key = dateKeys[year][end];
-            static_cast<engine::Label *>(m_report->findItem(key))->caption = ini.readString(keys::Stift, key);
+            static_cast<engine::Label *>(m_report->findItem(key))->caption =
+                m_shownDates.size() == 6 ? m_shownDates[year * 2 + end] : ini.readString(keys::Stift, key);
         }
 }
 

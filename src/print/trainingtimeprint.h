@@ -1,13 +1,15 @@
 #pragma once
 
 // The print of the training-time overview: a title with the start and end
-// dates of the three training years as the settings file holds them, the
+// dates of the three training years (as the settings file holds them, or as
+// the dialog shows them when it previews), the
 // column headers on every page, and per row of the overview table its four
 // periods. Before the first row of each training year, and again before the
 // first row of a page, a grey line names the year ("2. Ausbildungsabschnitt").
 // An empty table still prints its page.
 
 #include <QObject>
+#include <QStringList>
 #include <memory>
 
 namespace engine {
@@ -32,6 +34,10 @@ public:
     // stood on before.
     engine::Report &report() const { return *m_report; }
 
+    // The six dates the runs print instead of the settings file's (start and
+    // end of the first, second and third year); none: the file's again.
+    void setShownDates(const QStringList &dates) { m_shownDates = dates; }
+
 private:
     class Rows;
     void build();
@@ -46,4 +52,5 @@ private:
     engine::Band *m_detail = nullptr;
     int m_year = 0; // the year whose line printed last on this page; 0: none yet
     qint64 m_rowBeforeRun = 0;
+    QStringList m_shownDates;
 };

@@ -32,6 +32,8 @@ inline constexpr QLatin1String Innung{"Innung"}; // trainer's guild
 
 // Key of "Werte": index of the report overview's display choice (integer).
 inline constexpr QLatin1String Anzeigewahl{"Anzeigewahl"};
+// Key of "Werte": 1 when the bulk print is laid out for two-sided printing.
+inline constexpr QLatin1String Beidseitig{"Beidseitig"};
 
 // Keys of "exim": drive and directory last used by the import/export window.
 inline constexpr QLatin1String drive{"drive"};

@@ -1,7 +1,9 @@
 // The bulk print: the lines of both lists, the order of the merged document
 // whatever the order of the ticks, the files of a run, the report cursor
 // afterwards, a second "Vorschau" while the preview shows, a cancelled run
-// and a "qrp" that cannot be written.
+// and a "qrp" that cannot be written; the layout for two-sided printing
+// and the extent the dialog names before the run; ticking lines by mouse
+// and keyboard.
 
 #include "overviewfixture.h"
 
@@ -9,8 +11,11 @@
 #include "previewfixture.h"
 #include "print/bulkprint.h"
 #include "print/engine/document.h"
+#include "store/settings.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QScopeGuard>
@@ -36,6 +41,22 @@ class TestBulkPrint : public QObject
                              .arg(described ? QStringLiteral(", Darstellung='Hinten-%1-%2'").arg(year).arg(number)
                                             : QString())
                              .arg(id));
+    }
+
+    // A report whose activities fill `pages` front pages, each page naming
+    // the sheet.
+    void longSheet(int year, int number, int blatt, int pages)
+    {
+        sheet(year, number, blatt);
+        QString body;
+        for (int i = 0; i < 45 * pages - 20; ++i)
+            body += QStringLiteral("Vorne-%1-%2-%3 Zeile\\par ").arg(year).arg(number).arg(blatt);
+        f->tables().exec(QStringLiteral("UPDATE bericht SET Taetigkeit='{\\rtf1\\ansi %1}' WHERE AJahr=%2 AND "
+                                        "Nummer=%3 AND Blatt=%4")
+                             .arg(body)
+                             .arg(year)
+                             .arg(number)
+                             .arg(blatt));
     }
 
     // Opens the choice through "Sammeldruck"; `inDialog` ticks and runs it.
@@ -137,6 +158,115 @@ private slots:
         QCOMPARE(left, pages.isEmpty() ? QStringList() : QStringList{QStringLiteral("alle.qrp")});
         if (!pages.isEmpty())
             QCOMPARE(engine::Document::load(Tdrauswdlg::mergedFile()).pageCount(), pages.size());
+    }
+
+    // Every report of a year with all its sheets ticked; report 2's
+    // activities run onto a second front page, report 3 has a follow-up
+    // sheet. Laid out for two-sided printing, each report starts on an odd
+    // page and its back sheet is the reverse of its last front page; without
+    // it the pages are the design's. The dialog names the extent first.
+    void twoSidedLayout_data()
+    {
+        QTest::addColumn<bool>("twoSided");
+        QTest::addColumn<QStringList>("pages"); // "" an empty page
+        QTest::addColumn<QString>("extent");
+        QTest::newRow("as designed") << false
+                                     << QStringList{"Vorne-1-1-1", "Hinten-1-1", "Vorne-1-2-1", "Vorne-1-2-1",
+                                                    "Hinten-1-2", "Vorne-1-3-1", "Vorne-1-3-2", "Hinten-1-3",
+                                                    "Vorne-1-4-1", "Hinten-1-4"}
+                                     << "Der Druck umfasst 10 Seiten: einseitig gedruckt 10 Blatt Papier, "
+                                        "beidseitig 5 Blatt Papier.";
+        QTest::newRow("two-sided") << true
+                                   << QStringList{"Vorne-1-1-1", "Hinten-1-1", "Vorne-1-2-1", "",
+                                                  "Vorne-1-2-1", "Hinten-1-2", "Vorne-1-3-1", "",
+                                                  "Vorne-1-3-2", "Hinten-1-3", "Vorne-1-4-1", "Hinten-1-4"}
+                                   << "Der Druck umfasst 12 Seiten (davon 2 leer) auf 6 Blatt Papier, beidseitig "
+                                      "gedruckt.";
+    }
+    void twoSidedLayout()
+    {
+        QFETCH(bool, twoSided);
+        QFETCH(QStringList, pages);
+        QFETCH(QString, extent);
+        f->start(1);
+        sheet(1, 1, 1);
+        longSheet(1, 2, 1, 2);
+        sheet(1, 3, 1);
+        sheet(1, 3, 2);
+        sheet(1, 4, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.beidseitigcheck()->setChecked(!twoSided);
+            d.beidseitigcheck()->setChecked(twoSided);
+            // The choice is kept for the next print.
+            QCOMPARE(store::Settings().readInteger(QStringLiteral("werte"), QStringLiteral("beidseitig"), -1),
+                     twoSided ? 1 : 0);
+            QCOMPARE(d.umfanglabel()->text(), QStringLiteral("Keine Seite angekreuzt."));
+            d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
+            d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
+            QCOMPARE(d.umfanglabel()->text(), extent);
+            const QStringList printed = previewedPages(d);
+            QCOMPARE(printed, pages);
+            QCOMPARE(d.extent().pages, int(printed.size()));
+            if (twoSided)
+                for (int i = 0; i < printed.size(); ++i) {
+                    if (printed[i].startsWith(QLatin1String("Hinten")))
+                        QVERIFY2(i % 2 == 1, qPrintable(printed[i])); // page i + 1 is even
+                    else if (printed[i].startsWith(QLatin1String("Vorne")) && (i == 0 || printed[i - 1].isEmpty()
+                                                                              || printed[i - 1].startsWith("Hinten")))
+                        QVERIFY2(i % 2 == 0, qPrintable(printed[i])); // a report starts on an odd page
+                }
+        });
+    }
+
+    // A line is ticked by a click on it or by Space; Shift ticks or unticks
+    // every line from the one ticked last; "Alle" and "Keine" on the right
+    // mouse button. The extent follows each change.
+    void tickingLines_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // c: click, C: Shift+click, s: Space, S: Shift+Space, on line n
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::newRow("click ticks, a second click unticks") << QStringList{"c1", "c3", "c1"} << QList<int>{3};
+        QTest::newRow("shift-click: a range") << QStringList{"c1", "C4"} << QList<int>{1, 2, 3, 4};
+        QTest::newRow("shift-click upwards") << QStringList{"c4", "C2"} << QList<int>{2, 3, 4};
+        QTest::newRow("shift-click from an unticked line") << QStringList{"alle", "c2", "C0"} << QList<int>{3, 4, 5};
+        QTest::newRow("space and shift+space") << QStringList{"s0", "S3"} << QList<int>{0, 1, 2, 3};
+        QTest::newRow("Alle, then Keine") << QStringList{"alle", "keine", "s5"} << QList<int>{5};
+    }
+    void tickingLines()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QList<int>, ticked);
+        f->start(1);
+        for (int n = 1; n <= 6; ++n)
+            sheet(1, n, 1);
+        bulkPrint([&](Tdrauswdlg &d) {
+            QListWidget *list = d.CheckListBox2();
+            for (const QString &step : steps) {
+                if (step == QLatin1String("alle") || step == QLatin1String("keine")) {
+                    d.findChild<QAction *>(step + QLatin1Char('R'))->trigger();
+                    continue;
+                }
+                const int line = step.mid(1).toInt();
+                const Qt::KeyboardModifiers shift = step[0].isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+                if (step[0].toLower() == QLatin1Char('c')) {
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, shift,
+                                      list->visualItemRect(list->item(line)).center());
+                } else {
+                    list->setCurrentRow(line);
+                    QTest::keyClick(list, Qt::Key_Space, shift);
+                }
+            }
+            QList<int> now;
+            for (int i = 0; i < list->count(); ++i)
+                if (list->item(i)->checkState() == Qt::Checked)
+                    now << i;
+            QCOMPARE(now, ticked);
+            QCOMPARE(d.umfanglabel()->text(), QStringLiteral("Der Druck umfasst %1 Seite%2: einseitig gedruckt %1 "
+                                                             "Blatt Papier, beidseitig %3 Blatt Papier.")
+                                                  .arg(ticked.size())
+                                                  .arg(ticked.size() == 1 ? "" : "n")
+                                                  .arg((ticked.size() + 1) / 2));
+        });
     }
 
     void aSecondPreviewOnlyBeeps()

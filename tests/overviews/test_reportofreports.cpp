@@ -144,6 +144,15 @@ private slots:
                                     row(13, 7, 165, "e)", true, true, 2, "2", {0, 0, 0, 1})}
             << Selection::Year3 << "d)"
             << "0|0|2||2";
+        // A heading without items that is a group of its own, first in its
+        // part: its counts on its own line, the part's title without any.
+        const std::vector<PlanRow> firstAlone{row(5, 1, 27, "a)", true, true, 1, "1", {2, 0, 0, 0}),
+                                              row(5, 2, 28, "b)", true, false),
+                                              row(5, 3, 29, "ba)", false, false, 2, "2", {2, 0, 0, 0})};
+        QTest::newRow("alone in its group: own line") << firstAlone << Selection::Year1 << "a)"
+                                                      << "1|1|2||1";
+        QTest::newRow("alone in its group: not on the title")
+            << firstAlone << Selection::Year1 << store::partTitle(5) << "||||";
         // The oil and gas heading has no group in the first year.
         QTest::newRow("170 excluded") << std::vector<PlanRow>{row(14, 3, 170, "b)", true, false, 3, "3", {99, 0, 0, 2}),
                                                               row(14, 2, 171, "ba)", false, false, 3, "3",

@@ -13,6 +13,7 @@
 #include "print/engine/document.h"
 
 #include <QHeaderView>
+#include <QMap>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -170,26 +171,56 @@ private slots:
         QVERIFY(mentioned.size() > 100);
         QCOMPARE(mentioned.filter(QStringLiteral("7")), QStringList());
 
-        // Every line starts with its text at 14.0 mm; in grid order.
-        QStringList printed;
+        // Every line holds its whole text from 14.0 mm, wrapped at its words
+        // before the rule at 128.3 mm, in grid order; its counts stand beside
+        // its first line ("Soll" at 155.6 mm).
+        struct Printed
+        {
+            QString text;
+            int page;
+            double top;
+            QString soll;
+        };
+        QList<Printed> printed;
         for (int page = 1; page <= pdf.pages; ++page) {
             const testsupport::PdfWord header = pdf.word(QStringLiteral("FEHLT"), page);
             QVERIFY2(header.page, qPrintable(QStringLiteral("no header on page %1").arg(page)));
             QVERIFY(qAbs(header.box.left() - (leftMargin + 172.8)) < 0.3);
-            QList<testsupport::PdfWord> firsts;
+            QMap<int, QList<testsupport::PdfWord>> lines; // by top in 0.1 mm
             for (const testsupport::PdfWord &w : pdf.words)
-                if (w.page == page && w.box.top() > header.box.bottom()
-                    && qAbs(w.box.left() - (leftMargin + 14.0)) < 0.3)
-                    firsts << w;
-            std::sort(firsts.begin(), firsts.end(),
-                      [](const auto &a, const auto &b) { return a.box.top() < b.box.top(); });
-            for (const auto &w : firsts)
-                printed << w.text;
+                if (w.page == page && w.box.top() > header.box.bottom() + 0.5
+                    && w.box.top() < 297.0 - 10.0 - 6.1 && w.box.left() > leftMargin + 14.0 - 0.3
+                    && w.box.left() < leftMargin + 128.3) {
+                    QVERIFY2(w.box.right() < leftMargin + 128.3, qPrintable(w.text));
+                    lines[qRound(w.box.top() * 10)] << w;
+                }
+            for (auto it = lines.begin(); it != lines.end(); ++it) {
+                std::sort(it->begin(), it->end(), [](const auto &a, const auto &b) { return a.box.left() < b.box.left(); });
+                QStringList words;
+                for (const auto &w : *it)
+                    words << w.text;
+                const double top = it->first().box.top();
+                // A grid row starts where its part number or a period line
+                // stands; other lines continue the row above.
+                bool starts = words.join(QLatin1Char(' ')).endsWith(QLatin1String("ZEITRAUM:"));
+                QString soll;
+                for (const testsupport::PdfWord &w : pdf.words)
+                    if (w.page == page && qAbs(w.box.bottom() - it->first().box.bottom()) < 1.0) {
+                        starts = starts || qAbs(w.box.left() - (leftMargin + 2.6)) < 0.3;
+                        if (qAbs(w.box.left() - (leftMargin + 155.6)) < 0.3)
+                            soll = w.text;
+                    }
+                if (starts || printed.isEmpty())
+                    printed.append({words.join(QLatin1Char(' ')), page, top, soll});
+                else
+                    printed.last().text += QLatin1Char(' ') + words.join(QLatin1Char(' '));
+            }
         }
-        QStringList expected;
-        for (int i = 1; i < grid.size(); ++i)
-            expected << grid[i][column::Text].section(QLatin1Char(' '), 0, 0);
-        QCOMPARE(printed, expected);
+        QCOMPARE(printed.size(), grid.size() - 1);
+        for (int i = 1; i < grid.size(); ++i) {
+            QCOMPARE(printed[i - 1].text, grid[i][column::Text].simplified());
+            QCOMPARE(printed[i - 1].soll, grid[i][column::Target]);
+        }
 
         // The title: the period right-aligned at 184.7 mm, the names.
         const testsupport::PdfWord title = pdf.word(QStringLiteral("Übersicht"), 1);

@@ -423,27 +423,74 @@ private slots:
         QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(Lj, ' ') FROM uebersB")).toString(), stored);
     }
 
-    void previewPrintsTheStoredDates()
+    // The preview prints the dates as the dialog shows them; only OK
+    // stores them.
+    void previewPrintsTheDatesTheDialogShows()
     {
         store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("vom2"), QStringLiteral("01.09.2025"));
         open([&](Tuebersichtdlg &d) {
             d.dateEdit(2, false)->setText(QStringLiteral("15.09.2025"));
-            const PdfText before = preview();
+            const PdfText shown = preview();
             QCOMPARE(m_previews, 1);
-            QVERIFY(before.word(QStringLiteral("01.09.2025")).page);
-            QVERIFY(!before.word(QStringLiteral("15.09.2025")).page);
-            click("okbtn");
-        });
-        open([&](Tuebersichtdlg &) {
-            const PdfText after = preview();
+            QVERIFY(!shown.word(QStringLiteral("01.09.2025")).page);
             // Second line of the title: the start date at 33.9 mm in the
             // 12.7 mm margin, on the line of "2. Lj." at 27.5 + 6.4 mm.
-            const testsupport::PdfWord date = after.word(QStringLiteral("15.09.2025"));
+            const testsupport::PdfWord date = shown.word(QStringLiteral("15.09.2025"));
             QVERIFY(date.page);
             QVERIFY(qAbs(date.box.left() - (12.7 + 33.9)) < 0.3);
-            QVERIFY(qAbs(date.box.top() - after.word(QStringLiteral("2.")).box.top()) < 0.3);
+            QVERIFY(qAbs(date.box.top() - shown.word(QStringLiteral("2.")).box.top()) < 0.3);
             click("abbruchbtn");
         });
+        QCOMPARE(ini("vom2"), QStringLiteral("01.09.2025"));
+        // Printed without the dialog, the stored dates.
+        QVERIFY(printed(QStringLiteral("gespeichert.pdf")).word(QStringLiteral("01.09.2025")).page);
+    }
+
+    // A year without dates is offered the basic data's training time: its
+    // first day, the years following from it, its last day; printed as
+    // shown, stored only on OK.
+    void datesOfferedFromTheBasicData_data()
+    {
+        QTest::addColumn<QString>("start"); // AZvom
+        QTest::addColumn<QString>("end");   // AZbis
+        QTest::addColumn<QString>("stored"); // vom2 as stored, if any
+        QTest::addColumn<QStringList>("shown"); // vom1, bis1, ..., bis3
+        QTest::newRow("nothing stored")
+            << "01.08.2025" << "31.01.2028" << ""
+            << QStringList{"01.08.2025", "31.07.2026", "01.08.2026", "31.07.2027", "01.08.2027", "31.01.2028"};
+        QTest::newRow("a stored year stays") << "1.8.2025" << "" << "15.08.2026"
+                                             << QStringList{"01.08.2025", "31.07.2026", "15.08.2026", "",
+                                                            "01.08.2027", "31.07.2028"};
+        QTest::newRow("not a date: as typed") << "August 2025" << "Juli 2028" << ""
+                                              << QStringList{"August 2025", "", "", "", "", "Juli 2028"};
+        QTest::newRow("no basic data") << "" << "" << "" << QStringList{"", "", "", "", "", ""};
+    }
+    void datesOfferedFromTheBasicData()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, shown);
+        store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("AZvom"), start);
+        store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("AZbis"), end);
+        if (!stored.isEmpty())
+            store::Settings().writeString(QStringLiteral("Stift"), QStringLiteral("vom2"), stored);
+        const char *keys[] = {"vom1", "bis1", "vom2", "bis2", "vom3", "bis3"};
+        for (bool ok : {false, true}) {
+            open([&](Tuebersichtdlg &d) {
+                QStringList inDialog;
+                for (int i = 0; i < 6; ++i)
+                    inDialog << d.dateEdit(i / 2 + 1, i % 2)->text();
+                QCOMPARE(inDialog, shown);
+                const PdfText p = preview();
+                for (const QString &date : shown)
+                    if (!date.isEmpty())
+                        QVERIFY2(p.pageText(1).contains(date), qPrintable(date));
+                click(ok ? "okbtn" : "abbruchbtn");
+            });
+            for (int i = 0; i < 6; ++i)
+                QCOMPARE(ini(keys[i]), ok ? shown[i] : i == 2 && !stored.isEmpty() ? stored : QStringLiteral("<none>"));
+        }
     }
 
     void yearLinesPrecedeEachYear()
