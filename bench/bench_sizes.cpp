@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
 #include "print/backsheet.h"
+#include "store/session.h"
 #include "print/bulkprint.h"
 
 #include <QCheckBox>
@@ -77,7 +78,8 @@ struct PictureSheet
     }
     QTemporaryDir dir;
     store::TableSet tables{dir.filePath(QStringLiteral("daten"))};
-    Tqrruecksform form{tables};
+    store::Session session;
+    Tqrruecksform form{tables, session};
 };
 
 // The back sheet's render, and the render with a first drawing of the page:
@@ -124,7 +126,8 @@ void backSheets()
     tables.openAtStart();
     store::Table &reports = tables.berichttable();
     reports.first();
-    Tqrruecksform form(tables);
+    store::Session session;
+    Tqrruecksform form(tables, session);
     form.setPictureDisplaySize(0, QSize(450, 338));
     form.setPictureDisplaySize(1, QSize(450, 338));
     measureBackSheet("sizes: back sheets of 6 reports in turn, 2 pictures each", form, dir.path(), [&] {

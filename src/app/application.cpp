@@ -56,7 +56,7 @@ Application::Application(QObject *parent) : QObject(parent)
     m_berichtform = std::make_unique<Tberichtform>(*m_tables, m_session);
     m_qrbuebersichtform = std::make_unique<Tqrbuebersichtform>(*m_tables);
     m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
-    m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables);
+    m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables, m_session);
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
     m_qrmdform = std::make_unique<TQRMDForm>();
     m_mainForm->setQrmdform(m_qrmdform.get());

@@ -11,8 +11,9 @@ namespace followup {
 
 namespace {
 
-// The covered parts of a sheet from its detail rows, "-" after the last.
-void writeParts(store::TableSet &tables, store::Table::Bookmark sheet)
+// The covered parts of a sheet from its detail rows, "-" after the last,
+// and its activities when they change.
+void writeParts(store::TableSet &tables, store::Table::Bookmark sheet, const QString *activities = nullptr)
 {
     store::Table &reports = tables.berichttable();
     reports.gotoBookmark(sheet);
@@ -20,12 +21,14 @@ void writeParts(store::TableSet &tables, store::Table::Bookmark sheet)
     const QList<int> parts = store::coveredParts(tables.berichtdetailtable(), store::PartRows::Detail);
     reports.edit();
     store::writeCoveredParts(reports, parts, QStringLiteral("-"));
+    if (activities)
+        reports.setValue(field::Taetigkeit, *activities);
     reports.post();
 }
 
 } // namespace
 
-bool addSheet(store::TableSet &tables)
+bool addSheet(store::TableSet &tables, const Activities *activities)
 {
     store::Table &reports = tables.berichttable();
     if (reports.isEditing())
@@ -39,7 +42,8 @@ bool addSheet(store::TableSet &tables)
     const QVariant date = reports.value(field::Datum);
     // Nothing chosen leaves the report as it is: no sheet comes and goes,
     // and the covered parts keep their form.
-    if (tables.exec(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=%1 AND (Kopieren<>0 OR Verschieben<>0)")
+    if (!activities
+        && tables.exec(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=%1 AND (Kopieren<>0 OR Verschieben<>0)")
                         .arg(sourceKey))
             .value(0)
             .value(0)
@@ -79,8 +83,8 @@ bool addSheet(store::TableSet &tables)
                     .arg(sourceKey)
                     .arg(addedKey));
 
-    writeParts(tables, source);
-    writeParts(tables, added);
+    writeParts(tables, source, activities ? &activities->kept : nullptr);
+    writeParts(tables, added, activities ? &activities->moved : nullptr);
     transaction.commit();
     reports.gotoBookmark(added);
     return true;

@@ -21,7 +21,17 @@ namespace followup {
 // last. All of it is stored together or, after an error, not at all. The
 // reports table stands on the new sheet afterwards. Without a marked row
 // nothing changes and the result is false.
-bool addSheet(store::TableSet &tables);
+//
+// With `activities`, the source sheet's activities are cut in two as well:
+// the source keeps `kept`, the new sheet's activities are `moved` (both
+// stored texts), in the same store; the sheet is then added also without a
+// marked row.
+struct Activities
+{
+    QString kept;
+    QString moved;
+};
+bool addSheet(store::TableSet &tables, const Activities *activities = nullptr);
 
 // True when the reports table's current sheet may go: a follow-up sheet
 // (never the first, which carries the back side) without detail rows and

@@ -17,6 +17,7 @@
 #include "print/backsheet.h"
 #include "print/engine/previewinterface.h"
 #include "print/frontsheet.h"
+#include "richtext/rtf.h"
 #include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
@@ -41,6 +42,8 @@ namespace {
 
 // How often the typed texts of an open editor are saved for recovery.
 constexpr int recoveryIntervalMs = 5000;
+// How long after the last key the fit of the texts is measured.
+constexpr int fitDelayMs = 300;
 
 // A report's picture has at most this many pixels (about 3 megapixels).
 constexpr qint64 maxPicturePixels = 3'100'000;
@@ -88,6 +91,27 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
     m_recoveryTimer->setObjectName(QStringLiteral("recoverytimer"));
     m_recoveryTimer->setInterval(recoveryIntervalMs);
     connect(m_recoveryTimer, &QTimer::timeout, this, &Tberichtdlg::writeRecovery);
+
+    // The fit of the texts follows the typing a moment later, not at every
+    // key.
+    m_fitFront = new Tberichtform(tables, session, this);
+    m_fitBack = new Tqrruecksform(tables, session, this);
+    m_fitTimer = new QTimer(this);
+    m_fitTimer->setObjectName(QStringLiteral("fittimer"));
+    m_fitTimer->setSingleShot(true);
+    m_fitTimer->setInterval(fitDelayMs);
+    connect(m_fitTimer, &QTimer::timeout, this, [this] { platform::guarded([this] { updateFit(); }); });
+    const auto later = [this] {
+        if (isVisible())
+            m_fitTimer->start();
+    };
+    for (controls::DBRichEdit *e : {m_taetigkeitedit, m_darstellungedit})
+        connect(e, &QTextEdit::textChanged, this, later);
+    connect(m_berichtsource, &controls::DataSource::dataChanged, this, later);
+    for (controls::DataSource *items : {m_berichtdetailsource, m_tempsource})
+        connect(items, &controls::DataSource::dataChanged, this, later);
+    for (QSlider *slider : m_trackBar)
+        connect(slider, &QSlider::valueChanged, this, later);
 
     // FormCreate
     m_seiten->setCurrentIndex(0);
@@ -217,6 +241,53 @@ void Tberichtdlg::FormShow()
     m_recoveryLast = recoverySheet();
     m_recoveryWritten = false;
     m_recoveryTimer->start();
+    updateFit();
+}
+
+// --- Fit of the texts ---
+
+void Tberichtdlg::showFit(QLabel *label, const forms::TextFit &fit, const QString &side)
+{
+    label->setText(fit.description(side));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, fit.fits() ? QColor(0, 110, 0) : QColor(180, 0, 0));
+    label->setPalette(pal);
+}
+
+void Tberichtdlg::updateFit()
+{
+    m_fitTimer->stop();
+    store::Table &rep = report();
+    if (!rep.isOpen() || (rep.isEmpty() && !rep.isEditing()))
+        return;
+    // A new report's items are the composition until it is stored.
+    m_fitFront->setItemTable(newReportMode() ? &m_tables.temptable() : nullptr);
+    showFit(m_taetigkeitenPasst, m_fitFront->activitiesFit(m_taetigkeitedit->pendingText()),
+            QStringLiteral("Vorderseite"));
+    // The back sheet's pictures at the size they are shown here.
+    for (int i = 0; i < 2; ++i)
+        m_fitBack->setPictureDisplaySize(i, m_image[i]->size());
+    showFit(m_darstellungPasst, m_fitBack->descriptionFit(m_darstellungedit->pendingText()),
+            QStringLiteral("Rückseite"));
+}
+
+std::optional<followup::Activities> Tberichtdlg::activitiesToMove()
+{
+    const QString text = report().asString(field::Taetigkeit);
+    m_fitFront->setItemTable(nullptr);
+    const store::Table &details = m_tables.berichtdetailtable();
+    const forms::TextFit fit = m_fitFront->activitiesFit(
+        text, [&details](int row) { return details.valueAt(row, field::Verschieben).toBool(); });
+    if (fit.over() <= 0 || fit.splitAt < 0)
+        return std::nullopt;
+    const QString question =
+        QStringLiteral("Die Tätigkeiten sind %1 zu lang für die Vorderseite. Soll der Teil, der nicht mehr auf "
+                       "die Seite passt, auf das Folgeblatt verschoben werden?")
+            .arg(forms::linesText(fit.over()));
+    if (platform::messages().confirmYesNo(question) != platform::Answer::Yes)
+        return std::nullopt;
+    const richtext::SplitText parts = richtext::split(text, fit.splitAt);
+    return followup::Activities{QString::fromLatin1(parts.before), QString::fromLatin1(parts.after)};
 }
 
 void Tberichtdlg::checknavigator()
@@ -564,8 +635,11 @@ void Tberichtdlg::folgeblattbtnClick()
     store::Table &details = m_tables.berichtdetailtable();
     if (details.isEditing())
         details.post();
-    // Nothing marked: the report stays as it is.
-    const bool added = chosen && followup::addSheet(m_tables);
+    // Activities too long for the sheet may take the follow-up sheet's
+    // activities with it. Nothing marked and nothing moved: the report
+    // stays as it is.
+    const std::optional<followup::Activities> moving = chosen ? activitiesToMove() : std::nullopt;
+    const bool added = chosen && followup::addSheet(m_tables, moving ? &*moving : nullptr);
     if (rep.isEditing())
         rep.post();
     // A follow-up sheet with nothing on it goes: the new one when it
@@ -601,6 +675,7 @@ void Tberichtdlg::done(int result)
     if (close) {
         // Closed normally, by OK or by Cancel: nothing is left to recover.
         m_recoveryTimer->stop();
+        m_fitTimer->stop();
         recovery::remove();
         m_recoveryWritten = false;
         QDialog::done(result);

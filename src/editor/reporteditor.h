@@ -6,10 +6,14 @@
 // item list, and for a stored report, with the sheet's detail rows and a
 // navigator over its sheets. The pages are built in reporteditorpages.cpp.
 
+#include "followupsheet.h"
 #include "recovery.h"
+
+#include "print/formparts.h"
 
 #include <QDialog>
 #include <QPoint>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -128,6 +132,14 @@ public:
 
     void done(int result) override;
 
+    // Beside "Tätigkeiten" and "Darstellung": whether the text as typed
+    // fits its sheet, measured by the sheets' own print forms. Typing
+    // restarts a short timer that updates both.
+    void updateFit();
+    QTimer *fitTimer() const { return m_fitTimer; }
+    QLabel *lblTaetigkeitenPasst() const { return m_taetigkeitenPasst; }
+    QLabel *lblDarstellungPasst() const { return m_darstellungPasst; }
+
     // While the dialog is open with changes, the typed texts of its sheet
     // are written to the recovery file every few seconds; the timer calls
     // this. It writes only when they changed since the last write, and
@@ -160,6 +172,12 @@ private:
     bool storedSinceOpening() const;
     // Writes back every row of the report stored since the dialog opened.
     void putBackAsOpened();
+    // The activities too long for the sheet on screen, as it will be
+    // without the rows marked to move: the part that fits and the part
+    // that does not, when the apprentice wants it moved to the follow-up
+    // sheet; none otherwise.
+    std::optional<followup::Activities> activitiesToMove();
+    static void showFit(QLabel *label, const forms::TextFit &fit, const QString &side);
     store::Table &report() const;
     store::Table *itemTable() const;
     void setSlider(int picture, int value);
@@ -204,6 +222,12 @@ private:
     controls::DBImage *m_image[2] = {};
     Tberichtform *m_berichtform = nullptr;
     Tqrruecksform *m_qrruecksform = nullptr;
+    // Print forms of their own that measure the texts as typed.
+    Tberichtform *m_fitFront = nullptr;
+    Tqrruecksform *m_fitBack = nullptr;
+    QLabel *m_taetigkeitenPasst = nullptr;
+    QLabel *m_darstellungPasst = nullptr;
+    QTimer *m_fitTimer = nullptr;
 
     QTextEdit *m_currentRichEdit = nullptr;
     int m_page = 0;               // the page shown, for the page change

@@ -195,6 +195,9 @@ void Tberichtdlg::buildFront(QWidget *page)
 
     framedBox(form, "GroupBox3", QRect(3, 264, 690, 24));
     label(form, "Label14", QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten"), 10, 268, 13, true);
+    m_taetigkeitenPasst = label(form, "lblTaetigkeitenPasst", QString(), 0, 268, 13);
+    m_taetigkeitenPasst->setGeometry(430, 268, 255, 17);
+    m_taetigkeitenPasst->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_taetigkeitedit = bound(new controls::DBRichEdit, form, "taetigkeitedit", m_berichtsource, field::Taetigkeit,
                              QRect(3, 288, 690, 201));
     QLabel *note = label(form, "Label15",
@@ -293,6 +296,9 @@ void Tberichtdlg::buildDetailPanel(QWidget *panel, controls::DataSource *source)
 void Tberichtdlg::buildBack(QWidget *page)
 {
     label(page, "Label20", QStringLiteral("Darstellung besonderer Ausbildungsinhalte"), 16, 13, 13, true);
+    m_darstellungPasst = label(page, "lblDarstellungPasst", QString(), 0, 13, 13);
+    m_darstellungPasst->setGeometry(430, 13, 261, 17);
+    m_darstellungPasst->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QGroupBox *box = framedBox(page, "GroupBox5", QRect(3, 33, 688, 64));
     label(box, "Label21", QStringLiteral("Datum"), 4, 9);
     auto *datum = bound(new controls::DBEdit, box, "DBEdit1", m_berichtsource, field::Datum, QRect(53, 3, 87, 21));

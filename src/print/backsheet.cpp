@@ -2,8 +2,12 @@
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
+#include "richtext/rtf.h"
 #include "store/fields.h"
+#include "store/session.h"
 #include "store/tableset.h"
+
+#include <QScopeGuard>
 
 #include <cmath>
 
@@ -18,8 +22,8 @@ constexpr double mmPerDisplayPixel = 9.0 / 50.0;
 
 } // namespace
 
-Tqrruecksform::Tqrruecksform(store::TableSet &tables, QObject *parent)
-    : QObject(parent), m_reportRow(tables.berichttable()), m_report(QStringLiteral("QuickRep"))
+Tqrruecksform::Tqrruecksform(store::TableSet &tables, store::Session &session, QObject *parent)
+    : QObject(parent), m_session(session), m_reportRow(tables.berichttable()), m_report(QStringLiteral("QuickRep"))
 {
     setObjectName(QStringLiteral("qrruecksform"));
     build();
@@ -35,6 +39,9 @@ void Tqrruecksform::build()
     r.pageFrame = Frame::all();
     r.font = arial(10);
     r.beforePrint = [this](Report &, bool &) { QuickRepBeforePrint(); };
+    r.pageStarted = [this](Report &report, QPainter &painter) {
+        forms::continuationLine(report, painter, m_reportRow, m_session.apprenticeName);
+    };
     RecordSource *report = &m_reportRow;
 
     Band &header = r.addBand(Band::Kind::PageHeader, QStringLiteral("PageHeaderBand1"), 191);
@@ -57,6 +64,10 @@ void Tqrruecksform::build()
 
     Band &title = r.addBand(Band::Kind::Title, QStringLiteral("TitleBand1"), 175);
     title.frame.top = true;
+    title.beforePrint = [this](Band &, bool &) {
+        m_textTop = m_report.currentY();
+        m_textPage = m_report.pageNumber();
+    };
     auto &description = title.add<RichText>(QStringLiteral("PIQRDBRichText1"));
     description.geometry = mm(1.1, 0, 175.2, 13.0);
     description.source = report;
@@ -100,4 +111,39 @@ void Tqrruecksform::QuickRepBeforePrint()
         picture->geometry.setSize(box);
         band->height = box.height();
     }
+}
+
+forms::TextFit Tqrruecksform::descriptionFit(const QString &text)
+{
+    auto *description = static_cast<RichText *>(m_report.findItem(QStringLiteral("PIQRDBRichText1")));
+    // The sheet is run with the text in place of the field.
+    RecordSource *source = description->source;
+    description->source = nullptr;
+    description->content = [&text](QTextDocument &document) { richtext::load(document, text); };
+    const auto restore = qScopeGuard([&] {
+        description->source = source;
+        description->content = nullptr;
+    });
+    m_textPage = 0;
+    m_report.render();
+
+    forms::TextFit fit;
+    const QVector<double> lines = description->lineHeights();
+    fit.lines = int(lines.size());
+    if (m_textPage != 1) {
+        fit.fitting = -1;
+        return fit;
+    }
+    const Band *title = m_report.findBand(QStringLiteral("TitleBand1"));
+    // The pictures follow the text, each in its band.
+    QVector<PageBreak::Block> pictures;
+    for (const Band *b = title->child(); b; b = b->child())
+        if (b->enabled)
+            pictures.append({b->height, b->alignToBottom});
+    const PageBreak::TextBand band{m_textTop, title->height, description->geometry.top(),
+                                   description->geometry.height()};
+    fit.fitting = m_report.pageBreak().linesOnOnePage(lines, band, pictures);
+    if (fit.fitting >= 0 && fit.fitting < fit.lines)
+        fit.splitAt = description->lineStart(fit.fitting);
+    return fit;
 }

@@ -6,6 +6,7 @@
 // reports table.
 
 #include "print/engine/report.h"
+#include "print/formparts.h"
 #include "print/tablesource.h"
 
 #include <QObject>
@@ -13,13 +14,14 @@
 
 namespace store {
 class TableSet;
-}
+struct Session;
+} // namespace store
 
 class Tqrruecksform : public QObject
 {
     Q_OBJECT
 public:
-    explicit Tqrruecksform(store::TableSet &tables, QObject *parent = nullptr);
+    Tqrruecksform(store::TableSet &tables, store::Session &session, QObject *parent = nullptr);
     ~Tqrruecksform() override;
 
     engine::Report &QuickRep() { return m_report; }
@@ -34,13 +36,21 @@ public:
     static QSize displaySize(const QSize &picture, int zoom);
     QSize pictureDisplaySize(int picture) const { return m_display[picture]; }
 
+    // How the description `text` (stored form: RTF or plain) would fit the
+    // back sheet of the current row, with the pictures at their display
+    // size: measured by a run of the sheet.
+    forms::TextFit descriptionFit(const QString &text);
+
     // Report event
     void QuickRepBeforePrint();
 
 private:
     void build();
 
+    store::Session &m_session;
     forms::TableSource m_reportRow; // the current row of the reports table
     engine::Report m_report;
     QSize m_display[2] = {QSize(145, 145), QSize(145, 145)};
+    double m_textTop = 0; // where the description's band started, and on which page
+    int m_textPage = 0;
 };

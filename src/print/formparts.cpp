@@ -1,6 +1,7 @@
 #include "formparts.h"
 
 #include "print/engine/pagedevice.h"
+#include "store/fields.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -79,6 +80,48 @@ void TickField::print(engine::PrintContext &c)
         c.painter.drawLine(cross.bottomLeft(), cross.topRight());
     }
     c.painter.restore();
+}
+
+QString continuationText(engine::RecordSource &reportRow, const QString &apprenticeName)
+{
+    const auto text = [&](const QString &field) { return reportRow.hasRecord() ? reportRow.text(field) : QString(); };
+    QStringList parts;
+    if (!apprenticeName.trimmed().isEmpty())
+        parts << apprenticeName.trimmed();
+    parts << QStringLiteral("Ausbildungsnachweis Nr. %1 Blatt %2").arg(text(store::field::Nummer), text(store::field::Blatt));
+    parts << QStringLiteral("für die Woche vom %1 bis %2").arg(text(store::field::WocheVom), text(store::field::WocheBis));
+    parts << QStringLiteral("Fortsetzung");
+    return parts.join(QStringLiteral("   "));
+}
+
+void continuationLine(engine::Report &report, QPainter &painter, engine::RecordSource &reportRow,
+                      const QString &apprenticeName)
+{
+    if (report.pageNumber() <= 1)
+        return;
+    // Between the paper's edge and the frame: its base line 1.5 mm above
+    // the frame.
+    const double top = report.margins.top();
+    const QRectF box(report.margins.left(), top - 60, report.bandWidth(), 45);
+    painter.save();
+    painter.setFont(arial(8));
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignBottom, continuationText(reportRow, apprenticeName));
+    painter.restore();
+}
+
+QString linesText(int lines)
+{
+    return lines == 1 ? QStringLiteral("1 Zeile") : QStringLiteral("%1 Zeilen").arg(lines);
+}
+
+QString TextFit::description(const QString &side) const
+{
+    if (fits())
+        return QStringLiteral("passt auf die %1").arg(side);
+    if (fitting < 0)
+        return QStringLiteral("passt nicht auf eine Seite");
+    return QStringLiteral("%1 zu lang für eine Seite").arg(linesText(over()));
 }
 
 } // namespace forms

@@ -7,6 +7,7 @@
 #include "print/engine/report.h"
 
 #include <QFont>
+#include <QPainter>
 #include <QRectF>
 
 namespace forms {
@@ -38,6 +39,36 @@ engine::DataText &dataText(engine::Band &band, const QString &name, engine::Reco
 // horizontal middle.
 engine::Shape &horizontalLine(engine::Band &band, const QString &name, const QRectF &box);
 engine::Shape &verticalLine(engine::Band &band, const QString &name, const QRectF &box);
+
+// The identity line of a continuation page of a weekly report sheet: the
+// apprentice's name, the report's number and sheet, its week and
+// "Fortsetzung", in the top margin above the frame, so that no band moves.
+// Nothing on a sheet's first page.
+void continuationLine(engine::Report &report, QPainter &painter, engine::RecordSource &reportRow,
+                      const QString &apprenticeName);
+QString continuationText(engine::RecordSource &reportRow, const QString &apprenticeName);
+
+// How a long text fits its sheet: its lines and how many of them fit on
+// the sheet's one page together with what follows them there (-1: what
+// follows does not fit even without the text); `splitAt` is the character
+// position where the first line that does not fit starts.
+struct TextFit
+{
+    int lines = 0;
+    int fitting = 0;
+    int splitAt = -1;
+
+    bool fits() const { return fitting == lines; }
+    // The lines too many for one page; 0 when it fits or when taking lines
+    // away would not make it fit.
+    int over() const { return fitting < 0 ? 0 : lines - fitting; }
+    // What the editor shows beside the text: "passt auf die Vorderseite"
+    // (or "Rückseite"), "3 Zeilen zu lang für eine Seite", or "passt nicht
+    // auf eine Seite" when the rest of the sheet is already too long.
+    QString description(const QString &side) const;
+};
+// "1 Zeile", "3 Zeilen".
+QString linesText(int lines);
 
 // A text field printed in the symbol font of tick columns: "x" is a box with
 // a cross, "o" an empty box. Other texts print as they are.

@@ -2,6 +2,7 @@
 
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
+#include "richtext/rtf.h"
 #include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/session.h"
@@ -10,6 +11,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <cmath>
 
@@ -161,14 +163,25 @@ void Tberichtform::build()
     detail.afterPrint = [this](Band &) { DetailBand1AfterPrint(); };
     r.beforePrint = [this](Report &, bool &) { m_row = -1; };
     r.needData = [this] {
-        store::Table &items = m_tables.berichtdetailtable();
-        return items.isOpen() && ++m_row < items.recordCount();
+        const store::Table &items = this->items();
+        if (!items.isOpen())
+            return false;
+        while (++m_row < items.recordCount() && m_leaveOut && m_leaveOut(m_row)) {
+        }
+        return m_row < items.recordCount();
+    };
+    r.pageStarted = [this](Report &report, QPainter &painter) {
+        forms::continuationLine(report, painter, m_reportRow, m_session.apprenticeName);
     };
 
     // The activities, then the remarks and signatures at the foot of the page.
     Band &summary = r.addBand(Band::Kind::Summary, QStringLiteral("QRBand1"), 98);
     summary.frame.top = true;
-    summary.beforePrint = [this](Band &, bool &) { QRBand1BeforePrint(); };
+    summary.beforePrint = [this](Band &, bool &) {
+        m_summaryTop = m_report.currentY();
+        m_summaryPage = m_report.pageNumber();
+        QRBand1BeforePrint();
+    };
     summary.afterPrint = [this](Band &) { QRBand1AfterPrint(); };
     forms::label(summary, QStringLiteral("QRLabel1"),
                  QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten"), 1.1, 1.1, arial(10, true));
@@ -205,9 +218,48 @@ void Tberichtform::build()
                  arial(8));
 }
 
+forms::TextFit Tberichtform::activitiesFit(const QString &text, const std::function<bool(int row)> &leaveOut)
+{
+    auto *activities = static_cast<RichText *>(m_report.findItem(QStringLiteral("PIQRDBRichText1")));
+    const Band *summary = m_report.findBand(QStringLiteral("QRBand1"));
+    const Band *remarks = m_report.findBand(QStringLiteral("vermerkband"));
+    // The sheet is run with the text in place of the field.
+    RecordSource *source = activities->source;
+    activities->source = nullptr;
+    activities->content = [&text](QTextDocument &document) { richtext::load(document, text); };
+    m_leaveOut = leaveOut;
+    const auto restore = qScopeGuard([&] {
+        activities->source = source;
+        activities->content = nullptr;
+        m_leaveOut = nullptr;
+    });
+    m_summaryPage = 0;
+    m_report.render();
+
+    forms::TextFit fit;
+    const QVector<double> lines = activities->lineHeights();
+    fit.lines = int(lines.size());
+    if (m_summaryPage != 1) {
+        // The items alone fill the page.
+        fit.fitting = -1;
+        return fit;
+    }
+    const PageBreak::TextBand band{m_summaryTop, summary->height, activities->geometry.top(),
+                                   activities->geometry.height()};
+    fit.fitting = m_report.pageBreak().linesOnOnePage(lines, band, {{remarks->height, true}});
+    if (fit.fitting >= 0 && fit.fitting < fit.lines)
+        fit.splitAt = activities->lineStart(fit.fitting);
+    return fit;
+}
+
+store::Table &Tberichtform::items() const
+{
+    return m_items ? *m_items : m_tables.berichtdetailtable();
+}
+
 QString Tberichtform::detailValue(const QString &field) const
 {
-    const store::Table &items = m_tables.berichtdetailtable();
+    const store::Table &items = this->items();
     if (!items.isOpen() || m_row < 0 || m_row >= items.recordCount())
         return QString();
     const QVariant v = items.valueAt(m_row, field);

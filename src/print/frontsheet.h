@@ -7,11 +7,13 @@
 // table with that row's detail rows.
 
 #include "print/engine/report.h"
+#include "print/formparts.h"
 #include "print/tablesource.h"
 
 #include <QObject>
 
 namespace store {
+class Table;
 class TableSet;
 struct Session;
 } // namespace store
@@ -33,6 +35,16 @@ public:
     // the page's top), as the last run recorded it.
     double recordedColumnTop() const { return m_columnTop; }
 
+    // The table whose rows are the sheet's items: the detail rows of the
+    // current report (nullptr, as printed), or a report's items before they
+    // are stored (the composition of a new report).
+    void setItemTable(store::Table *items) { m_items = items; }
+
+    // How the activities `text` (stored form: RTF or plain) would fit this
+    // sheet, the current row with its detail rows, leaving out the rows
+    // `leaveOut` names (by position): measured by a run of the sheet.
+    forms::TextFit activitiesFit(const QString &text, const std::function<bool(int row)> &leaveOut = {});
+
     // Band events
     void TitleBand1BeforePrint();
     void bafeldPrint(engine::TextItem &field, QString &text);
@@ -48,12 +60,17 @@ private:
     // current page.
     void drawColumnRules(double top, double bottom);
     QString detailValue(const QString &field) const;
+    store::Table &items() const;
 
     store::TableSet &m_tables;
     store::Session &m_session;
     forms::TableSource m_reportRow; // the current row of the reports table
     engine::Report m_report;
+    store::Table *m_items = nullptr;
     int m_row = -1;         // the detail row being printed
     double m_columnTop = 0; // where the column rules end so far: the header's bottom, then the last row's
     int m_columnPage = 0;   // the page they stand on
+    std::function<bool(int row)> m_leaveOut; // rows a measuring run leaves out
+    double m_summaryTop = 0; // where the summary band started, and on which page
+    int m_summaryPage = 0;
 };

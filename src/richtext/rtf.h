@@ -43,6 +43,18 @@ bool readRtf(QTextDocument &document, const QByteArray &rtf);
 // characters in the font "Symbol" as their single byte in that font.
 QByteArray writeRtf(const QTextDocument &document);
 
+// A stored text cut in two at a character position of the document it
+// loads into: the part before it and the part from it on, each as RTF with
+// its formatting. A cut at the start of a paragraph leaves the paragraph
+// break out of both parts; the second part's first paragraph keeps its
+// paragraph format (a bulleted paragraph its bullet).
+struct SplitText
+{
+    QByteArray before;
+    QByteArray after;
+};
+SplitText split(const QString &stored, int position);
+
 // Character heights and offsets in twips, read from the format's
 // properties, or derived from its point size when they are not set.
 int heightTwips(const QTextCharFormat &format);

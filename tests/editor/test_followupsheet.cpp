@@ -6,6 +6,8 @@
 
 #include "controls/dbcontrols.h"
 #include "editor/followupdialog.h"
+#include "print/frontsheet.h"
+#include "richtext/rtf.h"
 
 #include <QCheckBox>
 #include <QToolButton>
@@ -183,6 +185,96 @@ private slots:
         QCOMPARE(f->dump("bericht"), reports);
         QCOMPARE(f->dump("berdet"), details);
         QCOMPARE(sheets(), QStringLiteral("1"));
+    }
+
+    // Activities too long for the sheet: the part that does not fit may go
+    // to the follow-up sheet with it, in the same store; declined, with the
+    // choice cancelled or when a write fails, the text stays as it is.
+    void activitiesTooLongGoToTheFollowUp_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("accepted: the rest moves") << "yes";
+        QTest::newRow("declined: the text stays") << "no";
+        QTest::newRow("choice cancelled: nothing changes") << "cancel";
+        QTest::newRow("a write fails: nothing changes") << "error";
+    }
+    void activitiesTooLongGoToTheFollowUp()
+    {
+        QFETCH(QString, way);
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        // Paragraphs of about three printed lines, each opened by a bold word.
+        QString body;
+        for (int i = 1; i <= 22; ++i)
+            body += QStringLiteral("{\\b Tag%1:} Kehrarbeiten an Festbrennstoff-Feuerstätten im Kehrbezirk, Abgaswege "
+                                   "geprüft und gereinigt, Querschnitte gemessen, Rußablagerungen entfernt und das "
+                                   "Kehrbuch geführt, Messung an der Gasfeuerstätte im Keller des Hauses %1.\\par ")
+                        .arg(i);
+        const QString text = QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ") + body
+                             + QStringLiteral("}");
+        store::Table &reports = f->tables().berichttable();
+        reports.edit();
+        reports.setValue(QStringLiteral("Taetigkeit"), text);
+        reports.post();
+        const QString original = richtext::toPlainText(text);
+        QCOMPARE(f->app().berichtform().QuickRep1().render().pageCount(), 2);
+        if (way == QLatin1String("error"))
+            f->tables().exec(QStringLiteral("CREATE TRIGGER bericht.refuse BEFORE UPDATE OF Taetigkeit ON bericht "
+                                            "WHEN NEW.Blatt=2 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+        QStringList reportsBefore, detailsBefore;
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            choose({{1, "v"}}, way != QLatin1String("cancel"), [&] {
+                f->tables().berichtdetailtable().post();
+                reportsBefore = f->dump("bericht");
+                detailsBefore = f->dump("berdet");
+            });
+            if (way != QLatin1String("cancel"))
+                f->messages().answer(way == QLatin1String("no") ? Answer::No : Answer::Yes);
+            d.folgeblattbtn()->click();
+            d.reject();
+        });
+        const auto activities = [&](int sheet) {
+            return f->sql(QStringLiteral("SELECT Taetigkeit FROM bericht WHERE Blatt=%1").arg(sheet)).toString();
+        };
+        const QStringList questions = f->messages().questions();
+        QCOMPARE(questions.size(), way == QLatin1String("cancel") ? 0 : 1);
+        if (way == QLatin1String("cancel")) {
+            QCOMPARE(sheets(), QStringLiteral("1"));
+            QCOMPARE(activities(1), text);
+            return;
+        }
+        QVERIFY2(questions[0].contains(QStringLiteral("Zeilen zu lang für die Vorderseite")), qPrintable(questions[0]));
+        if (way == QLatin1String("error")) {
+            QCOMPARE(f->messages().errors().size(), 1);
+            QCOMPARE(f->dump("bericht"), reportsBefore);
+            QCOMPARE(f->dump("berdet"), detailsBefore);
+            return;
+        }
+        QCOMPARE(sheets(), QStringLiteral("1,2"));
+        QCOMPARE(rows(1), QStringLiteral("1,3,4,5"));
+        QCOMPARE(rows(2), QStringLiteral("2"));
+        if (way == QLatin1String("no")) {
+            QCOMPARE(activities(1), text);
+            QCOMPARE(activities(2), QString());
+            return;
+        }
+        // Nothing lost or doubled, the formatting kept on both sheets.
+        const QString kept = activities(1), moved = activities(2);
+        const auto words = [](const QString &t) { return t.simplified().split(QLatin1Char(' ')); };
+        QCOMPARE(words(richtext::toPlainText(kept)) + words(richtext::toPlainText(moved)), words(original));
+        QVERIFY(words(richtext::toPlainText(moved)).size() > 10);
+        for (const QString &part : {kept, moved})
+            QVERIFY(part.contains(QLatin1String("\\b")));
+        // Sheet 1 now prints on one page; with one line more it would not.
+        for (reports.first(); !reports.eof() && reports.asInt(QStringLiteral("Blatt")) != 1; reports.next()) {
+        }
+        engine::Report &sheet = f->app().berichtform().QuickRep1();
+        QCOMPARE(sheet.render().pageCount(), 1);
+        const richtext::SplitText more = richtext::split(text, richtext::toPlainText(kept).size() + 40);
+        reports.edit();
+        reports.setValue(QStringLiteral("Taetigkeit"), QString::fromLatin1(more.before));
+        QCOMPARE(sheet.render().pageCount(), 2);
+        reports.cancel();
     }
 
     void emptySheetsOnACancelledChoice_data()

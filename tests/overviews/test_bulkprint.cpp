@@ -269,6 +269,41 @@ private slots:
         });
     }
 
+    // Merged sheets that run over a page: each continuation page names its
+    // sheet above the frame, the first page of every sheet does not.
+    void continuationPagesInTheMergedDocument()
+    {
+        f->start(1);
+        sheet(1, 1, 1);
+        sheet(1, 1, 2);
+        QString longText;
+        for (int i = 1; i <= 60; ++i)
+            longText += QStringLiteral("Zeile%1 Kehrarbeiten und Abgaswegeprüfung.\\par ").arg(i);
+        f->tables().exec(QStringLiteral("UPDATE bericht SET Taetigkeit='{\\rtf1\\ansi %1}', Darstellung="
+                                        "'{\\rtf1\\ansi %2}' WHERE Blatt=1")
+                             .arg(longText, longText + longText));
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+            d.CheckListBox1()->item(1)->setCheckState(Qt::Checked);
+            d.CheckListBox2()->item(0)->setCheckState(Qt::Checked);
+            QStringList continued;
+            testsupport::whenShown([&](Tbwprformd5 *w) {
+                const QString file = m_out.filePath(QStringLiteral("fortsetzung.pdf"));
+                engine::exportPdf(*w->document(), file);
+                const testsupport::PdfText p = testsupport::readPdf(file);
+                for (int page = 1; page <= p.pages; ++page)
+                    continued << (p.pageText(page).contains(QLatin1String("Fortsetzung"))
+                                      ? p.pageText(page).section(QStringLiteral(" Fortsetzung"), 0, 0)
+                                      : QString());
+            });
+            d.vorschaubtn()->click();
+            // Front 1 (two pages), front 2, back 1 (two pages).
+            const QString identity = QStringLiteral("Ausbildungsnachweis Nr. 1 Blatt 1 für die Woche vom 12.01.2026 "
+                                                    "bis 16.01.2026");
+            QCOMPARE(continued, (QStringList{QString(), identity, QString(), QString(), identity}));
+        });
+    }
+
     void aSecondPreviewOnlyBeeps()
     {
         f->start(1);

@@ -14,6 +14,8 @@
 #include "print/backsheet.h"
 
 #include <QBuffer>
+#include <QLabel>
+#include <QTextEdit>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -142,6 +144,33 @@ class TestWeeklyPrint : public QObject
             details.setValue(QStringLiteral("UELU"), uelu);
             details.post();
         }
+    }
+
+    // The first word with that text on the page below `top` (mm): the
+    // identity line of a continuation page stands above the frame.
+    static testsupport::PdfWord wordBelow(const PdfText &p, const QString &text, int page, double top)
+    {
+        for (const auto &w : p.words)
+            if (w.page == page && w.text == text && w.box.top() >= top - tolerance)
+                return w;
+        return {};
+    }
+    // The words of a page above `top` (mm), joined by blanks.
+    static QString wordsAbove(const PdfText &p, int page, double top)
+    {
+        QStringList out;
+        for (const auto &w : p.words)
+            if (w.page == page && w.box.bottom() < top)
+                out << w.text;
+        return out.join(QLatin1Char(' '));
+    }
+    // `n` paragraphs of one printed line each, the number first.
+    static QString paragraphs(int n, const QString &from = QString())
+    {
+        QString text = from;
+        for (int i = 1; i <= n; ++i)
+            text += QStringLiteral("Absatz%1 Schornsteinreinigung und Abgaswegeprüfung.\\par ").arg(i);
+        return rtf(text);
     }
 
     // Where the summary band starts: "Angaben" stands 1.1 mm below its top.
@@ -398,7 +427,8 @@ private slots:
         // block at its foot; the title chain is not repeated.
         QVERIFY(p.word(QStringLiteral("Absatz70"), 2).page == 2);
         QVERIFY(p.word(QStringLiteral("Absatz1"), 1).page == 1);
-        QVERIFY(p.word(QStringLiteral("Ausbildungsnachweis"), 2).text.isEmpty());
+        QVERIFY(p.word(QStringLiteral("Teil"), 2).text.isEmpty());
+        QVERIFY(p.word(QStringLiteral("(Auszubildender)"), 2).text.isEmpty());
         QVERIFY(p.word(QStringLiteral("Vermerke"), 1).text.isEmpty());
         QVERIFY(qAbs(p.word(QStringLiteral("Vermerke"), 2).box.top() - (remarksTop + 10.1)) < tolerance);
         for (const auto &w : p.words)
@@ -426,7 +456,7 @@ private slots:
                             {"A-Jahr:", left + 154.5, 12.7 + 2.9},    {"Datum:", left + 1.1, 12.7 + 11.6},
                             {"13.03.2026", left + 13.5, 12.7 + 11.6}, {"Abgasmessung", left + 49.5, 12.7 + 11.6}};
             for (const auto &e : expected) {
-                const auto w = p.word(QString::fromUtf8(e.word), page);
+                const auto w = wordBelow(p, QString::fromUtf8(e.word), page, 12.7);
                 QVERIFY2(w.page == page, e.word);
                 QVERIFY2(qAbs(w.box.left() - e.x) < tolerance && qAbs(w.box.top() - e.y) < tolerance,
                          qPrintable(QStringLiteral("%1 %2,%3").arg(w.text).arg(w.box.left()).arg(w.box.top())));
@@ -439,6 +469,110 @@ private slots:
         for (const auto &w : p.words)
             if (w.page == 2 && w.text.startsWith(QLatin1String("Beschreibung")))
                 QVERIFY(w.box.top() > 12.7 + 19.1 - tolerance);
+    }
+
+    // A text longer than its sheet's page: the continuation page carries the
+    // identity line in the top margin, above the frame; the first page has
+    // none, and the bands of both pages stand where they did.
+    void continuationPagesCarryTheIdentity_data()
+    {
+        QTest::addColumn<bool>("backSheet");
+        QTest::newRow("front sheet, 60 lines of activities") << false;
+        QTest::newRow("back sheet, 80 lines of description") << true;
+    }
+    void continuationPagesCarryTheIdentity()
+    {
+        QFETCH(bool, backSheet);
+        sampleReport();
+        setReport(backSheet ? QStringLiteral("Darstellung") : QStringLiteral("Taetigkeit"), paragraphs(backSheet ? 80 : 60));
+        back().setPictureDisplaySize(0, QSize(1, 1));
+        back().setPictureDisplaySize(1, QSize(1, 1));
+        const PdfText p = pdf(backSheet ? back().QuickRep() : front().QuickRep1(), nullptr,
+                              backSheet ? QStringLiteral("rueckseite-fortsetzung") : QStringLiteral("fortsetzung"));
+        QCOMPARE(p.pages, 2);
+        const double frame = backSheet ? 12.7 : 10.0;
+        QCOMPARE(wordsAbove(p, 2, frame), QStringLiteral("Erika Mustermann Ausbildungsnachweis Nr. 1 Blatt 1 für die "
+                                                         "Woche vom 09.03.2026 bis 13.03.2026 Fortsetzung"));
+        QCOMPARE(wordsAbove(p, 1, frame), QString());
+        QVERIFY(!p.pageText(1).contains(QLatin1String("Fortsetzung")));
+        QVERIFY(qAbs(p.word(QStringLiteral("Fortsetzung")).box.left() - left) > 100);
+        QVERIFY(qAbs(p.word(QStringLiteral("Erika"), 2).box.left() - left) < tolerance);
+        if (!backSheet) {
+            // Page 1 as designed; page 2 goes on at the frame's top.
+            QVERIFY(qAbs(p.word(QStringLiteral("Ausbildungsnachweis"), 1).box.top() - (10.0 + 12.2)) < tolerance);
+            QVERIFY(qAbs(p.word(QStringLiteral("Fertigkeiten"), 1).box.top() - (53.9 + 2.1)) < tolerance);
+            double first = 1e9;
+            for (const auto &w : p.words)
+                if (w.page == 2 && w.text.startsWith(QLatin1String("Absatz")))
+                    first = std::min(first, w.box.top());
+            QVERIFY2(first > 10.0 - tolerance && first < 10.0 + 1.0, qPrintable(QString::number(first)));
+            QVERIFY(qAbs(p.word(QStringLiteral("Vermerke"), 2).box.top() - (remarksTop + 10.1)) < tolerance);
+        } else {
+            for (int page = 1; page <= 2; ++page) {
+                QVERIFY(qAbs(wordBelow(p, QStringLiteral("Darstellung"), page, frame).box.top() - (12.7 + 2.4))
+                        < tolerance);
+                QVERIFY(qAbs(wordBelow(p, QStringLiteral("Abgasmessung"), page, frame).box.top() - (12.7 + 11.6))
+                        < tolerance);
+            }
+        }
+    }
+
+    // The editor's fit beside the text agrees with the pages that print:
+    // the most lines that print on one page are found by printing.
+    void fitIndicatorAgreesWithThePrint_data()
+    {
+        QTest::addColumn<bool>("backSheet");
+        QTest::addColumn<int>("more"); // lines beyond the most that print on one page
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("front: fits exactly") << false << 0 << "passt auf die Vorderseite";
+        QTest::newRow("front: one line over") << false << 1 << "1 Zeile zu lang für eine Seite";
+        QTest::newRow("front: many lines over") << false << 12 << "12 Zeilen zu lang für eine Seite";
+        QTest::newRow("back with pictures: fits exactly") << true << 0 << "passt auf die Rückseite";
+        QTest::newRow("back with pictures: one line over") << true << 1 << "1 Zeile zu lang für eine Seite";
+        QTest::newRow("back with pictures: many lines over") << true << 7 << "7 Zeilen zu lang für eine Seite";
+    }
+    void fitIndicatorAgreesWithThePrint()
+    {
+        QFETCH(bool, backSheet);
+        QFETCH(int, more);
+        QFETCH(QString, shown);
+        sampleReport();
+        setReport(QStringLiteral("Zoom1"), 50);
+        setReport(QStringLiteral("Zoom2"), 20);
+        // The pictures print as the editor shows them at these zooms.
+        back().setPictureDisplaySize(0, Tqrruecksform::displaySize(QSize(400, 300), 50));
+        back().setPictureDisplaySize(1, Tqrruecksform::displaySize(QSize(300, 300), 20));
+        const QString field = backSheet ? QStringLiteral("Darstellung") : QStringLiteral("Taetigkeit");
+        engine::Report &sheet = backSheet ? back().QuickRep() : front().QuickRep1();
+        int most = 0;
+        for (int n = 1; n < 100; ++n) {
+            setReport(field, paragraphs(n));
+            if (sheet.render().pageCount() > 1)
+                break;
+            most = n;
+        }
+        QVERIFY(most > 10);
+        setReport(field, paragraphs(most + more));
+        QCOMPARE(sheet.render().pageCount(), more == 0 ? 1 : 2);
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            QLabel *label = backSheet ? d.lblDarstellungPasst() : d.lblTaetigkeitenPasst();
+            QCOMPARE(label->objectName(),
+                     backSheet ? QStringLiteral("lblDarstellungPasst") : QStringLiteral("lblTaetigkeitenPasst"));
+            QCOMPARE(label->text(), shown);
+            if (more == 0) {
+                // One more line typed shows at once that it no longer fits.
+                if (backSheet)
+                    d.seiten()->setCurrentIndex(1);
+                auto *edit = backSheet ? d.findChild<QTextEdit *>(QStringLiteral("DBRichEdit3")) : d.taetigkeitedit();
+                edit->setFocus();
+                edit->moveCursor(QTextCursor::End);
+                QTest::keyClick(edit, Qt::Key_Return);
+                QTest::keyClicks(edit, QStringLiteral("Noch eine Zeile"));
+                QTRY_COMPARE(label->text(), QStringLiteral("1 Zeile zu lang für eine Seite"));
+                f->messages().answer(platform::Answer::Yes); // discard the typing
+            }
+            d.reject();
+        });
     }
 
     void previewsFromTheEditor()

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "clock.h"
+#include "pagebreak.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -312,7 +313,7 @@ bool Band::canGrow(double x) const
 {
     if (!m_report)
         return true;
-    return std::round(height + m_growth + x) <= m_report->pageBottom() - m_top;
+    return m_report->pageBreak().fits(m_top, height + m_growth + x);
 }
 
 bool Band::grow(double x)
@@ -369,6 +370,11 @@ double Report::pageBottom() const
 {
     const Band *footer = band(Band::Kind::PageFooter);
     return pageSize.height() - margins.bottom() - (footer && footer->enabled ? footer->height : 0);
+}
+
+PageBreak Report::pageBreak() const
+{
+    return PageBreak(pageBottom());
 }
 
 Document Report::render()
@@ -453,6 +459,8 @@ void Report::startPage()
     ++m_pageNumber;
     m_y = margins.top();
     m_pageHasBands = false;
+    if (pageStarted)
+        pageStarted(*this, *m_painter);
     if (Band *header = band(Band::Kind::PageHeader); header && header->enabled)
         printBand(*header);
     if (m_pageNumber > 1)
@@ -498,16 +506,12 @@ void Report::printBand(Band &b)
         // Where the band goes: at the foot of the page, or below what is
         // there; a new page when it does not fit.
         const double h = stretchedHeight(b);
-        if (b.alignToBottom) {
-            if (m_y > pageBottom() - h && m_pageHasBands) {
-                finishPage();
-                startPage();
-            }
-            m_y = std::max(m_y, pageBottom() - h);
-        } else if (m_y + h > pageBottom() && m_pageHasBands) {
+        if (pageBreak().breaksBefore(m_y, h, !m_pageHasBands)) {
             finishPage();
             startPage();
         }
+        if (b.alignToBottom)
+            m_y = pageBreak().footPosition(m_y, h);
     }
     bool print = true;
     if (b.beforePrint)

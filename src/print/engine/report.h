@@ -17,6 +17,7 @@
 // change what prints and draw on the page itself.
 
 #include "document.h"
+#include "pagebreak.h"
 #include "recordsource.h"
 
 #include <QBrush>
@@ -307,6 +308,9 @@ public:
     // Before the run (print false: no run), after it.
     std::function<void(Report &report, bool &print)> beforePrint;
     std::function<void(Report &report)> afterPrint;
+    // When a page starts, before its page header: a form may draw on the
+    // page outside the bands (in its margins); pageNumber() tells which page.
+    std::function<void(Report &report, QPainter &painter)> pageStarted;
 
     // Renders every page. Emits pageAvailable after each finished page.
     Document render();
@@ -324,6 +328,8 @@ public:
     QPainter *canvas() const { return m_painter.get(); }
     double bandWidth() const { return pageSize.width() - margins.left() - margins.right(); }
     double pageBottom() const; // less the page footer
+    // Where the pages of this report break.
+    PageBreak pageBreak() const;
     // No band has been output on the page yet (its headers aside).
     bool atPageTop() const { return !m_pageHasBands; }
     // Places a picture on the current page, inside the painter's clip: the

@@ -1,5 +1,6 @@
 #include "richtextitem.h"
 
+#include "pagebreak.h"
 #include "pagedevice.h"
 #include "richtext/rtf.h"
 
@@ -131,6 +132,23 @@ QVector<RichText::Line> RichText::layLines(double width)
     return lines;
 }
 
+QVector<double> RichText::lineHeights() const
+{
+    QVector<double> heights;
+    heights.reserve(m_lines.size());
+    for (const Line &l : m_lines)
+        heights.append(l.height);
+    return heights;
+}
+
+int RichText::lineStart(int line) const
+{
+    if (line < 0 || line >= m_lines.size())
+        return -1;
+    const Line &l = m_lines[line];
+    return l.block.position() + l.block.layout()->lineAt(l.index).textStart();
+}
+
 void RichText::drawLine(QPainter &p, const Line &line, const QRectF &strip) const
 {
     const QTextLayout *layout = line.block.layout();
@@ -219,9 +237,10 @@ void RichText::print(PrintContext &c)
                         }
                         // A line taller than an empty page can never be
                         // placed: it is cut at the page's foot.
-                        const double room = band.report()->pageBottom() - c.origin.y() - band.height - band.growth();
-                        band.grow(std::max(0.0, std::floor(room)));
-                        h = std::max(0.0, std::floor(room)) + available - used;
+                        const double room =
+                            band.report()->pageBreak().roomBelow(c.origin.y(), band.height + band.growth());
+                        band.grow(room);
+                        h = room + available - used;
                         u = used + h;
                     } else {
                         const double oldBottom = c.origin.y() + band.height + band.growth();

@@ -34,6 +34,10 @@ public:
 
     // The document as last loaded (for tests and forms).
     QTextDocument &document() { return m_document; }
+    // The lines of the text as its last print laid them out: their heights
+    // (0.1 mm) and where each starts in the document (a character position).
+    QVector<double> lineHeights() const;
+    int lineStart(int line) const;
 
     void prepare() override;
     void print(PrintContext &context) override;
