@@ -438,6 +438,8 @@ std::optional<Failure> writeBackup(const QString &dataDir, const QStringList &na
     if (!QDir().rename(building.path(), target))
         return Failure{target, QStringLiteral("Die fertige Sicherung kann nicht unter diesem Namen abgelegt werden.")};
     building.setAutoRemove(false);
+    // A temporary directory is private; a backup is as open as the others.
+    QFile::setPermissions(target, QFileInfo(root).permissions());
     return std::nullopt;
 }
 
