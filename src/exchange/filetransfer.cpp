@@ -202,6 +202,16 @@ const QString backupPrefix = QStringLiteral(".sicherung-neu-");
 // An export writes its new set into this directory inside the target.
 const QString exportPrefix = QStringLiteral(".lernora-neu-");
 
+// Copies into a directory of the copy's own: with the caller's progress,
+// without questions (nothing is there to replace).
+std::optional<Failure> copyInto(const QString &from, const QStringList &names, const QString &to,
+                                const CopyHooks &hooks, bool *cancelled)
+{
+    CopyHooks copyHooks;
+    copyHooks.progress = hooks.progress;
+    return copyFiles(from, names, to, copyHooks, cancelled);
+}
+
 // A journal of `source` that could still change a table the list names (or
 // that the list names itself).
 std::optional<Failure> liveJournalOf(const QString &source, const QStringList &names)
@@ -420,16 +430,8 @@ std::optional<Failure> writeBackup(const QString &dataDir, const QStringList &na
     QTemporaryDir building(QDir(root).filePath(backupPrefix + QStringLiteral("XXXXXX")));
     if (!building.isValid())
         return Failure{target, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
-    CopyHooks copyHooks;
-    copyHooks.progress = hooks.progress;
-    bool stopped = false;
-    if (auto failure = copyFiles(dataDir, names, building.path(), copyHooks, &stopped))
+    if (auto failure = copyInto(dataDir, names, building.path(), hooks, cancelled); failure || (cancelled && *cancelled))
         return failure;
-    if (stopped) {
-        if (cancelled)
-            *cancelled = true;
-        return std::nullopt;
-    }
     // Complete: every file as long as the one it copies.
     for (const QString &file : names)
         if (QFileInfo(building.filePath(file)).size() != QFileInfo(QDir(dataDir).filePath(file)).size())
@@ -542,16 +544,8 @@ std::optional<Failure> exportFiles(const QString &from, const QStringList &names
     QTemporaryDir staging(QDir(to).filePath(exportPrefix + QStringLiteral("XXXXXX")));
     if (!staging.isValid())
         return Failure{to, notWritable};
-    CopyHooks copyHooks;
-    copyHooks.progress = hooks.progress;
-    bool stopped = false;
-    if (auto failure = copyFiles(from, names, staging.path(), copyHooks, &stopped))
+    if (auto failure = copyInto(from, names, staging.path(), hooks, cancelled); failure || (cancelled && *cancelled))
         return failure;
-    if (stopped) {
-        if (cancelled)
-            *cancelled = true;
-        return std::nullopt;
-    }
     return moveIntoPlace(staging.path(), names, to, QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
 }
 
@@ -583,9 +577,7 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &lis
     if (!staging.isValid())
         return Failure{beside, notWritable};
     bool cancelled = false;
-    CopyHooks copyHooks;
-    copyHooks.progress = hooks.progress;
-    if (auto failure = copyFiles(source, names, staging.path(), copyHooks, &cancelled))
+    if (auto failure = copyInto(source, names, staging.path(), hooks, &cancelled))
         return failure;
     if (cancelled)
         return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
