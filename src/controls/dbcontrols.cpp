@@ -7,6 +7,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScrollArea>
@@ -431,6 +432,9 @@ QStringList DBMemo::displayLines()
 DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
+    // Tab goes on to the next control like everywhere else; Ctrl+Tab types
+    // a tab character.
+    setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (m_loading || isReadOnly() || (removed == 0 && added == 0))
             return;
@@ -438,6 +442,17 @@ DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
         if (!m_dirty && beginEdit())
             m_dirty = true;
     });
+}
+
+void DBRichEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+        textCursor().insertText(QStringLiteral("\t"));
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 void DBRichEdit::refresh()

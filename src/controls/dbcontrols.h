@@ -205,6 +205,7 @@ protected:
     // or HTML is taken through the RTF writer and reader; what they cannot
     // express is dropped, never the text.
     void insertFromMimeData(const QMimeData *source) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QString m_stored; // the field's text as last loaded or written

@@ -314,6 +314,8 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(this
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(12);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    // A read-only grid is one stop of the Tab order: Tab leaves it.
+    setTabKeyNavigation(false);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { selected(current.row()); });
     connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
@@ -336,6 +338,7 @@ void DBGrid::setEditable(bool editable)
     } else {
         setEditTriggers(QAbstractItemView::NoEditTriggers);
         setSelectionBehavior(QAbstractItemView::SelectRows);
+        setTabKeyNavigation(false);
     }
     follow();
 }
@@ -570,8 +573,24 @@ void DBGrid::focusInEvent(QFocusEvent *event)
 
 bool DBGrid::handleKey(QKeyEvent *event)
 {
-    if (!m_editable)
+    if (!m_editable) {
+        // Enter opens the current line as a double click does; Delete asks
+        // the window to delete it.
+        const int row = currentIndex().row();
+        if ((event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier || row < 0)
+            return false;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            selected(row);
+            emit rowActivated(row);
+            return true;
+        }
+        if (event->key() == Qt::Key_Delete) {
+            selected(row);
+            emit deleteRequested(row);
+            return true;
+        }
         return false;
+    }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
         platform::guarded([this] { deleteRow(); });
         return true;

@@ -71,6 +71,10 @@ public:
 signals:
     // A double click on a line, after the cursor moved to its row.
     void rowDoubleClicked(int row);
+    // Enter on a line of a read-only grid.
+    void rowActivated(int row);
+    // Delete on a line of a read-only grid.
+    void deleteRequested(int row);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -90,6 +90,7 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_grid = new controls::DBGrid(this);
     m_grid->setObjectName(QStringLiteral("DBGrid3"));
     m_grid->setGeometry(32, 61, 878, 455);
+    m_grid->setAccessibleName(QStringLiteral("Berichte"));
     // The narrow columns were laid out for a narrow face: in the platform's
     // wider default a date would not fit its 67 pixels.
     m_grid->setFont(QFont(QStringLiteral("Arial"), 8));
@@ -110,6 +111,15 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
             [this] { platform::guarded([this] { uebersichtanzeigewahlClick(); }); });
     connect(m_beranzeigebtn, &QPushButton::clicked, this, &ReportOverviewTab::openRequested);
     connect(m_grid, &controls::DBGrid::rowDoubleClicked, this, &ReportOverviewTab::openRequested);
+    connect(m_grid, &controls::DBGrid::rowActivated, this, &ReportOverviewTab::openRequested);
+    // Delete on a line does what the delete button does, and only while it
+    // can be pressed.
+    connect(m_grid, &controls::DBGrid::deleteRequested, this, [this] {
+        if (m_loeschbtn->isEnabled())
+            platform::guarded([this] { loeschbtnClick(); });
+        else
+            platform::messages().beep();
+    });
     connect(m_druckbtn, &QPushButton::clicked, this,
             [this] { platform::guarded([this] { beruebersichtdruckbtnClick(); }); });
     connect(m_bitBtn1, &QPushButton::clicked, this, [this] { platform::guarded([this] { BitBtn1Click(); }); });

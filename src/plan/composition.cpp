@@ -11,11 +11,13 @@
 #include "store/table.h"
 #include "store/tableset.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace field = store::field;
@@ -85,6 +87,7 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_selector = new QComboBox(this);
     m_selector->setObjectName(QStringLiteral("ComboBox1"));
     m_selector->setMaxVisibleItems(14);
+    m_selector->setAccessibleName(QStringLiteral("Teil des Ausbildungsberufsbildes"));
     m_selector->setGeometry(3, 24, 374, m_selector->sizeHint().height());
     for (int part = 1; part <= partCount; ++part)
         m_selector->addItem(QString::number(part) + QLatin1Char(' ') + partTitle(part));
@@ -92,6 +95,7 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("zusammenstellung"));
     m_list->setGeometry(0, 56, 369, 440);
+    m_list->setAccessibleName(QStringLiteral("Zusammenstellung"));
 
     m_erzeugbtn = button(QStringLiteral("Bericht neu erzeugen"), "erzeugbtn", {18, 520}, this);
     m_verwerfbtn = button(QStringLiteral("Zusammenstellung verwerfen"), "Verwerfbtn", {184, 520}, this);
@@ -119,6 +123,45 @@ void CompositionTab::resizeEvent(QResizeEvent *event)
     const int w = std::max(pageControlDesign.width(), width() - pageControlDesign.x() - pageControlMargin);
     const int h = std::max(pageControlDesign.height(), height() - pageControlDesign.y() - pageControlMargin);
     m_pageControl->setGeometry(pageControlDesign.x(), pageControlDesign.y(), w, h);
+}
+
+namespace {
+
+bool takesTab(const QWidget *w)
+{
+    return w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy();
+}
+
+} // namespace
+
+bool CompositionTab::focusNextPrevChild(bool next)
+{
+    QWidget *focus = QApplication::focusWidget();
+    const auto *sheet = m_pages->sheet(m_pageControl->currentIndex() + 1);
+    const QVector<QWidget *> order{m_allYearsBox, m_selector,   m_pageControl->tabBar(),
+                                   sheet ? sheet->entryItem() : nullptr, m_list, m_erzeugbtn, m_verwerfbtn};
+    qsizetype at = order.indexOf(focus);
+    if (auto *item = qobject_cast<PlanLabel *>(focus); item && isAncestorOf(item))
+        at = 3;
+    if (at < 0 || !focus)
+        return QWidget::focusNextPrevChild(next);
+    const Qt::FocusReason reason = next ? Qt::TabFocusReason : Qt::BacktabFocusReason;
+    const int step = next ? 1 : -1;
+    for (qsizetype i = at + step; i >= 0 && i < order.size(); i += step) {
+        if (takesTab(order[i])) {
+            order[i]->setFocus(reason);
+            return true;
+        }
+    }
+    // Out of the tab: the next control of the window outside it.
+    for (QWidget *w = next ? focus->nextInFocusChain() : focus->previousInFocusChain(); w && w != focus;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (w != this && !isAncestorOf(w) && w->window() == window() && takesTab(w)) {
+            w->setFocus(reason);
+            return true;
+        }
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void CompositionTab::buildPages()
@@ -238,6 +281,7 @@ void CompositionTab::label5a1Click(PlanLabel *item)
     }
     item->mark = 1;
     item->setColour(colours::chosen);
+    item->setChosen(true);
     if (!found)
         return;
 

@@ -66,6 +66,10 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // Tab goes through the tab as it reads: the switch, the part selector,
+    // the page tabs, the page's item (one stop; the arrow keys move between
+    // the items), the list and the two buttons; then on out of the tab.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Asks whether to go on when the group has reached its target; false

@@ -5,6 +5,7 @@
 #include "store/table.h"
 #include "store/tableset.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -77,10 +78,17 @@ void PlanLabel::setSelectable(bool on)
     if (on == m_selectable)
         return;
     m_selectable = on;
+    // A selectable item takes the focus from Tab, the arrow keys and a click.
+    setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
     if (on)
         setCursor(Qt::PointingHandCursor);
     else
         unsetCursor();
+}
+
+void PlanLabel::setChosen(bool on)
+{
+    setAccessibleDescription(on ? QStringLiteral("ausgewählt") : QString());
 }
 
 void PlanLabel::setColour(const QColor &colour)
@@ -135,6 +143,75 @@ std::optional<int> PlanLabel::number() const
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
+void PlanLabel::keyPressEvent(QKeyEvent *event)
+{
+    const auto *sheet = qobject_cast<const PlanSheet *>(parentWidget());
+    if (!m_selectable || !sheet || (event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    int steps = 0;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        event->accept();
+        if (!event->isAutoRepeat())
+            emit mouseDown(this, Qt::LeftButton);
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        steps = -1;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        steps = 1;
+        break;
+    case Qt::Key_Home:
+        steps = -100000;
+        break;
+    case Qt::Key_End:
+        steps = 100000;
+        break;
+    default:
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (PlanLabel *to = sheet->itemAfter(this, steps); to && to != this)
+        to->setFocus(Qt::OtherFocusReason);
+}
+
+void PlanLabel::focusInEvent(QFocusEvent *event)
+{
+    QLabel::focusInEvent(event);
+    if (auto *sheet = qobject_cast<PlanSheet *>(parentWidget()))
+        sheet->m_current = this;
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto *box = qobject_cast<QScrollArea *>(w)) {
+            box->ensureWidgetVisible(this, 0, 8);
+            break;
+        }
+    }
+    update();
+}
+
+void PlanLabel::focusOutEvent(QFocusEvent *event)
+{
+    QLabel::focusOutEvent(event);
+    update();
+}
+
+void PlanLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The focus frame: a dotted line around the item in its own text
+    // colour, so that the page keeps its colours.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void PlanLabel::mousePressEvent(QMouseEvent *event)
 {
     if (m_selectable) {
@@ -157,6 +234,34 @@ const QVector<int> &PlanSheet::solidColumns()
 {
     static const QVector<int> columns{8, 400, 450, 500, 550};
     return columns;
+}
+
+QVector<PlanLabel *> PlanSheet::items() const
+{
+    QVector<PlanLabel *> out;
+    for (PlanLabel *label : m_used)
+        if (label->role() == PlanLabel::Role::Item && label->selectable())
+            out.append(label);
+    return out;
+}
+
+PlanLabel *PlanSheet::entryItem() const
+{
+    const QVector<PlanLabel *> all = items();
+    if (m_current && all.contains(m_current.data()))
+        return m_current;
+    return all.value(0);
+}
+
+PlanLabel *PlanSheet::itemAfter(PlanLabel *from, int steps) const
+{
+    const QVector<PlanLabel *> all = items();
+    if (all.isEmpty())
+        return nullptr;
+    const int at = all.indexOf(from);
+    if (at < 0)
+        return all.first();
+    return all.at(qBound<qsizetype>(0, qsizetype(at) + steps, all.size() - 1));
 }
 
 void PlanSheet::beginBuild(quint64 generation)
@@ -247,6 +352,9 @@ PlanPages::PlanPages(store::TableSet &tables, QTabWidget *pageControl)
         auto *box = new QScrollArea(page);
         box->setObjectName(QStringLiteral("ScrollBox%1").arg(part));
         box->setFrameShape(QFrame::NoFrame);
+        // The keyboard goes to the items on the page, not to the box.
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAccessibleName(partTitle(part));
         box->setBackgroundRole(QPalette::Window);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         auto *sheet = new PlanSheet(part);
@@ -385,8 +493,11 @@ void PlanPages::buildSheet(PlanSheet *sheet, const QVector<Line> &lines)
 
         PlanLabel *item = take(sheet, "myl", PlanLabel::Role::Item, line.tag);
         item->mark = 0;
-        if (item->text() != line.text)
+        if (item->text() != line.text) {
             item->setText(line.text);
+            item->setAccessibleName(line.text);
+        }
+        item->setChosen(false);
         const int x = line.header ? headingX : itemX;
         item->placeWrapped(x, y, textRight - x);
         const bool selectable = !line.subHeading();

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QHash>
 #include <QLabel>
+#include <QPointer>
 #include <QVector>
 #include <optional>
 
@@ -78,11 +79,20 @@ public:
     // The number the label shows, or nothing when it shows none.
     std::optional<int> number() const;
 
+    // Marks an item label chosen for screen readers as well.
+    void setChosen(bool on);
+
 signals:
+    // Also sent with the left button when Space is pressed on a selectable
+    // item that has the focus: the keyboard chooses as the mouse does.
     void mouseDown(plan::PlanLabel *label, Qt::MouseButton button);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     Role m_role;
@@ -117,11 +127,21 @@ public:
     static const QVector<int> &solidColumns();
     static constexpr int dottedColumn = 475;
 
+    // The selectable item labels in display order.
+    QVector<PlanLabel *> items() const;
+    // The item that Tab reaches on this page: the one that had the focus
+    // last, else the first; nullptr when the page has none.
+    PlanLabel *entryItem() const;
+    // The item `steps` away from `from` in display order, kept within the
+    // first and last item.
+    PlanLabel *itemAfter(PlanLabel *from, int steps) const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     friend class PlanPages;
+    friend class PlanLabel;
     void beginBuild(quint64 generation);
     // The label of that name, from an earlier build or new.
     PlanLabel *take(const QString &name, PlanLabel::Role role, int tag, bool *created);
@@ -133,6 +153,7 @@ private:
     quint64 m_generation = 0;
     QHash<QString, PlanLabel *> m_pool; // every label ever made on this page
     QVector<PlanLabel *> m_used;        // the labels of the current build
+    QPointer<PlanLabel> m_current;      // the item that had the focus last
     QVector<int> m_rules;
     int m_verticalTop = 0, m_verticalHeight = 0;
 };

@@ -26,9 +26,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <limits>
 
 // The zoom field: a number of at most three digits that may be typed beyond
 // its range 20 … 800 (the zoom follows every keystroke); the spin buttons
@@ -196,6 +199,19 @@ void Tbwprformd5::buildControls()
     m_anzseiten = controls::designedLabel(tools, "anzseiten", QString(), QPoint(377, 14));
     QPushButton *pdfbtn = button(tools, "pdfbtn", QStringLiteral("PDF"), QRect(425, 7, 45, 25),
                                  QStringLiteral("Als PDF-Datei speichern"));
+    // The page to go to: a number typed and confirmed with Enter.
+    controls::designedLabel(tools, "seitenfeldlabel", QStringLiteral("&Gehe zu:"), QPoint(482, 12));
+    m_seitenfeld = new QSpinBox(tools);
+    m_seitenfeld->setObjectName(QStringLiteral("seitenfeld"));
+    m_seitenfeld->setGeometry(530, 8, 49, 22);
+    m_seitenfeld->setRange(1, 1);
+    m_seitenfeld->setKeyboardTracking(false);
+    m_seitenfeld->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_seitenfeld->setAccessibleName(QStringLiteral("Gehe zu Seite"));
+    platform::setHint(m_seitenfeld, QStringLiteral("Seitenzahl eingeben und mit der Eingabetaste bestätigen"));
+    tools->findChild<QLabel *>(QStringLiteral("seitenfeldlabel"))->setBuddy(m_seitenfeld);
+    tools->setMinimumWidth(590);
+    m_spinEdit1->setAccessibleName(QStringLiteral("Zoom in Prozent"));
     // Where a button grew for the platform's font, the ones right of it
     // move along.
     int nextLeft = 0;
@@ -220,6 +236,8 @@ void Tbwprformd5::buildControls()
     m_view = new engine::PreviewView(this);
     column->addWidget(m_view, 1);
     m_view->viewport()->installEventFilter(this);
+    for (QPushButton *b : {bitBtn2, zoomtofit, bitBtn1, bitBtn5})
+        b->setAccessibleName(b->toolTip().isEmpty() ? b->objectName() : b->toolTip());
 
     auto on = [this](QPushButton *b, void (Tbwprformd5::*handler)()) {
         connect(b, &QPushButton::clicked, this,
@@ -234,6 +252,7 @@ void Tbwprformd5::buildControls()
     on(druckbtn, &Tbwprformd5::druckbtnClick);
     connect(m_okbtn, &QPushButton::clicked, this, &QWidget::close);
     connect(m_spinEdit1, &QSpinBox::textChanged, this, [this] { SpinEdit1Change(); });
+    connect(m_seitenfeld, &QSpinBox::valueChanged, this, [this] { platform::guarded([this] { seitenfeldChange(); }); });
     connect(m_view, &engine::PreviewView::pageAvailable, this, &Tbwprformd5::QRPreview1PageAvailable);
 }
 
@@ -289,7 +308,62 @@ void Tbwprformd5::keyPressEvent(QKeyEvent *event)
         FormKeyPress(event);
         return;
     }
+    if (pagingKey(event))
+        return;
+    // Enter confirms the page field; it presses no button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
     QDialog::keyPressEvent(event);
+}
+
+bool Tbwprformd5::pagingKey(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+    if (modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        BitBtn5Click();
+        break;
+    case Qt::Key_PageUp:
+        BitBtn1Click();
+        break;
+    case Qt::Key_Home:
+        showPage(1);
+        break;
+    case Qt::Key_End:
+        showPage(m_view->pageCount());
+        break;
+    case Qt::Key_Plus:
+        setZoomField(m_view->zoom() + zoomStep);
+        break;
+    case Qt::Key_Minus:
+        setZoomField(m_view->zoom() - zoomStep);
+        break;
+    default:
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
+void Tbwprformd5::showPage(int number)
+{
+    m_view->setPageNumber(number);
+    zeigenummer();
+}
+
+void Tbwprformd5::seitenfeldChange()
+{
+    showPage(m_seitenfeld->value());
+}
+
+void Tbwprformd5::setPageFieldCount(int count)
+{
+    const QSignalBlocker quiet(m_seitenfeld);
+    m_seitenfeld->setRange(1, std::max(1, count));
 }
 
 void Tbwprformd5::FormKeyPress(QKeyEvent *event)
@@ -300,15 +374,34 @@ void Tbwprformd5::FormKeyPress(QKeyEvent *event)
 
 void Tbwprformd5::wheelEvent(QWheelEvent *event)
 {
+    if (event->modifiers() & Qt::ControlModifier) {
+        wheelZoom(event->angleDelta().y());
+        event->accept();
+        return;
+    }
     FormMouseWheel(event->angleDelta().y());
     event->ignore();
+}
+
+void Tbwprformd5::wheelZoom(int delta)
+{
+    // Each notch (120) one zoom step, towards the user smaller.
+    m_wheelZoom += delta;
+    const int steps = m_wheelZoom / 120;
+    m_wheelZoom -= steps * 120;
+    if (steps != 0)
+        setZoomField(m_view->zoom() + steps * zoomStep);
 }
 
 bool Tbwprformd5::eventFilter(QObject *watched, QEvent *event)
 {
     // Over the page the window's rule replaces the view's own scrolling.
     if (watched == m_view->viewport() && event->type() == QEvent::Wheel) {
-        FormMouseWheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers() & Qt::ControlModifier)
+            wheelZoom(wheel->angleDelta().y());
+        else
+            FormMouseWheel(wheel->angleDelta().y());
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -317,12 +410,31 @@ bool Tbwprformd5::eventFilter(QObject *watched, QEvent *event)
 void Tbwprformd5::FormMouseWheel(int delta)
 {
     // One notch (120) moves 12 pixels; the division truncates toward zero.
-    m_view->setScrollY(m_view->scrollY() - delta / 10);
+    const int before = m_view->scrollY();
+    m_view->setScrollY(before - delta / 10);
+    if (delta == 0 || m_view->scrollY() != before)
+        return;
+    // At the end of a page the wheel goes on to the next page, at its top,
+    // or back to the end of the page before.
+    const int page = m_view->pageNumber();
+    if (delta < 0 && page < m_view->pageCount()) {
+        showPage(page + 1);
+    } else if (delta > 0 && page > 1) {
+        showPage(page - 1);
+        m_view->setScrollY(std::numeric_limits<int>::max() / 2);
+    }
 }
 
 void Tbwprformd5::zeigenummer()
 {
     m_aktseite->setText(QStringLiteral("Seite %1 von ").arg(m_view->pageNumber()));
+    setPageFieldCount(m_view->pageCount());
+    {
+        const QSignalBlocker quiet(m_seitenfeld);
+        m_seitenfeld->setValue(m_view->pageNumber());
+    }
+    m_seitenfeld->setAccessibleDescription(
+        QStringLiteral("Seite %1 von %2").arg(m_view->pageNumber()).arg(m_view->pageCount()));
     m_aktseite->adjustSize();
     // The count stands right of the label, also where the platform's font
     // is wider than the design's.
@@ -333,6 +445,7 @@ void Tbwprformd5::QRPreview1PageAvailable(int pageNumber)
 {
     m_anzseiten->setText(QStringLiteral("%1 ").arg(pageNumber));
     m_anzseiten->adjustSize();
+    setPageFieldCount(pageNumber);
 }
 
 void Tbwprformd5::SpinEdit1Change()

@@ -34,6 +34,8 @@ class Tbwprformd5 : public QDialog
 public:
     static constexpr int minFieldZoom = 20;
     static constexpr int maxFieldZoom = 800;
+    // A zoom step of the keys + and − and of the wheel with Ctrl.
+    static constexpr int zoomStep = 20;
 
     // The window shows `document` (not owned) and, for the print kinds 1 to
     // 6, prints by rendering `report` (not owned, may be null) afresh.
@@ -68,6 +70,10 @@ public:
     void btnPrintClick();
     void pdfbtnClick();
     void QRPreview1PageAvailable(int pageNumber);
+    // Shows the page typed into the page field.
+    void seitenfeldChange();
+    // Pages and zooms from the keyboard; false for any other key.
+    bool pagingKey(QKeyEvent *event);
 
     void done(int result) override;
 
@@ -86,6 +92,10 @@ private:
     // Sets the zoom field, brought into 20 … 800 first; the zoom follows.
     void setZoomField(int value);
     void printReport();
+    void showPage(int number);
+    void wheelZoom(int delta);
+    // The page field's range follows the pages rendered so far.
+    void setPageFieldCount(int count);
 
     engine::Document *m_document;
     engine::Report *m_report;
@@ -93,10 +103,12 @@ private:
     QString m_printerName;
     int m_copies = 1;
     bool m_closed = false;
+    int m_wheelZoom = 0; // wheel distance not yet a whole zoom step
 
     QLabel *m_aktseite = nullptr;
     QLabel *m_anzseiten = nullptr;
     ZoomSpinEdit *m_spinEdit1 = nullptr;
+    QSpinBox *m_seitenfeld = nullptr;
     QPushButton *m_okbtn = nullptr;
     engine::PreviewView *m_view = nullptr;
 };

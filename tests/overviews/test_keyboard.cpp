@@ -1,0 +1,416 @@
+// The program without a mouse: every key goes to the control that has the
+// focus in the active window. Plan items reached with Tab and chosen with
+// Space, the report list opened with Enter and deleted with Delete, the
+// preview paged with its keys, the wheel and the page field, the rich-text
+// fields left with Tab.
+
+#include "overviewfixture.h"
+
+#include "previewfixture.h"
+
+#include <QAccessible>
+#include <algorithm>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTextCursor>
+#include <QWheelEvent>
+
+using platform::Answer;
+using testsupport::OverviewFixture;
+
+namespace {
+
+QWidget *focused()
+{
+    return QApplication::focusWidget();
+}
+
+// A key as the keyboard delivers it: to the focused control.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *target = focused();
+    QVERIFY2(target, "nothing has the focus");
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+}
+
+// Tab until a control that `match` accepts has the focus (at most 12 times).
+template <class Match> bool tabTo(Match match)
+{
+    for (int i = 0; i < 12; ++i) {
+        if (focused() && match(focused()))
+            return true;
+        QTest::keyClick(focused(), Qt::Key_Tab);
+    }
+    return focused() && match(focused());
+}
+
+void activate(QWidget *window)
+{
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
+QString accessibleName(QWidget *w)
+{
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+// Pixels of the colour on the label's outermost row and column: the focus
+// frame.
+int framePixels(QWidget *label, const QColor &colour)
+{
+    const QImage image = label->grab().toImage();
+    int n = 0;
+    for (int x = 0; x < image.width(); ++x)
+        n += image.pixelColor(x, 0) == colour;
+    for (int y = 0; y < image.height(); ++y)
+        n += image.pixelColor(0, y) == colour;
+    return n;
+}
+
+void wheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers)
+{
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+QDate week(int n)
+{
+    return QDate(2026, 1, 5).addDays(7 * n);
+}
+
+} // namespace
+
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<OverviewFixture> f;
+
+    // The items of the page shown, in the order they stand.
+    QVector<plan::PlanLabel *> shownItems() const
+    {
+        QVector<plan::PlanLabel *> items;
+        for (plan::PlanLabel *l : f->tab().pages().sheet(f->tab().partIndex() + 1)->findChildren<plan::PlanLabel *>())
+            if (l->role() == plan::PlanLabel::Role::Item && l->selectable() && !l->isHidden())
+                items.append(l);
+        std::sort(items.begin(), items.end(), [](auto *a, auto *b) { return a->y() < b->y(); });
+        return items;
+    }
+
+private slots:
+    void init() { f = std::make_unique<OverviewFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void reportFromThePlanWithKeysOnly()
+    {
+        f->start(1);
+        activate(f->form());
+        f->tab().setPartIndex(4); // part 5
+        f->tab().ComboBox1()->setFocus();
+        QVERIFY(tabTo([](QWidget *w) { return qobject_cast<plan::PlanLabel *>(w); }));
+        auto *item = qobject_cast<plan::PlanLabel *>(focused());
+        // One stop for the page: its first item, framed in its own blue.
+        QCOMPARE(item, shownItems().value(0));
+        QCOMPARE(accessibleName(item), item->text());
+        QVERIFY(framePixels(item, plan::colours::selectable) > 10);
+
+        for (int i = 0; i < 40 && focused() != f->label("myl", 29); ++i)
+            press(Qt::Key_Down);
+        item = f->label("myl", 29);
+        QCOMPARE(focused(), item);
+        press(Qt::Key_Space);
+        QCOMPARE(f->listEntries(), QStringList{QStringLiteral("5 ") + item->text()});
+        QCOMPARE(OverviewFixture::colour(item), plan::colours::chosen);
+        QCOMPARE(f->label("cnt", 29)->text(), QStringLiteral("1"));
+        QVERIFY(QAccessible::queryAccessibleInterface(item)->text(QAccessible::Description).contains("ausgewählt"));
+        // Space on a chosen item beeps as a click does (for the raised use
+        // count and for the chosen item), and chooses nothing.
+        press(Qt::Key_Space);
+        QCOMPARE(f->messages().beeps(), 2);
+        QCOMPARE(f->compositionRows(), 1);
+
+        // Tab leaves the page (no other item is a stop) for the list, then
+        // the button that creates the report.
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), f->tab().zusammenstellung());
+        QCOMPARE(framePixels(item, plan::colours::chosen), 0);
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), f->tab().erzeugbtn());
+        f->pickWeek(QDate(2026, 3, 9));
+        f->dialogs().onNext(QStringLiteral("berichtdlg"),
+                            [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("okbtn"))->click(); });
+        press(Qt::Key_Space);
+        QCOMPARE(f->dialogs().pendingNames(), QStringList());
+        QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(LfdfTag) FROM berdet")).toString(), QStringLiteral("29"));
+        // Backwards Tab from the list reaches the item the page had last.
+        activate(f->form());
+        f->tab().zusammenstellung()->setFocus();
+        f->tab().setPartIndex(4);
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focused(), f->label("myl", 29));
+    }
+
+    void arrowKeysMoveBetweenItems_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("from"); // index among the page's items; -1: the last
+        QTest::addColumn<int>("to");
+        QTest::newRow("Down") << int(Qt::Key_Down) << 1 << 2;
+        QTest::newRow("Right") << int(Qt::Key_Right) << 1 << 2;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 1 << 0;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 1 << 0;
+        QTest::newRow("Up on the first") << int(Qt::Key_Up) << 0 << 0;
+        QTest::newRow("Down on the last") << int(Qt::Key_Down) << -1 << -1;
+        QTest::newRow("Home") << int(Qt::Key_Home) << 2 << 0;
+        QTest::newRow("End") << int(Qt::Key_End) << 1 << -1;
+    }
+    void arrowKeysMoveBetweenItems()
+    {
+        QFETCH(int, key);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        f->start(1);
+        activate(f->form());
+        f->tab().setPartIndex(4);
+        const QVector<plan::PlanLabel *> items = shownItems();
+        QVERIFY(items.size() > 3);
+        items.value(from < 0 ? items.size() - 1 : from)->setFocus();
+        press(key);
+        QCOMPARE(focused(), items.value(to < 0 ? items.size() - 1 : to));
+        // Moving chooses nothing.
+        QCOMPARE(f->compositionRows(), 0);
+    }
+
+    void enterOpensARow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter);
+    }
+    void enterOpensARow()
+    {
+        QFETCH(int, key);
+        f->start(1);
+        f->addSheet(1, 1, 1, week(1));
+        f->addSheet(1, 2, 1, week(2));
+        f->addSheet(1, 3, 1, week(3));
+        f->form()->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        activate(f->form());
+        controls::DBGrid *grid = f->overview().DBGrid3();
+        QVERIFY(f->select(1, 1, 1));
+        grid->setFocus();
+        QCOMPARE(accessibleName(grid), QStringLiteral("Berichte"));
+        press(Qt::Key_Down);
+        int shown = 0;
+        f->dialogs().onNext(QStringLiteral("berichtdlg"), [&](QDialog *d) {
+            shown = f->reports().asInt(QStringLiteral("Nummer"));
+            d->reject();
+        });
+        press(key);
+        QCOMPARE(shown, 2);
+        QCOMPARE(f->dialogs().pendingNames(), QStringList());
+        // Tab leaves the grid for the next control.
+        activate(f->form());
+        grid->setFocus();
+        press(Qt::Key_Tab);
+        QVERIFY(focused() != grid);
+        QVERIFY(!grid->isAncestorOf(focused()));
+    }
+
+    void deleteAsksAsTheButtonDoes_data()
+    {
+        QTest::addColumn<int>("display"); // 0 alle Jahre, 1 aktuelles Jahr
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("Yes") << 1 << Answer::Yes << "1/1 2/1";
+        QTest::newRow("No") << 1 << Answer::No << "1/1 2/1 3/1";
+        QTest::newRow("all years: no deletion") << 0 << Answer::Yes << "1/1 2/1 3/1";
+    }
+    void deleteAsksAsTheButtonDoes()
+    {
+        QFETCH(int, display);
+        QFETCH(Answer, answer);
+        QFETCH(QString, left);
+        f->start(1);
+        for (int n = 1; n <= 3; ++n)
+            f->addSheet(1, n, 1, week(n));
+        f->choose(display);
+        f->form()->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        activate(f->form());
+        QVERIFY(f->select(1, 2, 1));
+        f->overview().DBGrid3()->setFocus();
+        f->messages().answer(answer);
+        press(Qt::Key_Delete);
+        QCOMPARE(f->messages().questions().size(), display == 1 ? 1 : 0);
+        if (display == 1)
+            QVERIFY(f->messages().questions().value(0).startsWith("Wollen Sie Bericht Nr. 2, Blatt 1"));
+        else
+            QCOMPARE(f->messages().beeps(), 1);
+        QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(Nummer || '/' || Blatt, ' ') FROM "
+                                       "(SELECT * FROM bericht ORDER BY WocheVom)"))
+                     .toString(),
+                 left);
+    }
+
+    void previewPagesWithKeys_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("page");
+        QTest::newRow("PgDn") << QList<int>{Qt::Key_PageDown} << 2;
+        QTest::newRow("PgDn thrice, PgUp") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown,
+                                                         Qt::Key_PageUp}
+                                           << 3;
+        QTest::newRow("End") << QList<int>{Qt::Key_End} << 5;
+        QTest::newRow("End, PgDn beyond the last") << QList<int>{Qt::Key_End, Qt::Key_PageDown} << 5;
+        QTest::newRow("End, Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 1;
+        QTest::newRow("PgUp before the first") << QList<int>{Qt::Key_PageUp} << 1;
+    }
+    void previewPagesWithKeys()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, page);
+        engine::Document doc = testsupport::numberedDocument(5);
+        store::Session session;
+        testsupport::PreviewWindow w(doc, session);
+        activate(w.get());
+        QCOMPARE(focused(), w.control("okbtn"));
+        for (int key : keys)
+            press(key);
+        QCOMPARE(w->view()->pageNumber(), page);
+        QCOMPARE(w.text("aktseite"), QStringLiteral("Seite %1 von ").arg(page));
+        QCOMPARE(w.control<QSpinBox>("seitenfeld")->value(), page);
+    }
+
+    void previewPageField()
+    {
+        engine::Document doc = testsupport::numberedDocument(12);
+        store::Session session;
+        testsupport::PreviewWindow w(doc, session);
+        activate(w.get());
+        // Alt+G, the field's label's letter, goes to the field.
+        press(Qt::Key_G, Qt::AltModifier);
+        auto *field = w.control<QSpinBox>("seitenfeld");
+        QCOMPARE(focused(), field);
+        QCOMPARE(accessibleName(field), QStringLiteral("Gehe zu Seite"));
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_1);
+        press(Qt::Key_1);
+        QCOMPARE(w->view()->pageNumber(), 1); // not before Enter
+        press(Qt::Key_Return);
+        QCOMPARE(w->view()->pageNumber(), 11);
+        QCOMPARE(w.text("aktseite"), QStringLiteral("Seite 11 von "));
+        QCOMPARE(field->accessibleDescription(), QStringLiteral("Seite 11 von 12"));
+        QVERIFY(w.alive());
+        // A number that is no page is not taken.
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_0);
+        press(Qt::Key_Return);
+        QCOMPARE(w->view()->pageNumber(), 11);
+    }
+
+    void previewZoomsWithKeysAndWheel_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("change");
+        QTest::newRow("+") << "+" << 20;
+        QTest::newRow("-") << "-" << -20;
+        QTest::newRow("Ctrl+wheel away") << "wheel 120" << 20;
+        QTest::newRow("Ctrl+wheel towards") << "wheel -240" << -40;
+        QTest::newRow("Ctrl+half a notch") << "wheel 60" << 0;
+    }
+    void previewZoomsWithKeysAndWheel()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, change);
+        engine::Document doc = testsupport::numberedDocument(3);
+        store::Session session;
+        testsupport::PreviewWindow w(doc, session);
+        activate(w.get());
+        w.control<QSpinBox>("SpinEdit1")->setValue(100);
+        if (input == "+")
+            press(Qt::Key_Plus);
+        else if (input == "-")
+            press(Qt::Key_Minus);
+        else
+            wheel(w->view()->viewport(), input.section(' ', 1).toInt(), Qt::ControlModifier);
+        QCOMPARE(w->view()->zoom(), 100 + change);
+        QCOMPARE(w.control<QSpinBox>("SpinEdit1")->value(), 100 + change);
+        QCOMPARE(w->view()->pageNumber(), 1);
+    }
+
+    void previewWheelGoesOnAtThePageEnd()
+    {
+        engine::Document doc = testsupport::numberedDocument(3);
+        store::Session session;
+        testsupport::PreviewWindow w(doc, session);
+        engine::PreviewView *view = w->view();
+        w.control<QSpinBox>("SpinEdit1")->setValue(200);
+        const int bottom = [&] {
+            view->setScrollY(1 << 20);
+            return view->scrollY();
+        }();
+        QVERIFY(bottom > 24);
+        view->setScrollY(bottom - 12);
+        wheel(view->viewport(), -120, Qt::NoModifier); // the last 12 pixels of page 1
+        QCOMPARE(view->pageNumber(), 1);
+        QCOMPARE(view->scrollY(), bottom);
+        wheel(view->viewport(), -120, Qt::NoModifier); // on to page 2, at its top
+        QCOMPARE(view->pageNumber(), 2);
+        QCOMPARE(view->scrollY(), 0);
+        QCOMPARE(w.text("aktseite"), QStringLiteral("Seite 2 von "));
+        wheel(view->viewport(), 120, Qt::NoModifier); // back to the end of page 1
+        QCOMPARE(view->pageNumber(), 1);
+        QCOMPARE(view->scrollY(), bottom);
+    }
+
+    void tabInARichTextField_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("leaves");
+        QTest::newRow("Tab leaves Tätigkeiten") << "taetigkeitedit" << int(Qt::NoModifier) << true;
+        QTest::newRow("Shift+Tab leaves Tätigkeiten") << "taetigkeitedit" << int(Qt::ShiftModifier) << true;
+        QTest::newRow("Tab leaves Vermerke") << "DBRichEdit2" << int(Qt::NoModifier) << true;
+        QTest::newRow("Ctrl+Tab types a tab") << "taetigkeitedit" << int(Qt::ControlModifier) << false;
+    }
+    void tabInARichTextField()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, modifiers);
+        QFETCH(bool, leaves);
+        f->start(1);
+        QString before, after;
+        QWidget *focusAfter = nullptr;
+        controls::DBRichEdit *edit = nullptr;
+        f->create({29}, [&](Tberichtdlg &d) {
+            activate(&d);
+            edit = d.findChild<controls::DBRichEdit *>(field);
+            if (!edit) {
+                d.reject();
+                QFAIL("no such field");
+            }
+            edit->setFocus();
+            if (focused() != edit) {
+                d.reject();
+                QFAIL("the field did not take the focus");
+            }
+            edit->moveCursor(QTextCursor::End);
+            before = edit->toPlainText();
+            press(Qt::Key_Tab, Qt::KeyboardModifiers(modifiers));
+            after = edit->toPlainText();
+            focusAfter = focused();
+            d.findChild<QPushButton *>(QStringLiteral("okbtn"))->click();
+        });
+        QCOMPARE(after, leaves ? before : before + QLatin1Char('\t'));
+        QCOMPARE(focusAfter != edit, leaves);
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "test_keyboard.moc"
