@@ -479,16 +479,15 @@ int removeLeftovers(const QString &programDir)
         const QDir dir(staging.filePath());
         const bool waiting = !dir.entryList(QDir::Files | QDir::Hidden).isEmpty();
         bool whole = true;
-        for (const QFileInfo &aside :
-             dir.entryInfoList({asidePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
-            if (!waiting)
-                continue;
+        const QFileInfoList asides =
+            waiting ? dir.entryInfoList({asidePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)
+                    : QFileInfoList();
+        for (const QFileInfo &aside : asides)
             for (const QString &name : QDir(aside.filePath()).entryList(QDir::Files | QDir::Hidden)) {
                 const QString target = QDir(data).filePath(name);
                 QFile::remove(target);
                 whole = renameFile(QDir(aside.filePath()).filePath(name), target) && whole;
             }
-        }
         // Old files that could not go back stay where they are.
         if (whole && QDir(staging.filePath()).removeRecursively())
             ++removed;

@@ -339,15 +339,13 @@ int removeStaleMasterJournals(const QString &dataDir)
     // header and ends with the full path of its master journal; the file's
     // name is enough to know that it is needed. A journal whose header was
     // never completed (or was zeroed at the commit) rolls nothing back.
-    static const QByteArray header = QByteArray::fromHex("d9d505f920a163d7");
     QList<QByteArray> journals;
     for (const QString &name : dir.entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden)) {
         QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             return 0; // a journal we cannot read might need any of them
-        const QByteArray journal = file.readAll();
-        if (journal.startsWith(header))
-            journals << journal;
+        if (journalMayChangeTable(file.fileName()))
+            journals << file.readAll();
     }
     int removed = 0;
     for (const QString &master : masters) {
