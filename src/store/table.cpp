@@ -165,6 +165,10 @@ void Table::open()
         return;
     m_schema = m_set.attach(*this);
     try {
+        // Room for the pages of a row with pictures: an update of such a row
+        // (renumbering, a changed text) then reads them from the file once.
+        if (m_largeFields)
+            setPageCacheLimit(largeRowCacheKib);
         loadRows();
     } catch (...) {
         finalizeStatements();
@@ -309,6 +313,20 @@ void Table::refresh()
     rebuildOrder();
     rebuildView(id);
     scrolled();
+}
+
+int Table::setPageCacheLimit(int kib)
+{
+    const auto pragma = [&](const char *name) {
+        Stmt st(m_set.connection(), QStringLiteral("PRAGMA %1.%2").arg(quoted(m_schema), QLatin1String(name)));
+        return st.step() == SQLITE_ROW ? sqlite3_column_int64(st.handle(), 0) : 0;
+    };
+    // A negative size counts KiB, a positive one pages.
+    const qint64 before = pragma("cache_size");
+    const qint64 beforeKib = before < 0 ? -before : before * pragma("page_size") / 1024;
+    Stmt set(m_set.connection(), QStringLiteral("PRAGMA %1.cache_size=%2").arg(quoted(m_schema)).arg(-qint64(kib)));
+    set.step();
+    return int(beforeKib);
 }
 
 void Table::emptyTable()
