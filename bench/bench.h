@@ -45,7 +45,7 @@ void planBenchmarks();
 void printBenchmarks();
 void editorBenchmarks();
 void pictureBenchmarks();
-// only: one of backsheet, delete, list, steps, text, pdf, start, bulk, reports, exim; empty: all.
+// only: one of backsheet, delete, open, list, steps, text, pdf, start, bulk, reports, exim; empty: all.
 void sizeBenchmarks(const QString &only = QString());
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.

@@ -171,6 +171,42 @@ void deletion(int years, int runs)
     }
 }
 
+// A stored report with two photos opened from the overview ("Anzeigen")
+// and closed with OK, as an apprentice looks at last week's report.
+void editorOpen(int years)
+{
+    QTemporaryDir dir;
+    makeDataDirectory(dir.path(), trainingYears(years));
+    InDirectory in(dir.path());
+    StandIns user;
+    {
+        lernora::Application program;
+        TMainForm *form = program.mainForm();
+        form->show();
+        QApplication::processEvents();
+        overviews::ReportOverviewTab &overview = form->overview();
+        showTab(*form, overview);
+        program.session().year = 1;
+        overview.setDisplayChoice(1);
+        store::Table &reports = program.tables().berichttable();
+        int number = 10;
+        const QByteArray name = QStringLiteral("sizes: open a report with photos and OK, %1 years").arg(years).toLatin1();
+        report(name.constData(), 7,
+               measure(
+                   7,
+                   [&] {
+                       form->beranzeigebtnClick();
+                       QApplication::processEvents();
+                   },
+                   [&] {
+                       number = number == 10 ? 11 : 10; // two reports in turn: nothing stays read
+                       reports.findKey({1, number, 1});
+                       QApplication::processEvents();
+                   }));
+        form->hide();
+    }
+}
+
 void reportList()
 {
     QTemporaryDir dir;
@@ -550,6 +586,10 @@ void sizeBenchmarks(const QString &only)
     run("delete", [] {
         for (int years : {1, 3, 10})
             deletion(years, 5);
+    });
+    run("open", [] {
+        for (int years : {1, 3, 10})
+            editorOpen(years);
     });
     run("list", reportList);
     run("steps", steps);

@@ -6,6 +6,8 @@
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImageReader>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -91,7 +93,7 @@ public:
     }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window && event->type() == QEvent::Show && m_link->m_stale)
+        if (watched == m_window && event->type() == QEvent::Show && m_link->m_stale && !m_link->unseen())
             m_link->catchUp();
         return false;
     }
@@ -113,8 +115,18 @@ void FieldLink::sync()
         m_stale = true;
         return;
     }
+    if (unseen() && mayWait()) {
+        m_stale = true; // caught up by the control's own showing
+        return;
+    }
     m_stale = false;
     refresh();
+}
+
+bool FieldLink::unseen() const
+{
+    const auto *widget = dynamic_cast<const QWidget *>(this);
+    return waitsUntilSeen() && widget && !widget->isVisible();
 }
 
 void FieldLink::catchUp() const
@@ -590,6 +602,26 @@ void DBImage::refresh()
     const QByteArray bytes = v.isValid() && !v.isNull() ? v.toByteArray() : QByteArray();
     m_picture = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
     setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
+}
+
+void DBImage::showEvent(QShowEvent *event)
+{
+    catchUp();
+    QLabel::showEvent(event);
+}
+
+QSize DBImage::pictureSize() const
+{
+    store::Table *t = table();
+    if (stale() && t && t->isOpen() && row() < 0) {
+        // BMP, PNG and JPEG name the size in their first bytes.
+        QByteArray head = t->leadingBytes(dataField(), 64 * 1024);
+        QBuffer buffer(&head);
+        QImageReader reader(&buffer);
+        if (const QSize size = reader.size(); size.isValid() && !size.isEmpty())
+            return size;
+    }
+    return picture().size();
 }
 
 QImage DBImage::picture() const

@@ -96,6 +96,10 @@ protected:
     virtual void bound() {}
     // Whether a hidden control may leave a change for when it is shown.
     virtual bool mayWait() const { return true; }
+    // Whether the control also waits while it is not on screen in a shown
+    // window (on a page of a tab control that is not showing); it then
+    // catches up when it is shown itself.
+    virtual bool waitsUntilSeen() const { return false; }
     // A refresh that was left for later is done now.
     void catchUp() const;
     // How many characters the field stores; 0 for no limit.
@@ -108,6 +112,7 @@ protected:
 
 private:
     friend class ShowWatcher;
+    bool unseen() const;
     QPointer<DataSource> m_source;
     QString m_field;
     int m_row = -1;
@@ -231,6 +236,14 @@ public:
     void refresh() override;
     // The picture of the field; null when the field is empty or unreadable.
     QImage picture() const;
+    // Its width and height, from the picture's header while it waits to be
+    // shown; empty when the field is empty or unreadable.
+    QSize pictureSize() const;
+
+protected:
+    // A picture is read and decoded when it comes on screen.
+    bool waitsUntilSeen() const override { return true; }
+    void showEvent(QShowEvent *event) override;
 
 private:
     QImage m_picture;

@@ -100,7 +100,7 @@ bool isEmptyFollowUp(store::TableSet &tables)
         if (!richtext::toPlainText(reports.asString(own)).trimmed().isEmpty())
             return false;
     for (const QString &picture : {field::Bild1, field::Bild2})
-        if (!reports.asBytes(picture).isEmpty())
+        if (reports.byteSize(picture) > 0)
             return false;
     const QVector<QVariantList> rows = tables.exec(
         QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=%1").arg(reports.value(field::BerLfd).toLongLong()));

@@ -513,12 +513,12 @@ void Tberichtdlg::setSlider(int picture, int value)
 
 void Tberichtdlg::TrackBarChange(int picture)
 {
-    const QImage image = m_image[picture]->picture();
-    if (image.isNull() || image.width() <= 0)
+    const QSize size = m_image[picture]->pictureSize();
+    if (size.isEmpty())
         return;
     const int value = m_trackBar[picture]->value();
     m_groesse[picture]->setText(QString::number(value));
-    m_image[picture]->resize(Tqrruecksform::displaySize(image.size(), value));
+    m_image[picture]->resize(Tqrruecksform::displaySize(size, value));
     fitPictureArea(picture);
 }
 
@@ -539,7 +539,7 @@ void Tberichtdlg::showPictureSize(int picture, qint64 bytes)
 
 void Tberichtdlg::showStoredPictureSize(int picture)
 {
-    showPictureSize(picture, report().asBytes(picture == 0 ? field::Bild1 : field::Bild2).size());
+    showPictureSize(picture, report().byteSize(picture == 0 ? field::Bild1 : field::Bild2));
 }
 
 void Tberichtdlg::bildladenbtnClick(int picture)

@@ -120,9 +120,18 @@ forms::TextFit Tqrruecksform::descriptionFit(const QString &text)
     RecordSource *source = description->source;
     description->source = nullptr;
     description->content = [&text](QTextDocument &document) { richtext::load(document, text); };
+    // The pictures' boxes take their room whatever they show: the sheet is
+    // laid out without reading them.
+    Picture *shown[2];
+    for (int i = 0; i < 2; ++i) {
+        shown[i] = static_cast<Picture *>(m_report.findItem(QStringLiteral("QRDBImage%1").arg(i + 1)));
+        shown[i]->source = nullptr;
+    }
     const auto restore = qScopeGuard([&] {
         description->source = source;
         description->content = nullptr;
+        for (Picture *picture : shown)
+            picture->source = source;
     });
     m_textPage = 0;
     m_report.render();

@@ -287,10 +287,10 @@ QVariant Table::fieldValue(qint64 id, const QVector<QVariant> &values, quint64 o
     return values[f];
 }
 
-void Table::forgetRead(qint64 id)
+void Table::forgetRead(qint64 id, quint64 fields)
 {
     for (auto it = m_lastRead.begin(); it != m_lastRead.end();)
-        it = it->first == id ? m_lastRead.erase(it) : std::next(it);
+        it = it->first == id && (fields & (quint64(1) << it.key())) ? m_lastRead.erase(it) : std::next(it);
 }
 
 void Table::leaveOnFile(Row &row) const
@@ -664,6 +664,49 @@ QByteArray Table::asBytes(const QString &name) const
     return value(name).toByteArray();
 }
 
+// The identity of the current row and which of its fields stay in the file.
+std::pair<qint64, quint64> Table::currentOnFile() const
+{
+    if (isEditing())
+        return {m_editId, m_bufferOnFile};
+    if (m_view.empty())
+        return {0, 0};
+    const Row &row = m_rows[m_view[m_pos]];
+    return {row.id, row.onFile};
+}
+
+qint64 Table::byteSize(const QString &name) const
+{
+    const int f = field(name);
+    const auto [id, onFile] = currentOnFile();
+    if (!(onFile & (quint64(1) << f)))
+        return value(name).toByteArray().size();
+    Stmt st(m_set.connection(), prepared(QStringLiteral("SELECT length(%1) FROM %2 WHERE rowid=?")
+                                             .arg(quoted(m_def.fields[f].name), qualifiedName())));
+    st.bind(1, id);
+    return st.step() == SQLITE_ROW ? sqlite3_column_int64(st.handle(), 0) : 0;
+}
+
+QByteArray Table::leadingBytes(const QString &name, int count) const
+{
+    const int f = field(name);
+    const auto [id, onFile] = currentOnFile();
+    if (!(onFile & (quint64(1) << f)))
+        return value(name).toByteArray().left(count);
+    // An open blob reads the pages it needs, not the whole value.
+    sqlite3_blob *blob = nullptr;
+    QByteArray head;
+    if (sqlite3_blob_open(m_set.connection(), m_schema.toUtf8().constData(), m_def.tableName.toUtf8().constData(),
+                          m_def.fields[f].name.toUtf8().constData(), id, 0, &blob)
+        == SQLITE_OK) {
+        head.resize(std::min(count, sqlite3_blob_bytes(blob)));
+        if (sqlite3_blob_read(blob, head.data(), int(head.size()), 0) != SQLITE_OK)
+            head.clear();
+    }
+    sqlite3_blob_close(blob);
+    return head;
+}
+
 QVariant Table::convert(int f, const QVariant &value) const
 {
     const FieldDef &fd = m_def.fields[f];
@@ -793,6 +836,7 @@ void Table::post()
     const Row *stored = inserting ? nullptr : &m_rows[m_byId.value(m_editId)];
     QStringList cols, marks;
     QVariantList values;
+    quint64 changed = 0;
     for (int i = 0; i < m_def.fields.size(); ++i) {
         const quint64 bit = quint64(1) << i;
         // A large value left in the file is left as it is.
@@ -800,6 +844,7 @@ void Table::post()
             continue;
         if (stored && !(stored->onFile & bit) && stored->values[i] == m_buffer[i])
             continue;
+        changed |= bit;
         cols << quoted(m_def.fields[i].name);
         marks << (m_state == TableState::Insert ? QStringLiteral("?") : quoted(m_def.fields[i].name) + QStringLiteral("=?"));
         values << m_buffer[i];
@@ -811,7 +856,7 @@ void Table::post()
     // An update that changes nothing writes nothing.
     if (inserting || !marks.isEmpty()) {
         if (!inserting)
-            noteBeforeImage(m_editId);
+            noteBeforeImage(m_editId, changed);
         Stmt st(m_set.connection(), prepared(sql));
         for (int i = 0; i < values.size(); ++i)
             st.bind(i + 1, values[i]);
@@ -831,7 +876,7 @@ void Table::post()
     if (inserting) {
         id = sqlite3_last_insert_rowid(m_set.connection());
         if (m_keepBefore && !m_before.contains(id))
-            m_before.insert(id, {});
+            m_before.insert(id, {true, 0, {}});
         if (autoField >= 0)
             m_buffer[autoField] = int(id);
         row = int(m_rows.size());
@@ -845,7 +890,8 @@ void Table::post()
         m_rows[row].onFile = m_bufferOnFile;
     }
     leaveOnFile(m_rows[row]);
-    forgetRead(id);
+    // What was read of the fields this post left as they were stays true.
+    forgetRead(id, inserting ? allFields() : changed);
     indexDetail(id, m_buffer);
     insertOrdered(row);
     m_buffer.clear();
@@ -883,13 +929,13 @@ void Table::remove()
     if (m_view.empty())
         fail(QStringLiteral("Die Tabelle ist leer; es gibt keinen Datensatz zum Löschen."));
     const qint64 id = currentId();
-    noteBeforeImage(id);
+    noteBeforeImage(id, allFields());
     Stmt st(m_set.connection(), prepared(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName())));
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
         failWrite(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1)."), st);
     // The last row takes the place of the deleted one in m_rows.
-    forgetRead(id); // a later row may take the identity of the deleted one
+    forgetRead(id, allFields()); // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
     removeOrdered(row);
     unindexDetail(id, m_rows[row].values);
@@ -920,18 +966,36 @@ void Table::dropBeforeImages()
     m_keepBefore = false;
 }
 
-void Table::noteBeforeImage(qint64 id)
+quint64 Table::allFields() const
 {
-    if (!m_keepBefore || m_before.contains(id))
+    return m_def.fields.size() >= 64 ? ~quint64(0) : (quint64(1) << m_def.fields.size()) - 1;
+}
+
+void Table::noteBeforeImage(qint64 id, quint64 fields)
+{
+    if (!m_keepBefore || !fields)
         return;
-    Stmt st(m_set.connection(), QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(qualifiedName()));
+    BeforeImage &before = m_before[id];
+    const quint64 missing = fields & ~before.known;
+    if (before.added || !missing)
+        return;
+    QStringList names;
+    for (int i = 0; i < m_def.fields.size(); ++i)
+        if (missing & (quint64(1) << i))
+            names << quoted(m_def.fields[i].name);
+    Stmt st(m_set.connection(),
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(names.join(QLatin1Char(',')), qualifiedName()));
     st.bind(1, id);
-    if (st.step() != SQLITE_ROW)
+    if (st.step() != SQLITE_ROW) {
+        if (!before.known)
+            m_before.remove(id);
         fail(QStringLiteral("Der Datensatz konnte nicht gelesen werden (%1).").arg(st.error()));
-    QVector<QVariant> values(m_def.fields.size());
-    for (int i = 0; i < values.size(); ++i)
-        values[i] = st.column(i, m_def.fields[i].type);
-    m_before.insert(id, std::move(values));
+    }
+    before.values.resize(m_def.fields.size());
+    for (int i = 0, column = 0; i < m_def.fields.size(); ++i)
+        if (missing & (quint64(1) << i))
+            before.values[i] = st.column(column++, m_def.fields[i].type);
+    before.known |= missing;
 }
 
 void Table::putBackBeforeImages()
@@ -939,44 +1003,47 @@ void Table::putBackBeforeImages()
     checkOpen();
     if (isEditing())
         cancel();
-    const auto &before = m_before;
-    if (before.isEmpty())
+    if (m_before.isEmpty())
         return;
     const int autoField = m_def.autoIncField();
-    QStringList cols{QStringLiteral("rowid")}, sets, marks{QStringLiteral("?")};
-    for (int i = 0; i < m_def.fields.size(); ++i) {
-        if (i == autoField)
-            continue; // the row's identity itself
-        cols << quoted(m_def.fields[i].name);
-        sets << quoted(m_def.fields[i].name) + QStringLiteral("=?");
-        marks << QStringLiteral("?");
-    }
+    const quint64 all = allFields();
     const QString remove = QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName());
-    const QString update =
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), sets.join(QLatin1Char(',')));
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    const auto run = [&](const QString &sql, qint64 id, const QVector<QVariant> *values, bool idFirst) {
+    const auto run = [&](const QString &sql, const QVector<QVariant> &values, quint64 fields, qint64 id) {
         Stmt st(m_set.connection(), sql);
         int n = 1;
-        if (idFirst)
-            st.bind(n++, id);
-        for (int i = 0; values && i < values->size(); ++i)
-            if (i != autoField)
-                st.bind(n++, (*values)[i]);
-        if (!idFirst)
-            st.bind(n, id);
+        for (int i = 0; i < values.size(); ++i)
+            if (i != autoField && (fields & (quint64(1) << i)))
+                st.bind(n++, values[i]);
+        st.bind(n, id);
         if (st.step() != SQLITE_DONE)
             fail(QStringLiteral("Der frühere Stand eines Datensatzes konnte nicht wiederhergestellt werden (%1).")
                      .arg(st.error()));
         return sqlite3_changes(m_set.connection());
     };
     try {
-        for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            if (it.value().isEmpty())
-                run(remove, it.key(), nullptr, true);
-            else if (run(update, it.key(), &it.value(), false) == 0)
-                run(insert, it.key(), &it.value(), true);
+        for (auto it = m_before.cbegin(); it != m_before.cend(); ++it) {
+            const BeforeImage &before = it.value();
+            if (before.added) {
+                run(remove, {}, 0, it.key());
+                continue;
+            }
+            QStringList cols, sets, marks;
+            for (int i = 0; i < m_def.fields.size(); ++i) {
+                if (i == autoField || !(before.known & (quint64(1) << i)))
+                    continue;
+                cols << quoted(m_def.fields[i].name);
+                sets << quoted(m_def.fields[i].name) + QStringLiteral("=?");
+                marks << QStringLiteral("?");
+            }
+            if (sets.isEmpty())
+                continue;
+            const QString update =
+                QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(qualifiedName(), sets.join(QLatin1Char(',')));
+            // A deleted row was noted whole: it comes back with its identity.
+            if (run(update, before.values, before.known, it.key()) == 0 && (before.known & all) == all)
+                run(QStringLiteral("INSERT INTO %1 (%2, rowid) VALUES (%3, ?)")
+                        .arg(qualifiedName(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                    before.values, before.known, it.key());
         }
     } catch (...) {
         refresh();

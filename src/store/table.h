@@ -79,6 +79,12 @@ public:
     bool asBool(const QString &field) const;
     QDate asDate(const QString &field) const;
     QByteArray asBytes(const QString &field) const;
+    // The length of the field's bytes; a picture left in the file is not
+    // read for it.
+    qint64 byteSize(const QString &field) const;
+    // The first `count` bytes of the field (a picture's header), read
+    // without the rest.
+    QByteArray leadingBytes(const QString &field, int count) const;
     // Needs edit or insert state; converts to the field's type.
     void setValue(const QString &field, const QVariant &value);
     void clearValue(const QString &field);
@@ -185,7 +191,7 @@ private:
     QVariant readLarge(qint64 id, int f) const;
     // Moves the large values of a stored row out of memory.
     void leaveOnFile(Row &row) const;
-    void forgetRead(qint64 id);
+    void forgetRead(qint64 id, quint64 fields);
     QVariant convert(int field, const QVariant &value) const;
     bool orderedBefore(int x, int y) const; // by the index's fields, then by identity
     void insertOrdered(int row);
@@ -208,6 +214,7 @@ private:
     void scrolled();
     void masterScrolled();
     QString qualifiedName() const;
+    std::pair<qint64, quint64> currentOnFile() const;
     // The most of the table's file SQLite keeps in memory, in KiB; returns
     // the limit it replaces. An update rewrites a whole row, pictures
     // included, and reads each page of the row twice (to build the new row
@@ -225,7 +232,8 @@ private:
     // `what` with SQLite's words for %1.
     [[noreturn]] void failWrite(const QString &what, const detail::Stmt &st) const;
     // Notes row `id` as the file holds it, once, while before-images are kept.
-    void noteBeforeImage(qint64 id);
+    void noteBeforeImage(qint64 id, quint64 fields);
+    quint64 allFields() const;
 
     TableSet &m_set;
     const TableDef &m_def;
@@ -265,9 +273,17 @@ private:
     QHash<qint64, QVector<qint64>> m_detailIndex;
 
     bool m_keepBefore = false;
-    // Row identity -> its fields as stored when keeping began; no fields for
-    // a row that did not exist then.
-    QHash<qint64, QVector<QVariant>> m_before;
+    // A row as stored when keeping began: the fields a post or a deletion
+    // was about to change (known), each noted before its first change, so
+    // that a changed text does not read the row's pictures; a row that did
+    // not exist then is marked as new.
+    struct BeforeImage
+    {
+        bool added = false;
+        quint64 known = 0;
+        QVector<QVariant> values;
+    };
+    QHash<qint64, BeforeImage> m_before;
 };
 
 } // namespace store

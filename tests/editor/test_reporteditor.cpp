@@ -4,6 +4,7 @@
 // the zoom values, the wheel and dragging sample text.
 
 #include "editorfixture.h"
+#include "../store/sqliteprobe.h"
 
 #include "print/previewwindow.h"
 #include "store/storeerror.h"
@@ -491,6 +492,37 @@ private slots:
         });
         QCOMPARE(f->sql(QStringLiteral("SELECT Zoom1 || '/' || Zoom2 FROM bericht")).toString(),
                  QStringLiteral("65/100"));
+    }
+
+    // A stored picture is read from the file when its page comes on screen;
+    // opening the report and its other pages read at most its length.
+    void picturesAreReadWhenTheirPageIsShown()
+    {
+        f->start(1);
+        f->createAndConfirm({29});
+        const QByteArray first = greenBmp(160, 120), second = greenBmp(40, 30);
+        store::Table &rep = f->tables().berichttable();
+        rep.edit();
+        rep.setValue(QStringLiteral("Bild1"), first);
+        rep.setValue(QStringLiteral("Bild2"), second);
+        rep.post();
+        rep.refresh(); // the pictures are now only in the file
+        StatementLog log(f->tables().connection());
+        const auto pictureReads = [&] {
+            return log.matching(QStringLiteral("SELECT \"Bild"), QString())
+                   + log.matching(QStringLiteral("SELECT *"), QStringLiteral("bericht"));
+        };
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            QCOMPARE(d.findChild<QLabel *>(QStringLiteral("bildgroessenlabel1"))->text(), QString::number(first.size()));
+            QCOMPARE(d.findChild<QLabel *>(QStringLiteral("bildgroessenlabel2"))->text(), QString::number(second.size()));
+            d.seiten()->setCurrentIndex(1); // stores the zooms
+            QCOMPARE(pictureReads(), QStringList());
+            d.seiten()->setCurrentIndex(2);
+            QCOMPARE(pictureReads().size(), 2);
+            auto *image = d.findChild<QLabel *>(QStringLiteral("DBImage2"));
+            QCOMPARE(image->pixmap().size(), QSize(40, 30));
+            d.accept();
+        });
     }
 
     void pictureSizeFollowsTheZoom()

@@ -4,6 +4,7 @@
 // would see the file on disk.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <sqlite3.h>
 
@@ -34,3 +35,36 @@ inline QVariantList probe(const QString &file, const QString &sql)
     sqlite3_close(db);
     return out;
 }
+
+// The statements a connection runs for the time of a scope, as prepared.
+class StatementLog
+{
+public:
+    explicit StatementLog(sqlite3 *db) : m_db(db)
+    {
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void *log, void *stmt, void *) {
+                static_cast<QStringList *>(log)->append(
+                    QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt *>(stmt))));
+                return 0;
+            },
+            &m_statements);
+    }
+    ~StatementLog() { sqlite3_trace_v2(m_db, 0, nullptr, nullptr); }
+    StatementLog(const StatementLog &) = delete;
+    StatementLog &operator=(const StatementLog &) = delete;
+    // Those that start with `verb` (SELECT, UPDATE, ...) and name `word`.
+    QStringList matching(const QString &verb, const QString &word) const
+    {
+        QStringList out;
+        for (const QString &sql : m_statements)
+            if (sql.startsWith(verb, Qt::CaseInsensitive) && sql.contains(word, Qt::CaseInsensitive))
+                out << sql;
+        return out;
+    }
+
+private:
+    sqlite3 *m_db;
+    QStringList m_statements;
+};
