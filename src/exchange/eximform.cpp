@@ -75,6 +75,7 @@ public:
                 m_dialog->setWindowTitle(m_title);
                 m_dialog->setWindowModality(Qt::WindowModal);
                 m_dialog->setMinimumDuration(1000);
+                m_dialog->setMinimumWidth(380); // the title and a long file name readable
                 m_dialog->setAutoReset(false);
                 m_dialog->setAutoClose(false);
                 m_dialog->setValue(0);
