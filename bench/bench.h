@@ -47,6 +47,9 @@ void editorBenchmarks();
 void pictureBenchmarks();
 // only: one of backsheet, delete, open, list, steps, text, pdf, start, bulk, reports, exim; empty: all.
 void sizeBenchmarks(const QString &only = QString());
+// A local backup and a restore of that many training years, each beside a
+// plain copy of the same files.
+void backupAndRestore(int years, int runs);
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.
 int startUpChild(const QString &dir);

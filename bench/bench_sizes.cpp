@@ -531,48 +531,6 @@ static void bulkPrint(int years)
     }
 }
 
-// A local backup and a restore of three training years with two 800 x 600
-// pictures each: the file list and the copy of a backup; the restore with
-// everything it does (the list read, the copy into a staging directory, the
-// check of every table file, the safety backup, the files moved into place).
-void backupAndRestore()
-{
-    QTemporaryDir dir;
-    ReportData data;
-    data.picture = pictureBytes(QSize(800, 600));
-    makeDataDirectory(dir.path(), data);
-    const QString daten = dir.filePath(QStringLiteral("daten"));
-    const QString root = dir.filePath(QStringLiteral("sicherung"));
-    const qint64 bytes = exchange::totalSize(daten);
-    const int runs = 5;
-    QDateTime at(QDate(2026, 12, 9), QTime(8, 0));
-    QString made;
-    const auto clearBackups = [&] { QDir(root).removeRecursively(); };
-    report("sizes: local backup, 3 years, two 800x600 BMP each", runs, measure(runs, [&] {
-        const exchange::BackupResult backup = exchange::backupDataDirectory(daten, root, at);
-        if (backup.failure)
-            std::fprintf(stderr, "backup failed: %s\n", qPrintable(backup.failure->text()));
-        made = backup.name;
-    }, clearBackups));
-    // The backup to restore stays; the safety backup of each run goes.
-    const QString source = QDir(root).filePath(made);
-    const auto removeSafety = [&] {
-        for (const QString &name : exchange::backupList(root))
-            if (name != made)
-                QDir(QDir(root).filePath(name)).removeRecursively();
-    };
-    report("sizes: restore of that backup", runs, measure(runs, [&] {
-        const exchange::FileList list = exchange::readFileList(source);
-        const auto failure = exchange::importFiles(source, list.names, daten, [&]() -> std::optional<exchange::Failure> {
-            return exchange::backupDataDirectory(daten, root, at.addSecs(3600)).failure;
-        });
-        if (failure)
-            std::fprintf(stderr, "restore failed: %s\n", qPrintable(failure->text()));
-    }, removeSafety));
-    std::printf("    (data directory %lld bytes, %lld of them bericht.db)\n", static_cast<long long>(bytes),
-                static_cast<long long>(QFileInfo(QDir(daten).filePath(QStringLiteral("bericht.db"))).size()));
-}
-
 void sizeBenchmarks(const QString &only)
 {
     const auto run = [&](const char *name, const std::function<void()> &body) {
@@ -604,7 +562,10 @@ void sizeBenchmarks(const QString &only)
         bulkPrint(10);
     });
     run("reports", reportOfReports);
-    run("exim", backupAndRestore);
+    run("exim", [] {
+        for (int years : {1, 3, 10})
+            backupAndRestore(years, 5);
+    });
 }
 
 } // namespace bench

@@ -56,35 +56,46 @@ private:
     bool m_on = true;
 };
 
-// The progress of copying a set of files. The window is made when the
-// first file is copied: a progress window shows itself a few seconds after
-// it is made, and one made earlier would cover the questions asked before
-// the copying (whether to replace files), which then could not be answered.
+// The progress of copying a set of files, in bytes, with "Abbrechen". The
+// window is made when the first file is copied: it shows itself only when
+// the step takes longer than a second, and one made earlier would cover the
+// questions asked before the copying (whether to replace files), which then
+// could not be answered.
 class CopyProgress
 {
 public:
-    CopyProgress(QWidget *parent, int count) : m_parent(parent), m_count(count) {}
-    std::function<bool(int, int, const QString &)> hook()
+    CopyProgress(QWidget *parent, const QString &title) : m_parent(parent), m_title(title) {}
+    std::function<bool(qint64, qint64, const QString &)> hook()
     {
-        return [this](int index, int, const QString &name) {
+        return [this](qint64 done, qint64 total, const QString &name) {
             if (!m_dialog) {
-                m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Abbrechen"), 0, m_count,
-                                                             m_parent);
+                m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Abbrechen"), 0, steps,
+                                                             platform::windowOwner(m_parent));
                 m_dialog->setObjectName(QStringLiteral("fortschritt"));
-                m_dialog->setWindowTitle(QStringLiteral("Kopieren"));
+                m_dialog->setWindowTitle(m_title);
                 m_dialog->setWindowModality(Qt::WindowModal);
-                m_dialog->setMinimumDuration(300);
+                m_dialog->setMinimumDuration(1000);
+                m_dialog->setMinimumWidth(380); // the title and a long file name readable
+                m_dialog->setAutoReset(false);
+                m_dialog->setAutoClose(false);
+                m_dialog->setValue(0);
             }
-            m_dialog->setLabelText(QStringLiteral("„%1“ wird kopiert …").arg(name));
-            m_dialog->setValue(index);
+            const QString text = name.isEmpty() ? QStringLiteral("Die Daten werden geprüft …")
+                                                : QStringLiteral("„%1“ wird kopiert …").arg(name);
+            if (m_dialog->labelText() != text)
+                m_dialog->setLabelText(text);
+            // The last step is left for the check and the moving into place.
+            const int value = total > 0 ? int(done * (steps - 1) / total) : 0;
+            m_dialog->setValue(std::max(1, value));
             return !m_dialog->wasCanceled();
         };
     }
     void reset() { m_dialog.reset(); }
 
 private:
+    static constexpr int steps = 1000;
     QWidget *m_parent;
-    int m_count;
+    QString m_title;
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
@@ -455,7 +466,7 @@ void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label,
         return;
     }
     BusyCursor busy;
-    CopyProgress progress(this, int(files.size()));
+    CopyProgress progress(this, asBackup ? QStringLiteral("Sichern") : QStringLiteral("Export"));
     exchange::CopyHooks hooks;
     hooks.askReplace = [&](const QString &name) {
         switch (platform::messages().confirmReplace(QStringLiteral("Die Datei „%1“ ist im Verzeichnis\r\n%2\r\nschon "
@@ -533,7 +544,9 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
         return;
     }
     // The staging copy and the safety backup of the data as they are must
-    // both fit beside the data.
+    // both fit beside the data (the safety backup takes no room when the
+    // old files are moved into it, but a copy when the backups are on
+    // another disk).
     qint64 needed = exchange::totalSize(dataDir());
     for (const QString &name : list.names)
         needed += QFileInfo(QDir(source).filePath(name)).size();
@@ -543,39 +556,32 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
                                    + QStringLiteral("\r\nEs wurde nichts importiert; Ihre Daten sind unverändert."));
         return;
     }
-    CopyProgress progress(this, int(list.names.size()));
+    CopyProgress progress(this, QStringLiteral("Import"));
     exchange::CopyHooks hooks;
     hooks.progress = progress.hook();
-    // The data as they are now become a local backup before anything is
-    // replaced, so that an import can be undone.
-    QString safety;
-    const auto failure = exchange::importFiles(
-        source, list.names, dataDir(),
-        [&]() -> std::optional<exchange::Failure> {
-            const exchange::BackupResult backup =
-                exchange::backupDataDirectory(dataDir(), backupRoot(), platform::clock().now());
-            if (backup.failure)
-                return exchange::Failure{backup.failure->file,
-                                         QStringLiteral("Die bisherigen Daten konnten nicht gesichert "
-                                                        "werden: ")
-                                             + backup.failure->reason};
-            safety = backup.name;
-            return std::nullopt;
-        },
-        hooks);
+    // The data as they are now become a local backup as they are replaced,
+    // so that an import can be undone.
+    const exchange::ImportResult result =
+        exchange::importFiles(source, list.names, dataDir(), backupRoot(), platform::clock().now(), hooks);
     progress.reset();
     busy.release();
     makelist();
-    if (failure) {
-        showFailure(*failure,
-                    failure->leftChanged
-                        ? QStringLiteral("Ihre bisherigen Daten liegen auch in der lokalen Sicherung %1.").arg(safety)
-                        : QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert."));
+    if (result.cancelled) {
+        platform::messages().information(
+            QStringLiteral("Import abgebrochen. Es wurde nichts importiert; Ihre Daten sind unverändert."));
+        return;
+    }
+    if (result.failure) {
+        showFailure(*result.failure,
+                    !result.failure->leftChanged ? QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert.")
+                    : result.safety.isEmpty()
+                        ? QStringLiteral("Ihre Daten sind nicht mehr wie zuvor.")
+                        : QStringLiteral("Ihre bisherigen Daten liegen auch in der lokalen Sicherung %1.").arg(result.safety));
         return;
     }
     platform::messages().information(QStringLiteral("Import abgeschlossen!\r\nIhre bisherigen Daten liegen in der "
                                                     "lokalen Sicherung %1.")
-                                         .arg(safety));
+                                         .arg(result.safety));
 }
 
 void TEXIMMainForm::loeschbtnClick()

@@ -14,7 +14,16 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <QStorageInfo>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace exchange {
 
@@ -48,64 +57,129 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Copies one regular file; the reason it failed, or empty. `full` says the
-// target's disk took no more.
-QString copyOne(const QString &from, const QString &to, bool *full)
+// The system's own copy of at most `max` bytes from `in` to `out`, at their
+// file positions: the bytes copied, 0 at the end of `in`, -1 on an error
+// (errno says which), -2 where the system has no such copy for these files.
+qint64 systemCopy(QFile &in, QFile &out, qint64 max)
+{
+#if defined(Q_OS_LINUX)
+    const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, size_t(max), 0);
+    if (n >= 0)
+        return n;
+    return errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF ? -2 : -1;
+#else
+    Q_UNUSED(in);
+    Q_UNUSED(out);
+    Q_UNUSED(max);
+    return -2;
+#endif
+}
+
+// Bytes copied between two questions whether to go on.
+constexpr qint64 slice = qint64(32) << 20;
+
+// Copies one regular file in one pass; the reason it failed, or empty.
+// `full` says the target's disk took no more; `stopped` that `step` (asked
+// with the bytes done after every slice) said to stop. A file not complete
+// is removed.
+QString copyOne(const QString &from, const QString &to, bool *full, bool *stopped,
+                const std::function<bool(qint64 done)> &step)
 {
     *full = false;
-    // A write refused by a full disk; the system's own words otherwise.
-    auto writeFailed = [&](const QFileDevice &out) {
-        const qint64 free = platform::volumes().freeSpace(QFileInfo(to).absolutePath());
-        *full = out.error() == QFileDevice::ResourceError || (free >= 0 && free < QFileInfo(from).size());
-        return QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(out.errorString());
-    };
+    *stopped = false;
     const QFileInfo source(from);
     std::unique_ptr<QIODevice> in = openSource(from);
-    if (!in->open(QIODevice::ReadOnly))
+    if (!in->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(in->errorString());
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return QStringLiteral("Die Datei kann am Ziel nicht angelegt werden (%1).").arg(out.errorString());
-    QByteArray chunk;
-    for (;;) {
-        chunk = in->read(1 << 20);
-        if (chunk.isEmpty()) {
-            // Short of the end: a read error.
-            if (!in->atEnd())
-                return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(in->errorString());
+    auto failed = [&](const QString &why) {
+        out.close();
+        out.remove();
+        return why;
+    };
+    // A write refused by a full disk; the system's own words otherwise.
+    auto writeFailed = [&](const QString &error, bool noSpace) {
+        const qint64 free = platform::volumes().freeSpace(QFileInfo(to).absolutePath());
+        *full = noSpace || (free >= 0 && free < source.size());
+        return failed(QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(error));
+    };
+    auto readFailed = [&](const QString &error) {
+        return failed(QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(error));
+    };
+    qint64 done = 0;
+    auto *file = qobject_cast<QFile *>(in.get());
+    bool system = file != nullptr;
+    while (system) {
+        const qint64 n = systemCopy(*file, out, slice);
+        if (n == -2 && done == 0) {
+            system = false;
             break;
         }
-        if (out.write(chunk) != chunk.size())
-            return writeFailed(out);
+        if (n < 0) {
+            const int error = errno;
+            const QString said = QString::fromLocal8Bit(std::strerror(error));
+#ifdef Q_OS_UNIX
+            if (error == ENOSPC || error == EDQUOT || error == EFBIG)
+                return writeFailed(said, error == ENOSPC || error == EDQUOT);
+#endif
+            // Which side failed is not told; the source is read again to find out.
+            return file->seek(done) && file->read(1).size() == 1 ? writeFailed(said, false) : readFailed(said);
+        }
+        if (n == 0)
+            break;
+        done += n;
+        if (step && !step(done)) {
+            *stopped = true;
+            return failed(QString());
+        }
     }
-    if (auto *file = qobject_cast<QFile *>(in.get()); file && file->error() != QFileDevice::NoError)
-        return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file->errorString());
-    if (!out.commit())
-        return writeFailed(out);
+    if (!system) {
+        QByteArray buffer(qint64(4) << 20, Qt::Uninitialized);
+        qint64 sinceStep = 0;
+        for (;;) {
+            const qint64 n = in->read(buffer.data(), buffer.size());
+            if (n < 0 || (n == 0 && !in->atEnd()))
+                return readFailed(in->errorString());
+            if (n == 0)
+                break;
+            if (out.write(buffer.constData(), n) != n)
+                return writeFailed(out.errorString(), out.error() == QFileDevice::ResourceError);
+            done += n;
+            sinceStep += n;
+            if (sinceStep >= slice && step) {
+                sinceStep = 0;
+                if (!step(done)) {
+                    *stopped = true;
+                    return failed(QString());
+                }
+            }
+        }
+        if (file && file->error() != QFileDevice::NoError)
+            return readFailed(file->errorString());
+    }
     // The copy keeps the file's time and permissions.
-    QFile copied(to);
-    if (copied.open(QIODevice::ReadWrite)) {
-        copied.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
-        copied.close();
-    }
-    QFile::setPermissions(to, source.permissions());
+    out.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+    out.setPermissions(source.permissions());
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return writeFailed(out.errorString(), out.error() == QFileDevice::ResourceError);
     return {};
 }
 
 const QString notWritable = QStringLiteral("Im Verzeichnis kann nichts angelegt werden.");
 
 // Moves the named files of `staging` into `dir`. A file of `dir` that one of
-// them replaces is kept in a directory made from `asideTemplate` until all
-// are in. The file list goes aside first and comes in last, so that at no
-// moment a list stands beside a half set. On a failure everything moved is
-// put back; what cannot be put back stays where it was kept, and the
+// them replaces is moved into the directory `asidePath` (on the same disk).
+// The file list goes aside first and comes in last, so that at no moment a
+// list stands beside a half set. On a failure everything moved is put back;
+// what cannot be put back stays where it was kept (`leftChanged`), and the
 // failure says where.
 std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &names, const QString &dir,
-                                     const QString &asideTemplate)
+                                     const QString &asidePath)
 {
-    QTemporaryDir aside(asideTemplate);
-    if (!aside.isValid())
-        return Failure{QFileInfo(asideTemplate).absolutePath(), notWritable};
+    const QDir aside(asidePath);
     QStringList order = names;
     if (order.removeAll(fileListName) > 0)
         order << fileListName;
@@ -127,7 +201,6 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
         }
         if (whole)
             return Failure{file, reason};
-        aside.setAutoRemove(false);
         Failure failure{file, reason
                                   + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
                                                    "sie liegen in „%1“.")
@@ -199,6 +272,10 @@ const QString stagingPrefix = QStringLiteral(".daten-neu-");
 const QString asidePrefix = QStringLiteral(".alt-");
 // A backup is written under a hidden name in the backup root first.
 const QString backupPrefix = QStringLiteral(".sicherung-neu-");
+// The safety backup of an import: the files it replaces are moved into this
+// directory of the backup root (its name ends like the staging directory's)
+// and it gets its backup name when the new files are all in place.
+const QString safetyPrefix = QStringLiteral(".sicherung-alt-");
 // An export writes its new set into this directory inside the target.
 const QString exportPrefix = QStringLiteral(".lernora-neu-");
 
@@ -259,17 +336,39 @@ QStringList fileSet(const QString &dir)
     return names;
 }
 
-std::optional<Failure> writeFileList(const QString &dir, const QStringList &names)
+namespace {
+
+// A name of `names` the file list of `dir` cannot hold.
+std::optional<Failure> unlistable(const QString &dir, const QStringList &names)
 {
-    QByteArray bytes;
-    for (const QString &name : names) {
+    for (const QString &name : names)
         if (const QString c = store::unstorableCharacter(name); !c.isEmpty())
             return Failure{QDir(dir).filePath(name),
                            QStringLiteral("Der Name enthält das Zeichen %1, das die Dateiliste nicht aufnehmen kann. "
                                           "Bitte benennen Sie die Datei um oder entfernen Sie sie aus dem Ordner.")
                                .arg(store::describeCharacter(c))};
+    return std::nullopt;
+}
+
+// The name of a new backup made at `at`: the next free second.
+QString freeBackupName(const QString &root, const QDateTime &at)
+{
+    QDateTime when = at;
+    while (QFileInfo::exists(QDir(root).filePath(backupName(when)))
+           || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
+        when = when.addSecs(1);
+    return backupName(when);
+}
+
+} // namespace
+
+std::optional<Failure> writeFileList(const QString &dir, const QStringList &names)
+{
+    if (auto failure = unlistable(dir, names))
+        return failure;
+    QByteArray bytes;
+    for (const QString &name : names)
         bytes += store::toWindows1252(name) + "\r\n";
-    }
     QSaveFile file(QDir(dir).filePath(fileListName));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return Failure{file.fileName(), QStringLiteral("Die Dateiliste kann nicht geschrieben werden (%1).")
@@ -366,9 +465,13 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
 {
     if (cancelled)
         *cancelled = false;
+    qint64 total = 0;
+    for (const QString &name : names)
+        total += QFileInfo(QDir(from).filePath(name)).size();
+    qint64 before = 0; // the bytes of the files copied already
     for (int i = 0; i < names.size(); ++i) {
         const QString &name = names[i];
-        if (hooks.progress && !hooks.progress(i, int(names.size()), name)) {
+        if (hooks.progress && !hooks.progress(before, total, name)) {
             if (cancelled)
                 *cancelled = true;
             return std::nullopt;
@@ -390,8 +493,16 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
             if (ti.isSymLink() && !QFile::remove(target))
                 return Failure{target, QStringLiteral("Die Verknüpfung am Ziel kann nicht ersetzt werden.")};
         }
-        bool full = false;
-        if (const QString why = copyOne(source, target, &full); !why.isEmpty()) {
+        bool full = false, stopped = false;
+        const QString why = copyOne(source, target, &full, &stopped, [&](qint64 done) {
+            return !hooks.progress || hooks.progress(before + done, total, name);
+        });
+        if (stopped) {
+            if (cancelled)
+                *cancelled = true;
+            return std::nullopt;
+        }
+        if (!why.isEmpty()) {
             if (!full)
                 return Failure{source, why};
             // What this copy still needed when the disk took no more.
@@ -400,9 +511,10 @@ std::optional<Failure> copyFiles(const QString &from, const QStringList &names, 
                 needed += QFileInfo(QDir(from).filePath(names[j])).size();
             return Failure{to, store::diskFullText(to, needed, platform::volumes().freeSpace(to))};
         }
+        before += si.size();
     }
     if (hooks.progress)
-        hooks.progress(int(names.size()), int(names.size()), QString());
+        hooks.progress(total, total, QString());
     return std::nullopt;
 }
 
@@ -448,11 +560,7 @@ std::optional<Failure> writeBackup(const QString &dataDir, const QStringList &na
 BackupResult backupDataDirectory(const QString &dataDir, const QString &root, const QDateTime &at)
 {
     BackupResult result;
-    QDateTime when = at;
-    while (QFileInfo::exists(QDir(root).filePath(backupName(when)))
-           || QFileInfo(QDir(root).filePath(backupName(when))).isSymLink())
-        when = when.addSecs(1);
-    result.name = backupName(when);
+    result.name = freeBackupName(root, at);
     if (!QDir().mkpath(root)) {
         result.failure =
             Failure{QDir(root).filePath(result.name), QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")};
@@ -471,30 +579,55 @@ int removeLeftovers(const QString &programDir)
     int removed = 0;
     const QDir program(programDir);
     const QString data = program.filePath(QStringLiteral("daten"));
+    const QDir backups(program.filePath(QStringLiteral("sicherung")));
     removed += store::removeFinishedJournals(data);
     // An import that ended on its way: while files of the new set are still
-    // waiting in its staging directory, the ones they replaced go back.
+    // waiting in its staging directory, the ones they replaced go back, from
+    // the staging directory or from the safety backup they were moved into.
     for (const QFileInfo &staging :
          program.entryInfoList({stagingPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
         const QDir dir(staging.filePath());
         const bool waiting = !dir.entryList(QDir::Files | QDir::Hidden).isEmpty();
+        const QString safety =
+            backups.filePath(safetyPrefix + staging.fileName().mid(stagingPrefix.size()));
+        QStringList asides;
+        if (waiting) {
+            for (const QFileInfo &aside :
+                 dir.entryInfoList({asidePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+                asides << aside.filePath();
+            if (isRealFolder(safety))
+                asides << safety;
+        }
         bool whole = true;
-        const QFileInfoList asides =
-            waiting ? dir.entryInfoList({asidePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)
-                    : QFileInfoList();
-        for (const QFileInfo &aside : asides)
-            for (const QString &name : QDir(aside.filePath()).entryList(QDir::Files | QDir::Hidden)) {
+        for (const QString &aside : std::as_const(asides))
+            for (const QString &name : QDir(aside).entryList(QDir::Files | QDir::Hidden)) {
                 const QString target = QDir(data).filePath(name);
                 QFile::remove(target);
-                whole = renameFile(QDir(aside.filePath()).filePath(name), target) && whole;
+                whole = renameFile(QDir(aside).filePath(name), target) && whole;
             }
         // Old files that could not go back stay where they are.
+        if (whole && waiting && isRealFolder(safety))
+            QDir(safety).removeRecursively();
         if (whole && QDir(staging.filePath()).removeRecursively())
+            ++removed;
+    }
+    // The safety backup of an import that had all its new files in place
+    // holds the old data whole: it gets its name, after the time it was
+    // made.
+    for (const QFileInfo &safety :
+         backups.entryInfoList({safetyPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        if (program.exists(stagingPrefix + safety.fileName().mid(safetyPrefix.size())))
+            continue; // old files that could not go back
+        QStringList kept = fileSet(safety.filePath());
+        if (!kept.contains(fileListName))
+            kept << fileListName;
+        sortNames(kept);
+        if (!writeFileList(safety.filePath(), kept)
+            && QDir().rename(safety.filePath(), backups.filePath(freeBackupName(backups.path(), safety.lastModified()))))
             ++removed;
     }
     // A backup that was still being written, and the staging of a second
     // backup in the same second.
-    const QDir backups(program.filePath(QStringLiteral("sicherung")));
     for (const QFileInfo &half :
          backups.entryInfoList({backupPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
         removed += QDir(half.filePath()).removeRecursively() ? 1 : 0;
@@ -545,12 +678,23 @@ std::optional<Failure> exportFiles(const QString &from, const QStringList &names
         return Failure{to, notWritable};
     if (auto failure = copyInto(from, names, staging.path(), hooks, cancelled); failure || (cancelled && *cancelled))
         return failure;
-    return moveIntoPlace(staging.path(), names, to, QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
+    QTemporaryDir aside(QDir(to).filePath(QStringLiteral(".lernora-alt-XXXXXX")));
+    if (!aside.isValid())
+        return Failure{to, notWritable};
+    auto failure = moveIntoPlace(staging.path(), names, to, aside.path());
+    if (failure && failure->leftChanged)
+        aside.setAutoRemove(false);
+    return failure;
 }
 
-std::optional<Failure> importFiles(const QString &source, const QStringList &listed, const QString &dataDir,
-                                   const std::function<std::optional<Failure>()> &beforeReplace, const CopyHooks &hooks)
+ImportResult importFiles(const QString &source, const QStringList &listed, const QString &dataDir,
+                         const QString &backupRoot, const QDateTime &at, const CopyHooks &hooks)
 {
+    ImportResult result;
+    auto failed = [&](const Failure &failure) {
+        result.failure = failure;
+        return result;
+    };
     const QString data = QDir(dataDir).absolutePath();
     const QString beside = QFileInfo(data).absolutePath();
 
@@ -558,7 +702,7 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &lis
     // its table says the table was copied in the middle of a change; one
     // SQLite is done with is left where it is.
     if (auto failure = liveJournalOf(source, listed))
-        return failure;
+        return failed(*failure);
     QStringList names;
     for (const QString &name : listed)
         if (!store::isJournalName(name))
@@ -568,62 +712,155 @@ std::optional<Failure> importFiles(const QString &source, const QStringList &lis
     for (const QString &name : std::as_const(names)) {
         const QFileInfo si(QDir(source).filePath(name));
         if (!si.exists() && !si.isSymLink())
-            return Failure{si.filePath(), QStringLiteral("Die Datei wurde nicht gefunden. Die Dateiliste nennt sie, "
-                                                         "die Importdaten sind also unvollständig.")};
+            return failed({si.filePath(), QStringLiteral("Die Datei wurde nicht gefunden. Die Dateiliste nennt sie, "
+                                                         "die Importdaten sind also unvollständig.")});
     }
     // The files come into a directory of their own first.
     QTemporaryDir staging(beside + QLatin1Char('/') + stagingPrefix + QStringLiteral("XXXXXX"));
     if (!staging.isValid())
-        return Failure{beside, notWritable};
-    bool cancelled = false;
-    if (auto failure = copyInto(source, names, staging.path(), hooks, &cancelled))
-        return failure;
-    if (cancelled)
-        return Failure{QString(), QStringLiteral("Der Import wurde abgebrochen.")};
+        return failed({beside, notWritable});
+    if (auto failure = copyInto(source, names, staging.path(), hooks, &result.cancelled))
+        return failed(*failure);
+    if (result.cancelled)
+        return result;
     // Each staged table on its own, then the tables as they will be used
     // together: the staged ones with those of the data directory that the
     // list does not name.
     QHash<QString, QString> staged;
     for (const QString &name : std::as_const(names))
         if (const store::TableDef *def = store::tableDefOfFile(name)) {
+            if (hooks.progress && !hooks.progress(1, 1, QString())) {
+                result.cancelled = true;
+                return result;
+            }
             QString why = cutShort(staging.filePath(name));
             if (why.isEmpty())
                 why = store::checkTableFile(staging.filePath(name), *def);
             if (!why.isEmpty())
-                return Failure{QDir(source).filePath(name), why};
+                return failed({QDir(source).filePath(name), why});
             staged.insert(def->fileName, staging.filePath(name));
         }
     if (const QString misfit = store::checkTableSet([&](const QString &fileName) {
             return staged.value(fileName, QDir(data).filePath(fileName));
         });
         !misfit.isEmpty())
-        return Failure{source, QStringLiteral("Die Tabellen passen nicht zusammen: %1. %2")
+        return failed({source, QStringLiteral("Die Tabellen passen nicht zusammen: %1. %2")
                                    .arg(misfit, staged.size() < int(store::tableDefs().size())
                                                     ? QStringLiteral("Die Dateiliste nennt nicht alle Tabellen; die "
                                                                      "übrigen bleiben, wie sie sind, und müssen zu den "
                                                                      "neuen passen.")
                                                     : QStringLiteral("Die Dateien stammen wohl aus verschiedenen "
-                                                                     "Sicherungen."))};
+                                                                     "Sicherungen."))});
+    if (hooks.progress && !hooks.progress(1, 1, QString())) {
+        result.cancelled = true;
+        return result;
+    }
 
-    if (beforeReplace)
-        if (auto failure = beforeReplace())
-            return failure;
-
-    // Into place: each file replaced is kept aside, inside the staging
-    // directory, until all are in; a start after a crash on the way finds
-    // both there and puts the old files back.
-    if (auto failure = moveIntoPlace(staging.path(), names, data, staging.filePath(asidePrefix + QStringLiteral("XXXXXX")))) {
+    // Into place: each file replaced is kept aside until all are in; a
+    // start after a crash on the way finds the staging directory with files
+    // still waiting and puts the old files back. The old files are kept in
+    // the safety backup when it is on the same disk, else beside the new
+    // ones in the staging directory, after a copy of all of them became the
+    // safety backup.
+    auto safetyFailed = [&](const Failure &failure) {
+        return failed({failure.file, QStringLiteral("Die bisherigen Daten konnten nicht gesichert werden: ")
+                                         + failure.reason});
+    };
+    const QString root = backupRoot.isEmpty() ? QString() : QDir(backupRoot).absolutePath();
+    if (!root.isEmpty() && !QDir().mkpath(root))
+        return safetyFailed({root, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")});
+    QStringList old = fileSet(data);
+    old.removeAll(fileListName);
+    if (auto failure = unlistable(data, old))
+        return safetyFailed(*failure);
+    const QString safetyName = root.isEmpty() ? QString() : freeBackupName(root, at);
+    const bool moveAside = !root.isEmpty() && onSameDisk(data, root);
+    QString asidePath;
+    if (moveAside) {
+        asidePath = QDir(root).filePath(safetyPrefix + QFileInfo(staging.path()).fileName().mid(stagingPrefix.size()));
+        if (!QDir().mkdir(asidePath))
+            return safetyFailed({asidePath, QStringLiteral("Das Verzeichnis kann nicht erstellt werden.")});
+        // The files the import leaves are copied, into a directory of their
+        // own first, so that the safety backup never holds half a file.
+        QStringList kept;
+        for (const QString &name : std::as_const(old))
+            if (!names.contains(name))
+                kept << name;
+        if (!kept.isEmpty()) {
+            QTemporaryDir copies(QDir(root).filePath(backupPrefix + QStringLiteral("XXXXXX")));
+            std::optional<Failure> failure;
+            if (!copies.isValid())
+                failure = Failure{root, notWritable};
+            if (!failure)
+                failure = copyFiles(data, kept, copies.path());
+            for (int i = 0; !failure && i < kept.size(); ++i)
+                if (!QFile::rename(copies.filePath(kept[i]), QDir(asidePath).filePath(kept[i])))
+                    failure = Failure{QDir(asidePath).filePath(kept[i]),
+                                      QStringLiteral("Die Kopie kann nicht in die Sicherung gelegt werden.")};
+            if (failure) {
+                QDir(asidePath).removeRecursively();
+                return safetyFailed(*failure);
+            }
+        }
+    } else {
+        if (!safetyName.isEmpty()) {
+            if (auto failure = writeFileList(data, fileSet(data)))
+                return safetyFailed(*failure);
+            if (auto failure = writeBackup(data, fileSet(data), root, safetyName))
+                return safetyFailed(*failure);
+        }
+        asidePath = staging.filePath(asidePrefix + QStringLiteral("alt"));
+        if (!QDir().mkdir(asidePath))
+            return failed({staging.path(), notWritable});
+    }
+    if (auto failure = moveIntoPlace(staging.path(), names, data, asidePath)) {
         if (failure->leftChanged)
             staging.setAutoRemove(false);
-        return failure;
+        else if (moveAside)
+            QDir(asidePath).removeRecursively();
+        if (!moveAside)
+            result.safety = safetyName;
+        return failed(*failure);
     }
+    if (moveAside) {
+        // The old files as one backup, with a list of its own naming them.
+        QStringList kept = fileSet(asidePath);
+        if (!kept.contains(fileListName))
+            kept << fileListName;
+        sortNames(kept);
+        const auto listed = writeFileList(asidePath, kept);
+        if (listed || !QDir().rename(asidePath, QDir(root).filePath(safetyName))) {
+            staging.setAutoRemove(false);
+            Failure failure{asidePath, QStringLiteral("Die Daten wurden importiert, aber die Sicherung der bisherigen "
+                                                      "Daten kann nicht unter ihrem Namen abgelegt werden; sie liegen "
+                                                      "in „%1“.")
+                                           .arg(native(asidePath))};
+            failure.leftChanged = true;
+            return failed(failure);
+        }
+        QFile::setPermissions(QDir(root).filePath(safetyName), QFileInfo(root).permissions());
+    }
+    result.safety = safetyName;
 
     // Files that came read-only can be written by the program.
     for (const QFileInfo &entry : QDir(data).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
         if (!entry.isWritable())
             QFile::setPermissions(entry.filePath(),
                                   entry.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    return std::nullopt;
+    return result;
+}
+
+bool onSameDisk(const QString &a, const QString &b)
+{
+#ifdef Q_OS_UNIX
+    struct stat first, second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
+#else
+    const QStorageInfo first(a), second(b);
+    return first.isValid() && second.isValid() && first.rootPath() == second.rootPath()
+           && first.device() == second.device();
+#endif
 }
 
 BackupDeletion deleteBackups(const QString &root, const QStringList &names)

@@ -76,18 +76,21 @@ struct CopyHooks
     // YesToAll, No (keep it, go on), Cancel (stop). Without a hook every
     // file is replaced.
     std::function<int(const QString &name)> askReplace;
-    // Before each file (index, count, name); false stops the copy.
-    std::function<bool(int index, int count, const QString &name)> progress;
+    // On the way: the bytes done of all to copy, and the file being copied
+    // (empty while the copied tables are checked). False stops the step; it
+    // is asked at least every few megabytes, so that a stop comes at once.
+    std::function<bool(qint64 done, qint64 total, const QString &name)> progress;
 };
 // Answers of askReplace (platform::Answer is not used here, so that the
 // copy does not depend on the message service).
 enum ReplaceAnswer { ReplaceYes, ReplaceAll, ReplaceNo, ReplaceCancel };
 
 // Copies the named files of `from` into `to`, keeping their permissions and
-// times. Each file is written under a temporary name and renamed when it is
-// complete, so a target never holds half a file. Only regular files are
-// copied: a link or a directory of that name is refused. A file already in
-// `to` is replaced (exportFiles asks first). nullopt when every file was
+// times: a directory of the caller's own that nobody reads until the copy is
+// complete (a file that failed is removed again). Each file is written in
+// one pass by the system's own copy where there is one. Only regular files
+// are copied: a link or a directory of that name is refused. A file already
+// in `to` is replaced (exportFiles asks first). nullopt when every file was
 // copied; `cancelled` says the user stopped it (`hooks.progress`).
 std::optional<Failure> copyFiles(const QString &from, const QStringList &names, const QString &to,
                                  const CopyHooks &hooks = {}, bool *cancelled = nullptr);
@@ -124,26 +127,41 @@ BackupResult backupDataDirectory(const QString &dataDir, const QString &root, co
 
 // Brings the named files of `source` into `dataDir` as a whole: they are
 // copied into a staging directory beside `dataDir`, every table file among
-// them is checked (its length, SQLite's integrity check, a real table with
-// the table's fields and nothing else), then the tables as they will be
-// used together (the staged ones with the unnamed ones of `dataDir`), then
-// `beforeReplace` runs (the safety backup; a failure it returns ends the
-// import) and only then the files are moved into place. Any failure leaves
-// `dataDir` exactly as it was. Files of `dataDir` the list does not name
-// stay. A named file missing in `source` is refused before anything is
-// copied. Journals of tables are never copied: one that could still change
-// its table (named or beside a named table) refuses the import, one SQLite
-// is done with is passed over. Read-only files in `dataDir` are made
-// writable afterwards.
-std::optional<Failure> importFiles(const QString &source, const QStringList &names, const QString &dataDir,
-                                   const std::function<std::optional<Failure>()> &beforeReplace = {},
-                                   const CopyHooks &hooks = {});
+// them is checked (its length, SQLite's quick check, a real table with the
+// table's fields and nothing else), then the tables as they will be used
+// together (the staged ones with the unnamed ones of `dataDir`); only then
+// the files are moved into place. Any failure or a cancel leaves `dataDir`
+// exactly as it was. Files of `dataDir` the list does not name stay. A
+// named file missing in `source` is refused before anything is copied.
+// Journals of tables are never copied: one that could still change its
+// table (named or beside a named table) refuses the import, one SQLite is
+// done with is passed over. Read-only files in `dataDir` are made writable
+// afterwards.
+//
+// With a `backupRoot`, the data as they were become the backup named after
+// `at` (the next free second) there: on the same disk the files replaced are
+// moved into it rather than copied (the others are copied), elsewhere all
+// are copied first. A failed import puts the moved files back.
+struct ImportResult
+{
+    std::optional<Failure> failure;
+    bool cancelled = false;
+    QString safety; // the name of the backup of the data as they were
+};
+ImportResult importFiles(const QString &source, const QStringList &names, const QString &dataDir,
+                         const QString &backupRoot = {}, const QDateTime &at = {}, const CopyHooks &hooks = {});
+
+// Two paths on the same file system, so that a file moves from one to the
+// other by renaming it.
+bool onSameDisk(const QString &a, const QString &b);
 
 // What a crash left in the program directory `programDir`, removed at a
 // start while no other instance runs: journals SQLite is done with beside
 // the tables, the staging directory of an import (an import stopped while
 // moving its files into place is undone first: the files it replaced go
-// back), backups that were still being written. Returns how many went.
+// back, also from its safety backup), backups that were still being
+// written. The safety backup of an import that was stopped after all its
+// files were in place is whole: it gets its name. Returns how many went.
 int removeLeftovers(const QString &programDir);
 
 // Deletes the named backups of `root` with everything in them. Only

@@ -9,7 +9,7 @@ namespace store {
 struct TableDef;
 
 // Checks a table file that is not open, without changing it: it must be an
-// SQLite database that passes SQLite's integrity check and holds the table
+// SQLite database that passes SQLite's quick check and holds the table
 // of `def` as a real table with exactly its fields, and nothing beside it but
 // its plain indexes: no view, trigger, virtual or other table, no computed
 // column or index, nothing that runs on a change or reads from elsewhere.

@@ -41,7 +41,8 @@ const QDateTime firstBackup(QDate(2026, 3, 2), QTime(8, 0, 0));
 
 // In the child: the window does `operation` ("backup" or "restore" of the
 // only backup) and the process kills itself at the `at`-th opening of a
-// file (below `below`) or the `at`-th renaming into the data directory.
+// file (below `below`), the `at`-th renaming into the data directory
+// ("rename") or into the backups ("aside").
 int runChild(const QString &operation, const QString &hook, int at)
 {
     platform::ScriptedMessages messages;
@@ -54,9 +55,11 @@ int runChild(const QString &operation, const QString &hook, int at)
             ::kill(::getpid(), SIGKILL);
     };
     const QString data = QDir::current().filePath(QStringLiteral("daten"));
-    if (hook == QLatin1String("rename"))
+    const QString backups = QDir::current().filePath(QStringLiteral("sicherung"));
+    if (hook == QLatin1String("rename") || hook == QLatin1String("aside"))
         exchange::setRenamer([&](const QString &from, const QString &to) {
-            if (QFileInfo(to).absolutePath() == data)
+            if (hook == QLatin1String("rename") ? QFileInfo(to).absolutePath() == data
+                                                : QFileInfo(to).absolutePath().startsWith(backups))
                 tick();
             return QFile::rename(from, to);
         });
@@ -121,8 +124,10 @@ private slots:
         QTest::newRow("backup, while copying") << QStringLiteral("backup") << QStringLiteral("daten") << 3;
         QTest::newRow("restore, while copying the backup")
             << QStringLiteral("restore") << QStringLiteral("sicherung") << 3;
+        // The old reports are moved into the safety backup, the new ones
+        // still wait.
         QTest::newRow("restore, during its safety backup")
-            << QStringLiteral("restore") << QStringLiteral("daten") << 4;
+            << QStringLiteral("restore") << QStringLiteral("aside") << 4;
         // The old reports are aside, the new ones not yet in place.
         QTest::newRow("restore, while moving into place") << QStringLiteral("restore") << QStringLiteral("rename") << 4;
         // A change killed before its journal's header was complete.

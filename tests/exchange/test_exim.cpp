@@ -30,6 +30,7 @@
 #include <sqlite3.h>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -758,6 +759,143 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{QStringLiteral("daten"), QStringLiteral("Ruririd.ini")}));
     }
+
+    // A backup or a restore stopped on its way, by the user or by a
+    // failure: the data, the backups and everything else in the program
+    // directory stay exactly as they were.
+    void stoppedBackupsAndRestoresLeaveEverythingAsItWas_data()
+    {
+        QTest::addColumn<QString>("step"); // backup; again: a second one in the same second; restore
+        // "cancel N": the N-th question whether to go on is answered no
+        // ("cancel check": the first while the tables are checked); "read
+        // NAME": NAME fails while it is read; "rename N": the N-th move
+        // into the data directory fails
+        QTest::addColumn<QString>("stop");
+        QTest::newRow("backup, cancelled at the third file") << QStringLiteral("backup") << QStringLiteral("cancel 3");
+        QTest::newRow("backup, read error") << QStringLiteral("backup") << QStringLiteral("read hints.db");
+        QTest::newRow("second backup in the same second, cancelled")
+            << QStringLiteral("again") << QStringLiteral("cancel 3");
+        QTest::newRow("restore, cancelled while copying") << QStringLiteral("restore") << QStringLiteral("cancel 3");
+        QTest::newRow("restore, cancelled while checking")
+            << QStringLiteral("restore") << QStringLiteral("cancel check");
+        QTest::newRow("restore, read error") << QStringLiteral("restore") << QStringLiteral("read hints.db");
+        QTest::newRow("restore, the fourth file cannot be moved into place")
+            << QStringLiteral("restore") << QStringLiteral("rename 4");
+    }
+    void stoppedBackupsAndRestoresLeaveEverythingAsItWas()
+    {
+        QFETCH(QString, step);
+        QFETCH(QString, stop);
+        const QString first = exchange::backupDataDirectory(data(), backups(), m_clock->now()).name;
+        addReport(2);
+        write(data() + QStringLiteral("/notiz.txt"), "bleibt");
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(m_dir->path());
+        const QStringList how = stop.split(QLatin1Char(' '));
+        int asked = 0, renamed = 0;
+        bool outOfRange = false;
+        exchange::CopyHooks hooks;
+        hooks.progress = [&](qint64 done, qint64 total, const QString &name) {
+            ++asked;
+            outOfRange = outOfRange || done < 0 || done > total;
+            if (how[0] != QLatin1String("cancel"))
+                return true;
+            return how[1] == QLatin1String("check") ? !name.isEmpty() || done < total : asked != how[1].toInt();
+        };
+        if (how[0] == QLatin1String("read"))
+            failReading(how[1]);
+        if (how[0] == QLatin1String("rename"))
+            exchange::setRenamer([&](const QString &from, const QString &to) {
+                return !(QFileInfo(to).absolutePath() == data() && ++renamed == how[1].toInt())
+                       && QFile::rename(from, to);
+            });
+        const QDateTime later = m_clock->now().addSecs(60);
+        bool cancelled = false;
+        std::optional<exchange::Failure> failure;
+        if (step == QLatin1String("restore")) {
+            const QString source = QDir(backups()).filePath(first);
+            const exchange::ImportResult result =
+                exchange::importFiles(source, exchange::readFileList(source).names, data(), backups(), later, hooks);
+            failure = result.failure;
+            cancelled = result.cancelled;
+            QCOMPARE(result.safety, QString());
+        } else {
+            const QString name = step == QLatin1String("again") ? first : exchange::backupName(later);
+            failure = exchange::writeBackup(data(), exchange::fileSet(data()), backups(), name, hooks, &cancelled);
+        }
+        QCOMPARE(cancelled, how[0] == QLatin1String("cancel"));
+        QCOMPARE(bool(failure), !cancelled);
+        if (failure)
+            QVERIFY2(!failure->leftChanged, qPrintable(failure->text()));
+        QVERIFY(asked > 0 && !outOfRange);
+        QCOMPARE(testsupport::fileSnapshot(m_dir->path()), before);
+    }
+
+#ifdef Q_OS_UNIX
+    // The safety backup of a restore holds the very files the restore
+    // replaced, moved there rather than copied (the same file on the disk),
+    // and a copy of those it leaves; a restore that fails on its way puts
+    // the moved files back as they were.
+    void theSafetyBackupHoldsTheOldFiles_data()
+    {
+        QTest::addColumn<int>("failAt"); // the move into the data directory that fails; 0: none
+        QTest::newRow("restore") << 0;
+        QTest::newRow("the first file cannot be moved into place") << 1;
+        QTest::newRow("the last file cannot be moved into place") << 6;
+    }
+    void theSafetyBackupHoldsTheOldFiles()
+    {
+        QFETCH(int, failAt);
+        const QString first = exchange::backupDataDirectory(data(), backups(), m_clock->now()).name;
+        const QString source = QDir(backups()).filePath(first);
+        const QStringList names = exchange::readFileList(source).names;
+        QCOMPARE(names.size(), 6); // the tables; the list did not name itself
+        addReport(2);
+        write(data() + QStringLiteral("/notiz.txt"), "bleibt");
+        const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());
+        auto fileIds = [](const QString &dir) {
+            QMap<QString, quint64> ids;
+            for (const QString &name : QDir(dir).entryList(QDir::Files)) {
+                struct stat st;
+                if (::stat(QFile::encodeName(QDir(dir).filePath(name)).constData(), &st) == 0)
+                    ids.insert(name, quint64(st.st_ino));
+            }
+            return ids;
+        };
+        const QMap<QString, quint64> idsBefore = fileIds(data());
+        int renamed = 0;
+        exchange::setRenamer([&](const QString &from, const QString &to) {
+            return !(QFileInfo(to).absolutePath() == data() && ++renamed == failAt) && QFile::rename(from, to);
+        });
+        const exchange::ImportResult result =
+            exchange::importFiles(source, names, data(), backups(), m_clock->now().addSecs(60), {});
+        const auto hidden = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        if (failAt > 0) {
+            QVERIFY(result.failure && !result.failure->leftChanged);
+            QCOMPARE(testsupport::fileSnapshot(data()), before);
+            QCOMPARE(fileIds(data()), idsBefore);
+            QCOMPARE(QDir(backups()).entryList(hidden), QStringList{first});
+            QCOMPARE(QDir(m_dir->path()).entryList(hidden), (QStringList{QStringLiteral("daten"), QStringLiteral("sicherung")}));
+            return;
+        }
+        QVERIFY2(!result.failure, qPrintable(result.failure->text()));
+        QCOMPARE(result.safety, QStringLiteral("2006-12-24_14-26-33"));
+        QCOMPARE(QDir(backups()).entryList(hidden), (QStringList{first, result.safety}));
+        const QString safety = QDir(backups()).filePath(result.safety);
+        // Exactly the old files; its list names them all.
+        QMap<QString, QByteArray> kept = testsupport::fileSnapshot(safety), old = before;
+        QVERIFY(kept.remove(QStringLiteral("filelist.txt")) && old.remove(QStringLiteral("filelist.txt")));
+        QCOMPARE(kept, old);
+        QCOMPARE(exchange::readFileList(safety).names, exchange::fileSet(safety));
+        const QMap<QString, quint64> idsKept = fileIds(safety);
+        for (const QString &name : names)
+            if (name != QLatin1String("filelist.txt"))
+                QVERIFY2(idsKept.value(name) == idsBefore.value(name), qPrintable(name));
+        // The data are those of the first backup, with the file it leaves.
+        for (const QString &name : names)
+            QCOMPARE(contents(QDir(data()).filePath(name)), contents(QDir(source).filePath(name)));
+        QCOMPARE(contents(data() + QStringLiteral("/notiz.txt")), QByteArray("bleibt"));
+    }
+#endif
 
     void aMissingDataDirectoryClosesTheWindow()
     {
