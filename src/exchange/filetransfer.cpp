@@ -24,6 +24,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <io.h>
+#endif
 
 namespace exchange {
 
@@ -72,6 +75,16 @@ qint64 systemCopy(QFile &in, QFile &out, qint64 max)
     Q_UNUSED(out);
     Q_UNUSED(max);
     return -2;
+#endif
+}
+
+// Writes what the system holds of the file to the disk.
+bool syncToDisk(QFile &file)
+{
+#if defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return ::fdatasync(file.handle()) == 0;
 #endif
 }
 
@@ -159,9 +172,13 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
         if (file && file->error() != QFileDevice::NoError)
             return readFailed(file->errorString());
     }
-    // The copy keeps the file's time and permissions.
+    // The copy keeps the file's time and permissions, and is on the disk
+    // before it is named in a backup or moved into the data: a power cut
+    // afterwards leaves it whole.
     out.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
     out.setPermissions(source.permissions());
+    if (!syncToDisk(out))
+        return writeFailed(QString::fromLocal8Bit(std::strerror(errno)), false);
     out.close();
     if (out.error() != QFileDevice::NoError)
         return writeFailed(out.errorString(), out.error() == QFileDevice::ResourceError);
