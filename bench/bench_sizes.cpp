@@ -553,6 +553,7 @@ void sizeBenchmarks(const QString &only)
     run("steps", steps);
     run("text", continuingTexts);
     run("pdf", repeatedPicturePdf);
+    run("pdfsize", pdfSizes);
     run("start", [] {
         startUp(3);
         startUp(10);

@@ -610,7 +610,26 @@ void Tbwprformd5::pdfbtnClick()
                                                        QStringLiteral("PDF-Dateien (*.pdf)"));
     if (fileName.isEmpty())
         return;
-    engine::exportPdf(*m_document, fileName);
+    // A long export shows its progress after a second and can be cancelled;
+    // the window is repainted between pages. The dialog is modal, so nothing
+    // changes the document meanwhile; a cancelled export leaves no file
+    // behind (nor changes one of that name).
+    QProgressDialog progress(QStringLiteral("Die PDF-Datei wird geschrieben …"), QStringLiteral("Abbrechen"), 0,
+                             m_document->pageCount(), this);
+    progress.setObjectName(QStringLiteral("pdffortschritt"));
+    progress.setWindowTitle(QStringLiteral("Als PDF-Datei speichern"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(1000);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    engine::exportPdf(*m_document, fileName, [&progress](int page, int pages) {
+        progress.setLabelText(QStringLiteral("Seite %1 von %2 wird geschrieben …").arg(page).arg(pages));
+        progress.setValue(page - 1);
+        // Until the dialog shows (and blocks the other windows), input waits.
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
+        return !progress.wasCanceled();
+    });
 }
 
 // --- TQRMDIPreviewInterface --------------------------------------------------

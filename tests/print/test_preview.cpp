@@ -8,6 +8,9 @@
 #include "scriptedmessages.h"
 
 #include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -293,6 +296,32 @@ private slots:
         image = view->viewport()->grab().toImage();
         QVERIFY(!darkAt(image, middle));
         QCOMPARE(QColor(image.pixel(view->pageRect().topLeft() + QPoint(5, 5))), QColor(Qt::white));
+    }
+
+    // Cancelling a PDF export in its progress dialog leaves no file behind.
+    void cancellingThePdfExportLeavesNoFile()
+    {
+        QTemporaryDir dir;
+        engine::Document doc = numberedDocument(40, QStringLiteral("Wochenbericht"));
+        store::Session session;
+        PreviewWindow w(doc, session);
+        const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
+        platform::setNextSaveFileName(pdf);
+        // The first turn of the events during the export finds the dialog
+        // and presses its button.
+        bool pressed = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *progress = top->findChild<QProgressDialog *>(QStringLiteral("pdffortschritt"))) {
+                    QCOMPARE(progress->findChild<QPushButton *>()->text(), QStringLiteral("Abbrechen"));
+                    progress->cancel();
+                    pressed = true;
+                }
+        });
+        w.click("pdfbtn");
+        QVERIFY(pressed);
+        QVERIFY(QDir(dir.path()).isEmpty());
+        QVERIFY(m_messages.errors().isEmpty());
     }
 
     void pdfButtonWritesThePages()

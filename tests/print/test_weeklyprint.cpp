@@ -14,12 +14,14 @@
 #include "print/backsheet.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QLabel>
 #include <QTextEdit>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
+#include <cmath>
 
 using testsupport::EditorFixture;
 using testsupport::PdfText;
@@ -573,6 +575,51 @@ private slots:
             }
             d.reject();
         });
+    }
+
+    // The back sheet as PDF: both photos as JPEG at 300 dpi of the size they
+    // print at, never more pixels than they have; a report with two 800 x 600
+    // photos in the sheet's own box (about 16 %) stays within 60 KB.
+    void backSheetPdfCarriesPhotosAsJpeg_data()
+    {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("width"); // of each embedded photo
+        QTest::addColumn<int>("maxKb");
+        const auto at300 = [](int zoom) {
+            const double mm = Tqrruecksform::displaySize(QSize(800, 600), zoom).width() * 9.0 / 50.0;
+            return std::min(800, int(std::ceil(mm / 25.4 * 300)));
+        };
+        QTest::newRow("10 %") << 10 << at300(10) << 60;
+        QTest::newRow("sheet's box, 16 %") << 16 << at300(16) << 60;
+        QTest::newRow("50 %: fewer pixels than 300 dpi") << 50 << 800 << 300;
+    }
+    void backSheetPdfCarriesPhotosAsJpeg()
+    {
+        QFETCH(int, zoom);
+        QFETCH(int, width);
+        QFETCH(int, maxKb);
+        sampleReport();
+        const auto bmpOf = [](const QImage &image) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "BMP");
+            return bytes;
+        };
+        setReport(QStringLiteral("Bild1"), bmpOf(testsupport::photo(QSize(800, 600))));
+        setReport(QStringLiteral("Bild2"), bmpOf(testsupport::photo(QSize(800, 600)).mirrored()));
+        for (int i = 0; i < 2; ++i)
+            back().setPictureDisplaySize(i, Tqrruecksform::displaySize(QSize(800, 600), zoom));
+        const QString file = m_dir.filePath(QStringLiteral("rueckseite.pdf"));
+        QVERIFY(engine::exportPdf(back().QuickRep().render(), file));
+        const QList<testsupport::PdfImage> images = testsupport::pdfImages(file);
+        QCOMPARE(images.size(), 2);
+        for (const testsupport::PdfImage &image : images) {
+            QCOMPARE(image.encoding, QStringLiteral("jpeg"));
+            QVERIFY2(qAbs(image.width - width) <= 1, qPrintable(QString::number(image.width)));
+        }
+        QVERIFY2(QFile(file).size() <= maxKb * 1024, qPrintable(QString::number(QFile(file).size())));
+        QVERIFY(testsupport::readPdf(file).pageText(1).contains(QStringLiteral("Abgasmessung")));
     }
 
     void previewsFromTheEditor()

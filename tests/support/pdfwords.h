@@ -1,8 +1,11 @@
 #pragma once
 
 // The words of a PDF file with their boxes, as `pdftotext -bbox` finds them:
-// positions in millimetres from the page's top-left corner, pages from 1.
+// positions in millimetres from the page's top-left corner, pages from 1;
+// its pictures as `pdfimages -list` lists them, and a photo-like picture to
+// put into one.
 
+#include <QImage>
 #include <QList>
 #include <QProcess>
 #include <QRectF>
@@ -79,6 +82,46 @@ inline PdfText readPdf(const QString &file)
     }
     pdf.pages = page;
     return pdf;
+}
+
+// A photo-like picture: a colour ramp with noise, as a bitmap decodes.
+inline QImage photo(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 noise = 777;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int n = int((noise >> 16) & 31) - 16;
+            image.setPixel(x, y, qRgb(qBound(0, x % 256 + n, 255), qBound(0, y % 256 - n, 255),
+                                      qBound(0, (x + y) % 256 + n / 2, 255)));
+        }
+    return image;
+}
+
+// The pictures of a PDF as `pdfimages -list` names them: one per use on a
+// page, with its encoding, width and object number.
+struct PdfImage
+{
+    int page = 0;
+    QString encoding;
+    int width = 0;
+    int object = 0;
+};
+
+inline QList<PdfImage> pdfImages(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    p.waitForFinished(60000);
+    QList<PdfImage> out;
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString &line : lines.mid(2)) {
+        const QStringList c = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (c.size() >= 11)
+            out.append({c[0].toInt(), c[8], c[3].toInt(), c[10].toInt()});
+    }
+    return out;
 }
 
 } // namespace testsupport

@@ -12,9 +12,11 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QSet>
 #include <QtEndian>
 #include <array>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -444,6 +446,16 @@ QByteArray StoredPicture::read() const
 
 void Document::paint(QPainter &painter, int number, const QRectF &target) const
 {
+    paintPictures(painter, number, target, nullptr);
+}
+
+void Document::paint(QPainter &painter, int number, const QRectF &target, PrintedPictures &pictures) const
+{
+    paintPictures(painter, number, target, &pictures);
+}
+
+void Document::paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed) const
+{
     if (number < 1 || number > pageCount())
         return;
     paintPage(painter, page(number), m_pageSize, target);
@@ -457,17 +469,82 @@ void Document::paint(QPainter &painter, int number, const QRectF &target) const
     painter.scale(target.width() / m_pageSize.width(), target.height() / m_pageSize.height());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const double deviceDpi = painter.device() ? painter.device()->logicalDpiX() : 0.0;
     for (const Placement &p : placed) {
-        const QImage img = image(p.image);
-        if (img.isNull())
+        PrintedPictures::Prepared img;
+        if (printed && deviceDpi > 0)
+            img = printed->prepared(*this, p.image, painter.worldTransform().mapRect(p.target).size(), deviceDpi);
+        else
+            img.image = image(p.image);
+        if (img.image.isNull())
             continue;
         painter.save();
         if (!p.clip.isEmpty())
             painter.setClipRect(p.clip, Qt::IntersectClip);
-        painter.drawImage(p.target, img);
+        painter.setRenderHint(QPainter::LosslessImageRendering, img.lossless);
+        painter.drawImage(p.target, img.image);
         painter.restore();
     }
     painter.restore();
+}
+
+bool Document::PrintedPictures::fewColours(const QImage &image)
+{
+    // Counted on the prepared picture (RGB32 or ARGB32), stopping at the
+    // 257th colour: a photo stops within its first rows.
+    constexpr int most = 256;
+    QSet<QRgb> seen;
+    seen.reserve(most + 1);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            seen.insert(line[x]);
+            if (seen.size() > most)
+                return false;
+        }
+    }
+    return true;
+}
+
+Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Document &document, int index,
+                                                                        const QSizeF &pixels, double deviceDpi)
+{
+    // The pixels the box needs at our resolution; a picture smaller than
+    // that is drawn as it is, never enlarged.
+    const QSize wanted(std::max(1, int(std::ceil(pixels.width() * m_dpi / deviceDpi))),
+                       std::max(1, int(std::ceil(pixels.height() * m_dpi / deviceDpi))));
+    const QPair<int, QSize> key(index, wanted);
+    auto found = m_entries.find(key);
+    if (found != m_entries.end()) {
+        found->used = ++m_clock;
+        return found->prepared;
+    }
+    const QImage source = document.image(index);
+    if (source.isNull())
+        return {};
+    QImage image = source;
+    if (wanted.width() < source.width() && wanted.height() < source.height())
+        image = source.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Qt's PDF engine stores a 32-bit picture as JPEG, with a soft mask when
+    // it has transparency; any other format would be converted on the way.
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.format() != format)
+        image = image.convertToFormat(format);
+    Prepared made{image, fewColours(image)};
+
+    // The least recently drawn make room.
+    const qint64 bytes = image.sizeInBytes();
+    while (m_bytes + bytes > m_keptBytes && !m_entries.isEmpty()) {
+        auto oldest = m_entries.begin();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+            if (it->used < oldest->used)
+                oldest = it;
+        m_bytes -= oldest->prepared.image.sizeInBytes();
+        m_entries.erase(oldest);
+    }
+    m_entries.insert(key, {made, ++m_clock});
+    m_bytes += bytes;
+    return made;
 }
 
 void Document::addPage(const QPicture &page, const QVector<Placement> &placements)
@@ -642,15 +719,20 @@ Document Document::load(const QString &fileName)
     return fromRecords(parseFile(fileName, Check::Now), fileName);
 }
 
-void exportPdf(const Document &document, const QString &fileName)
+bool exportPdf(const Document &document, const QString &fileName, const PdfProgress &progress)
 {
-    // The PDF is made in memory and then written as a whole beside the file
-    // and renamed into its place: a write that fails (a full disk) is
-    // reported and leaves the file of that name as it was.
-    QByteArray bytes;
-    QBuffer made(&bytes);
-    made.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&made);
+    // The PDF is written beside the file and renamed into its place when it
+    // is complete: an export that fails (a full disk) or is cancelled leaves
+    // the file of that name as it was.
+    const auto failed = [&fileName](const QString &why) {
+        return FileError(why.isEmpty() ? QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden.").arg(fileName)
+                                       : QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden (%2).")
+                                             .arg(fileName, why));
+    };
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    QPdfWriter pdf(&file);
     pdf.setResolution(1200);
     pdf.setPageSize(QPageSize(document.pageSize() / unitsPerMm, QPageSize::Millimeter));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -658,19 +740,22 @@ void exportPdf(const Document &document, const QString &fileName)
     pdf.setCreator(QStringLiteral("Lernora"));
     QPainter p;
     if (!p.begin(&pdf))
-        throw FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden.").arg(fileName));
+        throw failed(QString());
     const QRectF page(0, 0, pdf.width(), pdf.height());
+    Document::PrintedPictures pictures;
     for (int n = 1; n <= document.pageCount(); ++n) {
+        if (progress && !progress(n, document.pageCount())) {
+            p.end();
+            file.cancelWriting();
+            return false;
+        }
         if (n > 1)
             pdf.newPage();
-        document.paint(p, n, page);
+        document.paint(p, n, page, pictures);
     }
-    if (!p.end())
-        throw FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden.").arg(fileName));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden (%2).")
-                            .arg(fileName, file.errorString()));
+    if (!p.end() || !file.commit())
+        throw failed(file.errorString());
+    return true;
 }
 
 bool printPages(const Document &document, QPrinter &printer, int first, int last)

@@ -45,6 +45,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -130,6 +131,10 @@ public:
 
     // Draws page `number` so that it fills target (painter coordinates).
     void paint(QPainter &painter, int number, const QRectF &target) const;
+    // The same with each picture first reduced to the pixels it prints at
+    // (see PrintedPictures): what a PDF embeds.
+    class PrintedPictures;
+    void paint(QPainter &painter, int number, const QRectF &target, PrintedPictures &pictures) const;
 
     // Saved report files; both throw FileError. A temporary file (a sheet of
     // a bulk print) is not forced to the disk before save returns.
@@ -145,6 +150,7 @@ public:
     int addImage(const StoredPicture &stored);
 
 private:
+    void paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed) const;
     // What a saved file holds for each picture.
     QVector<StoredPicture> storedPictures() const;
 
@@ -163,9 +169,50 @@ private:
     mutable QVector<int> m_decoded; // images decoded from their bytes, last used last
 };
 
+// The pictures of a document as a PDF embeds them: each scaled down to
+// `dpi` at its printed size (never enlarged), as a 32-bit image, which Qt's
+// PDF engine stores as JPEG (DCT; a soft mask where it is transparent);
+// pictures of few colours (drawings, screen shots) are stored without loss. A picture is prepared once per size and
+// kept, so that Qt, which knows an image by its cacheKey, embeds a picture
+// drawn on many pages once; the least recently drawn are let go beyond
+// `keptBytes`.
+class Document::PrintedPictures
+{
+public:
+    explicit PrintedPictures(double dpi = 300, qint64 keptBytes = 64ll << 20) : m_dpi(dpi), m_keptBytes(keptBytes) {}
+
+    struct Prepared
+    {
+        QImage image; // null: nothing to draw
+        bool lossless = false;
+    };
+    // Picture `index` of `document` for a box of `pixels` device pixels on
+    // a device of `deviceDpi`.
+    Prepared prepared(const Document &document, int index, const QSizeF &pixels, double deviceDpi);
+    // A picture of at most 256 colours: a drawing rather than a photo.
+    static bool fewColours(const QImage &image);
+
+private:
+    struct Entry
+    {
+        Prepared prepared;
+        quint64 used = 0;
+    };
+    double m_dpi;
+    qint64 m_keptBytes;
+    qint64 m_bytes = 0;
+    quint64 m_clock = 0;
+    QHash<QPair<int, QSize>, Entry> m_entries; // (picture, pixels) -> prepared
+};
+
 // Writes the document as a PDF file, one A4 page (the document's page size)
-// per page, text kept as text. Throws FileError.
-void exportPdf(const Document &document, const QString &fileName);
+// per page, text and rules kept as vectors, pictures as PrintedPictures
+// makes them. `progress` (may be empty) is told each page before it is
+// drawn (1 to the page count); when it returns false the export stops and
+// returns false, and the file of that name stays as it was, as it does when
+// the export fails. Throws FileError.
+using PdfProgress = std::function<bool(int page, int pages)>;
+bool exportPdf(const Document &document, const QString &fileName, const PdfProgress &progress = {});
 
 // Prints pages first to last (first 0: every page) on the printer, as one
 // job; returns false when the printer could not be started.

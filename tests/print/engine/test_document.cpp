@@ -1,13 +1,15 @@
 // Rendered documents and saved report files: the header and its time stamp
 // from the engine's clock, the round trip, damaged files, the report file
 // merge with its result codes, the page-range copy, pictures carried along
-// as their bytes, and the PDF export with the positions it keeps.
+// as their bytes, and the PDF export with the positions it keeps, its
+// pictures at the pixels they print at, and its cancelling.
 
 #include "pdfwords.h"
 #include "print/engine/clock.h"
 #include "print/engine/document.h"
 
 #include <QBuffer>
+#include <cmath>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -123,6 +125,17 @@ QByteArray record(const QByteArray &bytes)
     qToLittleEndian<quint32>(quint32(bytes.size()), head.data());
     qToLittleEndian<quint32>(crcOf(bytes), head.data() + 4);
     return head + bytes;
+}
+
+// A drawing: four flat colour bands.
+QImage drawing(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    const QRgb colours[4] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(200, 30, 30), qRgb(30, 30, 200)};
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, colours[(x / 40) % 4]);
+    return image;
 }
 
 } // namespace
@@ -413,6 +426,91 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("bericht.pdf")});
     }
 #endif
+
+    // Pictures go into a PDF at 300 dpi of their printed size, never
+    // enlarged: photos as JPEG, drawings of few colours without loss; a
+    // picture drawn on several pages is embedded once.
+    void pdfPicturesAtTheirPrintedPixels_data()
+    {
+        QTest::addColumn<QImage>("picture");
+        QTest::addColumn<double>("widthMm");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<int>("width");
+        const auto at300 = [](double mm) { return int(std::ceil(mm / 25.4 * 300)); };
+        QTest::newRow("photo printed small") << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1);
+        QTest::newRow("photo printed larger than 300 dpi") << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800;
+        QTest::newRow("3 megapixel photo") << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0);
+        QTest::newRow("photo on three pages") << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0);
+        QTest::newRow("drawing") << drawing(QSize(800, 600)) << 50.0 << 2 << "image" << at300(50.0);
+    }
+    void pdfPicturesAtTheirPrintedPixels()
+    {
+        QFETCH(QImage, picture);
+        QFETCH(double, widthMm);
+        QFETCH(int, pages);
+        QFETCH(QString, encoding);
+        QFETCH(int, width);
+        Document d;
+        const int index = d.addImage(picture);
+        const QRectF box(200, 400, widthMm * 10, widthMm * 10 * picture.height() / picture.width());
+        for (int n = 1; n <= pages; ++n)
+            d.addPage(numberedPage(n), {{index, box, QRectF()}});
+        const QString pdf = file(QStringLiteral("bilder.pdf"));
+        QVERIFY(engine::exportPdf(d, pdf));
+        const QList<testsupport::PdfImage> images = testsupport::pdfImages(pdf);
+        QCOMPARE(images.size(), pages);
+        for (const testsupport::PdfImage &image : images) {
+            QCOMPARE(image.encoding, encoding);
+            QVERIFY2(qAbs(image.width - width) <= 1, qPrintable(QString::number(image.width)));
+            QCOMPARE(image.object, images.first().object);
+        }
+        QCOMPARE(pageWords(d, pdf).size(), pages); // the text stays text
+    }
+
+    // A cancelled export stops before the next page and leaves the target
+    // as it was: no file, or the old one unchanged; nothing beside it.
+    void cancellingAnExportLeavesTheFileAsItWas_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // empty: no file
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("new file, at once") << QByteArray() << 1;
+        QTest::newRow("new file, at page 4") << QByteArray() << 4;
+        QTest::newRow("old file, at page 5") << QByteArray("alt") << 5;
+    }
+    void cancellingAnExportLeavesTheFileAsItWas()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, cancelAt);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
+        if (!before.isEmpty())
+            writeBytes(pdf, before);
+        Document d = numbered(5);
+        const int index = d.addImage(testsupport::photo(QSize(400, 300)));
+        d.addPage(numberedPage(6), {{index, QRectF(200, 400, 800, 600), QRectF()}});
+        QList<int> told;
+        const bool done = engine::exportPdf(d, pdf, [&](int page, int pages) {
+            told << page;
+            return !(page == cancelAt && pages == 6);
+        });
+        QVERIFY(!done);
+        QCOMPARE(told.size(), cancelAt);
+        QCOMPARE(told.last(), cancelAt);
+        QCOMPARE(QFile::exists(pdf), !before.isEmpty());
+        if (!before.isEmpty())
+            QCOMPARE(bytesOf(pdf), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 before.isEmpty() ? QStringList() : QStringList{QStringLiteral("bericht.pdf")});
+        // Not cancelled, every page is told once and the file is written.
+        told.clear();
+        QVERIFY(engine::exportPdf(d, pdf, [&](int page, int) {
+            told << page;
+            return true;
+        }));
+        QCOMPARE(told, QList<int>({1, 2, 3, 4, 5, 6}));
+        QCOMPARE(testsupport::readPdf(pdf).pages, 6);
+    }
 
     void pdfKeepsPositions()
     {
