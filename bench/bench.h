@@ -47,6 +47,8 @@ void editorBenchmarks();
 void pictureBenchmarks();
 // only: one of backsheet, delete, list, steps, text, pdf, start, bulk, reports, exim; empty: all.
 void sizeBenchmarks(const QString &only = QString());
+// The bulk print at one, three and ten training years (in bench_bulk.cpp).
+void bulkBenchmarks();
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.
 int startUpChild(const QString &dir);

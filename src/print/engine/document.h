@@ -25,8 +25,14 @@
 //   1 there and the pictures inside the "LNRI" record, each as uint32 length
 //   and bytes before the placements; they are read as well.
 //
-// A picture that came from stored bytes (a table's picture field) keeps
-// those bytes: saving writes them unchanged. A loaded document holds its
+// Pictures are saved compressed. A picture that came from stored bytes (a
+// table's picture field) in PNG or JPEG keeps those bytes: saving writes them
+// unchanged. A bitmap (BMP, as the tables store photos) is written as JPEG
+// (quality 90) no larger than it prints at 300 dpi on its largest placement,
+// never enlarged; a small one (at most 256 x 256 pixels after that), one with
+// transparency and a picture made in the program without bytes as PNG.
+// Files of earlier versions may hold bitmaps; they are read as ever.
+// A loaded document holds its
 // pictures as places in its file, which stays open, and reads and decodes a
 // picture when a page that shows it is drawn; merging files copies picture
 // records as they are. A bulk print of hundreds of photos thus neither
@@ -128,8 +134,15 @@ public:
     QImage image(int index) const;
     const QVector<Placement> &placements(int number) const { return m_placements.at(number - 1); }
 
-    // Draws page `number` so that it fills target (painter coordinates).
-    void paint(QPainter &painter, int number, const QRectF &target) const;
+    // Draws page `number` so that it fills target (painter coordinates). For
+    // print and PDF every picture is drawn from its whole image; on the screen
+    // from a copy scaled to the device pixels it covers, decoded at that size
+    // where its format allows and kept for the next drawing.
+    enum class Output { Print, Screen };
+    void paint(QPainter &painter, int number, const QRectF &target, Output output = Output::Print) const;
+    // Picture `index` scaled to fit pixels (never enlarged); kept among the
+    // few used last.
+    QImage screenImage(int index, const QSize &pixels) const;
 
     // Saved report files; both throw FileError. A temporary file (a sheet of
     // a bulk print) is not forced to the disk before save returns.
@@ -161,6 +174,13 @@ private:
     QHash<qint64, int> m_imageByKey; // QImage::cacheKey -> index
     QHash<QPair<const void *, qint64>, int> m_imageByBytes; // bytes' data or (file, offset) -> index
     mutable QVector<int> m_decoded; // images decoded from their bytes, last used last
+    struct ScreenImage
+    {
+        int index = -1;
+        QSize pixels;
+        QImage image;
+    };
+    mutable QVector<ScreenImage> m_screen; // last used last
 };
 
 // Writes the document as a PDF file, one A4 page (the document's page size)
