@@ -664,7 +664,8 @@ void Tdrauswdlg::merge(const QString &target)
             paths << whole;
         } else {
             const QString part = parts.filePath(QStringLiteral("teil%1.qrp").arg(++split));
-            engine::copyPageRange(whole, part, p.first, p.last);
+            // A part lives only for the merge: not forced to the disk.
+            engine::copyPageRange(whole, part, p.first, p.last, engine::Document::Durability::Temporary);
             paths << part;
         }
     }

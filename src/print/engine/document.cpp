@@ -843,7 +843,7 @@ int mergeReportFiles(const QString &target, const QStringList *sources, Document
     return 0;
 }
 
-void copyPageRange(const QString &source, const QString &target, int first, int last)
+void copyPageRange(const QString &source, const QString &target, int first, int last, Document::Durability durability)
 {
     const Records from = parseFile(source, Check::WhenRead);
     Records to;
@@ -867,7 +867,7 @@ void copyPageRange(const QString &source, const QString &target, int first, int 
         to.pages.append(from.pages.at(i));
         to.placements.append(placed);
     }
-    writeFile(to, target, Document::Durability::Synced);
+    writeFile(to, target, durability);
 }
 
 } // namespace engine

@@ -201,6 +201,7 @@ int mergeReportFiles(const QString &target, const QStringList *sources,
 // Page-range copy: pages first to last of the source into the target; a
 // first page of 0 copies every page, first > last copies none. Throws
 // FileError when the source cannot be read or the target not written.
-void copyPageRange(const QString &source, const QString &target, int first, int last);
+void copyPageRange(const QString &source, const QString &target, int first, int last,
+                   Document::Durability durability = Document::Durability::Synced);
 
 } // namespace engine
