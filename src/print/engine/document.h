@@ -28,15 +28,17 @@
 // Pictures are saved compressed. A picture that came from stored bytes (a
 // table's picture field) in PNG or JPEG keeps those bytes: saving writes them
 // unchanged. A bitmap (BMP, as the tables store photos) is written as JPEG
-// (quality 90) no larger than it prints at 300 dpi on its largest placement,
-// never enlarged; a small one (at most 256 x 256 pixels after that), one with
-// transparency and a picture made in the program without bytes as PNG.
-// Files of earlier versions may hold bitmaps; they are read as ever.
-// A loaded document holds its
-// pictures as places in its file, which stays open, and reads and decodes a
-// picture when a page that shows it is drawn; merging files copies picture
-// records as they are. A bulk print of hundreds of photos thus neither
-// encodes nor decodes nor holds them on the way to the preview.
+// (quality 90) no larger than it prints at 300 dpi on its largest placement
+// (a picture up to a quarter above that stays as it is), never enlarged; a
+// small one (at most 256 x 256 pixels), one with transparency and a picture
+// made in the program without bytes as PNG. Files of earlier versions may
+// hold bitmaps; they are read as ever, and nothing in the layout changed.
+// A loaded document holds its pictures as places in its file, which stays
+// open, and reads and decodes a picture when a page that shows it is drawn
+// (on the screen at the size it is shown); merging files copies picture
+// records as they are. A bulk print of hundreds of photos thus compresses
+// each once, when its sheet is saved, and neither decodes nor holds them on
+// the way to the preview.
 //
 // A file that is truncated, damaged or not a saved report file is refused
 // with an error; loading never trusts a length or count it has not checked.
