@@ -52,6 +52,8 @@ void sizeBenchmarks(const QString &only = QString());
 // A local backup and a restore of that many training years, each beside a
 // plain copy of the same files.
 void backupAndRestore(int years, int runs);
+// The bulk print at one, three and ten training years (in bench_bulk.cpp).
+void bulkBenchmarks();
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.
 int startUpChild(const QString &dir);

@@ -467,70 +467,6 @@ int startUpChild(const QString &dir)
     return 0;
 }
 
-// The bulk print of three training years, every front and back sheet, each
-// back with one picture; and of one year out of ten training years, every
-// second report with two pictures.
-static void bulkPrint(int years)
-{
-    QTemporaryDir dir;
-    const ReportData data = trainingYears(years);
-    makeDataDirectory(dir.path(), data);
-    InDirectory in(dir.path());
-    StandIns user;
-    {
-        lernora::Application program;
-        if (years <= 3) // one picture on every back sheet
-            program.tables().exec(QStringLiteral("UPDATE bericht SET Bild2=NULL"));
-        TMainForm *form = program.mainForm();
-        form->show();
-        QApplication::processEvents();
-        auto *dialog = form->findChild<Tdrauswdlg *>(QStringLiteral("drauswdlg"));
-        // The merged document is loaded; without a preview interface it is
-        // not shown, so the time is the time to a document ready for preview.
-        engine::PreviewInterface *previews = engine::previewInterface();
-        engine::setPreviewInterface(nullptr);
-        // The pages and sheets of paper the dialog names: every sheet of a
-        // year rendered once to count its pages, as "auswählen" does.
-        {
-            const Result counted = measure(3, [&] {
-                dialog->fuellbtnClick();
-                for (const char *name : {"auswahlVbtn", "auswahlRbtn"})
-                    dialog->findChild<QPushButton *>(QLatin1String(name))->click();
-            });
-            report("sizes: bulk print, extent of every sheet counted for the dialog", 3, counted);
-            std::printf("    (%d pages; toggling the two-sided layout afterwards: %.1f ms)\n", dialog->extent().pages,
-                        measure(3, [&] { dialog->beidseitigcheck()->toggle(); }).median);
-        }
-        const double before = peakResidentMb();
-        const int runs = 3;
-        int sheets = 0;
-        const Result r = measure(runs, [&] { dialog->vorschaubtnClick(); },
-                                 [&] {
-                                     dialog->fuellbtnClick();
-                                     sheets = 0;
-                                     for (QListWidget *list : {dialog->CheckListBox1(), dialog->CheckListBox2()})
-                                         for (int i = 0; i < std::min(list->count(), years <= 3 ? list->count() : 52); ++i, ++sheets)
-                                             list->item(i)->setCheckState(Qt::Checked);
-                                 });
-        const QByteArray name = (years <= 3 ? QStringLiteral("sizes: bulk print, %1 years to the preview")
-                                            : QStringLiteral("sizes: bulk print of one year out of %1 to the preview"))
-                                    .arg(years)
-                                    .toLatin1();
-        report(name.constData(), runs, r);
-        std::printf("    (%d sheets, %.2f ms per sheet; peak resident %.0f MB before, %.0f MB after)\n", sheets,
-                    r.median / std::max(sheets, 1), before, peakResidentMb());
-        engine::Document merged = engine::Document::load(Tdrauswdlg::mergedFile());
-        const QString pdf = dir.filePath(QStringLiteral("alle.pdf"));
-        report("sizes: bulk print, PDF of the merged document", runs,
-               measure(runs, [&] { engine::exportPdf(merged, pdf); }));
-        std::printf("    (%d pages, merged file %lld bytes, PDF %lld bytes)\n", merged.pageCount(),
-                    static_cast<long long>(QFile(Tdrauswdlg::mergedFile()).size()),
-                    static_cast<long long>(QFile(pdf).size()));
-        engine::setPreviewInterface(previews);
-        form->hide();
-    }
-}
-
 void sizeBenchmarks(const QString &only)
 {
     const auto run = [&](const char *name, const std::function<void()> &body) {
@@ -558,10 +494,7 @@ void sizeBenchmarks(const QString &only)
         startUp(3);
         startUp(10);
     });
-    run("bulk", [] {
-        bulkPrint(3);
-        bulkPrint(10);
-    });
+    run("bulk", bulkBenchmarks);
     run("reports", reportOfReports);
     run("exim", [] {
         for (int years : {1, 3, 10})

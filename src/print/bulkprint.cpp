@@ -39,7 +39,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QShowEvent>
+#include <QMutex>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 
 namespace field = store::field;
@@ -541,12 +545,45 @@ bool Tdrauswdlg::renderSheets()
         for (int i = 0; m_backForm && i < 2; ++i)
             m_backForm->setPictureDisplaySize(i, shown[i]);
     });
+    // Rendering needs the forms and the table's cursor and stays here; the
+    // rendered sheets are saved (their pictures compressed) on worker
+    // threads meanwhile. A document handed over is theirs alone. A few wait
+    // at most, so that a year's pictures are not all held at once.
+    QThreadPool savers;
+    savers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    QSemaphore room(2 * savers.maxThreadCount());
+    QMutex failedLock;
+    QString failed;
+    const auto finishSaving = qScopeGuard([&] { savers.waitForDone(); });
+    const auto save = [&](engine::Document &&document, const QString &path) {
+        room.acquire();
+        savers.start([&, document = std::move(document), path]() {
+            const auto release = qScopeGuard([&] { room.release(); });
+            try {
+                document.save(path, engine::Document::Durability::Temporary);
+            } catch (const engine::FileError &e) {
+                const QMutexLocker lock(&failedLock);
+                if (failed.isEmpty())
+                    failed = e.message();
+            } catch (const std::exception &e) {
+                const QMutexLocker lock(&failedLock);
+                if (failed.isEmpty())
+                    failed = QString::fromLocal8Bit(e.what());
+            }
+        });
+    };
+    const auto saveFailure = [&] {
+        const QMutexLocker lock(&failedLock);
+        return failed;
+    };
     int done = 0;
     for (size_t i = 0; i < sheets.size(); ++i) {
         RunSheet s = sheets[i];
         progress.setValue(done++);
         if (progress.wasCanceled())
             return false;
+        if (const QString why = saveFailure(); !why.isEmpty())
+            throw engine::FileError(why);
         if (!reports.gotoBookmark(rows[i]))
             continue; // the report is gone
         progress.setLabelText(QStringLiteral("Blatt %1 wird aufbereitet …").arg(QFileInfo(s.file).completeBaseName()));
@@ -565,10 +602,13 @@ bool Tdrauswdlg::renderSheets()
         }
         s.pages = document.pageCount();
         m_pages[std::make_pair(s.back, rows[i])] = s.pages;
-        document.save(QDir(directory()).filePath(s.file), engine::Document::Durability::Temporary);
+        save(std::move(document), QDir(directory()).filePath(s.file));
         m_runSheets[s.file] = s;
     }
     progress.setValue(done);
+    savers.waitForDone();
+    if (const QString why = saveFailure(); !why.isEmpty())
+        throw engine::FileError(why);
     return !progress.wasCanceled();
 }
 
@@ -624,7 +664,8 @@ void Tdrauswdlg::merge(const QString &target)
             paths << whole;
         } else {
             const QString part = parts.filePath(QStringLiteral("teil%1.qrp").arg(++split));
-            engine::copyPageRange(whole, part, p.first, p.last);
+            // A part lives only for the merge: not forced to the disk.
+            engine::copyPageRange(whole, part, p.first, p.last, engine::Document::Durability::Temporary);
             paths << part;
         }
     }

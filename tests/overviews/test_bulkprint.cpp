@@ -393,6 +393,37 @@ private slots:
         QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
     }
 
+    // The sheets are saved beside the rendering of the next ones: a sheet
+    // that cannot be saved, early or last in the run, is reported once, no
+    // preview opens and no file of the run stays.
+    void aSheetThatCannotBeSaved_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("back");
+        QTest::newRow("first front sheet") << 1 << false;
+        QTest::newRow("last back sheet") << 6 << true;
+    }
+    void aSheetThatCannotBeSaved()
+    {
+        QFETCH(int, number);
+        QFETCH(bool, back);
+        f->start(1);
+        for (int n = 1; n <= 6; ++n)
+            sheet(1, n, 1);
+        // A directory where the sheet's file would be written.
+        const QString blocked = Tdrauswdlg::sheetFileName(1, number, back, 1);
+        QVERIFY(QDir().mkpath(QDir(Tdrauswdlg::directory()).filePath(blocked)));
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
+            d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
+            d.vorschaubtn()->click();
+            QVERIFY(!TQRMDIPreviewInterface::current());
+        });
+        QCOMPARE(f->messages().errors().size(), 1);
+        QVERIFY2(f->messages().errors().first().contains(blocked), qPrintable(f->messages().errors().first()));
+        QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
+    }
+
     void aDirectoryThatCannotBeWritten()
     {
         f->start(1);

@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QtEndian>
+#include <QtMath>
 #include <array>
 #include <algorithm>
 #include <cmath>
@@ -90,12 +91,17 @@ double dayNumber(const QDateTime &t)
 
 // A picture a saved file may hold: the formats the tables' picture fields
 // come in. Nothing else is handed to a decoder.
-bool isStoredPictureFormat(const QByteArray &bytes)
+QByteArray pictureFormat(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    const QByteArray format = QImageReader::imageFormat(&buffer);
+    return QImageReader::imageFormat(&buffer);
+}
+
+bool isStoredPictureFormat(const QByteArray &bytes)
+{
+    const QByteArray format = pictureFormat(bytes);
     return format == "bmp" || format == "png" || format == "jpeg";
 }
 
@@ -104,8 +110,39 @@ QByteArray pngOf(const QImage &image)
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 100);
+    // Qt's PNG quality is the inverse of its compression: 100 would store
+    // the pixels uncompressed. The default compresses.
+    image.save(&buffer, "PNG");
     return png;
+}
+
+// Pictures are stored at the resolution they print at, and a little above
+// it before they are scaled down.
+constexpr double printDpi = 300.0;
+constexpr double printSlack = 1.25;
+// Up to this many pixels a picture is stored losslessly whatever it shows.
+constexpr qint64 smallPicture = 256 * 256;
+constexpr int jpegQuality = 90;
+
+// A picture as a saved file stores it: no larger than `printed` (0.1 mm;
+// empty: as it is) needs at 300 dpi, as JPEG when it is a photo without
+// transparency of some size, else as PNG.
+QByteArray storedForm(QImage image, const QSizeF &printed, bool photo)
+{
+    if (!image.isNull() && !printed.isEmpty()) {
+        const QSize needed(qCeil(printed.width() / unitsPerInch * printDpi),
+                           qCeil(printed.height() / unitsPerInch * printDpi));
+        if (image.width() > needed.width() * printSlack || image.height() > needed.height() * printSlack)
+            image = image.scaled(needed.boundedTo(image.size()).expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    }
+    if (!photo || image.isNull() || image.hasAlphaChannel() || qint64(image.width()) * image.height() <= smallPicture)
+        return pngOf(image);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", jpegQuality);
+    return jpeg;
 }
 
 // Pictures in a file are copied and read in pieces of this size.
@@ -444,17 +481,18 @@ QByteArray StoredPicture::read() const
     return out;
 }
 
-void Document::paint(QPainter &painter, int number, const QRectF &target) const
+void Document::paint(QPainter &painter, int number, const QRectF &target, Output output) const
 {
-    paintPictures(painter, number, target, nullptr);
+    paintPictures(painter, number, target, nullptr, output);
 }
 
 void Document::paint(QPainter &painter, int number, const QRectF &target, PrintedPictures &pictures) const
 {
-    paintPictures(painter, number, target, &pictures);
+    paintPictures(painter, number, target, &pictures, Output::Print);
 }
 
-void Document::paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed) const
+void Document::paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed,
+                             Output output) const
 {
     if (number < 1 || number > pageCount())
         return;
@@ -472,10 +510,19 @@ void Document::paintPictures(QPainter &painter, int number, const QRectF &target
     const double deviceDpi = painter.device() ? painter.device()->logicalDpiX() : 0.0;
     for (const Placement &p : placed) {
         PrintedPictures::Prepared img;
-        if (printed && deviceDpi > 0)
+        if (printed && deviceDpi > 0) {
             img = printed->prepared(*this, p.image, painter.worldTransform().mapRect(p.target).size(), deviceDpi);
-        else
+        } else if (output == Output::Screen) {
+            // The device pixels the picture covers.
+            const QTransform t = painter.deviceTransform();
+            const QSizeF covered = t.isRotating() ? t.mapRect(p.target).size()
+                                                  : QSizeF(p.target.width() * qAbs(t.m11()),
+                                                           p.target.height() * qAbs(t.m22()));
+            img.image =
+                screenImage(p.image, QSize(qMax(1, qRound(covered.width())), qMax(1, qRound(covered.height()))));
+        } else {
             img.image = image(p.image);
+        }
         if (img.image.isNull())
             continue;
         painter.save();
@@ -576,6 +623,7 @@ void Document::clear()
     m_imageByKey.clear();
     m_imageByBytes.clear();
     m_decoded.clear();
+    m_screen.clear();
 }
 
 namespace {
@@ -641,6 +689,46 @@ QImage Document::image(int index) const
     return s.image;
 }
 
+QImage Document::screenImage(int index, const QSize &pixels) const
+{
+    if (index < 0 || index >= m_images.size() || pixels.isEmpty())
+        return QImage();
+    for (qsizetype i = 0; i < m_screen.size(); ++i) {
+        if (m_screen.at(i).index == index && m_screen.at(i).pixels == pixels) {
+            m_screen.append(m_screen.takeAt(i));
+            return m_screen.last().image;
+        }
+    }
+    // Never larger than the picture itself; drawing stretches it as the
+    // page places it.
+    const auto fitted = [&pixels](const QSize &size) { return pixels.boundedTo(size); };
+    const StoredImage &s = m_images.at(index);
+    QImage made;
+    if (!s.image.isNull() || s.stored.isEmpty()) {
+        made = s.image;
+        if (!made.isNull() && fitted(made.size()) != made.size())
+            made = made.scaled(fitted(made.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+        // A JPEG is decoded right at the smaller size; the full picture is
+        // neither decoded nor kept.
+        QBuffer buffer;
+        buffer.setData(s.stored.read());
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (size.isValid() && fitted(size) != size)
+            reader.setScaledSize(fitted(size));
+        made = reader.read();
+    }
+    // The pictures of a few pages at a time; paging back and forth and
+    // changing the zoom now and then find them here.
+    constexpr qsizetype kept = 24;
+    m_screen.append({index, pixels, made});
+    if (m_screen.size() > kept)
+        m_screen.removeFirst();
+    return made;
+}
+
 namespace {
 
 Records recordsOf(const Document &doc, const QVector<StoredPicture> &pictures)
@@ -683,15 +771,35 @@ Document fromRecords(const Records &r, const QString &fileName)
 
 QVector<StoredPicture> Document::storedPictures() const
 {
+    // The largest size each picture is placed at.
+    QVector<QSizeF> printed(m_images.size());
+    for (const QVector<Placement> &placed : m_placements)
+        for (const Placement &p : placed)
+            if (p.image >= 0 && p.image < printed.size())
+                printed[p.image] = printed.at(p.image).expandedTo(p.target.size().expandedTo(QSizeF(0, 0)));
+    // Nothing here changes the document: a sheet of a bulk print is saved
+    // on a worker thread while the next one is rendered.
     QVector<StoredPicture> out;
     out.reserve(m_images.size());
     for (int i = 0; i < m_images.size(); ++i) {
-        const StoredPicture &s = m_images.at(i).stored;
-        // Pictures in a file were checked when it was loaded.
-        if (s.file || (!s.bytes.isEmpty() && isStoredPictureFormat(s.bytes)))
+        const StoredImage &picture = m_images.at(i);
+        const StoredPicture &s = picture.stored;
+        // Pictures in a file were checked when it was loaded, and stored as
+        // the version that wrote it chose.
+        if (s.file) {
             out.append(s);
-        else
-            out.append(StoredPicture::of(pngOf(image(i))));
+            continue;
+        }
+        const QByteArray format = s.bytes.isEmpty() ? QByteArray() : pictureFormat(s.bytes);
+        if (format == "png" || format == "jpeg") {
+            out.append(s);
+            continue;
+        }
+        const bool bitmap = format == "bmp";
+        QImage image = picture.image;
+        if (image.isNull() && !s.bytes.isEmpty())
+            image = QImage::fromData(s.bytes);
+        out.append(StoredPicture::of(storedForm(image, printed.at(i), bitmap)));
     }
     return out;
 }
@@ -820,7 +928,7 @@ int mergeReportFiles(const QString &target, const QStringList *sources, Document
     return 0;
 }
 
-void copyPageRange(const QString &source, const QString &target, int first, int last)
+void copyPageRange(const QString &source, const QString &target, int first, int last, Document::Durability durability)
 {
     const Records from = parseFile(source, Check::WhenRead);
     Records to;
@@ -844,7 +952,7 @@ void copyPageRange(const QString &source, const QString &target, int first, int 
         to.pages.append(from.pages.at(i));
         to.placements.append(placed);
     }
-    writeFile(to, target, Document::Durability::Synced);
+    writeFile(to, target, durability);
 }
 
 } // namespace engine

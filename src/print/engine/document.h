@@ -25,12 +25,20 @@
 //   1 there and the pictures inside the "LNRI" record, each as uint32 length
 //   and bytes before the placements; they are read as well.
 //
-// A picture that came from stored bytes (a table's picture field) keeps
-// those bytes: saving writes them unchanged. A loaded document holds its
-// pictures as places in its file, which stays open, and reads and decodes a
-// picture when a page that shows it is drawn; merging files copies picture
-// records as they are. A bulk print of hundreds of photos thus neither
-// encodes nor decodes nor holds them on the way to the preview.
+// Pictures are saved compressed. A picture that came from stored bytes (a
+// table's picture field) in PNG or JPEG keeps those bytes: saving writes them
+// unchanged. A bitmap (BMP, as the tables store photos) is written as JPEG
+// (quality 90) no larger than it prints at 300 dpi on its largest placement
+// (a picture up to a quarter above that stays as it is), never enlarged; a
+// small one (at most 256 x 256 pixels), one with transparency and a picture
+// made in the program without bytes as PNG. Files of earlier versions may
+// hold bitmaps; they are read as ever, and nothing in the layout changed.
+// A loaded document holds its pictures as places in its file, which stays
+// open, and reads and decodes a picture when a page that shows it is drawn
+// (on the screen at the size it is shown); merging files copies picture
+// records as they are. A bulk print of hundreds of photos thus compresses
+// each once, when its sheet is saved, and neither decodes nor holds them on
+// the way to the preview.
 //
 // A file that is truncated, damaged or not a saved report file is refused
 // with an error; loading never trusts a length or count it has not checked.
@@ -129,12 +137,19 @@ public:
     QImage image(int index) const;
     const QVector<Placement> &placements(int number) const { return m_placements.at(number - 1); }
 
-    // Draws page `number` so that it fills target (painter coordinates).
-    void paint(QPainter &painter, int number, const QRectF &target) const;
+    // Draws page `number` so that it fills target (painter coordinates). For
+    // print every picture is drawn from its whole image; on the screen from a
+    // copy scaled to the device pixels it covers, decoded at that size where
+    // its format allows and kept for the next drawing.
+    enum class Output { Print, Screen };
+    void paint(QPainter &painter, int number, const QRectF &target, Output output = Output::Print) const;
     // The same with each picture first reduced to the pixels it prints at
     // (see PrintedPictures): what a PDF embeds.
     class PrintedPictures;
     void paint(QPainter &painter, int number, const QRectF &target, PrintedPictures &pictures) const;
+    // Picture `index` scaled to fit pixels (never enlarged); kept among the
+    // few used last.
+    QImage screenImage(int index, const QSize &pixels) const;
 
     // Saved report files; both throw FileError. A temporary file (a sheet of
     // a bulk print) is not forced to the disk before save returns.
@@ -150,7 +165,8 @@ public:
     int addImage(const StoredPicture &stored);
 
 private:
-    void paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed) const;
+    void paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed,
+                       Output output) const;
     // What a saved file holds for each picture.
     QVector<StoredPicture> storedPictures() const;
 
@@ -167,6 +183,13 @@ private:
     QHash<qint64, int> m_imageByKey; // QImage::cacheKey -> index
     QHash<QPair<const void *, qint64>, int> m_imageByBytes; // bytes' data or (file, offset) -> index
     mutable QVector<int> m_decoded; // images decoded from their bytes, last used last
+    struct ScreenImage
+    {
+        int index = -1;
+        QSize pixels;
+        QImage image;
+    };
+    mutable QVector<ScreenImage> m_screen; // last used last
 };
 
 // The pictures of a document as a PDF embeds them: each scaled down to
@@ -228,6 +251,7 @@ int mergeReportFiles(const QString &target, const QStringList *sources,
 // Page-range copy: pages first to last of the source into the target; a
 // first page of 0 copies every page, first > last copies none. Throws
 // FileError when the source cannot be read or the target not written.
-void copyPageRange(const QString &source, const QString &target, int first, int last);
+void copyPageRange(const QString &source, const QString &target, int first, int last,
+                   Document::Durability durability = Document::Durability::Synced);
 
 } // namespace engine

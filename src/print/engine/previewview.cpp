@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace engine {
 
@@ -30,6 +31,10 @@ PreviewView::PreviewView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
     updateScrollBars();
+    m_nextTimer = new QTimer(this);
+    m_nextTimer->setSingleShot(true);
+    m_nextTimer->setInterval(0);
+    connect(m_nextTimer, &QTimer::timeout, this, &PreviewView::renderNext);
 }
 
 PreviewView::~PreviewView() = default;
@@ -153,6 +158,8 @@ void PreviewView::documentChanged()
 
 void PreviewView::pageRendered(int number)
 {
+    if (number == m_next.page)
+        m_next = Cache();
     emit pageAvailable(number);
     if (number == m_page)
         invalidate();
@@ -185,7 +192,7 @@ QRect PreviewView::wantedArea() const
     return area & whole;
 }
 
-void PreviewView::renderCache(const QRect &area)
+PreviewView::Cache PreviewView::rendered(int page, const QRect &area) const
 {
     const qreal ratio = devicePixelRatioF();
     QImage image((QSizeF(area.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -196,14 +203,32 @@ void PreviewView::renderCache(const QRect &area)
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
         painter.translate(-area.topLeft());
         painter.setClipRect(area);
-        m_document->paint(painter, m_page, QRectF(QPointF(0, 0), QSizeF(pagePixels())));
+        m_document->paint(painter, page, QRectF(QPointF(0, 0), QSizeF(pagePixels())), Document::Output::Screen);
     }
-    m_cache.image = image;
-    m_cache.area = area;
-    m_cache.page = m_page;
-    m_cache.zoom = m_zoom;
-    m_cache.generation = m_generation;
-    m_cache.ratio = ratio;
+    Cache c;
+    c.image = image;
+    c.area = area;
+    c.page = page;
+    c.zoom = m_zoom;
+    c.generation = m_generation;
+    c.ratio = ratio;
+    return c;
+}
+
+void PreviewView::renderNext()
+{
+    const int next = m_page + 1;
+    if (!m_document || next > pageCount() || !isVisible())
+        return;
+    // Only a page that is cached whole; a page zoomed beyond that is
+    // rendered part by part as it scrolls.
+    const QRect whole(QPoint(0, 0), pagePixels());
+    if (wantedArea() != whole)
+        return;
+    if (m_next.page == next && m_next.zoom == m_zoom && m_next.generation == m_generation
+        && qFuzzyCompare(m_next.ratio, devicePixelRatioF()))
+        return;
+    m_next = rendered(next, whole);
 }
 
 void PreviewView::paintEvent(QPaintEvent *)
@@ -220,10 +245,17 @@ void PreviewView::paintEvent(QPaintEvent *)
     const QRect area = wantedArea();
     if (area.isEmpty())
         return;
-    const bool fresh = m_cache.page == m_page && m_cache.zoom == m_zoom && m_cache.generation == m_generation
-                       && qFuzzyCompare(m_cache.ratio, devicePixelRatioF()) && m_cache.area.contains(area);
-    if (!fresh)
-        renderCache(area);
+    const auto fresh = [&](const Cache &c) {
+        return c.page == m_page && c.zoom == m_zoom && c.generation == m_generation
+               && qFuzzyCompare(c.ratio, devicePixelRatioF()) && c.area.contains(area);
+    };
+    if (!fresh(m_cache)) {
+        if (fresh(m_next))
+            std::swap(m_cache, m_next); // the page before stays for a turn back
+        else
+            m_cache = rendered(m_page, area);
+        m_nextTimer->start();
+    }
     painter.drawImage(page.topLeft() + m_cache.area.topLeft(), m_cache.image);
 }
 

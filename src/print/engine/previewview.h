@@ -7,6 +7,8 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 
+class QTimer;
+
 namespace engine {
 
 class Document;
@@ -76,7 +78,12 @@ private:
     void invalidate();
     // The part of the page (page pixel coordinates) the cache should hold.
     QRect wantedArea() const;
-    void renderCache(const QRect &area);
+    struct Cache;
+    // Page `page` at the current zoom, the part `area` of it.
+    Cache rendered(int page, const QRect &area) const;
+    // After a page is shown, the next one is rendered while the program
+    // waits for input, so that turning to it shows it at once.
+    void renderNext();
 
     const Document *m_document = nullptr;
     int m_page = 1;
@@ -92,7 +99,8 @@ private:
         int zoom = 0;
         quint64 generation = 0;
         qreal ratio = 0;
-    } m_cache;
+    } m_cache, m_next;
+    QTimer *m_nextTimer = nullptr;
     quint64 m_generation = 1;
 };
 

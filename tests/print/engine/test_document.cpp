@@ -138,6 +138,42 @@ QImage drawing(const QSize &size)
     return image;
 }
 
+// A photo-like picture: smooth ramps, with some fine detail or without.
+QImage photo(const QSize &size, bool detail = true)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const int light = detail && (x / 8 + y / 8) % 2 ? 40 : 0;
+            image.setPixel(x, y, qRgb(200 * x / size.width() + light, 200 * y / size.height() + light, 100 + light));
+        }
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// The mean difference per colour channel of two images at the same size.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size())
+        return 255;
+    double sum = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * x.width() * x.height());
+}
+
 } // namespace
 
 class TestDocument : public QObject
@@ -524,6 +560,179 @@ private slots:
         QVERIFY2(qAbs(w.box.left() - 20.0) < 0.3, qPrintable(QString::number(w.box.left())));
         QVERIFY2(w.box.bottom() > 30.0 && w.box.bottom() < 32.5, qPrintable(QString::number(w.box.bottom())));
         QVERIFY2(w.box.top() > 20.0 && w.box.top() < 23.0, qPrintable(QString::number(w.box.top())));
+    }
+
+    // Pictures are saved compressed: a photo stored as a bitmap as JPEG, no
+    // larger than it prints at 300 dpi and never enlarged; a small one, one
+    // made in the program and one in PNG losslessly. At print size each
+    // comes back as it went in, and the file is smaller than the bitmap.
+    void picturesAreSavedCompressed_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QString>("given"); // bmp, png or made
+        QTest::addColumn<QRectF>("placed"); // 0.1 mm
+        QTest::addColumn<QString>("stored"); // jpeg or png
+        QTest::addColumn<QSize>("storedPixels");
+        QTest::addColumn<double>("shrinks"); // the file at most this part of the bitmap
+        // 40 x 30 mm at 300 dpi: 473 x 355 pixels.
+        QTest::newRow("large photo, scaled to print size")
+            << QSize(1600, 1200) << "bmp" << QRectF(100, 100, 400, 300) << "jpeg" << QSize(473, 355) << 0.05;
+        QTest::newRow("photo a little above print size stays")
+            << QSize(520, 390) << "bmp" << QRectF(100, 100, 400, 300) << "jpeg" << QSize(520, 390) << 0.25;
+        QTest::newRow("photo below print size, not enlarged")
+            << QSize(800, 600) << "bmp" << QRectF(0, 0, 1000, 750) << "jpeg" << QSize(800, 600) << 0.25;
+        QTest::newRow("small bitmap, lossless")
+            << QSize(120, 90) << "bmp" << QRectF(100, 100, 400, 300) << "png" << QSize(120, 90) << 1.0;
+        QTest::newRow("made in the program, lossless, to print size")
+            << QSize(1600, 1200) << "made" << QRectF(100, 100, 400, 300) << "png" << QSize(473, 355) << 0.5;
+        QTest::newRow("PNG kept as it is")
+            << QSize(300, 200) << "png" << QRectF(100, 100, 60, 40) << "png" << QSize(300, 200) << 0.9;
+    }
+    void picturesAreSavedCompressed()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(QString, given);
+        QFETCH(QRectF, placed);
+        QFETCH(QString, stored);
+        QFETCH(QSize, storedPixels);
+        QFETCH(double, shrinks);
+        const QImage original = photo(pixels);
+        Document d;
+        const int index = given == QLatin1String("made")
+                              ? d.addImage(original)
+                              : d.addImage(QImage(), encoded(original, given == QLatin1String("bmp") ? "BMP" : "PNG"));
+        d.addPage(numberedPage(1), {{index, placed, QRectF()}});
+        const QString name = file(QStringLiteral("c.qrp"));
+        d.save(name);
+        const QByteArray bytes = bytesOf(name);
+        QVERIFY2(bytes.size() < encoded(original, "BMP").size() * shrinks, qPrintable(QString::number(bytes.size())));
+        QCOMPARE(bytes.contains("\xFF\xD8\xFF"), stored == QLatin1String("jpeg"));
+        QCOMPARE(bytes.contains("\x89PNG"), stored == QLatin1String("png"));
+
+        const Document loaded = Document::load(name);
+        QCOMPARE(loaded.imageCount(), 1);
+        QCOMPARE(loaded.image(0).size(), storedPixels);
+        // At its printed size the picture looks as before.
+        const QSize print = storedPixels.boundedTo(pixels);
+        const QImage back = loaded.image(0).scaled(print, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage expected = original.scaled(print, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const double difference = meanDifference(back, expected);
+        QVERIFY2(difference < (stored == QLatin1String("jpeg") ? 3.0 : 1.0), qPrintable(QString::number(difference)));
+        // Saved again, a loaded picture is copied, not compressed again.
+        loaded.save(file(QStringLiteral("again.qrp")));
+        QCOMPARE(bytesOf(file(QStringLiteral("again.qrp"))).mid(Document::headerSize),
+                 bytes.mid(Document::headerSize));
+    }
+
+    // Files in which an earlier version stored pictures as bitmaps, each in
+    // a record of its own (layout 2) or all inside the placements' record
+    // (layout 1), load with their pictures.
+    void filesWithBitmapsStillLoad_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("records of their own") << 2;
+        QTest::newRow("inside the placements") << 1;
+    }
+    void filesWithBitmapsStillLoad()
+    {
+        QFETCH(int, layout);
+        const QImage picture = photo(QSize(640, 480));
+        const QByteArray bmp = encoded(picture, "BMP");
+        const QByteArray page = numbered(1).toBytes().mid(Document::headerSize);
+        QByteArray old = numbered(1).toBytes().left(Document::headerSize);
+        old[26] = char(layout);
+        old += page;
+        QByteArray section;
+        QDataStream ds(&section, QIODevice::WriteOnly);
+        ds.setByteOrder(QDataStream::LittleEndian);
+        ds.writeRawData("LNRI", 4);
+        ds << quint32(1);
+        if (layout == 1) {
+            ds << quint32(bmp.size());
+            ds.writeRawData(bmp.constData(), int(bmp.size()));
+        }
+        ds << quint32(1) << qint32(0) << 100.0 << 100.0 << 400.0 << 300.0 << 0.0 << 0.0 << 0.0 << 0.0;
+        old += record(section);
+        if (layout == 2)
+            old += record(bmp);
+        writeBytes(file(QStringLiteral("old.qrp")), old);
+        const Document loaded = Document::load(file(QStringLiteral("old.qrp")));
+        QCOMPARE(loaded.pageCount(), 1);
+        QCOMPARE(loaded.image(0), picture.convertToFormat(loaded.image(0).format()));
+        // Merged with a file of today, both keep their pictures.
+        pictured({qRgb(0, 0, 255)}).save(file(QStringLiteral("new.qrp")));
+        const QStringList sources{file(QStringLiteral("old.qrp")), file(QStringLiteral("new.qrp"))};
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("both.qrp")), &sources), 0);
+        const Document both = Document::load(file(QStringLiteral("both.qrp")));
+        QCOMPARE(both.image(both.placements(1).first().image), loaded.image(0));
+        QCOMPARE(coloursOf(both).last(), qRgb(0, 0, 255));
+    }
+
+    // The merged file holds the pages of its sources in list order, each
+    // with its own picture, however many pages each source has.
+    void mergedPagesKeepTheirOrder_data()
+    {
+        QTest::addColumn<QList<int>>("pagesPerFile");
+        QTest::newRow("one file") << QList<int>{3};
+        QTest::newRow("sheets of one page") << QList<int>{1, 1, 1, 1};
+        QTest::newRow("mixed") << QList<int>{2, 1, 4, 1};
+    }
+    void mergedPagesKeepTheirOrder()
+    {
+        QFETCH(QList<int>, pagesPerFile);
+        QStringList sources;
+        QList<QRgb> expected;
+        for (int f = 0; f < pagesPerFile.size(); ++f) {
+            QList<QRgb> colours;
+            for (int p = 0; p < pagesPerFile.at(f); ++p)
+                colours << qRgb(20 * f + 1, 30 * p + 2, 200);
+            sources << file(QStringLiteral("s%1.qrp").arg(f));
+            pictured(colours).save(sources.last(), Document::Durability::Temporary);
+            expected += colours;
+        }
+        QCOMPARE(engine::mergeReportFiles(file(QStringLiteral("alle.qrp")), &sources,
+                                          Document::Durability::Temporary),
+                 0);
+        const Document merged = Document::load(file(QStringLiteral("alle.qrp")));
+        QCOMPARE(merged.pageCount(), int(expected.size()));
+        QCOMPARE(coloursOf(merged), expected);
+    }
+
+    // On the screen a picture is drawn from a copy at the pixels it covers,
+    // never from its whole image, and looks as drawn from the whole image.
+    void screenPicturesAreScaledCopies_data()
+    {
+        QTest::addColumn<int>("width"); // of the page in pixels
+        QTest::newRow("small") << 300;
+        QTest::newRow("preview") << 460;
+        QTest::newRow("large") << 1200;
+    }
+    void screenPicturesAreScaledCopies()
+    {
+        QFETCH(int, width);
+        Document d;
+        const QImage original = photo(QSize(1600, 1200), false);
+        d.addPage(numberedPage(1), {{d.addImage(QImage(), encoded(original, "JPEG")), QRectF(100, 100, 800, 600),
+                                     QRectF()}});
+        d.save(file(QStringLiteral("s.qrp")));
+        const Document loaded = Document::load(file(QStringLiteral("s.qrp")));
+        const QSize pageSize(width, qRound(width * 297.0 / 210.0));
+        QImage screen(pageSize, QImage::Format_RGB32), print(pageSize, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        print.fill(Qt::white);
+        {
+            QPainter p(&screen);
+            loaded.paint(p, 1, screen.rect(), Document::Output::Screen);
+            QPainter q(&print);
+            q.setRenderHint(QPainter::SmoothPixmapTransform);
+            loaded.paint(q, 1, print.rect(), Document::Output::Print);
+        }
+        // 80 x 60 mm of the page's 210 mm.
+        const QSize covered(qRound(width * 80.0 / 210.0), qRound(width * 80.0 / 210.0 * 0.75));
+        const QImage copy = loaded.screenImage(0, covered);
+        QCOMPARE(copy.size(), covered.boundedTo(original.size()));
+        const double difference = meanDifference(screen, print);
+        QVERIFY2(difference < 2.0, qPrintable(QString::number(difference)));
     }
 
     void pagesDrawAtAnyResolution_data()
