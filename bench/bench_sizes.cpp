@@ -45,6 +45,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <functional>
 
 namespace field = store::field;
 
@@ -136,24 +137,33 @@ void backSheets()
     });
 }
 
-// Deleting the first report of training year 1 renumbers every later report
-// of that year. The data are the training years with photos; each run
-// deletes one report, so the year shrinks by one report per run.
-void deletion(int years, int runs)
+// The running program over `years` training years with photos, its list
+// showing training year 1 alone.
+void onTheYearList(int years, const std::function<void(lernora::Application &, TMainForm &,
+                                                       overviews::ReportOverviewTab &)> &body)
 {
     QTemporaryDir dir;
     makeDataDirectory(dir.path(), trainingYears(years));
     InDirectory in(dir.path());
     StandIns user;
-    {
-        lernora::Application program;
-        TMainForm *form = program.mainForm();
-        form->show();
-        QApplication::processEvents();
-        overviews::ReportOverviewTab &overview = form->overview();
-        showTab(*form, overview);
-        program.session().year = 1;
-        overview.setDisplayChoice(1); // the current year alone: else the click is refused
+    lernora::Application program;
+    TMainForm *form = program.mainForm();
+    form->show();
+    QApplication::processEvents();
+    overviews::ReportOverviewTab &overview = form->overview();
+    showTab(*form, overview);
+    program.session().year = 1;
+    overview.setDisplayChoice(1); // the current year alone: else a deletion is refused
+    body(program, *form, overview);
+    form->hide();
+}
+
+// Deleting the first report of training year 1 renumbers every later report
+// of that year. Each run deletes one report, so the year shrinks by one
+// report per run.
+void deletion(int years, int runs)
+{
+    onTheYearList(years, [&](lernora::Application &program, TMainForm &, overviews::ReportOverviewTab &overview) {
         store::Table &reports = program.tables().berichttable();
         const int before = reports.recordCount();
         const QByteArray name = QStringLiteral("sizes: delete a report, %1 years with photos").arg(years).toLatin1();
@@ -167,27 +177,14 @@ void deletion(int years, int runs)
         std::printf("    (%d reports in year 1 before, %d after)\n", before, reports.recordCount());
         if (reports.recordCount() != before - runs)
             std::fprintf(stderr, "deletion bench: the clicks did not delete\n");
-        form->hide();
-    }
+    });
 }
 
 // A stored report with two photos opened from the overview ("Anzeigen")
 // and closed with OK, as an apprentice looks at last week's report.
 void editorOpen(int years)
 {
-    QTemporaryDir dir;
-    makeDataDirectory(dir.path(), trainingYears(years));
-    InDirectory in(dir.path());
-    StandIns user;
-    {
-        lernora::Application program;
-        TMainForm *form = program.mainForm();
-        form->show();
-        QApplication::processEvents();
-        overviews::ReportOverviewTab &overview = form->overview();
-        showTab(*form, overview);
-        program.session().year = 1;
-        overview.setDisplayChoice(1);
+    onTheYearList(years, [&](lernora::Application &program, TMainForm &form, overviews::ReportOverviewTab &) {
         store::Table &reports = program.tables().berichttable();
         int number = 10;
         const QByteArray name = QStringLiteral("sizes: open a report with photos and OK, %1 years").arg(years).toLatin1();
@@ -195,7 +192,7 @@ void editorOpen(int years)
                measure(
                    7,
                    [&] {
-                       form->beranzeigebtnClick();
+                       form.beranzeigebtnClick();
                        QApplication::processEvents();
                    },
                    [&] {
@@ -203,8 +200,7 @@ void editorOpen(int years)
                        reports.findKey({1, number, 1});
                        QApplication::processEvents();
                    }));
-        form->hide();
-    }
+    });
 }
 
 void reportList()
