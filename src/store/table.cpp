@@ -315,18 +315,11 @@ void Table::refresh()
     scrolled();
 }
 
-int Table::setPageCacheLimit(int kib)
+void Table::setPageCacheLimit(int kib)
 {
-    const auto pragma = [&](const char *name) {
-        Stmt st(m_set.connection(), QStringLiteral("PRAGMA %1.%2").arg(quoted(m_schema), QLatin1String(name)));
-        return st.step() == SQLITE_ROW ? sqlite3_column_int64(st.handle(), 0) : 0;
-    };
-    // A negative size counts KiB, a positive one pages.
-    const qint64 before = pragma("cache_size");
-    const qint64 beforeKib = before < 0 ? -before : before * pragma("page_size") / 1024;
-    Stmt set(m_set.connection(), QStringLiteral("PRAGMA %1.cache_size=%2").arg(quoted(m_schema)).arg(-qint64(kib)));
-    set.step();
-    return int(beforeKib);
+    // A negative size counts KiB.
+    Stmt st(m_set.connection(), QStringLiteral("PRAGMA %1.cache_size=%2").arg(quoted(m_schema)).arg(-qint64(kib)));
+    st.step();
 }
 
 void Table::emptyTable()
@@ -623,7 +616,7 @@ bool Table::isNull(const QString &name) const
 {
     const int f = field(name);
     const quint64 bit = quint64(1) << f;
-    if ((m_largeFields & bit) && (isEditing() ? m_bufferOnFile : (m_view.empty() ? 0 : m_rows[m_view[m_pos]].onFile)) & bit)
+    if ((m_largeFields & bit) && (currentOnFile().second & bit))
         return false; // a picture held in the file
     const QVariant v = value(name);
     return v.isNull() || !v.isValid();

@@ -215,12 +215,11 @@ private:
     void masterScrolled();
     QString qualifiedName() const;
     std::pair<qint64, quint64> currentOnFile() const;
-    // The most of the table's file SQLite keeps in memory, in KiB; returns
-    // the limit it replaces. An update rewrites a whole row, pictures
-    // included, and reads each page of the row twice (to build the new row
-    // and to compare it with the stored one): with room for less than a row,
-    // both reads go to the file.
-    int setPageCacheLimit(int kib);
+    // The most of the table's file SQLite keeps in memory, in KiB. An update
+    // rewrites a whole row, pictures included, and reads each page of the
+    // row twice (to build the new row and to compare it with the stored
+    // one): with room for less than a row, both reads go to the file.
+    void setPageCacheLimit(int kib);
     static constexpr int largeRowCacheKib = 16 * 1024;
     // The statement `sql` prepared once while the table is open (null when
     // it does not prepare); use it through a Stmt, which resets it.
