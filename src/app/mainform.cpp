@@ -2,11 +2,9 @@
 
 #include "aboutbox.h"
 #include "basicdatadialog.h"
-#include "print/engine/previewinterface.h"
-#include "print/trainingrecordprint.h"
-
 #include "editor/reporteditor.h"
 #include "exchange/eximform.h"
+#include "exchange/filetransfer.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "overviews/trainingtime.h"
@@ -30,6 +28,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +42,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QScopeGuard>
 
 namespace keys = store::settingskeys;
 
@@ -404,6 +404,9 @@ void TMainForm::Ausgangszustandherstellen1Click()
                            "Alle Berichte und Änderungen werden gelöscht, das Programm wird beendet."))
         != platform::Answer::Ok)
         return;
+    const std::optional<QString> safety = safetyBackup();
+    if (!safety)
+        return;
     bool reset = false;
     platform::guarded([this, &reset] {
         // Whole or not at all; the tables stay open.
@@ -415,8 +418,34 @@ void TMainForm::Ausgangszustandherstellen1Click()
         m_composition->VerwerfbtnClick();
         m_overview->uebersichtanzeigewahlClick();
     });
-    if (reset)
-        close();
+    if (!reset)
+        return;
+    platform::messages().information(
+        QStringLiteral("Ihre bisherigen Daten sind in der Sicherung „%1“ aufbewahrt. Falls Sie den Ausgangszustand "
+                       "nicht wollten: Unter „Datei“ › „Import/Export“ wählen Sie diese Sicherung und klicken auf "
+                       "„Wiederherst.“.")
+            .arg(*safety));
+    close();
+}
+
+std::optional<QString> TMainForm::safetyBackup()
+{
+    const QString data = m_tables.dataDir();
+    const QString root = QDir::cleanPath(QDir(data).absoluteFilePath(QStringLiteral("../sicherung")));
+    exchange::BackupResult backup;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto cursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        backup = exchange::backupDataDirectory(data, root, platform::clock().now());
+    }
+    if (!backup.failure)
+        return backup.name;
+    platform::messages().error(
+        QStringLiteral("Bevor der Ausgangszustand hergestellt wird, sichert Lernora Ihre Daten. Diese Sicherung ist "
+                       "fehlgeschlagen:\n%1\n\nEs wurde nichts gelöscht. Bitte schaffen Sie Platz auf dem "
+                       "Datenträger oder prüfen Sie die Schreibrechte im Ordner „%2“ und versuchen Sie es erneut.")
+            .arg(backup.failure->text(), QDir::toNativeSeparators(root)));
+    return std::nullopt;
 }
 
 void TMainForm::Ausbildungsnachweis1Click()

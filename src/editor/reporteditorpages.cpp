@@ -382,6 +382,9 @@ void Tberichtdlg::buildPictures(QWidget *page)
         label(content, i == 0 ? "Label25" : "Label26", QStringLiteral(" Bytes:"), 456, 30);
         m_bildgroessenlabel[i] =
             label(content, i == 0 ? "bildgroessenlabel1" : "bildgroessenlabel2", QStringLiteral("0"), 492, 30);
+        // What the per cent mean on paper.
+        m_druckgroesse[i] = label(content, i == 0 ? "druckgroesse1" : "druckgroesse2", QString(), 600, 30);
+        m_druckgroesse[i]->setAccessibleName(QStringLiteral("Druckgröße von Bild %1").arg(n));
         m_image[i] = bound(new controls::DBImage, content, i == 0 ? "DBImage1" : "DBImage2", m_berichtsource,
                            i == 0 ? field::Bild1 : field::Bild2, QRect(24, 56, 145, 145));
     }
