@@ -2,6 +2,9 @@
 
 #include "aboutbox.h"
 #include "basicdatadialog.h"
+#include "controls/anchors.h"
+#include "controls/dbcontrols.h"
+#include "controls/dbgrid.h"
 #include "editor/reporteditor.h"
 #include "exchange/eximform.h"
 #include "exchange/filetransfer.h"
@@ -36,6 +39,7 @@
 #include <QPushButton>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -182,11 +186,20 @@ void TMainForm::buildClient()
         platform::setHelpContext(page, tabContexts[i]);
         m_pageControl1->addTab(page, tabs[i]);
     }
-    // Each tab's contents fill its page.
+    // Each tab's contents fill its page; on a screen smaller than the
+    // design they keep their designed size and the page scrolls.
     const auto fillPage = [this](int page, QWidget *contents) {
         auto *fill = new QVBoxLayout(m_pageControl1->widget(page));
         fill->setContentsMargins(0, 0, 0, 0);
-        fill->addWidget(contents);
+        auto *scroller = new QScrollArea;
+        scroller->setObjectName(QStringLiteral("TabScroller%1").arg(page + 1));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setFocusPolicy(Qt::NoFocus);
+        scroller->setWidgetResizable(true);
+        const QRect designed = contents->childrenRect();
+        contents->setMinimumSize(designed.right() + 4, designed.bottom() + 4);
+        scroller->setWidget(contents);
+        fill->addWidget(scroller);
     };
     // The composition of the next report, on the first tab.
     m_composition = new plan::CompositionTab(m_tables, m_session, m_pageControl1->widget(0));
@@ -209,6 +222,15 @@ void TMainForm::buildClient()
             [this] { platform::guarded([this] { PageControl1Change(); }); });
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(client);
+
+    // Maximised, the composition and the report list grow downwards and
+    // the buttons below them follow.
+    auto *anchors = new controls::Anchors(this, QSize(987, 748));
+    anchors->anchor(m_composition->zusammenstellung(), Qt::TopEdge | Qt::BottomEdge);
+    anchors->anchor(m_overview->DBGrid3(), Qt::TopEdge | Qt::BottomEdge);
+    for (QWidget *tab : {static_cast<QWidget *>(m_composition), static_cast<QWidget *>(m_overview)})
+        for (QPushButton *b : tab->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+            anchors->anchor(b, Qt::BottomEdge);
 
     m_statusLine = new QStatusBar(this);
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));

@@ -163,6 +163,7 @@ private:
     void setMode(Mode mode);
     void buildPages();
     void buildFront(QWidget *page);
+    void anchorToTheWindow(QWidget *front, QWidget *back);
     void buildBack(QWidget *page);
     void buildPictures(QWidget *page);
     void buildDetailPanel(QWidget *panel, controls::DataSource *source);
