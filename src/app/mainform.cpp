@@ -462,11 +462,16 @@ std::optional<QString> TMainForm::safetyBackup()
     }
     if (!backup.failure)
         return backup.name;
-    platform::messages().error(
-        QStringLiteral("Bevor der Ausgangszustand hergestellt wird, sichert Lernora Ihre Daten. Diese Sicherung ist "
-                       "fehlgeschlagen:\n%1\n\nEs wurde nichts gelöscht. Bitte schaffen Sie Platz auf dem "
-                       "Datenträger oder prüfen Sie die Schreibrechte im Ordner „%2“ und versuchen Sie es erneut.")
-            .arg(backup.failure->text(), QDir::toNativeSeparators(root)));
+    const QString why = backup.failure->text();
+    const QString advice = why.contains(QStringLiteral("Bitte"))
+                               ? QString()
+                               : QStringLiteral(" Bitte prüfen Sie, ob im Ordner „%1“ geschrieben werden kann und "
+                                                "genug Platz frei ist, und versuchen Sie es dann noch einmal.")
+                                     .arg(QDir::toNativeSeparators(root));
+    platform::messages().error(QStringLiteral("Bevor der Ausgangszustand hergestellt wird, sichert Lernora Ihre "
+                                              "Daten. Diese Sicherung ist fehlgeschlagen:\n%1\n\nEs wurde nichts "
+                                              "gelöscht, Ihre Berichte sind unverändert.%2")
+                                   .arg(why, advice));
     return std::nullopt;
 }
 
