@@ -42,6 +42,7 @@ function(lernora_add_test name)
     set(_platform "offscreen:configfile=${_config}")
   endif()
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=${_platform};LANG=de_DE.UTF-8;LC_ALL=C.UTF-8;XDG_RUNTIME_DIR=${LERNORA_XDG_RUNTIME_DIR};LERNORA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    ENVIRONMENT "QT_QPA_PLATFORM=${_platform};LANG=de_DE.UTF-8;LC_ALL=C.UTF-8;XDG_RUNTIME_DIR=${LERNORA_XDG_RUNTIME_DIR};LERNORA_SOURCE_DIR=${CMAKE_SOURCE_DIR};LERNORA_MESSAGE_LOG=${CMAKE_BINARY_DIR}/messages.log"
     TIMEOUT 300)
+  set_property(GLOBAL APPEND PROPERTY LERNORA_TESTS ${name})
 endfunction()

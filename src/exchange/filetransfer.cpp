@@ -95,6 +95,10 @@ constexpr qint64 slice = qint64(32) << 20;
 // `full` says the target's disk took no more; `stopped` that `step` (asked
 // with the bytes done after every slice) said to stop. A file not complete
 // is removed.
+const QString unreadableText = QStringLiteral("Die Datei kann nicht gelesen werden. Bitte prüfen Sie, ob der "
+                                              "Datenträger noch angeschlossen ist, und versuchen Sie es noch "
+                                              "einmal.");
+
 QString copyOne(const QString &from, const QString &to, bool *full, bool *stopped,
                 const std::function<bool(qint64 done)> &step)
 {
@@ -103,24 +107,24 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
     const QFileInfo source(from);
     std::unique_ptr<QIODevice> in = openSource(from);
     if (!in->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(in->errorString());
+        return unreadableText;
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return QStringLiteral("Die Datei kann am Ziel nicht angelegt werden (%1).").arg(out.errorString());
+        return QStringLiteral("Die Datei kann am Ziel nicht angelegt werden. Bitte prüfen Sie, ob Sie dort "
+                              "schreiben dürfen und ob der Datenträger noch angeschlossen ist.");
     auto failed = [&](const QString &why) {
         out.close();
         out.remove();
         return why;
     };
-    // A write refused by a full disk; the system's own words otherwise.
-    auto writeFailed = [&](const QString &error, bool noSpace) {
+    // A write refused by a full disk is said as such by the caller.
+    auto writeFailed = [&](bool noSpace) {
         const qint64 free = platform::volumes().freeSpace(QFileInfo(to).absolutePath());
         *full = noSpace || (free >= 0 && free < source.size());
-        return failed(QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden (%1).").arg(error));
+        return failed(QStringLiteral("Die Datei kann am Ziel nicht geschrieben werden. Bitte prüfen Sie, ob Sie "
+                                     "dort schreiben dürfen und ob der Datenträger noch angeschlossen ist."));
     };
-    auto readFailed = [&](const QString &error) {
-        return failed(QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(error));
-    };
+    auto readFailed = [&] { return failed(unreadableText); };
     qint64 done = 0;
     auto *file = qobject_cast<QFile *>(in.get());
     bool system = file != nullptr;
@@ -132,13 +136,12 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
         }
         if (n < 0) {
             const int error = errno;
-            const QString said = QString::fromLocal8Bit(std::strerror(error));
 #ifdef Q_OS_UNIX
             if (error == ENOSPC || error == EDQUOT || error == EFBIG)
-                return writeFailed(said, error == ENOSPC || error == EDQUOT);
+                return writeFailed(error == ENOSPC || error == EDQUOT);
 #endif
             // Which side failed is not told; the source is read again to find out.
-            return file->seek(done) && file->read(1).size() == 1 ? writeFailed(said, false) : readFailed(said);
+            return file->seek(done) && file->read(1).size() == 1 ? writeFailed(false) : readFailed();
         }
         if (n == 0)
             break;
@@ -154,11 +157,11 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
         for (;;) {
             const qint64 n = in->read(buffer.data(), buffer.size());
             if (n < 0 || (n == 0 && !in->atEnd()))
-                return readFailed(in->errorString());
+                return readFailed();
             if (n == 0)
                 break;
             if (out.write(buffer.constData(), n) != n)
-                return writeFailed(out.errorString(), out.error() == QFileDevice::ResourceError);
+                return writeFailed(out.error() == QFileDevice::ResourceError);
             done += n;
             sinceStep += n;
             if (sinceStep >= slice && step) {
@@ -170,7 +173,7 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
             }
         }
         if (file && file->error() != QFileDevice::NoError)
-            return readFailed(file->errorString());
+            return readFailed();
     }
     // The copy keeps the file's time and permissions, and is on the disk
     // before it is named in a backup or moved into the data: a power cut
@@ -178,10 +181,10 @@ QString copyOne(const QString &from, const QString &to, bool *full, bool *stoppe
     out.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
     out.setPermissions(source.permissions());
     if (!syncToDisk(out))
-        return writeFailed(QString::fromLocal8Bit(std::strerror(errno)), false);
+        return writeFailed(errno == ENOSPC);
     out.close();
     if (out.error() != QFileDevice::NoError)
-        return writeFailed(out.errorString(), out.error() == QFileDevice::ResourceError);
+        return writeFailed(out.error() == QFileDevice::ResourceError);
     return {};
 }
 
@@ -388,8 +391,9 @@ std::optional<Failure> writeFileList(const QString &dir, const QStringList &name
         bytes += store::toWindows1252(name) + "\r\n";
     QSaveFile file(QDir(dir).filePath(fileListName));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Failure{file.fileName(), QStringLiteral("Die Dateiliste kann nicht geschrieben werden (%1).")
-                                            .arg(file.errorString())};
+        return Failure{file.fileName(), QStringLiteral("Die Dateiliste kann nicht geschrieben werden. Bitte prüfen "
+                                                       "Sie, ob Sie im Ordner schreiben dürfen und ob dort Platz "
+                                                       "frei ist.")};
     return std::nullopt;
 }
 

@@ -127,8 +127,9 @@ QString newSpoolFile()
     file.setAutoRemove(false);
     if (!file.open())
         throw std::runtime_error(
-            QStringLiteral("Im temporären Verzeichnis „%1“ kann keine Datei angelegt werden: %2")
-                .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString())
+            QStringLiteral("Im temporären Verzeichnis „%1“ kann keine Datei angelegt werden. Bitte prüfen Sie, ob "
+                           "auf dem Datenträger Platz frei ist.")
+                .arg(QDir::toNativeSeparators(QDir::tempPath()))
                 .toStdString());
     const QString name = file.fileName();
     file.close();

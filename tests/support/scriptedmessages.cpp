@@ -1,5 +1,6 @@
 #include "scriptedmessages.h"
 
+#include <QFile>
 #include <QTest>
 
 namespace platform {
@@ -16,6 +17,23 @@ const char *answerName(Answer answer)
     case Answer::YesToAll: return "YesToAll";
     }
     return "?";
+}
+
+// Every text shown goes also into the run's message log when there is one
+// (LERNORA_MESSAGE_LOG), so that the texts of all tests can be checked
+// together: a line per text, its kind first, line breaks as "\n".
+void logShown(const char *kind, const QString &text)
+{
+    const QString path = qEnvironmentVariable("LERNORA_MESSAGE_LOG");
+    if (path.isEmpty())
+        return;
+    QString line = QString::fromLatin1(kind) + QLatin1Char('\t') + text;
+    line.replace(QLatin1String("\r\n"), QLatin1String("\\n")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    line.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+    QFile log(path);
+    // One write per line: tests running side by side append whole lines.
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        log.write((line + QLatin1Char('\n')).toUtf8());
 }
 
 } // namespace
@@ -52,6 +70,7 @@ Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer
 {
     m_shown.append(text);
     m_questions.append(text);
+    logShown("question", text);
     if (m_whileAsking)
         m_whileAsking(text);
     if (m_answers.isEmpty()) {
@@ -95,6 +114,7 @@ void ScriptedMessages::information(const QString &text)
 {
     m_shown.append(text);
     m_notices.append(text);
+    logShown("notice", text);
 }
 
 void ScriptedMessages::confirmation(const QString &text)
@@ -106,6 +126,7 @@ void ScriptedMessages::error(const QString &text)
 {
     m_shown.append(text);
     m_errors.append(text);
+    logShown("error", text);
 }
 
 void ScriptedMessages::beep()

@@ -356,8 +356,8 @@ Records parseFile(const QString &fileName, Check check)
 {
     auto file = std::make_shared<QFile>(fileName);
     if (!file->open(QIODevice::ReadOnly))
-        throw FileError(
-            QStringLiteral("Die Druckdatei „%1“ kann nicht gelesen werden: %2").arg(fileName, file->errorString()));
+        throw FileError(QStringLiteral("Die Druckdatei „%1“ kann nicht gelesen werden: Sie fehlt oder ist gesperrt.")
+                            .arg(fileName));
     return parse(*file, file->size(), fileName, file, check);
 }
 
@@ -430,9 +430,11 @@ void write(const Records &r, Put &&put)
     }
 }
 
-[[noreturn]] void unwritable(const QString &fileName, const QString &why)
+[[noreturn]] void unwritable(const QString &fileName)
 {
-    throw FileError(QStringLiteral("Die Druckdatei „%1“ kann nicht geschrieben werden: %2").arg(fileName, why));
+    throw FileError(QStringLiteral("Die Druckdatei „%1“ kann nicht geschrieben werden. Bitte prüfen Sie, ob auf dem "
+                                   "Datenträger Platz frei ist und ob Sie in seinem Ordner schreiben dürfen.")
+                        .arg(fileName));
 }
 
 void writeFile(const Records &r, const QString &fileName, Document::Durability durability)
@@ -445,14 +447,14 @@ void writeFile(const Records &r, const QString &fileName, Document::Durability d
     if (durability == Document::Durability::Synced) {
         QSaveFile file(fileName);
         if (!file.open(QIODevice::WriteOnly) || !writeTo(file) || !file.commit())
-            unwritable(fileName, file.errorString());
+            unwritable(fileName);
         return;
     }
     // A file that is made again on every run: written in place, not forced
     // to the disk; one that is not finished does not stay.
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        unwritable(fileName, file.errorString());
+        unwritable(fileName);
     bool ok = false;
     try {
         ok = writeTo(file);
@@ -462,9 +464,8 @@ void writeFile(const Records &r, const QString &fileName, Document::Durability d
     }
     file.close();
     if (!ok || file.error() != QFileDevice::NoError) {
-        const QString why = file.errorString();
         file.remove();
-        unwritable(fileName, why);
+        unwritable(fileName);
     }
 }
 
@@ -832,14 +833,14 @@ bool exportPdf(const Document &document, const QString &fileName, const PdfProgr
     // The PDF is written beside the file and renamed into its place when it
     // is complete: an export that fails (a full disk) or is cancelled leaves
     // the file of that name as it was.
-    const auto failed = [&fileName](const QString &why) {
-        return FileError(why.isEmpty() ? QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden.").arg(fileName)
-                                       : QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden (%2).")
-                                             .arg(fileName, why));
+    const auto failed = [&fileName] {
+        return FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden. Bitte prüfen Sie, ob auf "
+                                        "dem Datenträger Platz frei ist und ob Sie in seinem Ordner schreiben dürfen.")
+                             .arg(fileName));
     };
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw failed(file.errorString());
+        throw failed();
     QPdfWriter pdf(&file);
     pdf.setResolution(1200);
     pdf.setPageSize(QPageSize(document.pageSize() / unitsPerMm, QPageSize::Millimeter));
@@ -848,7 +849,7 @@ bool exportPdf(const Document &document, const QString &fileName, const PdfProgr
     pdf.setCreator(QStringLiteral("Lernora"));
     QPainter p;
     if (!p.begin(&pdf))
-        throw failed(QString());
+        throw failed();
     const QRectF page(0, 0, pdf.width(), pdf.height());
     Document::PrintedPictures pictures;
     for (int n = 1; n <= document.pageCount(); ++n) {
@@ -862,7 +863,7 @@ bool exportPdf(const Document &document, const QString &fileName, const PdfProgr
         document.paint(p, n, page, pictures);
     }
     if (!p.end() || !file.commit())
-        throw failed(file.errorString());
+        throw failed();
     return true;
 }
 
