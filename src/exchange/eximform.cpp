@@ -443,6 +443,15 @@ void TEXIMMainForm::lsichernbtnClick()
     makelist();
 }
 
+namespace {
+
+// What the apprentice can do when the data to bring in are refused.
+const QString sourceAdvice =
+    QStringLiteral("\r\nBitte wählen Sie eine andere, vollständige Sicherung, oder exportieren Sie die Daten auf dem "
+                   "anderen PC noch einmal und importieren Sie dann diesen Export.");
+
+} // namespace
+
 void TEXIMMainForm::XexportbtnClick(const QString &target, const QString &label, qint64 freeSpace, bool asBackup)
 {
     if (platform::messages().confirmOkCancel(QStringLiteral("Daten werden jetzt ins Verzeichnis \r\n") + native(target)
@@ -539,7 +548,7 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
     if (!list.refusal.isEmpty()) {
         busy.release();
         platform::messages().error(QStringLiteral("Die Importdaten werden nicht übernommen: ") + list.refusal
-                                   + QStringLiteral("\r\nEs wurde nichts kopiert."));
+                                   + QStringLiteral("\r\nEs wurde nichts kopiert.") + sourceAdvice);
         return;
     }
     // The staging copy and the safety backup of the data as they are must
@@ -572,7 +581,9 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
     }
     if (result.failure) {
         showFailure(*result.failure,
-                    !result.failure->leftChanged ? QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert.")
+                    !result.failure->leftChanged
+                        ? QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert.")
+                              + (result.failure->reason.contains(QStringLiteral("Bitte")) ? QString() : sourceAdvice)
                     : result.safety.isEmpty()
                         ? QStringLiteral("Ihre Daten sind nicht mehr wie zuvor.")
                         : QStringLiteral("Ihre bisherigen Daten liegen auch in der lokalen Sicherung %1.").arg(result.safety));
