@@ -277,6 +277,46 @@ private slots:
         });
     }
 
+    // Tab does not keep the focus in the grid for ever: Ctrl+Tab leaves from
+    // any cell, Shift+Tab from the first, Tab from the end of the new row,
+    // which is dropped untouched.
+    void keysLeaveTheGrid_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // from the first cell
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("Ctrl+Tab") << QList<int>{Qt::Key_Tab, (Qt::CTRL | Qt::Key_Tab).toCombined()} << true;
+        QTest::newRow("Ctrl+Shift+Tab") << QList<int>{(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab).toCombined()} << false;
+        QTest::newRow("Shift+Tab in the first cell") << QList<int>{(Qt::SHIFT | Qt::Key_Backtab).toCombined()} << false;
+        QTest::newRow("Tab past the new row") << QList<int>(10, Qt::Key_Tab) << true;
+    }
+    void keysLeaveTheGrid()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(bool, forward);
+        addRow(1, QStringLiteral("A"));
+        f->tables().uebersichttable().refresh();
+        QString reached;
+        int lines = 0;
+        open([&](Tuebersichtdlg &d) {
+            controls::DBGrid *grid = d.DBGrid1();
+            editor();
+            for (int k : keys) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(k & ~int(Qt::KeyboardModifierMask)),
+                                Qt::KeyboardModifiers(k & int(Qt::KeyboardModifierMask)));
+                QCoreApplication::processEvents();
+            }
+            QWidget *now = QApplication::focusWidget();
+            reached = !now ? QStringLiteral("<none>")
+                           : (now == grid || grid->isAncestorOf(now) ? QStringLiteral("grid") : now->objectName());
+            lines = grid->model()->rowCount();
+            click("abbruchbtn");
+        });
+        // The controls before and after the grid in the Tab order.
+        QCOMPARE(reached, forward ? QStringLiteral("vom1") : QStringLiteral("vorschaubtn"));
+        QCOMPARE(lines, 1);
+        QCOMPARE(f->dump("uebersB"), QStringList{"1|1|A|||"});
+    }
+
     void rowsAreEditedInTheGrid()
     {
         open([&](Tuebersichtdlg &d) {
