@@ -79,16 +79,6 @@ QDate Tkaldlg::date() const
     return m_kalender->selectedDate();
 }
 
-QString Tkaldlg::weekText() const
-{
-    return m_woche->text();
-}
-
-QString Tkaldlg::weekNote() const
-{
-    return m_hinweis->text();
-}
-
 void Tkaldlg::kalenderDblClick()
 {
     accept();

@@ -21,10 +21,6 @@ public:
     QDate date() const;
 
     void kalenderDblClick();
-    // The covered days ("Mo 12.01.2026 – Fr 16.01.2026") and the note
-    // beneath them (empty for a Monday).
-    QString weekText() const;
-    QString weekNote() const;
 
 protected:
     void showEvent(QShowEvent *event) override;

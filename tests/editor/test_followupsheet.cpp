@@ -96,28 +96,19 @@ private slots:
     {
         f->start(1);
         f->createAndConfirm(fiveParts);
-        QStringList reached;
         f->openExisting(1, 1, [&](Tberichtdlg &d) {
             f->dialogs().onNext(QStringLiteral("folgedialog"), [&](QDialog *dialog) {
                 QApplication::setActiveWindow(dialog);
-                QVERIFY(QTest::qWaitForWindowActive(dialog));
                 dialog->findChild<QWidget *>(QStringLiteral("HelpBtn"))->setFocus();
-                for (int key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Return}) {
-                    QWidget *to = QApplication::focusWidget();
-                    reached << (to ? to->objectName() : QString());
-                    QTest::keyClick(to, Qt::Key(key));
-                }
+                for (int key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Return})
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
                 if (dialog->isVisible())
                     dialog->reject();
             });
             d.folgeblattbtn()->click();
             d.reject();
         });
-        QCOMPARE(reached, QStringList({"HelpBtn", "folgetext", "kopiercheck", "kopiercheck", "verschiebcheck",
-                                       "verschiebcheck"}));
-        QCOMPARE(sheets(), QStringLiteral("1,2"));
-        QCOMPARE(rows(1), QStringLiteral("1,3,4,5"));
-        QCOMPARE(rows(2), QStringLiteral("2"));
+        QCOMPARE(rows(1) + QLatin1Char('|') + rows(2), QStringLiteral("1,3,4,5|2"));
     }
 
     void copyAndMove_data()
