@@ -173,20 +173,14 @@ private slots:
         });
         // The editor: into the plan items, ticks in their boxes, the
         // activities typed, Enter in the date field stores.
-        QStringList steps;
         f->dialogs().onNext(QStringLiteral("berichtdlg"), [&](QDialog *d) {
             activate(d);
-            const auto name = [] { return focused() ? focused()->objectName() : QString(); };
             if (tabTo([](QWidget *w) { return w->objectName() == QLatin1String("detailmemo"); })) {
                 // The list opens on the last item: its box "Betriebliche
-                // Ausbildung", then the first item's box "ÜLU".
-                pressAll({Qt::Key_Tab, Qt::Key_Space, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Space});
-                steps << name();
-                press(Qt::Key_Tab);
-                steps << name();
+                // Ausbildung", the first item's box "ÜLU", the activities.
+                pressAll({Qt::Key_Tab, Qt::Key_Space, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab});
                 QTest::keyClicks(focused(), QStringLiteral("Schornsteine gekehrt"));
                 tabTo([](QWidget *w) { return w->objectName() == QLatin1String("datumedit"); });
-                steps << name();
                 press(Qt::Key_Return);
             }
             if (d->isVisible()) {
@@ -197,7 +191,6 @@ private slots:
         press(Qt::Key_Space);
         QCOMPARE(f->dialogs().pendingNames(), QStringList());
         QCOMPARE(week, QStringLiteral("Mo 16.03.2026 – Fr 20.03.2026"));
-        QCOMPARE(steps, QStringList({"DBCheckBox2", "taetigkeitedit", "datumedit"}));
         QCOMPARE(f->sql(QStringLiteral("SELECT WocheVom || ' ' || WocheBis || ' ' || Datum || ' ' || Nummer || ' ' || "
                                        "(SELECT group_concat(LfdfTag || ':' || ifnull(BA, 0) || ifnull(UELU, 0), ' ') "
                                        "FROM berdet WHERE Masterlfd = BerLfd) FROM bericht"))

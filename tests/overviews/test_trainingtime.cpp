@@ -283,37 +283,28 @@ private slots:
     void keysLeaveTheGrid_data()
     {
         QTest::addColumn<QList<int>>("keys"); // from the first cell
-        QTest::addColumn<bool>("forward");
-        QTest::newRow("Ctrl+Tab") << QList<int>{Qt::Key_Tab, (Qt::CTRL | Qt::Key_Tab).toCombined()} << true;
-        QTest::newRow("Ctrl+Shift+Tab") << QList<int>{(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab).toCombined()} << false;
-        QTest::newRow("Shift+Tab in the first cell") << QList<int>{(Qt::SHIFT | Qt::Key_Backtab).toCombined()} << false;
-        QTest::newRow("Tab past the new row") << QList<int>(10, Qt::Key_Tab) << true;
+        QTest::addColumn<QString>("reached");  // the control before or after the grid
+        QTest::newRow("Ctrl+Tab") << QList<int>{Qt::Key_Tab, (Qt::CTRL | Qt::Key_Tab).toCombined()} << "vom1";
+        QTest::newRow("Ctrl+Shift+Tab") << QList<int>{(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab).toCombined()}
+                                        << "vorschaubtn";
+        QTest::newRow("Shift+Tab") << QList<int>{(Qt::SHIFT | Qt::Key_Backtab).toCombined()} << "vorschaubtn";
+        QTest::newRow("Tab past the new row") << QList<int>(10, Qt::Key_Tab) << "vom1";
     }
     void keysLeaveTheGrid()
     {
         QFETCH(QList<int>, keys);
-        QFETCH(bool, forward);
+        QFETCH(QString, reached);
         addRow(1, QStringLiteral("A"));
         f->tables().uebersichttable().refresh();
-        QString reached;
-        int lines = 0;
         open([&](Tuebersichtdlg &d) {
-            controls::DBGrid *grid = d.DBGrid1();
             editor();
-            for (int k : keys) {
+            for (int k : keys)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key(k & ~int(Qt::KeyboardModifierMask)),
                                 Qt::KeyboardModifiers(k & int(Qt::KeyboardModifierMask)));
-                QCoreApplication::processEvents();
-            }
-            QWidget *now = QApplication::focusWidget();
-            reached = !now ? QStringLiteral("<none>")
-                           : (now == grid || grid->isAncestorOf(now) ? QStringLiteral("grid") : now->objectName());
-            lines = grid->model()->rowCount();
+            QCOMPARE(QApplication::focusWidget()->objectName(), reached);
+            QCOMPARE(d.DBGrid1()->model()->rowCount(), 1);
             click("abbruchbtn");
         });
-        // The controls before and after the grid in the Tab order.
-        QCOMPARE(reached, forward ? QStringLiteral("vom1") : QStringLiteral("vorschaubtn"));
-        QCOMPARE(lines, 1);
         QCOMPARE(f->dump("uebersB"), QStringList{"1|1|A|||"});
     }
 
