@@ -6,6 +6,7 @@
 #include "store/table.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QBuffer>
 #include <QImageReader>
 #include <QEvent>
@@ -632,10 +633,36 @@ QImage DBImage::picture() const
 
 // --- DBCtrlGrid ---
 
+bool focusPastContainer(QWidget *container, bool forward)
+{
+    QWidget *w = container;
+    for (;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == container)
+            return false;
+        if (container->isAncestorOf(w) || w->window() != container->window())
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isEnabled() && w->isVisible()
+            && !w->focusProxy()) {
+            // A control on a scrolled page comes into sight, as Tab brings it.
+            for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+                if (auto *area = qobject_cast<QScrollArea *>(p)) {
+                    area->ensureWidgetVisible(w);
+                    break;
+                }
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+}
+
 DBCtrlGrid::DBCtrlGrid(QWidget *parent) : QFrame(parent)
 {
     setFrameShape(QFrame::StyledPanel);
+    // One stop of the Tab order; the focus passes on to the current row.
+    setFocusPolicy(Qt::StrongFocus);
     m_scroll = new QScrollArea(this);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -697,6 +724,8 @@ QWidget *DBCtrlGrid::currentPanel() const
 void DBCtrlGrid::rebuild()
 {
     auto *layout = static_cast<QVBoxLayout *>(m_content->layout());
+    // A row deleted with the keyboard leaves the focus in the grid.
+    const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     for (QWidget *p : m_panels)
         delete p;
     m_panels.clear();
@@ -710,6 +739,12 @@ void DBCtrlGrid::rebuild()
         if (m_builder)
             m_builder(p, m_source);
         for (QWidget *w : p->findChildren<QWidget *>()) {
+            // The row's controls are reached through the grid, not one by
+            // one in the window's Tab order.
+            if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+                w->setFocusPolicy(Qt::ClickFocus);
+                w->setProperty("gridStop", true);
+            }
             if (auto *link = dynamic_cast<FieldLink *>(w)) {
                 link->setRow(r);
                 link->refresh();
@@ -721,6 +756,16 @@ void DBCtrlGrid::rebuild()
         m_panels.push_back(p);
     }
     refresh();
+    // Once the new panels are shown, and unless the focus went elsewhere.
+    if (hadFocus)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QWidget *now = QApplication::focusWidget();
+                if (!now || now == this || now == window())
+                    setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
 }
 
 void DBCtrlGrid::refresh()
@@ -767,7 +812,65 @@ bool DBCtrlGrid::eventFilter(QObject *watched, QEvent *event)
             }
         }
     }
+    if (event->type() == QEvent::KeyPress && watched->property("gridStop").toBool())
+        return handleKey(static_cast<QWidget *>(watched), static_cast<QKeyEvent *>(event));
     return QFrame::eventFilter(watched, event);
+}
+
+QList<QWidget *> DBCtrlGrid::stops(const QWidget *panel)
+{
+    QList<QWidget *> list;
+    if (panel)
+        for (QWidget *w : panel->findChildren<QWidget *>())
+            if (w->property("gridStop").toBool() && w->isEnabled() && !w->isHidden())
+                list.append(w);
+    return list;
+}
+
+void DBCtrlGrid::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    const QList<QWidget *> row = stops(currentPanel());
+    if (!row.isEmpty())
+        (event->reason() == Qt::BacktabFocusReason ? row.last() : row.first())->setFocus(event->reason());
+}
+
+bool DBCtrlGrid::handleKey(QWidget *control, QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QWidget *panel = control;
+    while (panel && !panel->property("row").isValid())
+        panel = panel->parentWidget();
+    if (!panel)
+        return false;
+    const QList<QWidget *> row = stops(panel);
+    const qsizetype at = row.indexOf(control);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        const bool forward = event->key() == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
+        const qsizetype next = at + (forward ? 1 : -1);
+        if (at >= 0 && next >= 0 && next < row.size())
+            row[next]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        else
+            focusPastContainer(this, forward);
+        return true;
+    }
+    if ((event->key() != Qt::Key_Up && event->key() != Qt::Key_Down) || modifiers != Qt::NoModifier || at < 0)
+        return false;
+    const bool down = event->key() == Qt::Key_Down;
+    // In a memo the caret moves first, between the lines of its text.
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(control)) {
+        QTextCursor cursor = memo->textCursor();
+        if (cursor.movePosition(down ? QTextCursor::Down : QTextCursor::Up))
+            return false;
+    }
+    const int target = panel->property("row").toInt() + (down ? 1 : -1);
+    if (QWidget *other = this->panel(target)) {
+        const QList<QWidget *> there = stops(other);
+        if (at < there.size())
+            there[at]->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
 }
 
 void DBCtrlGrid::enterPanel(int row)

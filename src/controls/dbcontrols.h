@@ -249,9 +249,20 @@ private:
     QImage m_picture;
 };
 
+// Gives the focus to the first control before or after `container` in the
+// window's Tab order that takes it by Tab and is not inside `container`;
+// false when there is none.
+bool focusPastContainer(QWidget *container, bool forward);
+
 // One panel per row of the source's table, each holding the same bound
 // controls for its row; the panel of the current row is selected. Entering
 // a control of a panel moves the table to that panel's row.
+//
+// With the keyboard the grid is one stop of the window's Tab order: Tab
+// enters the current row's first control (Shift+Tab its last), Tab and
+// Shift+Tab go through the row's controls and on out of the grid; Up and
+// Down move to the same control of the row above or below (in a memo once
+// its caret stands on its first or last line).
 class DBCtrlGrid : public QFrame
 {
     Q_OBJECT
@@ -273,10 +284,14 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void rebuild();
     void enterPanel(int row);
+    // The controls of a panel the keyboard stops at, in their order.
+    static QList<QWidget *> stops(const QWidget *panel);
+    bool handleKey(QWidget *control, QKeyEvent *event);
     void follow(); // refreshes now, or when shown
 
     QPointer<DataSource> m_source;

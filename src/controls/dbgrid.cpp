@@ -289,6 +289,21 @@ public:
         }
     }
 
+    // Ctrl+Tab and Ctrl+Shift+Tab leave the grid from an open cell; the
+    // delegate would take them for Tab and move to the next cell.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                && (key->modifiers() & Qt::ControlModifier)) {
+                m_grid->leave(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         if (auto *list = qobject_cast<QComboBox *>(editor))
@@ -529,16 +544,26 @@ QModelIndex DBGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers 
         --last;
     const bool lastLine = cell.row() == m_model->shownRows - 1;
     if (lastLine && (cursorAction == MoveDown || (cursorAction == MoveNext && cell.column() >= last))) {
-        // A new row after the last line.
-        if (m_model->newRowUntouched())
-            return cell;
+        // A new row after the last line. Tab from the last cell of a new
+        // row nothing was typed into leaves the grid, and the row goes.
+        if (m_model->newRowUntouched()) {
+            if (cursorAction != MoveNext)
+                return cell;
+            leave(true);
+            return {};
+        }
         platform::guarded([this] { appendRow(); });
         return m_model->index(m_model->currentLine(), cursorAction == MoveNext ? first : cell.column());
     }
     if (cursorAction == MoveNext && cell.column() >= last)
         return m_model->index(cell.row() + 1, first);
-    if (cursorAction == MovePrevious && cell.column() <= first)
-        return cell.row() > 0 ? m_model->index(cell.row() - 1, last) : cell;
+    if (cursorAction == MovePrevious && cell.column() <= first) {
+        if (cell.row() > 0)
+            return m_model->index(cell.row() - 1, last);
+        // Shift+Tab from the first cell leaves the grid backwards.
+        leave(false);
+        return {};
+    }
     return QTableView::moveCursor(cursorAction, modifiers);
 }
 
@@ -562,6 +587,12 @@ void DBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hin
     // Enter stores the cell; the editor stays shown.
     if (m_editable && hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem)
         openEditor();
+}
+
+void DBGrid::leave(bool forward)
+{
+    platform::guarded([this] { dropUntouchedRow(); });
+    focusPastContainer(this, forward);
 }
 
 void DBGrid::focusInEvent(QFocusEvent *event)
@@ -590,6 +621,11 @@ bool DBGrid::handleKey(QKeyEvent *event)
             return true;
         }
         return false;
+    }
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && (event->modifiers() & Qt::ControlModifier)) {
+        leave(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return true;
     }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
         platform::guarded([this] { deleteRow(); });

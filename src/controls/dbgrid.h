@@ -8,7 +8,10 @@
 // A grid is read-only unless it is made editable. An editable grid shows the
 // editor of its current cell whenever it has the focus; typing writes the
 // field at once (the table goes into edit state); Tab and Shift+Tab move
-// between the cells and on to the next or previous line; leaving a line
+// between the cells and on to the next or previous line (Shift+Tab from the
+// first cell, Tab from the last cell of a new untouched row and Ctrl+Tab or
+// Ctrl+Shift+Tab from any cell go on to the window's other controls, and the
+// untouched row is dropped); leaving a line
 // stores it (a store error is shown and the line stays). A new row, started
 // by Insert, by Down on the last line or Tab from the last cell, shows as an
 // extra line at the end until it is stored; a new row left untouched is
@@ -67,6 +70,8 @@ public:
     void cancelRow();
     // Drops a new row nothing has been typed into; true when it did.
     bool dropUntouchedRow();
+    // Gives the focus to the window's next (or previous) control.
+    void leave(bool forward);
 
 signals:
     // A double click on a line, after the cursor moved to its row.

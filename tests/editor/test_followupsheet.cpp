@@ -9,6 +9,7 @@
 #include "print/frontsheet.h"
 #include "richtext/rtf.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QToolButton>
 
@@ -88,6 +89,27 @@ class TestFollowUpSheet : public QObject
 private slots:
     void init() { f = std::make_unique<EditorFixture>(); }
     void cleanup() { f.reset(); }
+
+    // The choice with keys alone: Tab into the rows, Down to the second,
+    // Tab to its box "verschieben", Space ticks it, Enter is OK.
+    void choiceWithKeys()
+    {
+        f->start(1);
+        f->createAndConfirm(fiveParts);
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            f->dialogs().onNext(QStringLiteral("folgedialog"), [&](QDialog *dialog) {
+                QApplication::setActiveWindow(dialog);
+                dialog->findChild<QWidget *>(QStringLiteral("HelpBtn"))->setFocus();
+                for (int key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Return})
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            d.folgeblattbtn()->click();
+            d.reject();
+        });
+        QCOMPARE(rows(1) + QLatin1Char('|') + rows(2), QStringLiteral("1,3,4,5|2"));
+    }
 
     void copyAndMove_data()
     {

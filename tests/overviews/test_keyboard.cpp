@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <algorithm>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTextCursor>
@@ -32,6 +33,20 @@ void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QWidget *target = focused();
     QVERIFY2(target, "nothing has the focus");
     QTest::keyClick(target, Qt::Key(key), modifiers);
+}
+
+// Keys with their modifiers (Qt::SHIFT | Qt::Key_Tab), one after the other,
+// each to the control focused then.
+void pressAll(const QList<int> &keys)
+{
+    for (int k : keys)
+        press(k & ~int(Qt::KeyboardModifierMask), Qt::KeyboardModifiers(k & int(Qt::KeyboardModifierMask)));
+}
+
+QString labelText(QWidget *window, const char *name)
+{
+    auto *label = window->findChild<QLabel *>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<none>");
 }
 
 // Tab until a control that `match` accepts has the focus (at most 12 times).
@@ -134,6 +149,11 @@ private slots:
         press(Qt::Key_Space);
         QCOMPARE(f->messages().beeps(), 2);
         QCOMPARE(f->compositionRows(), 1);
+        // A second item, the next one down.
+        press(Qt::Key_Down);
+        const QString second = focused()->objectName().mid(3); // "myl" and the tag
+        pressAll({Qt::Key_Space, Qt::Key_Up});
+        QCOMPARE(f->compositionRows(), 2);
 
         // Tab leaves the page (no other item is a stop) for the list, then
         // the button that creates the report.
@@ -142,12 +162,41 @@ private slots:
         QCOMPARE(framePixels(item, plan::colours::chosen), 0);
         press(Qt::Key_Tab);
         QCOMPARE(focused(), f->tab().erzeugbtn());
-        f->pickWeek(QDate(2026, 3, 9));
-        f->dialogs().onNext(QStringLiteral("berichtdlg"),
-                            [](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("okbtn"))->click(); });
+        // The week picker opens on this week's Monday (9 March); Down goes a
+        // week on, Enter takes it.
+        QString week;
+        f->dialogs().onNext(QStringLiteral("kaldlg"), [&](QDialog *d) {
+            activate(d);
+            press(Qt::Key_Down);
+            week = labelText(d, "wochenzeile");
+            press(Qt::Key_Return);
+        });
+        // The editor: into the plan items, ticks in their boxes, the
+        // activities typed, Enter in the date field stores.
+        f->dialogs().onNext(QStringLiteral("berichtdlg"), [&](QDialog *d) {
+            activate(d);
+            if (tabTo([](QWidget *w) { return w->objectName() == QLatin1String("detailmemo"); })) {
+                // The list opens on the last item: its box "Betriebliche
+                // Ausbildung", the first item's box "ÜLU", the activities.
+                pressAll({Qt::Key_Tab, Qt::Key_Space, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab});
+                QTest::keyClicks(focused(), QStringLiteral("Schornsteine gekehrt"));
+                tabTo([](QWidget *w) { return w->objectName() == QLatin1String("datumedit"); });
+                press(Qt::Key_Return);
+            }
+            if (d->isVisible()) {
+                f->messages().answer(Answer::Yes);
+                d->reject();
+            }
+        });
         press(Qt::Key_Space);
         QCOMPARE(f->dialogs().pendingNames(), QStringList());
-        QCOMPARE(f->sql(QStringLiteral("SELECT group_concat(LfdfTag) FROM berdet")).toString(), QStringLiteral("29"));
+        QCOMPARE(week, QStringLiteral("Mo 16.03.2026 – Fr 20.03.2026"));
+        QCOMPARE(f->sql(QStringLiteral("SELECT WocheVom || ' ' || WocheBis || ' ' || Datum || ' ' || Nummer || ' ' || "
+                                       "(SELECT group_concat(LfdfTag || ':' || ifnull(BA, 0) || ifnull(UELU, 0), ' ') "
+                                       "FROM berdet WHERE Masterlfd = BerLfd) FROM bericht"))
+                     .toString(),
+                 QStringLiteral("2026-03-16 2026-03-20 2026-03-20 1 29:01 %1:10").arg(second));
+        QVERIFY(f->sql(QStringLiteral("SELECT Taetigkeit FROM bericht")).toString().contains("Schornsteine gekehrt"));
         // Backwards Tab from the list reaches the item the page had last.
         activate(f->form());
         f->tab().zusammenstellung()->setFocus();
@@ -256,6 +305,118 @@ private slots:
                                        "(SELECT * FROM bericht ORDER BY WocheVom)"))
                      .toString(),
                  left);
+    }
+
+    // The week picker with keys; the line below the calendar names the
+    // days the report will cover before the last key.
+    void weekPickerKeys_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // the last one closes the picker
+        QTest::addColumn<QString>("line");    // the covered days, a note beneath
+        QTest::addColumn<QDate>("from");      // the week's first day set; null: cancelled
+        const QString notMonday = QStringLiteral("|(beginnt nicht am Montag)");
+        QTest::newRow("Enter") << QList<int>{Qt::Key_Return} << "Mo 09.03.2026 – Fr 13.03.2026|" << QDate(2026, 3, 9);
+        QTest::newRow("a Wednesday") << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return}
+                                     << "Mi 11.03.2026 – So 15.03.2026" + notMonday << QDate(2026, 3, 11);
+        QTest::newRow("Down: a week on") << QList<int>{Qt::Key_Down, Qt::Key_Enter} << "Mo 16.03.2026 – Fr 20.03.2026|"
+                                         << QDate(2026, 3, 16);
+        QTest::newRow("PgDn: a month on") << QList<int>{Qt::Key_PageDown, Qt::Key_Return}
+                                          << "Do 09.04.2026 – Mo 13.04.2026" + notMonday << QDate(2026, 4, 9);
+        QTest::newRow("PgUp, Left: a Sunday") << QList<int>{Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Return}
+                                              << "So 08.02.2026 – Do 12.02.2026" + notMonday << QDate(2026, 2, 8);
+        QTest::newRow("Escape") << QList<int>{Qt::Key_Up, Qt::Key_Escape} << "Mo 02.03.2026 – Fr 06.03.2026|"
+                                << QDate();
+    }
+    void weekPickerKeys()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, line);
+        QFETCH(QDate, from);
+        f->start(1);
+        QString shown;
+        f->dialogs().onNext(QStringLiteral("kaldlg"), [&](QDialog *d) {
+            activate(d);
+            pressAll(keys.mid(0, keys.size() - 1));
+            shown = labelText(d, "wochenzeile") + QLatin1Char('|') + labelText(d, "wochenhinweis");
+            press(keys.last());
+            if (d->isVisible())
+                d->reject();
+        });
+        QStringList dates;
+        f->dialogs().onNext(QStringLiteral("berichtdlg"), [&](QDialog *d) {
+            for (const char *name : {"anfedit", "endedit", "datumedit"})
+                dates << d->findChild<QLineEdit *>(QLatin1String(name))->text();
+            f->messages().answer(Answer::Yes);
+            d->reject();
+        });
+        f->click(29);
+        f->tab().erzeugbtn()->click();
+        QCOMPARE(shown, line);
+        // Cancelled, the new report keeps what it had: no week, today's date.
+        const QString to = from.addDays(4).toString(QStringLiteral("dd.MM.yyyy"));
+        QCOMPARE(dates.join(' '), from.isValid() ? from.toString(QStringLiteral("dd.MM.yyyy")) + ' ' + to + ' ' + to
+                                                 : QStringLiteral("  10.03.2026"));
+    }
+
+    // The plan items of the editor: one stop of the Tab order that enters
+    // the current row, its memo and boxes; Up and Down change the row;
+    // Escape still asks to delete the current item.
+    void detailGridKeys_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // from the delete button, on the first of three rows
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("marks"); // BA and UELU of the rows
+        const int tab = Qt::Key_Tab, down = Qt::Key_Down, backtab = (Qt::SHIFT | Qt::Key_Tab).toCombined();
+        QTest::newRow("Tab: the memo") << QList<int>{tab} << "detailmemo" << 0 << "00 00 00";
+        QTest::newRow("Space ticks") << QList<int>{tab, tab, Qt::Key_Space} << "DBCheckBox1" << 0 << "10 00 00";
+        QTest::newRow("Down, Tab, Space") << QList<int>{tab, tab, down, tab, Qt::Key_Space} << "DBCheckBox2" << 1
+                                          << "00 01 00";
+        QTest::newRow("Down past the last") << QList<int>{tab, tab, down, down, down} << "DBCheckBox1" << 2
+                                            << "00 00 00";
+        QTest::newRow("Down, Up") << QList<int>{tab, tab, down, Qt::Key_Up} << "DBCheckBox1" << 0 << "00 00 00";
+        QTest::newRow("memo: Down at its end") << QList<int>{tab, (Qt::CTRL | Qt::Key_End).toCombined(), down}
+                                               << "detailmemo" << 1 << "00 00 00";
+        QTest::newRow("Tab out") << QList<int>{tab, tab, tab, tab} << "taetigkeitedit" << 0 << "00 00 00";
+        QTest::newRow("Shift+Tab in") << QList<int>{tab, tab, down, tab, tab, backtab} << "DBCheckBox2" << 1
+                                      << "00 00 00";
+        QTest::newRow("Shift+Tab out") << QList<int>{tab, tab, down, backtab, backtab} << "loeschbtn" << 1 << "00 00 00";
+        QTest::newRow("Escape") << QList<int>{tab, tab, down, Qt::Key_Escape} << "DBCheckBox1" << 1 << "00 00 00";
+    }
+    void detailGridKeys()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, control);
+        QFETCH(int, row);
+        QFETCH(QString, marks);
+        f->start(1);
+        f->create({29, 30, 31}, [&](Tberichtdlg &d) {
+            [&] { // returns at the first failure, the dialog still to be closed
+            activate(&d);
+            store::Table &items = f->tables().temptable();
+            items.first(); // the list opens on the last item
+            d.loeschbtn()->setFocus();
+            if (keys.contains(Qt::Key_Escape))
+                f->messages().answer(Answer::No);
+            pressAll(keys);
+            QCOMPARE(focused() ? focused()->objectName() : QString(), control);
+            QCOMPARE(items.recNo(), row);
+            QWidget *panel = d.detailgrid()->panel(row);
+            QCOMPARE(panel->palette().color(QPalette::Window), QColor(0x8d, 0xa3, 0xbc));
+            QStringList m;
+            for (int r = 0; r < 3; ++r)
+                for (const char *box : {"DBCheckBox1", "DBCheckBox2"})
+                    m << QString::number(d.detailgrid()->panel(r)->findChild<QCheckBox *>(box)->isChecked());
+            QCOMPARE(m.join(QString()), QString(marks).remove(QLatin1Char(' ')));
+            // Escape asks about the item of the row reached.
+            const QStringList questions = f->messages().questions();
+            QCOMPARE(questions.size(), int(keys.contains(Qt::Key_Escape)));
+            QVERIFY(questions.isEmpty()
+                    || questions[0].contains(panel->findChild<controls::DBMemo *>("detailmemo")->displayLines()[0]));
+            }();
+            f->messages().answer(Answer::Yes);
+            d.reject();
+        });
     }
 
     void previewPagesWithKeys_data()

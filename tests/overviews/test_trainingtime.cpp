@@ -277,6 +277,37 @@ private slots:
         });
     }
 
+    // Tab does not keep the focus in the grid for ever: Ctrl+Tab leaves from
+    // any cell, Shift+Tab from the first, Tab from the end of the new row,
+    // which is dropped untouched.
+    void keysLeaveTheGrid_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // from the first cell
+        QTest::addColumn<QString>("reached");  // the control before or after the grid
+        QTest::newRow("Ctrl+Tab") << QList<int>{Qt::Key_Tab, (Qt::CTRL | Qt::Key_Tab).toCombined()} << "vom1";
+        QTest::newRow("Ctrl+Shift+Tab") << QList<int>{(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab).toCombined()}
+                                        << "vorschaubtn";
+        QTest::newRow("Shift+Tab") << QList<int>{(Qt::SHIFT | Qt::Key_Backtab).toCombined()} << "vorschaubtn";
+        QTest::newRow("Tab past the new row") << QList<int>(10, Qt::Key_Tab) << "vom1";
+    }
+    void keysLeaveTheGrid()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, reached);
+        addRow(1, QStringLiteral("A"));
+        f->tables().uebersichttable().refresh();
+        open([&](Tuebersichtdlg &d) {
+            editor();
+            for (int k : keys)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(k & ~int(Qt::KeyboardModifierMask)),
+                                Qt::KeyboardModifiers(k & int(Qt::KeyboardModifierMask)));
+            QCOMPARE(QApplication::focusWidget()->objectName(), reached);
+            QCOMPARE(d.DBGrid1()->model()->rowCount(), 1);
+            click("abbruchbtn");
+        });
+        QCOMPARE(f->dump("uebersB"), QStringList{"1|1|A|||"});
+    }
+
     void rowsAreEditedInTheGrid()
     {
         open([&](Tuebersichtdlg &d) {
