@@ -271,6 +271,8 @@ public:
             editor = line;
         }
         editor->setObjectName(QStringLiteral("editor"));
+        // A screen reader names the cell by its column.
+        editor->setAccessibleName(c.title.isEmpty() ? c.field : c.title);
         editor->installEventFilter(m_grid); // Insert and Ctrl+Del
         return editor;
     }
@@ -591,6 +593,12 @@ bool DBGrid::handleKey(QKeyEvent *event)
         }
         return false;
     }
+    // Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && (event->modifiers() & ~Qt::KeyboardModifiers(Qt::ShiftModifier)) == Qt::ControlModifier) {
+        leave(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return true;
+    }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
         platform::guarded([this] { deleteRow(); });
         return true;
@@ -600,6 +608,21 @@ bool DBGrid::handleKey(QKeyEvent *event)
         return true;
     }
     return false;
+}
+
+void DBGrid::leave(bool forward)
+{
+    const auto stop = [this](QWidget *w) {
+        return w != this && !isAncestorOf(w) && w->window() == window() && w->isVisible() && w->isEnabled()
+               && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy();
+    };
+    for (QWidget *w = forward ? nextInFocusChain() : previousInFocusChain(); w && w != this;
+         w = forward ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (stop(w)) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
 }
 
 void DBGrid::keyPressEvent(QKeyEvent *event)

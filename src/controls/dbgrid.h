@@ -83,6 +83,8 @@ protected:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // Gives the focus to the window's next (or previous) control outside the grid.
+    void leave(bool forward);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
