@@ -3,11 +3,12 @@
 #include "aboutbox.h"
 #include "controls/keyboard.h"
 #include "basicdatadialog.h"
-#include "print/engine/previewinterface.h"
-#include "print/trainingrecordprint.h"
-
+#include "controls/anchors.h"
+#include "controls/dbcontrols.h"
+#include "controls/dbgrid.h"
 #include "editor/reporteditor.h"
 #include "exchange/eximform.h"
+#include "exchange/filetransfer.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "overviews/trainingtime.h"
@@ -31,6 +32,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,12 +40,14 @@
 #include <QPushButton>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QScopeGuard>
 
 namespace keys = store::settingskeys;
 
@@ -185,11 +189,20 @@ void TMainForm::buildClient()
         platform::setHelpContext(page, tabContexts[i]);
         m_pageControl1->addTab(page, tabs[i]);
     }
-    // Each tab's contents fill its page.
+    // Each tab's contents fill its page; on a screen smaller than the
+    // design they keep their designed size and the page scrolls.
     const auto fillPage = [this](int page, QWidget *contents) {
         auto *fill = new QVBoxLayout(m_pageControl1->widget(page));
         fill->setContentsMargins(0, 0, 0, 0);
-        fill->addWidget(contents);
+        auto *scroller = new QScrollArea;
+        scroller->setObjectName(QStringLiteral("TabScroller%1").arg(page + 1));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setFocusPolicy(Qt::NoFocus);
+        scroller->setWidgetResizable(true);
+        const QRect designed = contents->childrenRect();
+        contents->setMinimumSize(designed.right() + 4, designed.bottom() + 4);
+        scroller->setWidget(contents);
+        fill->addWidget(scroller);
     };
     // The composition of the next report, on the first tab.
     m_composition = new plan::CompositionTab(m_tables, m_session, m_pageControl1->widget(0));
@@ -214,6 +227,15 @@ void TMainForm::buildClient()
     setCentralWidget(client);
     controls::addPageKeys(m_pageControl1);
     controls::addPageKeys(m_composition->PageControl2());
+
+    // Maximised, the composition and the report list grow downwards and
+    // the buttons below them follow.
+    auto *anchors = new controls::Anchors(this, QSize(987, 748));
+    anchors->anchor(m_composition->zusammenstellung(), Qt::TopEdge | Qt::BottomEdge);
+    anchors->anchor(m_overview->DBGrid3(), Qt::TopEdge | Qt::BottomEdge);
+    for (QWidget *tab : {static_cast<QWidget *>(m_composition), static_cast<QWidget *>(m_overview)})
+        for (QPushButton *b : tab->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+            anchors->anchor(b, Qt::BottomEdge);
 
     m_statusLine = new QStatusBar(this);
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -409,6 +431,9 @@ void TMainForm::Ausgangszustandherstellen1Click()
                            "Alle Berichte und Änderungen werden gelöscht, das Programm wird beendet."))
         != platform::Answer::Ok)
         return;
+    const std::optional<QString> safety = safetyBackup();
+    if (!safety)
+        return;
     bool reset = false;
     platform::guarded([this, &reset] {
         // Whole or not at all; the tables stay open.
@@ -420,8 +445,34 @@ void TMainForm::Ausgangszustandherstellen1Click()
         m_composition->VerwerfbtnClick();
         m_overview->uebersichtanzeigewahlClick();
     });
-    if (reset)
-        close();
+    if (!reset)
+        return;
+    platform::messages().information(
+        QStringLiteral("Ihre bisherigen Daten sind in der Sicherung „%1“ aufbewahrt. Falls Sie den Ausgangszustand "
+                       "nicht wollten: Unter „Datei“ › „Import/Export“ wählen Sie diese Sicherung und klicken auf "
+                       "„Wiederherst.“.")
+            .arg(*safety));
+    close();
+}
+
+std::optional<QString> TMainForm::safetyBackup()
+{
+    const QString data = m_tables.dataDir();
+    const QString root = QDir::cleanPath(QDir(data).absoluteFilePath(QStringLiteral("../sicherung")));
+    exchange::BackupResult backup;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto cursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        backup = exchange::backupDataDirectory(data, root, platform::clock().now());
+    }
+    if (!backup.failure)
+        return backup.name;
+    platform::messages().error(
+        QStringLiteral("Bevor der Ausgangszustand hergestellt wird, sichert Lernora Ihre Daten. Diese Sicherung ist "
+                       "fehlgeschlagen:\n%1\n\nEs wurde nichts gelöscht. Bitte schaffen Sie Platz auf dem "
+                       "Datenträger oder prüfen Sie die Schreibrechte im Ordner „%2“ und versuchen Sie es erneut.")
+            .arg(backup.failure->text(), QDir::toNativeSeparators(root)));
+    return std::nullopt;
 }
 
 void TMainForm::Ausbildungsnachweis1Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QMainWindow>
 
 class QAction;
@@ -101,6 +103,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The data as they are, as a backup beside the others before a reset
+    // deletes them: its name, or nullopt after saying why there is none.
+    std::optional<QString> safetyBackup();
     void FormShow();
     void buildMenu();
     void buildClient();

@@ -67,11 +67,11 @@ void enterStartPlace(const StartPlace &place)
 
 QString howToStart(const QString &userDir)
 {
-    const QString where = userDir.isEmpty() ? QStringLiteral("deinem persönlichen Datenordner")
-                                            : QStringLiteral("deinem persönlichen Datenordner %1")
+    const QString where = userDir.isEmpty() ? QStringLiteral("Ihrem persönlichen Datenordner")
+                                            : QStringLiteral("Ihrem persönlichen Datenordner %1")
                                                   .arg(QDir::toNativeSeparators(userDir));
     return QStringLiteral("Lernora arbeitet in dem Ordner, in dem es gestartet wird, und braucht dort den Ordner "
-                          "„daten“. So startest du es richtig:\n"
+                          "„daten“. So starten Sie es richtig:\n"
                           "• über das Startmenü (Eintrag „Lernora“) oder mit „lernora %1“: Es arbeitet dann in %2 "
                           "und legt ihn beim ersten Start an;\n"
                           "• mit „lernora %3 ORDNER“: Es arbeitet im angegebenen Ordner und legt dort beim ersten "

@@ -514,12 +514,28 @@ void Tberichtdlg::setSlider(int picture, int value)
 void Tberichtdlg::TrackBarChange(int picture)
 {
     const QSize size = m_image[picture]->pictureSize();
-    if (size.isEmpty())
+    if (size.isEmpty()) {
+        showPrintedSize(picture);
         return;
+    }
     const int value = m_trackBar[picture]->value();
     m_groesse[picture]->setText(QString::number(value));
     m_image[picture]->resize(Tqrruecksform::displaySize(size, value));
     fitPictureArea(picture);
+    showPrintedSize(picture);
+}
+
+void Tberichtdlg::showPrintedSize(int picture)
+{
+    QString text;
+    if (!m_image[picture]->pictureSize().isEmpty()) {
+        const QSizeF mm = Tqrruecksform::printedSizeMm(m_image[picture]->size());
+        const QLocale german(QLocale::German, QLocale::Germany);
+        text = QStringLiteral("Druckgröße: %1 × %2 cm")
+                   .arg(german.toString(mm.width() / 10, 'f', 1), german.toString(mm.height() / 10, 'f', 1));
+    }
+    m_druckgroesse[picture]->setText(text);
+    m_druckgroesse[picture]->adjustSize();
 }
 
 void Tberichtdlg::fitPictureArea(int picture)
@@ -562,6 +578,7 @@ void Tberichtdlg::bildladenbtnClick(int picture)
         case platform::LoadedPicture::Status::TooLarge:
             platform::messages().information(QStringLiteral("Die Grafik ist mit 3 Megapixeln im Ausgangsformat zu "
                                                             "groß und kann nicht geladen werden."));
+            loadScaledCopy(picture, file, loaded.size);
             break;
         case platform::LoadedPicture::Status::Ok:
             rep.setValue(picture == 0 ? field::Bild1 : field::Bild2, platform::toBitmap(loaded.image));
@@ -573,6 +590,30 @@ void Tberichtdlg::bildladenbtnClick(int picture)
     showPictureSize(picture, shown.isNull() ? 0 : qint64(shown.width()) * shown.height() * 3);
 }
 
+void Tberichtdlg::loadScaledCopy(int picture, const QString &file, const QSize &size)
+{
+    // A phone's photo is always above the limit: offered smaller, the file
+    // itself untouched.
+    const QSize fitted = platform::fitWithin(size, maxPicturePixels);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    if (platform::messages().confirmYesNo(
+            QStringLiteral("Das Bild hat %1 × %2 Bildpunkte. Möchten Sie stattdessen eine verkleinerte Kopie mit "
+                           "%3 × %4 Bildpunkten laden? Ihre Bilddatei selbst bleibt unverändert.")
+                .arg(german.toString(size.width()), german.toString(size.height()),
+                     german.toString(fitted.width()), german.toString(fitted.height())))
+        != platform::Answer::Yes)
+        return;
+    const platform::LoadedPicture scaled = platform::loadPicture(file, maxPicturePixels, platform::Fit::ScaleDown);
+    if (scaled.status != platform::LoadedPicture::Status::Ok) {
+        platform::messages().error(scaled.status == platform::LoadedPicture::Status::Failed
+                                       ? scaled.error
+                                       : QStringLiteral("Das Bild ist auch für eine verkleinerte Kopie zu groß. "
+                                                        "Bitte verkleinern Sie es vorher mit einem Bildprogramm."));
+        return;
+    }
+    report().setValue(picture == 0 ? field::Bild1 : field::Bild2, platform::toBitmap(scaled.image));
+}
+
 void Tberichtdlg::bildloeschenbtnClick(int picture)
 {
     store::Table &rep = report();
@@ -581,6 +622,7 @@ void Tberichtdlg::bildloeschenbtnClick(int picture)
     showStoredPictureSize(picture);
     m_image[picture]->resize(1, 1);
     fitPictureArea(picture);
+    showPrintedSize(picture);
 }
 
 void Tberichtdlg::SpeedButton1Click()

@@ -119,6 +119,8 @@ public:
     void ScrollBox1MouseWheel(int delta);
     void seitenChanging(int leaving);
     void seitenChange();
+    void showPrintedSize(int picture);
+    void loadScaledCopy(int picture, const QString &file, const QSize &size);
     void TrackBarChange(int picture); // 0 or 1
     void bildladenbtnClick(int picture); // "Bild laden" of picture 1 (0) or 2 (1)
     void bild1ladenbtnClick() { bildladenbtnClick(0); }
@@ -161,6 +163,7 @@ private:
     void setMode(Mode mode);
     void buildPages();
     void buildFront(QWidget *page);
+    void anchorToTheWindow(QWidget *front, QWidget *back);
     void buildBack(QWidget *page);
     void buildPictures(QWidget *page);
     void buildDetailPanel(QWidget *panel, controls::DataSource *source);
@@ -219,6 +222,7 @@ private:
     QSlider *m_trackBar[2] = {};
     QLabel *m_groesse[2] = {};
     QLabel *m_bildgroessenlabel[2] = {};
+    QLabel *m_druckgroesse[2] = {}; // the size on paper, "9,2 × 6,9 cm"
     controls::DBImage *m_image[2] = {};
     Tberichtform *m_berichtform = nullptr;
     Tqrruecksform *m_qrruecksform = nullptr;

@@ -6,6 +6,7 @@
 
 #include "formattools.h"
 
+#include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
 #include "controls/keyboard.h"
@@ -103,10 +104,45 @@ void Tberichtdlg::buildPages()
     buildPictures(pictures);
     controls::addPageKeys(m_seiten);
 
+    anchorToTheWindow(front, back);
+
     m_formatTools = new FormatTools(bar, this, [this] { return m_currentRichEdit; });
     for (controls::DBRichEdit *e : {m_taetigkeitedit, m_vermerkeedit, m_darstellungedit})
         m_formatTools->attach(e, true);
     m_formatTools->attach(m_hintedit, false);
+}
+
+void Tberichtdlg::anchorToTheWindow(QWidget *front, QWidget *back)
+{
+    // Maximised, the text fields and the sample text take the room: the
+    // front's form widens with its scroll box, the buttons and the sample
+    // panel keep to the right edge, the back's description fills the page.
+    auto *anchors = new controls::Anchors(this, QSize(962, 681));
+    const auto on = [](QWidget *parent, const char *name) {
+        auto *w = parent->findChild<QWidget *>(QLatin1String(name));
+        Q_ASSERT(w);
+        return w;
+    };
+    const Qt::Edges wide = Qt::LeftEdge | Qt::RightEdge;
+    QWidget *form = m_scrollBox->widget();
+    anchors->anchor(m_scrollBox, wide);
+    anchors->anchor(form, wide);
+    for (QWidget *w : {on(form, "GroupBox3"), static_cast<QWidget *>(m_taetigkeitedit), on(form, "GroupBox4"),
+                       static_cast<QWidget *>(m_vermerkeedit)})
+        anchors->anchor(w, wide);
+    anchors->anchor(m_taetigkeitenPasst, Qt::RightEdge);
+    for (QWidget *w : {static_cast<QWidget *>(m_okbtn), static_cast<QWidget *>(m_cancelbtn), on(front, "hilfebtn"),
+                       static_cast<QWidget *>(m_folgeblattbtn), static_cast<QWidget *>(m_navigator),
+                       static_cast<QWidget *>(m_vorschaubtn)})
+        anchors->anchor(w, Qt::RightEdge);
+    anchors->anchor(m_hintPanel, Qt::RightEdge | Qt::TopEdge | Qt::BottomEdge);
+    anchors->anchor(m_hintedit, Qt::TopEdge | Qt::BottomEdge);
+
+    anchors->anchor(m_darstellungedit, wide | Qt::TopEdge | Qt::BottomEdge);
+    anchors->anchor(on(back, "GroupBox5"), wide);
+    anchors->anchor(on(back, "DBMemo1"), wide);
+    anchors->anchor(m_darstellungPasst, Qt::RightEdge);
+    anchors->anchor(on(back, "ruecksformvorschau"), Qt::RightEdge);
 }
 
 void Tberichtdlg::buildFront(QWidget *page)
@@ -120,7 +156,8 @@ void Tberichtdlg::buildFront(QWidget *page)
     page->installEventFilter(this); // the scroll box stretches downwards with the page
     auto *form = new QWidget;
     form->setObjectName(QStringLiteral("ScrollBox1Content"));
-    form->setFixedSize(700, 946);
+    form->setMinimumSize(700, 946);
+    form->resize(700, 946);
     m_scrollBox->setWidget(form);
 
     QLabel *title = label(form, "Label1", QStringLiteral("Ausbildungsnachweis Nr. "), 16, 3, 19);
@@ -415,6 +452,9 @@ void Tberichtdlg::buildPictures(QWidget *page)
         label(content, i == 0 ? "Label25" : "Label26", QStringLiteral(" Bytes:"), 456, 30);
         m_bildgroessenlabel[i] =
             label(content, i == 0 ? "bildgroessenlabel1" : "bildgroessenlabel2", QStringLiteral("0"), 492, 30);
+        // What the per cent mean on paper.
+        m_druckgroesse[i] = label(content, i == 0 ? "druckgroesse1" : "druckgroesse2", QString(), 600, 30);
+        m_druckgroesse[i]->setAccessibleName(QStringLiteral("Druckgröße von Bild %1").arg(n));
         m_image[i] = bound(new controls::DBImage, content, i == 0 ? "DBImage1" : "DBImage2", m_berichtsource,
                            i == 0 ? field::Bild1 : field::Bild2, QRect(24, 56, 145, 145));
     }

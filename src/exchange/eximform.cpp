@@ -241,21 +241,20 @@ QString TEXIMMainForm::builtInHelp()
 {
     return QStringLiteral(
         "<p><b>Import / Export und Sicherung</b></p>"
-        "<p>Mit diesem Modul bringst du deine Daten auf einen anderen PC und sicherst sie auf einem "
-        "externen Datenträger (USB-Stick, Speicherkarte, Netzlaufwerk) oder auf der lokalen Festplatte. "
-        "Eine Diskette fasst die Daten nur etwa bis zum Ende des ersten Lehrjahres.</p>"
+        "<p>Mit diesem Fenster bringen Sie Ihre Daten auf einen anderen PC und sichern sie auf einem "
+        "externen Datenträger (USB-Stick, Speicherkarte, Netzlaufwerk) oder auf der lokalen Festplatte.</p>"
         "<p><b>Beliebiger Datenträger</b><br>"
-        "Wähle oben den Datenträger und öffne in der Liste darunter mit einem Doppelklick das "
-        "Verzeichnis. „Export“ kopiert deine Daten in dieses Verzeichnis, „Import“ holt sie von dort "
-        "und ersetzt deine Daten im Programm.</p>"
+        "Wählen Sie oben den Datenträger und öffnen Sie in der Liste darunter mit einem Doppelklick das "
+        "Verzeichnis. „Export“ kopiert Ihre Daten in dieses Verzeichnis, „Import“ holt sie von dort "
+        "und ersetzt Ihre Daten im Programm.</p>"
         "<p><b>Lokale Festplatte</b><br>"
-        "„Sichern“ legt im Programmverzeichnis unter „sicherung“ eine Sicherung an, die nach Datum "
+        "„Sichern“ legt im Ordner „sicherung“ neben Ihrem Datenordner eine Sicherung an, die nach Datum "
         "und Uhrzeit benannt ist: 2006-12-24_14-25-33 ist die Sicherung vom 24. Dezember 2006 um "
         "14:25:33 Uhr. „Wiederherst.“ holt die Sicherung zurück, die in der Liste ausgewählt ist; "
         "die neueste steht ganz unten. „Löschen“ löscht alle Sicherungen, deren Kästchen angekreuzt "
         "sind.</p>"
-        "<p>Bevor ein Import oder eine Wiederherstellung deine Daten ersetzt, sichert Lernora die "
-        "bisherigen Daten als lokale Sicherung; mit „Wiederherst.“ kannst du jeden Import "
+        "<p>Bevor ein Import, eine Wiederherstellung oder „Ausgangszustand herstellen“ Ihre Daten ersetzt, sichert Lernora die "
+        "bisherigen Daten als lokale Sicherung; mit „Wiederherst.“ können Sie jeden dieser Schritte "
         "rückgängig machen.</p>");
 }
 

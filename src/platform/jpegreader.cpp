@@ -1,4 +1,5 @@
 #include "platform/jpegreader.h"
+#include "platform/pictureloader.h"
 
 #include <QTransform>
 #include <csetjmp>
@@ -38,6 +39,7 @@ struct Decoder
     QSize size;
     int orientation = 1;
     bool tooLarge = false;
+    bool scaleDown = false; // a picture above the limit is decoded smaller
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
@@ -132,8 +134,19 @@ bool decode(Decoder &d, const JOCTET *data, size_t size, qint64 maxPixels)
     d.orientation = orientationOf(&d.cinfo);
     d.size = d.orientation >= 5 ? QSize(height, width) : QSize(width, height);
     if (qint64(width) * height > maxPixels) {
-        d.tooLarge = true;
-        return false;
+        // Decoded in eighths of its size, the fewest that still hold the
+        // limit's pixels, so that the smooth scaling after it has enough to
+        // work with; a picture even an eighth of which is far above the
+        // limit is refused.
+        unsigned eighths = 8;
+        while (d.scaleDown && eighths > 1 && qint64(width) * (eighths - 1) / 8 * (qint64(height) * (eighths - 1) / 8) >= maxPixels)
+            --eighths;
+        if (!d.scaleDown || qint64(width) * eighths / 8 * (qint64(height) * eighths / 8) > 4 * maxPixels) {
+            d.tooLarge = true;
+            return false;
+        }
+        d.cinfo.scale_num = eighths;
+        d.cinfo.scale_denom = 8;
     }
     switch (d.cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -147,17 +160,20 @@ bool decode(Decoder &d, const JOCTET *data, size_t size, qint64 maxPixels)
         d.cinfo.out_color_space = JCS_RGB;
     }
     jpeg_start_decompress(&d.cinfo);
+    const int outWidth = int(d.cinfo.output_width);
+    const int outHeight = int(d.cinfo.output_height);
     const int components = d.cinfo.output_components;
     const bool expected = (d.cinfo.out_color_space == JCS_GRAYSCALE && components == 1) ||
                           (d.cinfo.out_color_space == JCS_CMYK && components == 4) ||
                           (d.cinfo.out_color_space == JCS_RGB && components == 3);
-    if (!expected || int(d.cinfo.output_width) != width || int(d.cinfo.output_height) != height)
+    const bool scaled = d.cinfo.scale_num != d.cinfo.scale_denom;
+    if (!expected || (!scaled && (outWidth != width || outHeight != height)) || outWidth <= 0 || outHeight <= 0)
         ERREXIT(&d.cinfo, JERR_CONVERSION_NOTIMPL);
-    d.image = QImage(width, height, QImage::Format_RGB888);
+    d.image = QImage(outWidth, outHeight, QImage::Format_RGB888);
     if (d.image.isNull())
         ERREXIT1(&d.cinfo, JERR_OUT_OF_MEMORY, 0);
     if (components != 3)
-        d.row.resize(size_t(width) * size_t(components));
+        d.row.resize(size_t(outWidth) * size_t(components));
     // Adobe's CMYK files store the inks inverted (255 = no ink).
     const bool inverted = d.cinfo.saw_Adobe_marker;
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
@@ -167,10 +183,10 @@ bool decode(Decoder &d, const JOCTET *data, size_t size, qint64 maxPixels)
         if (jpeg_read_scanlines(&d.cinfo, &target, 1) != 1)
             ERREXIT(&d.cinfo, JERR_INPUT_EOF);
         if (components == 1) {
-            for (int x = 0; x < width; ++x)
+            for (int x = 0; x < outWidth; ++x)
                 line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = d.row[size_t(x)];
         } else if (components == 4) {
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < outWidth; ++x) {
                 const JSAMPLE *p = &d.row[size_t(x) * 4];
                 const int k = inverted ? p[3] : 255 - p[3];
                 for (int c = 0; c < 3; ++c) {
@@ -250,18 +266,22 @@ QImage orientUpright(const QImage &image, int orientation)
     }
 }
 
-JpegPicture readJpeg(const char *data, qsizetype size, qint64 maxPixels)
+JpegPicture readJpeg(const char *data, qsizetype size, qint64 maxPixels, bool scaleDown)
 {
     JpegPicture result;
     if (!data || size <= 0)
         return result;
     auto d = std::make_unique<Decoder>();
+    d->scaleDown = scaleDown;
     const bool ok = decode(*d, reinterpret_cast<const JOCTET *>(data), size_t(size), maxPixels);
     jpeg_destroy_decompress(&d->cinfo);
     result.size = d->size;
     if (ok) {
         result.status = JpegPicture::Status::Ok;
         result.image = orientUpright(d->image, d->orientation);
+        if (qint64(result.image.width()) * result.image.height() > maxPixels)
+            result.image = result.image.scaled(fitWithin(result.size, maxPixels), Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation);
         if (result.image.format() != QImage::Format_RGB888)
             result.image = result.image.convertToFormat(QImage::Format_RGB888);
     } else {

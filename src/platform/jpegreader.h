@@ -23,8 +23,10 @@ struct JpegPicture
 };
 
 // Decodes `size` bytes of a JPEG file. A picture of more than `maxPixels`
-// pixels is refused from its header alone.
-JpegPicture readJpeg(const char *data, qsizetype size, qint64 maxPixels);
+// pixels is refused from its header alone; with `scaleDown` it is decoded
+// smaller instead and comes out as large as fitWithin allows (`size` stays
+// the picture's own; see fitWithin in pictureloader.h).
+JpegPicture readJpeg(const char *data, qsizetype size, qint64 maxPixels, bool scaleDown = false);
 
 // The orientation (1 to 8) given by the payload of an APP1 segment (starting
 // with "Exif\0\0"); 1 when the segment holds none or cannot be read.

@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <cmath>
+
 namespace platform {
 
 namespace {
@@ -30,7 +32,7 @@ LoadedPicture failed(const QString &message)
     return result;
 }
 
-LoadedPicture loadJpeg(const QString &path, qint64 maxPixels)
+LoadedPicture loadJpeg(const QString &path, qint64 maxPixels, bool scaleDown)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -46,7 +48,7 @@ LoadedPicture loadJpeg(const QString &path, qint64 maxPixels)
             return failed(QStringLiteral("Die Datei %1 kann nicht gelesen werden.").arg(quoted(path)));
         data = bytes.constData();
     }
-    const JpegPicture jpeg = readJpeg(data, qsizetype(size), maxPixels);
+    const JpegPicture jpeg = readJpeg(data, qsizetype(size), maxPixels, scaleDown);
     LoadedPicture result;
     result.size = jpeg.size;
     switch (jpeg.status) {
@@ -64,7 +66,7 @@ LoadedPicture loadJpeg(const QString &path, qint64 maxPixels)
     return result;
 }
 
-LoadedPicture loadWithQt(const QString &path, const QByteArray &format, qint64 maxPixels)
+LoadedPicture loadWithQt(const QString &path, const QByteArray &format, qint64 maxPixels, bool scaleDown)
 {
     QImageReader reader(path, format);
     reader.setDecideFormatFromContent(false);
@@ -74,17 +76,21 @@ LoadedPicture loadWithQt(const QString &path, const QByteArray &format, qint64 m
                    : failed(unreadable(path));
     LoadedPicture result;
     result.size = reader.size();
-    if (result.size.isValid() && qint64(result.size.width()) * result.size.height() > maxPixels) {
+    if (!scaleDown && result.size.isValid() && qint64(result.size.width()) * result.size.height() > maxPixels) {
         result.status = LoadedPicture::Status::TooLarge;
         return result;
     }
     QImage image = reader.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return failed(unreadable(path));
-    result.size = image.size();
+    if (!scaleDown || !result.size.isValid())
+        result.size = image.size();
     if (qint64(image.width()) * image.height() > maxPixels) {
-        result.status = LoadedPicture::Status::TooLarge;
-        return result;
+        if (!scaleDown) {
+            result.status = LoadedPicture::Status::TooLarge;
+            return result;
+        }
+        image = image.scaled(fitWithin(image.size(), maxPixels), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     result.status = LoadedPicture::Status::Ok;
     result.image = image;
@@ -93,14 +99,27 @@ LoadedPicture loadWithQt(const QString &path, const QByteArray &format, qint64 m
 
 } // namespace
 
-LoadedPicture loadPicture(const QString &path, qint64 maxPixels)
+QSize fitWithin(const QSize &size, qint64 maxPixels)
+{
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels <= maxPixels || size.isEmpty())
+        return size;
+    const double factor = std::sqrt(double(maxPixels) / double(pixels));
+    int w = std::max(1, int(size.width() * factor));
+    int h = std::max(1, int(size.height() * factor));
+    while (qint64(w) * h > maxPixels) // rounding may leave a row too many
+        w > h ? --w : --h;
+    return QSize(w, h);
+}
+
+LoadedPicture loadPicture(const QString &path, qint64 maxPixels, Fit fit)
 {
     const QString suffix = QFileInfo(path).suffix();
     const QString kind = suffix.toLower();
     if (kind == u"jpg" || kind == u"jpeg")
-        return loadJpeg(path, maxPixels);
+        return loadJpeg(path, maxPixels, fit == Fit::ScaleDown);
     if (kind == u"bmp" || kind == u"ico" || kind == u"png")
-        return loadWithQt(path, kind.toLatin1(), maxPixels);
+        return loadWithQt(path, kind.toLatin1(), maxPixels, fit == Fit::ScaleDown);
     return failed(QStringLiteral("Unbekannte Bilddateierweiterung (.%1)").arg(suffix));
 }
 

@@ -21,9 +21,16 @@ struct LoadedPicture
 };
 
 // Reads the picture file `path`; more than `maxPixels` pixels give TooLarge
-// without decoding the picture. The kind is taken from the file's
+// without decoding the picture, or with Fit::ScaleDown a copy scaled down
+// smoothly to the largest size of its proportions within the limit
+// (`size` then stays the file's own). The kind is taken from the file's
 // extension: "jpg", "jpeg", "bmp", "ico", "png" (in any case).
-LoadedPicture loadPicture(const QString &path, qint64 maxPixels);
+enum class Fit { Refuse, ScaleDown };
+LoadedPicture loadPicture(const QString &path, qint64 maxPixels, Fit fit = Fit::Refuse);
+
+// The largest size of the same proportions, to the pixel, with at most
+// `maxPixels` pixels; `size` itself when it has no more.
+QSize fitWithin(const QSize &size, qint64 maxPixels);
 
 // The filter of the picture file dialog, naming the kinds loadPicture reads.
 QString pictureFileFilter();

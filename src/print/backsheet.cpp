@@ -94,6 +94,11 @@ QSize Tqrruecksform::displaySize(const QSize &picture, int zoom)
     return QSize(width, int(std::nearbyint(double(width) * picture.height() / picture.width())));
 }
 
+QSizeF Tqrruecksform::printedSizeMm(const QSize &display)
+{
+    return QSizeF(display) * mmPerDisplayPixel;
+}
+
 void Tqrruecksform::setPictureDisplaySize(int picture, const QSize &pixels)
 {
     m_display[picture] = pixels;
@@ -107,7 +112,7 @@ void Tqrruecksform::QuickRepBeforePrint()
         band->enabled = true;
         // The box takes the displayed size; the band is as high as the box,
         // its top offset not counted.
-        const QSizeF box = QSizeF(m_display[i]) * mmPerDisplayPixel * engine::unitsPerMm;
+        const QSizeF box = printedSizeMm(m_display[i]) * engine::unitsPerMm;
         picture->geometry.setSize(box);
         band->height = box.height();
     }

@@ -35,6 +35,8 @@ public:
     // halves to the even neighbour. Invalid for a picture without width.
     static QSize displaySize(const QSize &picture, int zoom);
     QSize pictureDisplaySize(int picture) const { return m_display[picture]; }
+    // The size in mm at which a picture shown at `display` pixels prints.
+    static QSizeF printedSizeMm(const QSize &display);
 
     // How the description `text` (stored form: RTF or plain) would fit the
     // back sheet of the current row, with the pictures at their display

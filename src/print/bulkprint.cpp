@@ -546,6 +546,25 @@ void Tdrauswdlg::updateExtent()
                               .arg(pages(e.pages), paper(e.oneSided), paper(e.twoSided)));
 }
 
+namespace {
+
+// A sheet as the apprentice knows it: "Bericht 12, Blatt 2, Rückseite
+// (Woche 12.01.2026 – 16.01.2026)", of the row `reports` stands on.
+QString sheetInWords(const store::Table &reports, bool back)
+{
+    const QDate from = reports.value(store::field::WocheVom).toDate();
+    const QDate to = reports.value(store::field::WocheBis).toDate();
+    const QString format = QStringLiteral("dd.MM.yyyy");
+    const QString week = from.isValid() || to.isValid()
+                             ? QStringLiteral(" (Woche %1 – %2)").arg(from.toString(format), to.toString(format))
+                             : QString();
+    return QStringLiteral("Bericht %1, Blatt %2, %3%4")
+        .arg(reports.value(store::field::Nummer).toString(), reports.value(store::field::Blatt).toString(),
+             back ? QStringLiteral("Rückseite") : QStringLiteral("Vorderseite"), week);
+}
+
+} // namespace
+
 bool Tdrauswdlg::renderSheets()
 {
     store::Table &reports = m_tables.berichttable();
@@ -611,7 +630,7 @@ bool Tdrauswdlg::renderSheets()
             throw engine::FileError(why);
         if (!reports.gotoBookmark(rows[i]))
             continue; // the report is gone
-        progress.setLabelText(QStringLiteral("Blatt %1 wird aufbereitet …").arg(QFileInfo(s.file).completeBaseName()));
+        progress.setLabelText(sheetInWords(reports, s.back) + QStringLiteral(" wird aufbereitet …"));
         // Sorted without regard to case as names come in.
         m_druckList.insert(std::lower_bound(m_druckList.begin(), m_druckList.end(), s.file,
                                             [](const QString &a, const QString &b) {

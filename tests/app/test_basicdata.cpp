@@ -16,6 +16,8 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -211,6 +213,74 @@ private slots:
             f->click(29);
             QCOMPARE(f->label("cnt", 29)->text(), QStringLiteral("1"));
         }
+    }
+
+    // Before the reset deletes anything the data become a backup, named
+    // afterwards; restoring it through the import/export window brings every
+    // report back. Without a backup the reset deletes nothing.
+    void resetKeepsASafetyBackup_data()
+    {
+        QTest::addColumn<bool>("backupPossible");
+        QTest::newRow("restored through the window") << true;
+        QTest::newRow("no backup: nothing deleted") << false;
+    }
+    void resetKeepsASafetyBackup()
+    {
+        QFETCH(bool, backupPossible);
+        const QString root = f->dir().path() + QStringLiteral("/sicherung");
+        if (!backupPossible) { // a file where the backups go
+            QFile blocker(root);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        f->start(1);
+        f->click(29);
+        store::Table &reports = f->tables().berichttable();
+        for (int number = 1; number <= 3; ++number) {
+            reports.append();
+            reports.setValue(store::field::Nummer, number);
+            reports.setValue(store::field::AJahr, 1);
+            reports.post();
+        }
+        f->changePlan(QStringLiteral("UPDATE thetable SET GroupCnt = 2, ThemaCnt = 1"));
+        const QStringList tables{"bericht.db", "berdet.DB", "thetable.DB"};
+        const auto files = [&] {
+            QList<QByteArray> all;
+            for (const QString &name : tables)
+                all << bytes(f->dir().file(name));
+            return all;
+        };
+        const QList<QByteArray> before = files();
+        f->messages().answer(Answer::Ok);
+        f->messages().answer(Answer::No);
+        trigger("Ausgangszustandherstellen1");
+        if (!backupPossible) {
+            QCOMPARE(f->messages().errors().size(), 1);
+            QVERIFY2(f->messages().errors().first().contains(QStringLiteral("Es wurde nichts gelöscht")),
+                     qPrintable(f->messages().errors().first()));
+            QCOMPARE(f->messages().questions().size(), 1); // no exit question
+            QCOMPARE(files(), before);
+            return;
+        }
+        QCOMPARE(f->messages().errors(), QStringList());
+        const QRegularExpression named(QStringLiteral("Sicherung „([0-9_-]+)“"));
+        const QRegularExpressionMatch said = named.match(f->messages().notices().value(0));
+        QVERIFY2(said.hasMatch(), qPrintable(f->messages().notices().value(0)));
+        QCOMPARE(reports.recordCount(), 0);
+
+        m_runner->onNext("EXIMMainForm", [&](QDialog *d) {
+            auto *list = d->findChild<QListWidget *>(QStringLiteral("dirlistbox"));
+            const QList<QListWidgetItem *> found = list->findItems(said.captured(1), Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            list->setCurrentItem(found.first());
+            f->messages().answer(Answer::Yes);
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("lrestorebtn")), Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("fertigbtn")), Qt::LeftButton);
+        });
+        trigger("ImportExport1");
+        QCOMPARE(m_runner->pendingNames(), QStringList());
+        QCOMPARE(f->messages().errors(), QStringList());
+        QCOMPARE(files(), before);
+        QCOMPARE(f->tables().berichttable().recordCount(), 3);
     }
 
     // A double click on the box, its panel or a text on it shows when the

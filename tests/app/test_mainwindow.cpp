@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "controls/radiogroup.h"
+#include "editor/reporteditor.h"
 #include "filesnapshot.h"
 #include "platform/clock.h"
 #include "print/engine/clock.h"
@@ -27,6 +28,8 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -111,6 +114,54 @@ private slots:
                                                withFrame.y()).arg(withFrame.width()).arg(withFrame.height())));
         QCOMPARE(form()->size(), QSize(987, 748).boundedTo(room.size() - QSize(8, 34)));
         QVERIFY(qAbs(withFrame.center().x() - room.center().x()) <= 1);
+    }
+
+    // Beyond its design a window gives the room to the lists and the text
+    // fields, the buttons below or beside them follow; below it nothing
+    // shrinks and the page scrolls.
+    void growsWithTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("designed") << QSize(987, 748);
+        QTest::newRow("maximised on 1920 x 1080") << QSize(1920, 1040);
+        QTest::newRow("smaller than the design") << QSize(800, 560);
+    }
+    void growsWithTheWindow()
+    {
+        QFETCH(QSize, size);
+        start();
+        form()->resize(size);
+        const int dx = std::max(0, size.width() - 987);
+        const int dy = std::max(0, size.height() - 748);
+        const auto geometry = [this](const char *name) { return child<QWidget>(name)->geometry(); };
+        QCOMPARE(geometry("zusammenstellung"), QRect(0, 56, 369, 440 + dy));
+        QCOMPARE(geometry("erzeugbtn").topLeft(), QPoint(18, 520 + dy));
+        QCOMPARE(geometry("DBGrid3"), QRect(32, 61, 878, 455 + dy));
+        QCOMPARE(geometry("beranzeigebtn").topLeft(), QPoint(304, 536 + dy));
+        auto *tabs = child<QTabWidget>("PageControl1");
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            auto *scroller = child<QScrollArea>(qPrintable(QStringLiteral("TabScroller%1").arg(page + 1)));
+            const bool scrolls = scroller->verticalScrollBar()->isVisible() || scroller->horizontalScrollBar()->isVisible();
+            QVERIFY2(scrolls == (size.width() < 987), qPrintable(QString::number(page)));
+        }
+
+        Tberichtdlg *editor = form()->berichtdlg();
+        editor->show();
+        editor->resize(size.width() * 962 / 987, size.height() * 681 / 748);
+        QApplication::processEvents();
+        const int ex = std::max(0, editor->width() - 962);
+        const int ey = std::max(0, editor->height() - 681);
+        const auto inEditor = [editor](const char *name) {
+            return editor->findChild<QWidget *>(QLatin1String(name))->geometry();
+        };
+        QCOMPARE(inEditor("taetigkeitedit"), QRect(3, 288, 690 + ex, 201));
+        QCOMPARE(inEditor("DBRichEdit2").width(), 690 + ex);
+        QCOMPARE(inEditor("okbtn").topLeft(), QPoint(831 + ex, 5));
+        QCOMPARE(inEditor("hintedit").height(), 389 + ey);
+        QCOMPARE(inEditor("DBRichEdit3").size(), QSize(690 + ex, 489 + ey));
+        editor->hide();
     }
 
     // F1 opens the help at the section of the part of the window that has

@@ -113,6 +113,8 @@ private slots:
         QFETCH(bool, loads);
         const QString path = file(name, bytes);
         const QSize shown = loads ? upright : QSize(160, 120);
+        if (!loads) // the smaller copy offered after the refusal is declined
+            f->messages().answer(platform::Answer::No);
         open(100, [&](Tberichtdlg &d) {
             QCOMPARE(label("DBImage1")->width(), 900);
             load(0, path);
@@ -125,6 +127,87 @@ private slots:
                  loads ? QStringList() : QStringList{QStringLiteral("Die Grafik ist mit 3 Megapixeln im Ausgangsformat "
                                                                     "zu groß und kann nicht geladen werden.")});
         QCOMPARE(QImage::fromData(stored("Bild1")).size(), shown);
+    }
+
+    // After the refusal a copy scaled down to the limit is offered: upright
+    // as the camera took it, of the picture's proportions and as large as
+    // the limit allows; declined, the stored picture stays.
+    void scaledCopyOfferedAfterTheRefusal_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("upright");
+        QTest::addColumn<bool>("accepted");
+        QImage marked = gradient(4000, 3000);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 600; ++x)
+                marked.setPixel(x, y, qRgb(250, 0, 0));
+        const QByteArray photo =
+            testsupport::withOrientation(testsupport::jpegOf(marked, testsupport::JpegColors::Rgb, 85), 6);
+        QTest::newRow("phone photo, 12 MP, turned right")
+            << QStringLiteral("p.jpg") << photo << QSize(3000, 4000) << true;
+        QTest::newRow("bitmap, one line more")
+            << QStringLiteral("c.bmp") << encoded(marked.copy(0, 0, 2000, 1551), "BMP") << QSize(2000, 1551) << true;
+        QTest::newRow("declined") << QStringLiteral("d.jpg") << photo << QSize(3000, 4000) << false;
+    }
+    void scaledCopyOfferedAfterTheRefusal()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, upright);
+        QFETCH(bool, accepted);
+        const QString path = file(name, bytes);
+        f->messages().answer(accepted ? platform::Answer::Yes : platform::Answer::No);
+        open(100, [&](Tberichtdlg &) { load(0, path); });
+        QCOMPARE(f->messages().errors(), QStringList());
+        QCOMPARE(f->messages().questions().size(), 1);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        const auto pixels = [&](const QSize &s) {
+            return german.toString(s.width()) + QStringLiteral(" × ") + german.toString(s.height());
+        };
+        QVERIFY2(f->messages().questions().first().contains(pixels(upright) + QStringLiteral(" Bildpunkte.")),
+                 qPrintable(f->messages().questions().first()));
+        const QImage kept = QImage::fromData(stored("Bild1"));
+        if (!accepted) {
+            QCOMPARE(stored("Bild1"), oldPicture);
+            return;
+        }
+        const qint64 count = qint64(kept.width()) * kept.height();
+        QVERIFY2(count <= 3'100'000 && count > 3'090'000, qPrintable(QString::number(count)));
+        QVERIFY(std::abs(double(kept.width()) / kept.height() - double(upright.width()) / upright.height()) < 0.002);
+        QVERIFY2(f->messages().questions().first().contains(pixels(kept.size()) + QStringLiteral(" Bildpunkten")),
+                 qPrintable(f->messages().questions().first()));
+        // The red corner where the camera's orientation puts it: top left
+        // as a bitmap, top right for the photo turned right.
+        const bool turned = upright.height() > upright.width();
+        const QColor corner = kept.pixelColor(turned ? kept.width() - 20 : 20, 20);
+        QVERIFY2(corner.red() > 200 && corner.green() < 60, qPrintable(corner.name()));
+    }
+
+    // Beside each slider the size the picture prints at on the back sheet:
+    // 0.18 mm per pixel shown; nothing without a picture.
+    void printedSizeBesideTheSlider_data()
+    {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("20 %") << 20 << false << QStringLiteral("Druckgröße: 3,2 × 2,4 cm");
+        QTest::newRow("5 %") << 5 << false << QStringLiteral("Druckgröße: 0,8 × 0,6 cm");
+        QTest::newRow("100 %") << 100 << false << QStringLiteral("Druckgröße: 16,2 × 12,2 cm");
+        QTest::newRow("deleted") << 60 << true << QString();
+    }
+    void printedSizeBesideTheSlider()
+    {
+        QFETCH(int, zoom);
+        QFETCH(bool, deleted);
+        QFETCH(QString, printed);
+        open(70, [&](Tberichtdlg &d) {
+            d.TrackBar1()->setValue(zoom);
+            if (deleted)
+                f->control<QPushButton>("bild1loeschenbtn")->click();
+            QCOMPARE(label("druckgroesse1")->text(), printed);
+            QCOMPARE(label("druckgroesse2")->text(), QString());
+        });
     }
 
     // 1600 x 1200: 5760000 after loading, shown 450 x 338; stored as an

@@ -379,15 +379,24 @@ private slots:
         bulkPrint([&](Tdrauswdlg &d) {
             d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
             d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
-            // Cancelled while the third sheet renders.
+            // Cancelled while the third sheet renders; the progress names
+            // the sheets as the apprentice knows them.
             int rendered = 0;
-            QObject::connect(&f->tables().berichttable(), &store::Table::afterScroll, &d, [&] {
-                if (++rendered == 3)
-                    if (auto *progress = d.findChild<QProgressDialog *>(QStringLiteral("fortschritt")))
+            QStringList said;
+            const QMetaObject::Connection watch =
+                QObject::connect(&f->tables().berichttable(), &store::Table::afterScroll, &d, [&] {
+                    auto *progress = d.findChild<QProgressDialog *>(QStringLiteral("fortschritt"));
+                    if (progress)
+                        said << progress->labelText();
+                    if (++rendered == 3 && progress)
                         progress->cancel();
-            });
+                });
             d.vorschaubtn()->click();
+            QObject::disconnect(watch); // the choice outlives this run
             QVERIFY(rendered >= 3);
+            QVERIFY2(said.contains(QStringLiteral("Bericht 1, Blatt 1, Vorderseite (Woche 12.01.2026 – 16.01.2026) "
+                                                  "wird aufbereitet …")),
+                     qPrintable(said.join(QLatin1Char('|'))));
             QVERIFY(!TQRMDIPreviewInterface::current());
         });
         QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
