@@ -49,12 +49,22 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     const auto link = [this](const char *name, const QString &text, int y) {
         QLabel *l = controls::designedLinkLabel(m_panel, name, text, QPoint(8, y));
         l->installEventFilter(this);
+        // Reached with Tab and opened with Enter or Space, framed while it
+        // has the focus.
+        l->setFocusPolicy(Qt::StrongFocus);
+        l->setStyleSheet(QStringLiteral("QLabel { color: blue; border: 1px dotted transparent; }"
+                                        " QLabel:focus { border-color: blue; }"));
+        l->adjustSize();
         return l;
     };
     m_web = link("Label1", QUrl(webAddress()).host(), 148);
+    m_web->setAccessibleName(QStringLiteral("Webseite ") + m_web->text());
+    m_web->setAccessibleDescription(QStringLiteral("öffnet die Seite im Browser"));
     m_mail = link("Label2", mailAddress(), 172);
+    m_mail->setAccessibleName(QStringLiteral("E-Mail an ") + m_mail->text());
+    m_mail->setAccessibleDescription(QStringLiteral("öffnet das E-Mail-Programm"));
 
-    QPushButton *ok = controls::designedButton(this, "OKButton", QStringLiteral("OK"), QRect(120, 226, 75, 25));
+    QPushButton *ok = controls::designedButton(this, "OKButton", QStringLiteral("&OK"), QRect(120, 226, 75, 25));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -127,6 +137,16 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
         }
         if (event->type() == QEvent::MouseButtonPress)
             return true;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+                if (watched == m_web)
+                    Label1Click();
+                else
+                    Label2Click();
+                return true;
+            }
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -51,6 +51,7 @@ struct Field
     int x, y, width;
     const char *label;
     QString caption;
+    QString description; // for screen readers: what the label alone leaves open
 };
 
 } // namespace
@@ -75,18 +76,22 @@ Tgrunddatendlg::Tgrunddatendlg(store::Session &session, QWidget *parent) : QDial
     }
 
     const Field fields[] = {
-        {"azubiname", 83, 36, 209, "Label2", QStringLiteral("Name")},
-        {"azubigebdat", 83, 68, 209, "Label3", QStringLiteral("Geburtsdatum")},
-        {"azubiort", 83, 100, 209, "Label4", QStringLiteral("Ort")},
-        {"azubistrasse", 384, 100, 209, "Label5", QStringLiteral("Straße")},
-        {"abname", 83, 188, 209, "Label7", QStringLiteral("Name")},
-        {"abort", 83, 220, 209, "Label8", QStringLiteral("Ort")},
-        {"abstrasse", 384, 220, 209, "Label9", QStringLiteral("Straße")},
-        {"abinnung", 83, 252, 209, "Label10", QStringLiteral("Innung")},
-        {"azvom", 224, 308, 97, "Label11", QStringLiteral("Vertragliche Ausbildungszeit vom ")},
-        {"azbis", 352, 308, 97, "Label12", QStringLiteral("bis")},
-        {"abnstart", 224, 340, 97, "Label13", QStringLiteral("Ausbildungsnachweis begonnen am:")},
-        {"abnende", 224, 364, 97, "Label14", QStringLiteral("Ausbildungsnachweis abgeschlossen am:")},
+        {"azubiname", 83, 36, 209, "Label2", QStringLiteral("&Name"), QStringLiteral("des Auszubildenden")},
+        {"azubigebdat", 83, 68, 209, "Label3", QStringLiteral("&Geburtsdatum"), QStringLiteral("TT.MM.JJJJ")},
+        {"azubiort", 83, 100, 209, "Label4", QStringLiteral("&Ort"), QStringLiteral("des Auszubildenden")},
+        {"azubistrasse", 384, 100, 209, "Label5", QStringLiteral("&Straße"), QStringLiteral("des Auszubildenden")},
+        {"abname", 83, 188, 209, "Label7", QStringLiteral("Na&me"), QStringLiteral("des Ausbildenden")},
+        {"abort", 83, 220, 209, "Label8", QStringLiteral("O&rt"), QStringLiteral("des Ausbildenden")},
+        {"abstrasse", 384, 220, 209, "Label9", QStringLiteral("S&traße"), QStringLiteral("des Ausbildenden")},
+        {"abinnung", 83, 252, 209, "Label10", QStringLiteral("&Innung"), QStringLiteral("des Ausbildenden")},
+        {"azvom", 224, 308, 97, "Label11", QStringLiteral("Vertragliche Ausbildungszeit &vom "),
+         QStringLiteral("TT.MM.JJJJ")},
+        {"azbis", 352, 308, 97, "Label12", QStringLiteral("&bis"),
+         QStringLiteral("Ende der vertraglichen Ausbildungszeit, TT.MM.JJJJ")},
+        {"abnstart", 224, 340, 97, "Label13", QStringLiteral("Ausbildungsnachweis begonnen &am:"),
+         QStringLiteral("TT.MM.JJJJ")},
+        {"abnende", 224, 364, 97, "Label14", QStringLiteral("Ausbildungsnachweis abgesch&lossen am:"),
+         QStringLiteral("TT.MM.JJJJ")},
     };
     for (const Field &f : fields) {
         auto *edit = new QLineEdit(this);
@@ -96,13 +101,14 @@ Tgrunddatendlg::Tgrunddatendlg(store::Session &session, QWidget *parent) : QDial
         label->setGeometry(f.x - 6 - label->width(), f.y, label->width(), edit->height());
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setBuddy(edit);
+        edit->setAccessibleDescription(f.description);
     }
 
-    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("OK"), QRect(504, 344, 90, 25));
+    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("O&K"), QRect(504, 344, 90, 25));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     QPushButton *cancel =
-        controls::designedButton(this, "CancelBtn", QStringLiteral("Abbrechen"), QRect(504, 384, 90, 25));
+        controls::designedButton(this, "CancelBtn", QStringLiteral("Abbre&chen"), QRect(504, 384, 90, 25));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

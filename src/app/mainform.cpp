@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "aboutbox.h"
+#include "controls/keyboard.h"
 #include "basicdatadialog.h"
 #include "controls/anchors.h"
 #include "controls/dbcontrols.h"
@@ -114,13 +115,13 @@ void TMainForm::buildMenu()
 
     QMenu *settings = menu("Einstellungen1", QStringLiteral("&Einstellungen"));
     item(settings, "Grunddaten1", QStringLiteral("&Grunddaten"), &TMainForm::Grunddaten1Click);
-    QMenu *years = settings->addMenu(QStringLiteral("Lehrjahr"));
+    QMenu *years = settings->addMenu(QStringLiteral("&Lehrjahr"));
     years->setObjectName(QStringLiteral("Lehrjahr1"));
     connect(years, &QMenu::hovered, this, [this](QAction *a) { ShowHint(a->statusTip()); });
     m_yearGroup = new QActionGroup(this);
     m_yearGroup->setExclusive(true);
     for (int y = 1; y <= 3; ++y) {
-        QAction *a = years->addAction(QStringLiteral("%1. Lehrjahr").arg(y));
+        QAction *a = years->addAction(QStringLiteral("&%1. Lehrjahr").arg(y));
         a->setObjectName(QStringLiteral("N%1Lehrjahr1").arg(y));
         a->setCheckable(true);
         a->setChecked(y == 1);
@@ -141,7 +142,8 @@ void TMainForm::buildMenu()
     item(help, "HelpAboutItem", QStringLiteral("I&nfo..."), &TMainForm::HelpAboutItemClick,
          QStringLiteral("Info|Programminformationen anzeigen"));
 
-    QMenu *extras = menu("Extras1", QStringLiteral("&Extras"));
+    // "E" opens "Einstellungen".
+    QMenu *extras = menu("Extras1", QStringLiteral("E&xtras"));
     item(extras, "Ausgangszustandherstellen1", QStringLiteral("&Ausgangszustand herstellen"),
          &TMainForm::Ausgangszustandherstellen1Click);
 }
@@ -175,6 +177,7 @@ void TMainForm::buildClient()
 
     m_pageControl1 = new QTabWidget(client);
     m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
+    m_pageControl1->setAccessibleName(QStringLiteral("Reiter"));
     platform::setHelpContext(m_pageControl1, platform::helpcontext::MainWindow);
     const QStringList tabs{QStringLiteral("Bericht zusammenstellen"), QStringLiteral("Berichte Übersicht"),
                            QStringLiteral("Berichte Report")};
@@ -222,6 +225,8 @@ void TMainForm::buildClient()
             [this] { platform::guarded([this] { PageControl1Change(); }); });
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(client);
+    controls::addPageKeys(m_pageControl1);
+    controls::addPageKeys(m_composition->PageControl2());
 
     // Maximised, the composition and the report list grow downwards and
     // the buttons below them follow.

@@ -365,6 +365,8 @@ void DBEdit::typed(const QString &text)
 
 DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
+    // Tab goes on to the next control; a memo holds no tab characters.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
 }
 
@@ -466,6 +468,18 @@ void DBRichEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+bool DBRichEdit::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTextEdit::event(event);
 }
 
 void DBRichEdit::refresh()
@@ -894,11 +908,14 @@ DBNavigator::DBNavigator(QWidget *parent) : QFrame(parent)
         Button which;
         const char *name;
         const char *text;
-    } order[] = {{First, "first", "|\u25C0"}, {Prior, "prior", nullptr},   {Next, "next", nullptr},
-                 {Last, "last", "\u25B6|"},   {Insert, "insert", "+"},    {Delete, "delete", "\u2212"}};
+        const char *spoken; // the name a screen reader gives the symbol
+    } order[] = {{First, "first", "|\u25C0", "Erste Zeile"}, {Prior, "prior", nullptr, "Vorherige Zeile"},
+                 {Next, "next", nullptr, "Nächste Zeile"},     {Last, "last", "\u25B6|", "Letzte Zeile"},
+                 {Insert, "insert", "+", "Zeile einfügen"},    {Delete, "delete", "\u2212", "Zeile löschen"}};
     for (const auto &b : order) {
         auto *button = new QToolButton(this);
         button->setObjectName(QLatin1String(b.name));
+        button->setAccessibleName(QString::fromUtf8(b.spoken));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         if (b.text)
             button->setText(QString::fromUtf8(b.text));

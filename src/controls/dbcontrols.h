@@ -211,6 +211,9 @@ protected:
     // express is dropped, never the text.
     void insertFromMimeData(const QMimeData *source) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // Ctrl+Tab is the field's own key (a tab character), before the
+    // window's key that turns its pages.
+    bool event(QEvent *event) override;
 
 private:
     QString m_stored; // the field's text as last loaded or written

@@ -271,6 +271,8 @@ public:
             editor = line;
         }
         editor->setObjectName(QStringLiteral("editor"));
+        // A screen reader names the cell by its column.
+        editor->setAccessibleName(c.title.isEmpty() ? c.field : c.title);
         editor->installEventFilter(m_grid); // Insert and Ctrl+Del
         return editor;
     }
@@ -622,8 +624,9 @@ bool DBGrid::handleKey(QKeyEvent *event)
         }
         return false;
     }
+    // Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
-        && (event->modifiers() & Qt::ControlModifier)) {
+        && (event->modifiers() & ~Qt::KeyboardModifiers(Qt::ShiftModifier)) == Qt::ControlModifier) {
         leave(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
         return true;
     }

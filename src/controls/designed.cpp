@@ -1,5 +1,7 @@
 #include "designed.h"
 
+#include "keyboard.h"
+
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -31,6 +33,7 @@ QPushButton *designedButton(QWidget *parent, const char *name, const QString &ca
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
+    showFocusFrame(b);
     QString shown = caption;
     shown.remove(QLatin1Char('&'));
     const int needed = b->fontMetrics().horizontalAdvance(shown) + 12;

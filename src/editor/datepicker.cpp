@@ -3,6 +3,7 @@
 #include "controls/designed.h"
 #include "platform/help.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QFrame>
 #include <QLabel>
@@ -44,6 +45,10 @@ Tkaldlg::Tkaldlg(QWidget *parent) : QDialog(parent)
     // The design's 193x154 cannot show a month with the platform's font:
     // the calendar takes what the frame leaves.
     m_kalender->setGeometry(4, 4, 273, 160);
+    // The focus is on the calendar's table of days.
+    m_kalender->setAccessibleName(QStringLiteral("Kalender"));
+    if (auto *days = m_kalender->findChild<QAbstractItemView *>())
+        days->setAccessibleName(QStringLiteral("Kalender"));
     connect(m_kalender, &QCalendarWidget::activated, this, [this] { kalenderDblClick(); });
     connect(m_kalender, &QCalendarWidget::selectionChanged, this, &Tkaldlg::showWeek);
 

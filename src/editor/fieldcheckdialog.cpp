@@ -23,7 +23,7 @@ Tbernoclosedlg::Tbernoclosedlg(QWidget *parent) : QDialog(parent)
         box->adjustSize();
         box->setFocusPolicy(Qt::NoFocus);
     }
-    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("OK"), QRect(160, 192, 75, 25));
+    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("&OK"), QRect(160, 192, 75, 25));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 
 namespace field = store::field;
 
@@ -20,11 +21,11 @@ Tfolgedialog::Tfolgedialog(controls::DataSource *details, QWidget *parent) : QDi
     resize(680, 417);
     setMinimumSize(572, 417);
 
-    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("OK"), QRect(592, 14, 75, 25));
+    QPushButton *ok = controls::designedButton(this, "OKBtn", QStringLiteral("&OK"), QRect(592, 14, 75, 25));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     QPushButton *cancel =
-        controls::designedButton(this, "CancelBtn", QStringLiteral("Abbrechen"), QRect(592, 44, 75, 25));
+        controls::designedButton(this, "CancelBtn", QStringLiteral("&Abbrechen"), QRect(592, 44, 75, 25));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     QPushButton *help = controls::designedButton(this, "HelpBtn", QStringLiteral("&Hilfe"), QRect(592, 74, 75, 25));
     connect(help, &QPushButton::clicked, this, [this] { platform::showHelp(platform::helpContext(this)); });
@@ -38,6 +39,8 @@ Tfolgedialog::Tfolgedialog(controls::DataSource *details, QWidget *parent) : QDi
     m_grid->setPanelHeight(65);
     m_grid->setPanelBuilder([this](QWidget *panel, controls::DataSource *source) { buildPanel(panel, source); });
     m_grid->setDataSource(details);
+    if (auto *rows = m_grid->findChild<QScrollArea *>())
+        rows->setAccessibleName(QStringLiteral("Zeilen des Blatts"));
 }
 
 void Tfolgedialog::buildPanel(QWidget *panel, controls::DataSource *source)
@@ -50,14 +53,15 @@ void Tfolgedialog::buildPanel(QWidget *panel, controls::DataSource *source)
     text->setObjectName(QStringLiteral("folgetext"));
     text->setGeometry(33, 9, 409, 51);
     text->setReadOnly(true);
+    text->setAccessibleName(QStringLiteral("Fertigkeit oder Kenntnis"));
     text->bind(source, field::Alltext);
     auto *frame = new QGroupBox(panel);
     frame->setGeometry(456, 8, 97, 49);
-    auto *copy = new controls::DBCheckBox(QStringLiteral("kopieren"), frame);
+    auto *copy = new controls::DBCheckBox(QStringLiteral("&kopieren"), frame);
     copy->setObjectName(QStringLiteral("kopiercheck"));
     copy->setGeometry(8, 10, 85, 17);
     copy->bind(source, field::Kopieren);
-    auto *move = new controls::DBCheckBox(QStringLiteral("verschieben"), frame);
+    auto *move = new controls::DBCheckBox(QStringLiteral("&verschieben"), frame);
     move->setObjectName(QStringLiteral("verschiebcheck"));
     move->setGeometry(8, 26, 85, 17);
     move->bind(source, field::Verschieben);

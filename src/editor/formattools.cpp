@@ -172,6 +172,8 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     m_fontSize->setObjectName(QStringLiteral("FontSize"));
     m_fontSize->setGeometry(351, buttonTop, 35, buttonSize.height());
     m_fontSize->setToolTip(QStringLiteral("Schriftgröße"));
+    m_fontSize->setAccessibleName(QStringLiteral("Schriftgröße"));
+    m_fontSize->setAccessibleDescription(QStringLiteral("des markierten Textes, 8 bis 30"));
     m_fontSize->installEventFilter(this);
     connect(m_fontSize, &QLineEdit::textChanged, this, runs(this, &FormatTools::FontSizeChange));
     // The up-down control steps the size between 8 and 30.
@@ -201,6 +203,8 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     m_combo->setObjectName(QStringLiteral("ComboSonderzeichen"));
     m_combo->setGeometry(424, buttonTop, 48, buttonSize.height());
     m_combo->setToolTip(QStringLiteral("Sonderzeichen"));
+    m_combo->setAccessibleName(QStringLiteral("Sonderzeichen"));
+    m_combo->setAccessibleDescription(QStringLiteral("fügt das gewählte Zeichen in den Text ein"));
     QFont symbol(richtext::symbolDisplayFamily());
     symbol.setPixelSize(13);
     m_combo->setFont(symbol);
@@ -243,14 +247,15 @@ void FormatTools::buildPopupMenu(QWidget *window)
         return a;
     };
     m_fett1 = item("fett1", QStringLiteral("&fett"));
-    m_kursiv1 = item("kursiv1", QStringLiteral("&kursiv"));
+    // "K" is the letter of "Kopieren".
+    m_kursiv1 = item("kursiv1", QStringLiteral("kurs&iv"));
     m_unterstrichen1 = item("unterstrichen1", QStringLiteral("&unterstrichen"));
     m_popup->addSeparator();
     QAction *zeichen = m_popup->addAction(QStringLiteral("&Zeichen"));
     zeichen->setObjectName(QStringLiteral("Zeichen1"));
-    m_hochgestellt1 = item("hochgestellt1", QStringLiteral("hochgestellt"));
-    m_tiefgestellt1 = item("tiefgestellt1", QStringLiteral("tiefgestellt"));
-    m_normal1 = item("normal1", QStringLiteral("normal"));
+    m_hochgestellt1 = item("hochgestellt1", QStringLiteral("&hochgestellt"));
+    m_tiefgestellt1 = item("tiefgestellt1", QStringLiteral("&tiefgestellt"));
+    m_normal1 = item("normal1", QStringLiteral("&normal"));
     auto *menuGroup = new QActionGroup(this);
     for (QAction *a : {m_hochgestellt1, m_tiefgestellt1, m_normal1})
         menuGroup->addAction(a);

@@ -9,6 +9,7 @@
 #include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
+#include "controls/keyboard.h"
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/messages.h"
@@ -101,6 +102,7 @@ void Tberichtdlg::buildPages()
     buildFront(front);
     buildBack(back);
     buildPictures(pictures);
+    controls::addPageKeys(m_seiten);
 
     anchorToTheWindow(front, back);
 
@@ -149,6 +151,7 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
     m_scrollBox->setGeometry(0, 0, 717, 532);
     m_scrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollBox->setAccessibleName(QStringLiteral("Vorderseite"));
     m_scrollBox->viewport()->installEventFilter(this);
     page->installEventFilter(this); // the scroll box stretches downwards with the page
     auto *form = new QWidget;
@@ -167,15 +170,19 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_stiftName = label(form, "stiftname", QString(), 320, 2);
     label(form, "Label4", QStringLiteral("Ausbildender:"), 496, 2);
     m_bkmName = label(form, "bkmname", QString(), 562, 2);
-    label(form, "Label5", QStringLiteral("für die Woche vom "), 287, 26);
+    QLabel *weekLabel = label(form, "Label5", QStringLiteral("für die &Woche vom "), 287, 26);
     QPushButton *datumbtn = controls::designedButton(form, "datumbtn", QStringLiteral("?"), QRect(384, 21, 23, 22));
     datumbtn->setToolTip(QStringLiteral("Kalender"));
+    datumbtn->setAccessibleName(QStringLiteral("Kalender"));
+    datumbtn->setAccessibleDescription(QStringLiteral("Woche im Kalender wählen"));
     connect(datumbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { datumbtnClick(); }); });
     m_anfedit = bound(new controls::DBEdit, form, "anfedit", m_berichtsource, field::WocheVom, QRect(408, 21, 87, 21));
-    label(form, "Label6", QStringLiteral("bis"), 501, 26);
+    QLabel *untilLabel = label(form, "Label6", QStringLiteral("&bis"), 501, 26);
     m_endedit = bound(new controls::DBEdit, form, "endedit", m_berichtsource, field::WocheBis, QRect(520, 21, 87, 21));
     for (auto *e : {m_anfedit, m_endedit})
         e->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
+    weekLabel->setBuddy(m_anfedit);
+    untilLabel->setBuddy(m_endedit);
     label(form, "Label7", QStringLiteral("A-Jahr: "), 624, 26);
     auto *jahr = bound(new controls::DBText, form, "DBText4", m_berichtsource, field::AJahr, QRect(660, 26, 24, 16));
     QFont bold = jahr->font();
@@ -202,7 +209,7 @@ void Tberichtdlg::buildFront(QWidget *page)
     }
 
     QGroupBox *items = framedBox(form, "GroupBox2", QRect(3, 112, 690, 153));
-    label(items, "Label10", QStringLiteral("Fertigkeiten und Kenntnisse"), 8, 4, 13, true);
+    QLabel *itemsLabel = label(items, "Label10", QStringLiteral("Fertigkeiten und &Kenntnisse"), 8, 4, 13, true);
     label(items, "Label11", QStringLiteral("Nach dem betrieblichen Ausbildungsplan"), 8, 22, 13);
     // The column heads wrap at their blank. At the editor's 8 pt the dots
     // of the capital "Ü" melt into the letter on this platform: the heads
@@ -217,6 +224,8 @@ void Tberichtdlg::buildFront(QWidget *page)
     }
     m_loeschbtn = controls::designedButton(form, "loeschbtn", QStringLiteral("✕"), QRect(304, 120, 25, 25));
     m_loeschbtn->setToolTip(QStringLiteral("Fertigkeiten und Kenntnisse löschen"));
+    m_loeschbtn->setAccessibleName(QStringLiteral("Fertigkeiten und Kenntnisse löschen"));
+    m_loeschbtn->setAccessibleDescription(QStringLiteral("Taste: Esc"));
     m_loeschbtn->setAutoDefault(false);
     m_loeschbtn->setEnabled(false);
     connect(m_loeschbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { loeschbtnClick(); }); });
@@ -229,14 +238,19 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_detailgrid->setPanelBuilder(
         [this](QWidget *panel, controls::DataSource *source) { buildDetailPanel(panel, source); });
     m_detailgrid->installEventFilter(this);
+    itemsLabel->setBuddy(m_detailgrid);
+    if (auto *rows = m_detailgrid->findChild<QScrollArea *>())
+        rows->setAccessibleName(QStringLiteral("Fertigkeiten und Kenntnisse"));
 
     framedBox(form, "GroupBox3", QRect(3, 264, 690, 24));
-    label(form, "Label14", QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten"), 10, 268, 13, true);
+    QLabel *activitiesLabel = label(form, "Label14", QStringLiteral("Angaben über die ausgeführte &Tätigkeit in Stichworten"),
+                                    10, 268, 13, true);
     m_taetigkeitenPasst = label(form, "lblTaetigkeitenPasst", QString(), 0, 268, 13);
     m_taetigkeitenPasst->setGeometry(430, 268, 255, 17);
     m_taetigkeitenPasst->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_taetigkeitedit = bound(new controls::DBRichEdit, form, "taetigkeitedit", m_berichtsource, field::Taetigkeit,
                              QRect(3, 288, 690, 201));
+    activitiesLabel->setBuddy(m_taetigkeitedit);
     QLabel *note = label(form, "Label15",
                          QStringLiteral("Besondere Themen der im Rahmen dieser "
                                         "Ausbildungswoche(n) durchgeführten "
@@ -245,13 +259,15 @@ void Tberichtdlg::buildFront(QWidget *page)
     note->setFont(pixelFont(11, false, QStringLiteral("Arial")));
     note->adjustSize();
     framedBox(form, "GroupBox4", QRect(3, 520, 690, 30));
-    label(form, "Label16", QStringLiteral("Vermerke des Ausbildenden/Ausbilders"), 10, 526, 13, true);
+    QLabel *remarksLabel = label(form, "Label16", QStringLiteral("V&ermerke des Ausbildenden/Ausbilders"), 10, 526, 13, true);
     m_vermerkeedit =
         bound(new controls::DBRichEdit, form, "DBRichEdit2", m_berichtsource, field::Vermerke, QRect(3, 552, 690, 192));
-    label(form, "Label17", QStringLiteral("Datum"), 7, 763);
+    remarksLabel->setBuddy(m_vermerkeedit);
+    QLabel *dateLabel = label(form, "Label17", QStringLiteral("&Datum"), 7, 763);
     m_datumedit = bound(new controls::DBEdit, form, "datumedit", m_berichtsource, field::Datum, QRect(48, 758, 87, 24));
     m_datumedit->setFont(pixelFont(13, true));
     m_datumedit->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
+    dateLabel->setBuddy(m_datumedit);
     label(form, "Label18", QString(), 632, 933);
 
     for (controls::DBRichEdit *e : {m_taetigkeitedit, m_vermerkeedit}) {
@@ -264,16 +280,16 @@ void Tberichtdlg::buildFront(QWidget *page)
         w->installEventFilter(this);
 
     // Right of the scroll box
-    m_okbtn = controls::designedButton(page, "okbtn", QStringLiteral("OK"), QRect(831, 5, 75, 25));
+    m_okbtn = controls::designedButton(page, "okbtn", QStringLiteral("&OK"), QRect(831, 5, 75, 25));
     m_okbtn->setToolTip(QStringLiteral("Bericht ablegen"));
     m_okbtn->setDefault(true);
     connect(m_okbtn, &QPushButton::clicked, this, &QDialog::accept);
-    m_cancelbtn = controls::designedButton(page, "cancelbtn", QStringLiteral("Abbrechen"), QRect(831, 33, 75, 25));
+    m_cancelbtn = controls::designedButton(page, "cancelbtn", QStringLiteral("&Abbrechen"), QRect(831, 33, 75, 25));
     connect(m_cancelbtn, &QPushButton::clicked, this, &QDialog::reject);
-    QPushButton *help = controls::designedButton(page, "hilfebtn", QStringLiteral("Hilfe"), QRect(831, 61, 75, 25));
+    QPushButton *help = controls::designedButton(page, "hilfebtn", QStringLiteral("&Hilfe"), QRect(831, 61, 75, 25));
     connect(help, &QPushButton::clicked, this, [this] { platform::showHelp(platform::helpContext(this)); });
     m_folgeblattbtn =
-        controls::designedButton(page, "folgeblattbtn", QStringLiteral("Folgeblatt"), QRect(744, 5, 75, 25));
+        controls::designedButton(page, "folgeblattbtn", QStringLiteral("&Folgeblatt"), QRect(744, 5, 75, 25));
     m_folgeblattbtn->setToolTip(QStringLiteral("Folgeblatt erstellen"));
     m_folgeblattbtn->setEnabled(false);
     connect(m_folgeblattbtn, &QPushButton::clicked, this,
@@ -284,13 +300,15 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_navigator->setToolTip(QStringLiteral("blättern"));
     m_navigator->button(controls::DBNavigator::Prior)->setToolTip(QStringLiteral("Vorheriges Blatt"));
     m_navigator->button(controls::DBNavigator::Next)->setToolTip(QStringLiteral("Nächstes Blatt"));
+    m_navigator->button(controls::DBNavigator::Prior)->setAccessibleName(QStringLiteral("Vorheriges Blatt"));
+    m_navigator->button(controls::DBNavigator::Next)->setAccessibleName(QStringLiteral("Nächstes Blatt"));
     m_navigator->setDataSource(m_berichtsource);
     m_navigator->hide();
     connect(m_navigator, &controls::DBNavigator::beforeAction, this,
             [this] { platform::guarded([this] { checkspeichern(); }); });
     connect(m_navigator, &controls::DBNavigator::clicked, this,
             [this] { platform::guarded([this] { checkspeichern(); }); });
-    m_vorschaubtn = controls::designedButton(page, "vorschaubtn", QStringLiteral("Vorschau"), QRect(744, 61, 75, 25));
+    m_vorschaubtn = controls::designedButton(page, "vorschaubtn", QStringLiteral("&Vorschau"), QRect(744, 61, 75, 25));
     m_vorschaubtn->setEnabled(false);
     connect(m_vorschaubtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { vorschaubtnClick(); }); });
     for (QPushButton *b : {m_cancelbtn, help, m_folgeblattbtn, m_vorschaubtn, datumbtn})
@@ -324,35 +342,42 @@ void Tberichtdlg::buildDetailPanel(QWidget *panel, controls::DataSource *source)
     memo->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
+    memo->setAccessibleName(QStringLiteral("Fertigkeit oder Kenntnis"));
     auto *ba = bound(new controls::DBCheckBox, panel, "DBCheckBox1", source, field::BA, QRect(512, 8, 17, 17));
     auto *uelu = bound(new controls::DBCheckBox, panel, "DBCheckBox2", source, field::UELU, QRect(600, 8, 17, 17));
+    ba->setAccessibleName(QStringLiteral("Betriebliche Ausbildung"));
+    uelu->setAccessibleName(QStringLiteral("ÜLU-Maßnahme"));
     for (QWidget *w : std::initializer_list<QWidget *>{memo, ba, uelu})
         w->installEventFilter(this);
 }
 
 void Tberichtdlg::buildBack(QWidget *page)
 {
-    label(page, "Label20", QStringLiteral("Darstellung besonderer Ausbildungsinhalte"), 16, 13, 13, true);
+    QLabel *presentationLabel =
+        label(page, "Label20", QStringLiteral("&Darstellung besonderer Ausbildungsinhalte"), 16, 13, 13, true);
     m_darstellungPasst = label(page, "lblDarstellungPasst", QString(), 0, 13, 13);
     m_darstellungPasst->setGeometry(430, 13, 261, 17);
     m_darstellungPasst->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QGroupBox *box = framedBox(page, "GroupBox5", QRect(3, 33, 688, 64));
-    label(box, "Label21", QStringLiteral("Datum"), 4, 9);
+    QLabel *backDateLabel = label(box, "Label21", QStringLiteral("Datum"), 4, 9);
     auto *datum = bound(new controls::DBEdit, box, "DBEdit1", m_berichtsource, field::Datum, QRect(53, 3, 87, 21));
     datum->setEnabled(false);
     datum->setReadOnly(true);
-    label(box, "Label22", QStringLiteral("Thema:"), 146, 9);
+    backDateLabel->setBuddy(datum);
+    QLabel *topicLabel = label(box, "Label22", QStringLiteral("&Thema:"), 146, 9);
     auto *thema = bound(new controls::DBMemo, box, "DBMemo1", m_berichtsource, field::Thema, QRect(189, 7, 497, 49));
     thema->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     thema->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     thema->installEventFilter(this);
+    topicLabel->setBuddy(thema);
     m_darstellungedit = bound(new controls::DBRichEdit, page, "DBRichEdit3", m_berichtsource, field::Darstellung,
                               QRect(3, 104, 690, 489));
     m_darstellungedit->setFont(pixelFont(13, false, QStringLiteral("Arial")));
     m_darstellungedit->setToolTip(QStringLiteral("rechte Maustaste für Zeichen"));
     m_darstellungedit->installEventFilter(this);
+    presentationLabel->setBuddy(m_darstellungedit);
     QPushButton *preview =
-        controls::designedButton(page, "ruecksformvorschau", QStringLiteral("Vorschau"), QRect(736, 35, 75, 25));
+        controls::designedButton(page, "ruecksformvorschau", QStringLiteral("&Vorschau"), QRect(736, 35, 75, 25));
     preview->setAutoDefault(false);
     connect(preview, &QPushButton::clicked, this, [this] { platform::guarded([this] { ruecksformvorschauClick(); }); });
 }
@@ -371,6 +396,7 @@ void Tberichtdlg::buildPictures(QWidget *page)
         auto *area = new QScrollArea;
         area->setObjectName(QStringLiteral("ScrollBox%1").arg(i + 2));
         area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setAccessibleName(QStringLiteral("Bild %1").arg(i + 1));
         area->setMinimumHeight(60);
         auto *content = new QWidget;
         content->setMinimumSize(920, 240);
@@ -385,19 +411,26 @@ void Tberichtdlg::buildPictures(QWidget *page)
         advice->setIcon(advice->style()->standardIcon(QStyle::SP_MessageBoxInformation));
         advice->setIconSize(QSize(16, 16));
         advice->setGeometry(24, 25, 23, 22);
+        advice->setAccessibleName(QStringLiteral("Hinweis zur Größe von Bildern"));
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
         QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
-                                                     QStringLiteral("Bild laden"), QRect(64, 24, 75, 25));
+                                                     i == 0 ? QStringLiteral("&Bild laden") : QStringLiteral("Bil&d laden"),
+                                                     QRect(64, 24, 75, 25));
         connect(load, &QPushButton::clicked, this,
                 [this, i] { platform::guarded([this, i] { bildladenbtnClick(i); }); });
         QPushButton *del = controls::designedButton(content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
-                                                    QStringLiteral("Bild löschen"), QRect(144, 24, 75, 25));
+                                                    i == 0 ? QStringLiteral("Bild &löschen")
+                                                           : QStringLiteral("Bild lö&schen"),
+                                                    QRect(144, 24, 75, 25));
+        for (QPushButton *b : {load, del})
+            b->setAccessibleDescription(i == 0 ? QStringLiteral("oberes Bild") : QStringLiteral("unteres Bild"));
         connect(del, &QPushButton::clicked, this,
                 [this, i] { platform::guarded([this, i] { bildloeschenbtnClick(i); }); });
         for (QPushButton *b : {load, del})
             b->setAutoDefault(false);
         auto *slider = new QSlider(Qt::Horizontal, content);
         slider->setObjectName(QStringLiteral("TrackBar") + n);
+        slider->setAccessibleName(QStringLiteral("Größe von Bild %1 in Prozent").arg(n));
         slider->setGeometry(256, 22, 150, 28);
         slider->setRange(5, 100);
         slider->setSingleStep(5);

@@ -1,6 +1,7 @@
 #include "eximform.h"
 
 #include "controls/designed.h"
+#include "controls/keyboard.h"
 #include "exchange/filetransfer.h"
 #include "platform/clock.h"
 #include "platform/guard.h"
@@ -145,7 +146,8 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     auto *bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
     bar->setGeometry(0, 0, width(), menuHeight);
-    QAction *info = bar->addAction(QStringLiteral("Info"));
+    // "I" is the letter of "Import".
+    QAction *info = bar->addAction(QStringLiteral("I&nfo"));
     info->setObjectName(QStringLiteral("Info1"));
     connect(info, &QAction::triggered, this, &TEXIMMainForm::Info1Click);
 
@@ -164,6 +166,7 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setGeometry(8, top, 441, 473);
+    m_pages->setAccessibleName(QStringLiteral("Datenträger"));
 
     // Any volume: a directory chosen on it, export and import.
     auto *anyVolume = new QWidget;
@@ -176,6 +179,7 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_drives = new QComboBox(anyVolume);
     m_drives->setObjectName(QStringLiteral("DriveComboBox1"));
     m_drives->setGeometry(10, 36, 415, 24);
+    m_drives->setAccessibleName(QStringLiteral("Laufwerk"));
     connect(m_drives, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling)
             platform::guarded([this] { DriveComboBox1Change(); });
@@ -189,8 +193,12 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_dirs->setItemsExpandable(false);
     m_dirs->setExpandsOnDoubleClick(false);
     platform::setHint(m_dirs, QStringLiteral("Doppelklick für Auswahl"));
-    connect(m_dirs, &QTreeWidget::itemDoubleClicked, this,
+    m_dirs->setAccessibleName(QStringLiteral("Verzeichnisse"));
+    m_dirs->setAccessibleDescription(QStringLiteral("Doppelklick oder Eingabetaste öffnet das Verzeichnis"));
+    // A double click or Enter opens the directory.
+    connect(m_dirs, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem *item) { openDirectory(item->data(0, Qt::UserRole).toString()); });
+    controls::enterActivates(m_dirs);
     button(anyVolume, "exportbtn", QStringLiteral("&Export"), QRect(10, 396, 100, 30),
            QStringLiteral("Daten ins angegebene Verzeichnis exportieren"), &TEXIMMainForm::exportbtnClick);
     button(anyVolume, "importbtn", QStringLiteral("&Import"), QRect(122, 396, 100, 30),
@@ -204,23 +212,26 @@ TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
     m_backups = new QListWidget(local);
     m_backups->setObjectName(QStringLiteral("dirlistbox"));
     m_backups->setGeometry(10, 12, 290, 414);
-    button(local, "lsichernbtn", QStringLiteral("Sichern"), QRect(316, 12, 105, 30),
+    m_backups->setAccessibleName(QStringLiteral("Lokale Sicherungen"));
+    button(local, "lsichernbtn", QStringLiteral("&Sichern"), QRect(316, 12, 105, 30),
            QStringLiteral("Aud der lokalen Festplatte sichern"), &TEXIMMainForm::lsichernbtnClick);
-    button(local, "lrestorebtn", QStringLiteral("Wiederherst."), QRect(316, 52, 105, 30),
+    button(local, "lrestorebtn", QStringLiteral("&Wiederherst."), QRect(316, 52, 105, 30),
            QStringLiteral("Wiederherstellen von der lokalen Festplatte"), &TEXIMMainForm::lrestorebtnClick);
-    button(local, "loeschbtn", QStringLiteral("Löschen"), QRect(316, 92, 105, 30),
+    button(local, "loeschbtn", QStringLiteral("&Löschen"), QRect(316, 92, 105, 30),
            QStringLiteral("Markierte lokale Sicherungen löschen"), &TEXIMMainForm::loeschbtnClick);
     m_pages->addTab(local, QStringLiteral("Lokale Festplatte"));
     m_pages->setTabToolTip(1, QStringLiteral("Sichern / Wiederherstellen mit lokaler Festplatte"));
+    controls::addPageKeys(m_pages);
 
     m_help = new QTextEdit(this);
     m_help->setObjectName(QStringLiteral("hilfetext"));
     m_help->setReadOnly(true);
+    m_help->setAccessibleName(QStringLiteral("Hilfe"));
     m_help->setFrameShape(QFrame::NoFrame);
     m_help->setGeometry(456, top, 465, 473);
     m_help->setHtml(builtInHelp());
 
-    QPushButton *fertig = controls::designedButton(this, "fertigbtn", QStringLiteral("Fertig"),
+    QPushButton *fertig = controls::designedButton(this, "fertigbtn", QStringLiteral("&Fertig"),
                                                    QRect((width() - 100) / 2, top + 473 + 18, 100, 30));
     fertig->setDefault(true);
     connect(fertig, &QPushButton::clicked, this, [this] { platform::guarded([this] { fertigbtnClick(); }); });
@@ -663,7 +674,7 @@ void TEXIMMainForm::Info1Click()
              QUrl(QStringLiteral("https://lernora.example.org/")), QPoint(16, 140));
         link(m_info, "Label2", QStringLiteral("info@lernora.example.org"),
              QUrl(QStringLiteral("mailto:info@lernora.example.org")), QPoint(16, 160));
-        QPushButton *ok = controls::designedButton(m_info, "OKButton", QStringLiteral("OK"), QRect(112, 192, 75, 25));
+        QPushButton *ok = controls::designedButton(m_info, "OKButton", QStringLiteral("&OK"), QRect(112, 192, 75, 25));
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, m_info, &QDialog::accept);
     }

@@ -118,9 +118,12 @@ ReportOfReportsTab::ReportOfReportsTab(store::TableSet &tables, store::Session &
 {
     setObjectName(QStringLiteral("ReportOfReportsTab"));
 
-    QStringList items;
-    for (int i = 0; i < selectionCount; ++i)
-        items << selectionText(Selection(i));
+    // The periods as the print names them, each with its letter.
+    const QStringList items{QStringLiteral("&1. Lehrjahr"),  QStringLiteral("&2. Lehrjahr"),
+                            QStringLiteral("2. Lehrjahr &A"), QStringLiteral("2. Lehrjahr &B"),
+                            QStringLiteral("&3. Lehrjahr"),  QStringLiteral("&Zwischenprüfung"),
+                            QStringLiteral("Abschlußp&rüfung")};
+    Q_ASSERT(items.size() == selectionCount);
     m_ljgroup = new controls::RadioGroup(QStringLiteral("Auswahl"), items, selectionCount, this);
     m_ljgroup->setObjectName(QStringLiteral("ljgroup"));
     m_ljgroup->placeAt(QRect(16, 3, 809, 41));
@@ -132,6 +135,9 @@ ReportOfReportsTab::ReportOfReportsTab(store::TableSet &tables, store::Session &
     m_model = new ReportGridModel(m_grid, this);
     m_reportGrid = new QTableView(this);
     m_reportGrid->setObjectName(QStringLiteral("ReportGrid"));
+    m_reportGrid->setAccessibleName(QStringLiteral("Übersicht über geschriebene Berichte"));
+    // Tab goes on to the next control; the arrows move within the grid.
+    m_reportGrid->setTabKeyNavigation(false);
     m_reportGrid->setGeometry(4, gridTop, 934, 568);
     m_reportGrid->setModel(m_model);
     m_reportGrid->setItemDelegate(new CellPainter(m_reportGrid));

@@ -78,7 +78,7 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     title->move(35, 16);
 
     m_uebersichtanzeigewahl = new controls::RadioGroup(
-        QStringLiteral("Anzeige"), {QStringLiteral("alle Jahre"), QStringLiteral("aktuelles Jahr")}, 2, this);
+        QStringLiteral("Anzeige"), {QStringLiteral("a&lle Jahre"), QStringLiteral("a&ktuelles Jahr")}, 2, this);
     m_uebersichtanzeigewahl->setObjectName(QStringLiteral("uebersichtanzeigewahl"));
     m_uebersichtanzeigewahl->placeAt(QRect(240, 16, 185, 33));
     m_uebersichtanzeigewahl->setItemIndex(allYears);
@@ -91,6 +91,9 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_grid->setObjectName(QStringLiteral("DBGrid3"));
     m_grid->setGeometry(32, 61, 878, 455);
     m_grid->setAccessibleName(QStringLiteral("Berichte"));
+    // The title's letter leads to the list.
+    title->setText(QStringLiteral("&Übersicht"));
+    title->setBuddy(m_grid);
     // The narrow columns were laid out for a narrow face: in the platform's
     // wider default a date would not fit its 67 pixels.
     m_grid->setFont(QFont(QStringLiteral("Arial"), 8));
@@ -98,12 +101,12 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_grid->setDataSource(m_source);
 
     m_beranzeigebtn =
-        button(this, "beranzeigebtn", QStringLiteral("Anzeigen"), 304, QStringLiteral("Bericht anzeigen"));
+        button(this, "beranzeigebtn", QStringLiteral("&Anzeigen"), 304, QStringLiteral("Bericht anzeigen"));
     m_druckbtn = button(this, "beruebersichtdruckbtn", QStringLiteral("&Vorschau"), 396,
                         QStringLiteral("Druckvorschau der Liste"));
     m_druckbtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    m_bitBtn1 = button(this, "BitBtn1", QStringLiteral("Sammeldruck"), 488, QStringLiteral("Vorschau Sammeldruck"));
-    m_loeschbtn = button(this, "loeschbtn", QStringLiteral("Bericht löschen"), 582,
+    m_bitBtn1 = button(this, "BitBtn1", QStringLiteral("&Sammeldruck"), 488, QStringLiteral("Vorschau Sammeldruck"));
+    m_loeschbtn = button(this, "loeschbtn", QStringLiteral("&Bericht löschen"), 582,
                          QStringLiteral("Ausgewählten Bericht löschen"));
     m_loeschbtn->setEnabled(false);
 

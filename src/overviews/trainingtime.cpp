@@ -129,6 +129,9 @@ Tuebersichtdlg::Tuebersichtdlg(store::TableSet &tables, store::Session &session,
             auto *edit = new QLineEdit(this);
             edit->setObjectName(QString(dateKeys[year][end]));
             edit->setGeometry(end ? 260 : 92, y, 121, 21);
+            edit->setAccessibleName(QStringLiteral("%1. Lehrjahr %2").arg(year + 1).arg(end ? QStringLiteral("bis")
+                                                                                           : QStringLiteral("vom")));
+            edit->setAccessibleDescription(QStringLiteral("TT.MM.JJJJ"));
             m_dates[year][end] = edit;
         }
     }
@@ -149,9 +152,9 @@ Tuebersichtdlg::Tuebersichtdlg(store::TableSet &tables, store::Session &session,
         platform::setHint(m_navigator->button(button), QString::fromUtf8(hint));
     m_navigator->setDeleteQuestion(QStringLiteral("Zeile löschen?"));
 
-    auto *ok = controls::designedButton(this, "okbtn", QStringLiteral("OK"), QRect(696, 32, 87, 25));
+    auto *ok = controls::designedButton(this, "okbtn", QStringLiteral("&OK"), QRect(696, 32, 87, 25));
     ok->setDefault(true);
-    auto *cancel = controls::designedButton(this, "abbruchbtn", QStringLiteral("Abbrechen"), QRect(696, 64, 87, 25));
+    auto *cancel = controls::designedButton(this, "abbruchbtn", QStringLiteral("&Abbrechen"), QRect(696, 64, 87, 25));
     auto *preview = controls::designedButton(this, "vorschaubtn", QStringLiteral("&Vorschau"), QRect(696, 96, 87, 25));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -159,12 +162,18 @@ Tuebersichtdlg::Tuebersichtdlg(store::TableSet &tables, store::Session &session,
 
     m_grid = new controls::DBGrid(this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setAccessibleName(QStringLiteral("Zeilen der Übersicht"));
     m_grid->setGeometry(32, 152, 757, 425);
     m_grid->setColumns(gridColumns());
     m_grid->setEditable(true);
     m_grid->setDeleteQuestion(QStringLiteral("Zeile löschen?"));
     m_grid->setDataSource(m_source);
     m_navigator->setDataSource(m_source);
+    // Tab after the dates: the rows, then the buttons on the right.
+    setTabOrder(m_navigator, m_grid);
+    setTabOrder(m_grid, ok);
+    setTabOrder(ok, cancel);
+    setTabOrder(cancel, preview);
     // A new row left untouched is dropped, not stored, when the navigator
     // moves on.
     connect(m_navigator, &controls::DBNavigator::beforeAction, this, [this](Nav::Button button) {

@@ -70,12 +70,15 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     : QWidget(parent), m_tables(tables), m_session(session)
 {
     setObjectName(QStringLiteral("CompositionTab"));
-    heading(QStringLiteral("Teil des Ausbildungsberufsbildes"), QColor(255, 0, 0), {44, 8}, this, "Label2");
-    heading(QStringLiteral("Fertigkeiten und Kenntnisse nach dem betrieblichen Ausbildungsplan"), QColor(0, 128, 64),
-            {381, 8}, this, "Label3");
+    // The headings name the selector and the pages; their letters lead there.
+    QLabel *partHeading =
+        heading(QStringLiteral("&Teil des Ausbildungsberufsbildes"), QColor(255, 0, 0), {44, 8}, this, "Label2");
+    QLabel *pagesHeading =
+        heading(QStringLiteral("Fertigkeiten und &Kenntnisse nach dem betrieblichen Ausbildungsplan"),
+                QColor(0, 128, 64), {381, 8}, this, "Label3");
 
     // "Alle Jahre anzeigen", its text left of the box.
-    m_allYearsBox = new QCheckBox(QStringLiteral("Alle Jahre anzeigen"), this);
+    m_allYearsBox = new QCheckBox(QStringLiteral("&Alle Jahre anzeigen"), this);
     m_allYearsBox->setObjectName(QStringLiteral("verkuerztbox"));
     m_allYearsBox->setLayoutDirection(Qt::RightToLeft);
     platform::setHint(m_allYearsBox, QStringLiteral("Nur für verkürzte Ausbildungszeit"));
@@ -87,7 +90,7 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_selector = new QComboBox(this);
     m_selector->setObjectName(QStringLiteral("ComboBox1"));
     m_selector->setMaxVisibleItems(14);
-    m_selector->setAccessibleName(QStringLiteral("Teil des Ausbildungsberufsbildes"));
+    partHeading->setBuddy(m_selector);
     m_selector->setGeometry(3, 24, 374, m_selector->sizeHint().height());
     for (int part = 1; part <= partCount; ++part)
         m_selector->addItem(QString::number(part) + QLatin1Char(' ') + partTitle(part));
@@ -96,9 +99,10 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_list->setObjectName(QStringLiteral("zusammenstellung"));
     m_list->setGeometry(0, 56, 369, 440);
     m_list->setAccessibleName(QStringLiteral("Zusammenstellung"));
+    m_list->setAccessibleDescription(QStringLiteral("Die gewählten Fertigkeiten und Kenntnisse des nächsten Berichts"));
 
-    m_erzeugbtn = button(QStringLiteral("Bericht neu erzeugen"), "erzeugbtn", {18, 520}, this);
-    m_verwerfbtn = button(QStringLiteral("Zusammenstellung verwerfen"), "Verwerfbtn", {184, 520}, this);
+    m_erzeugbtn = button(QStringLiteral("Bericht &neu erzeugen"), "erzeugbtn", {18, 520}, this);
+    m_verwerfbtn = button(QStringLiteral("Zusammenstellung &verwerfen"), "Verwerfbtn", {184, 520}, this);
     connect(m_erzeugbtn, &QPushButton::clicked, this, &CompositionTab::erzeugbtnClicked);
     connect(m_verwerfbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { VerwerfbtnClick(); }); });
 
@@ -107,6 +111,8 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_pageControl->setGeometry(pageControlDesign);
     m_pageControl->setUsesScrollButtons(true);
     m_pageControl->setElideMode(Qt::ElideNone);
+    m_pageControl->setAccessibleName(QStringLiteral("Fertigkeiten und Kenntnisse nach dem betrieblichen Ausbildungsplan"));
+    pagesHeading->setBuddy(m_pageControl);
     m_pages = new PlanPages(m_tables, m_pageControl);
     connect(m_pages, &PlanPages::itemMouseDown, this, [this](PlanLabel *label, Qt::MouseButton button) {
         platform::guarded([=, this] { labelMouseDown(label, button); });

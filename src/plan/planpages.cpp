@@ -5,6 +5,8 @@
 #include "store/table.h"
 #include "store/tableset.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -65,8 +67,52 @@ void placeGroupCounts(PlanLabel *actual, PlanLabel *slash, PlanLabel *target)
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// A plan item as a screen reader sees it: a check box named by its text,
+// checked while it is chosen.
+class PlanItemAccessible final : public QAccessibleWidget
+{
+public:
+    explicit PlanItemAccessible(PlanLabel *item) : QAccessibleWidget(item, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && own.isEmpty())
+            return item()->text();
+        return own;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = item()->chosen();
+        return s;
+    }
+
+private:
+    PlanLabel *item() const { return static_cast<PlanLabel *>(widget()); }
+};
+
+QAccessibleInterface *planItemAccessible(const QString &className, QObject *object)
+{
+    auto *label = qobject_cast<PlanLabel *>(object);
+    if (className != QLatin1String(PlanLabel::staticMetaObject.className()) || !label
+        || label->role() != PlanLabel::Role::Item)
+        return nullptr;
+    return new PlanItemAccessible(label);
+}
+
+} // namespace
+
 PlanLabel::PlanLabel(Role role, int tag, QWidget *parent) : QLabel(parent), m_role(role), m_tag(tag)
 {
+    static const bool factory = [] {
+        QAccessible::installFactory(planItemAccessible);
+        return true;
+    }();
+    static_cast<void>(factory);
     // Plan texts are shown as they stand, never read as markup.
     setTextFormat(Qt::PlainText);
     setWordWrap(role == Role::Item);
@@ -88,7 +134,15 @@ void PlanLabel::setSelectable(bool on)
 
 void PlanLabel::setChosen(bool on)
 {
+    const bool changed = on != m_chosen;
+    m_chosen = on;
     setAccessibleDescription(on ? QStringLiteral("ausgewählt") : QString());
+    if (changed && m_role == Role::Item && QAccessible::isActive()) {
+        QAccessible::State s;
+        s.checked = true;
+        QAccessibleStateChangeEvent event(this, s);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void PlanLabel::setColour(const QColor &colour)

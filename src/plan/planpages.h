@@ -79,8 +79,10 @@ public:
     // The number the label shows, or nothing when it shows none.
     std::optional<int> number() const;
 
-    // Marks an item label chosen for screen readers as well.
+    // Marks an item label chosen for screen readers as well: an item is
+    // told as a check box, checked while chosen.
     void setChosen(bool on);
+    bool chosen() const { return m_chosen; }
 
 signals:
     // Also sent with the left button when Space is pressed on a selectable
@@ -98,6 +100,7 @@ private:
     Role m_role;
     int m_tag;
     bool m_selectable = false;
+    bool m_chosen = false;
     bool m_bold = false;
     bool m_sized = false; // sized to its text at least once
     QColor m_colour;

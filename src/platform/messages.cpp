@@ -64,6 +64,14 @@ private:
         return text;
     }
 
+    // A screen reader reads the box's title as its name and the message as
+    // its description.
+    static void tellScreenReaders(QMessageBox &box)
+    {
+        box.setAccessibleName(box.windowTitle());
+        box.setAccessibleDescription(box.text());
+    }
+
     struct Choice
     {
         QString caption;
@@ -77,6 +85,7 @@ private:
     {
         QMessageBox box(icon, caption(), boxText(text));
         box.setTextFormat(Qt::PlainText);
+        tellScreenReaders(box);
         std::vector<QAbstractButton *> buttons;
         for (const Choice &c : choices)
             buttons.push_back(box.addButton(c.caption, c.role));
@@ -93,6 +102,7 @@ private:
     {
         QMessageBox box(icon, caption(), boxText(text));
         box.setTextFormat(Qt::PlainText);
+        tellScreenReaders(box);
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);

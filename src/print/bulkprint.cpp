@@ -98,8 +98,9 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     // The column heads stand close together: the narrow face of the design.
     setFont(QFont(QStringLiteral("Arial"), 8));
 
-    controls::designedLabel(this, "Label1", QStringLiteral("Vorderseite"), QPoint(170, 16));
-    controls::designedLabel(this, "Label2", QStringLiteral("Rückseite"), QPoint(336, 16));
+    // The heads of the lists lead to them with their letters.
+    QLabel *frontHead = controls::designedLabel(this, "Label1", QStringLiteral("Vor&derseite"), QPoint(170, 16));
+    QLabel *backHead = controls::designedLabel(this, "Label2", QStringLiteral("&Rückseite"), QPoint(336, 16));
     controls::designedLabel(this, "Label3", QStringLiteral("A.-Jahr"), QPoint(142, 32));
     controls::designedLabel(this, "Label4", QStringLiteral("Nr."), QPoint(184, 32));
     controls::designedLabel(this, "Label5", QStringLiteral("Blatt"), QPoint(210, 32));
@@ -107,6 +108,13 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     controls::designedLabel(this, "Label7", QStringLiteral("Nr."), QPoint(364, 32));
     m_front = checkList(this, "CheckListBox1", QRect(128, 48, 135, 280));
     m_back = checkList(this, "CheckListBox2", QRect(304, 48, 135, 280));
+    frontHead->setBuddy(m_front);
+    m_front->setAccessibleName(QStringLiteral("Vorderseiten"));
+    m_back->setAccessibleName(QStringLiteral("Rückseiten"));
+    backHead->setBuddy(m_back);
+    for (QListWidget *list : {m_front, m_back})
+        list->setAccessibleDescription(QStringLiteral("Leertaste kreuzt an, Umschalt+Leertaste alles bis zur zuletzt "
+                                                      "angekreuzten Zeile"));
     controls::designedLabel(this, "Label8", QStringLiteral("Alle:"), QPoint(96, 358));
 
     for (QListWidget *list : {m_front, m_back}) {
@@ -114,10 +122,10 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
         const QString side = list == m_front ? QStringLiteral("V") : QStringLiteral("R");
         auto *menu = new QMenu(list);
         menu->setObjectName(QStringLiteral("ankreuzmenu") + side);
-        QAction *all = menu->addAction(QStringLiteral("Alle"));
+        QAction *all = menu->addAction(QStringLiteral("&Alle"));
         all->setObjectName(QStringLiteral("alle") + side);
         connect(all, &QAction::triggered, this, [this, list] { tick(list, 0, list->count() - 1, true); });
-        QAction *none = menu->addAction(QStringLiteral("Keine"));
+        QAction *none = menu->addAction(QStringLiteral("&Keine"));
         none->setObjectName(QStringLiteral("keine") + side);
         connect(none, &QAction::triggered, this, [this, list] { tick(list, 0, list->count() - 1, false); });
         list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -128,14 +136,17 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     const auto tickButton = [this](const char *name, const QString &caption, int x, QListWidget *list, bool on) {
         QPushButton *b = controls::designedButton(this, name, caption, QRect(x, 352, 61, 25));
         b->setAutoDefault(false);
+        b->setAccessibleDescription((on ? QStringLiteral("Alle %1 ankreuzen") : QStringLiteral("Keine %1 ankreuzen"))
+                                        .arg(list == m_front ? QStringLiteral("Vorderseiten")
+                                                             : QStringLiteral("Rückseiten")));
         connect(b, &QPushButton::clicked, this, [this, list, on] { tick(list, 0, list->count() - 1, on); });
     };
-    tickButton("auswahlVbtn", QStringLiteral("auswählen"), 128, m_front, true);
-    tickButton("abwahlVbtn", QStringLiteral("abwählen"), 203, m_front, false);
-    tickButton("auswahlRbtn", QStringLiteral("auswählen"), 304, m_back, true);
-    tickButton("abwahlRbtn", QStringLiteral("abwählen"), 379, m_back, false);
+    tickButton("auswahlVbtn", QStringLiteral("&auswählen"), 128, m_front, true);
+    tickButton("abwahlVbtn", QStringLiteral("ab&wählen"), 203, m_front, false);
+    tickButton("auswahlRbtn", QStringLiteral("a&uswählen"), 304, m_back, true);
+    tickButton("abwahlRbtn", QStringLiteral("abwäh&len"), 379, m_back, false);
 
-    m_vorschaubtn = controls::designedButton(this, "vorschaubtn", QStringLiteral("Vorschau"), QRect(166, 392, 75, 25));
+    m_vorschaubtn = controls::designedButton(this, "vorschaubtn", QStringLiteral("&Vorschau"), QRect(166, 392, 75, 25));
     m_vorschaubtn->setToolTip(QStringLiteral("Drucken"));
     m_vorschaubtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_vorschaubtn->setAutoDefault(false);
@@ -148,7 +159,7 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
         reject();
     });
 
-    m_duplex = new QCheckBox(QStringLiteral("Für beidseitigen Druck ausrichten"), this);
+    m_duplex = new QCheckBox(QStringLiteral("Für &beidseitigen Druck ausrichten"), this);
     m_duplex->setObjectName(QStringLiteral("beidseitigcheck"));
     m_duplex->setGeometry(464, 46, 310, 20);
     m_duplex->setChecked(store::Settings().readInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, 0)
@@ -182,6 +193,20 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     m_countAhead = new QTimer(this);
     m_countAhead->setInterval(0);
     connect(m_countAhead, &QTimer::timeout, this, [this] { platform::guarded([this] { countAhead(); }); });
+
+    // Tab: each list with its buttons below it, the layout on the right,
+    // then the buttons at the bottom.
+    QWidget *const order[] = {m_front,
+                              findChild<QPushButton *>(QStringLiteral("auswahlVbtn")),
+                              findChild<QPushButton *>(QStringLiteral("abwahlVbtn")),
+                              m_back,
+                              findChild<QPushButton *>(QStringLiteral("auswahlRbtn")),
+                              findChild<QPushButton *>(QStringLiteral("abwahlRbtn")),
+                              m_duplex,
+                              m_vorschaubtn,
+                              close};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     QPushButton *fill = controls::designedButton(this, "fuellbtn", QStringLiteral("Füllen"), QRect(248, 400, 75, 25));
     fill->hide();

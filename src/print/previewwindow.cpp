@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -182,11 +183,13 @@ void Tbwprformd5::buildControls()
     auto *tools = new QWidget(panel1);
     tools->setObjectName(QStringLiteral("Panel3"));
     tools->setMinimumWidth(480);
-    controls::designedLabel(tools, "Label1", QStringLiteral("Zoom:"), QPoint(13, 12));
+    QLabel *zoomLabel = controls::designedLabel(tools, "Label1", QStringLiteral("&Zoom:"), QPoint(13, 12));
     m_spinEdit1 = new ZoomSpinEdit(tools);
     m_spinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     m_spinEdit1->setGeometry(56, 8, 49, 22);
-    QPushButton *bitBtn4 = button(tools, "BitBtn4", QStringLiteral("100%"), QRect(117, 7, 31, 25));
+    zoomLabel->setBuddy(m_spinEdit1);
+    QPushButton *bitBtn4 = button(tools, "BitBtn4", QStringLiteral("&100%"), QRect(117, 7, 31, 25),
+                                  QStringLiteral("Originalgröße"));
     QPushButton *bitBtn2 =
         glyphButton(tools, "BitBtn2", QChar(0x2194), QRect(152, 7, 25, 25), QStringLiteral("volle Breite"));
     QPushButton *zoomtofit =
@@ -197,7 +200,7 @@ void Tbwprformd5::buildControls()
         glyphButton(tools, "BitBtn5", QChar(0x2192), QRect(283, 7, 25, 25), QStringLiteral("Seite vor"));
     m_aktseite = controls::designedLabel(tools, "aktseite", QString(), QPoint(320, 14));
     m_anzseiten = controls::designedLabel(tools, "anzseiten", QString(), QPoint(377, 14));
-    QPushButton *pdfbtn = button(tools, "pdfbtn", QStringLiteral("PDF"), QRect(425, 7, 45, 25),
+    QPushButton *pdfbtn = button(tools, "pdfbtn", QStringLiteral("&PDF"), QRect(425, 7, 45, 25),
                                  QStringLiteral("Als PDF-Datei speichern"));
     // The page to go to: a number typed and confirmed with Enter.
     controls::designedLabel(tools, "seitenfeldlabel", QStringLiteral("&Gehe zu:"), QPoint(482, 12));
@@ -250,6 +253,9 @@ void Tbwprformd5::buildControls()
     on(bitBtn5, &Tbwprformd5::BitBtn5Click);
     on(pdfbtn, &Tbwprformd5::pdfbtnClick);
     on(druckbtn, &Tbwprformd5::druckbtnClick);
+    // Ctrl+P prints as the button does.
+    auto *print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(print, &QShortcut::activated, druckbtn, &QPushButton::click);
     connect(m_okbtn, &QPushButton::clicked, this, &QWidget::close);
     connect(m_spinEdit1, &QSpinBox::textChanged, this, [this] { SpinEdit1Change(); });
     connect(m_seitenfeld, &QSpinBox::valueChanged, this, [this] { platform::guarded([this] { seitenfeldChange(); }); });

@@ -1,6 +1,7 @@
 #include "printerchoice.h"
 
 #include "controls/designed.h"
+#include "controls/keyboard.h"
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/printers.h"
@@ -56,7 +57,7 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     m_allPagesRb->setObjectName(QStringLiteral("AllPagesRb"));
     m_allPagesRb->setGeometry(6, 16, 190, 17);
     m_allPagesRb->setChecked(true);
-    m_rangeRb = new QRadioButton(QStringLiteral("Seite"), groupBox1);
+    m_rangeRb = new QRadioButton(QStringLiteral("&Seite"), groupBox1);
     m_rangeRb->setObjectName(QStringLiteral("RangeRb"));
     m_rangeRb->setGeometry(6, 36, 60, 17);
     QLabel *label2 = designedLabel(groupBox1, "Label2", QStringLiteral("&von:"), QPoint(69, 38));
@@ -69,7 +70,7 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     auto *groupBox2 = new QGroupBox(QStringLiteral("Kopien"), this);
     groupBox2->setObjectName(QStringLiteral("GroupBox2"));
     groupBox2->setGeometry(216, 40, 169, 74);
-    QLabel *label4 = designedLabel(groupBox2, "Label4", QStringLiteral("Anzahl:"), QPoint(8, 24));
+    QLabel *label4 = designedLabel(groupBox2, "Label4", QStringLiteral("A&nzahl:"), QPoint(8, 24));
     m_copiesSe = new QSpinBox(groupBox2);
     m_copiesSe->setObjectName(QStringLiteral("CopiesSe"));
     m_copiesSe->setGeometry(104, 21, 49, 22);
@@ -77,14 +78,16 @@ TfrmSelectPrinter::TfrmSelectPrinter(QWidget *parent) : QDialog(parent)
     m_copiesSe->setValue(1);
     label4->setBuddy(m_copiesSe);
 
-    auto *bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    auto *bitBtn1 = new QPushButton(QStringLiteral("&OK"), this);
     bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     bitBtn1->setGeometry(236, 125, 75, 25);
     bitBtn1->setDefault(true);
-    auto *bitBtn2 = new QPushButton(QStringLiteral("Abbrechen"), this);
+    auto *bitBtn2 = new QPushButton(QStringLiteral("Abbre&chen"), this);
     bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     bitBtn2->setGeometry(312, 125, 75, 25);
     bitBtn2->setAutoDefault(false);
+    for (QPushButton *b : {bitBtn1, bitBtn2})
+        controls::showFocusFrame(b);
 
     // The status line in its bevelled strip along the bottom.
     auto *strip = new QFrame(this);
@@ -136,7 +139,7 @@ void TfrmSelectPrinter::FormShow()
                                                                                                        : 0);
     }
     const int pages = m_document ? m_document->pageCount() : 0;
-    m_allPagesRb->setText(QStringLiteral("Alle ") + QString::number(pages) + QStringLiteral(" Seite(n)"));
+    m_allPagesRb->setText(QStringLiteral("&Alle ") + QString::number(pages) + QStringLiteral(" Seite(n)"));
     m_fromEdt->setText(QStringLiteral("1"));
     m_toEdt->setText(QString::number(pages));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -139,7 +139,7 @@ private slots:
             choose(d, {});
         });
         w.click("druckbtn");
-        QCOMPARE(caption, QStringLiteral("Alle 5 Seite(n)"));
+        QCOMPARE(caption, QStringLiteral("&Alle 5 Seite(n)"));
         QCOMPARE(from, QStringLiteral("1"));
         QCOMPARE(to, QStringLiteral("5"));
         QVERIFY(!rangeEnabled);
