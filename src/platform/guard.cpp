@@ -1,5 +1,6 @@
 #include "guard.h"
 
+#include "detailederror.h"
 #include "messages.h"
 
 #include <QString>
@@ -11,6 +12,8 @@ void guarded(const std::function<void()> &handler)
 {
     try {
         handler();
+    } catch (const DetailedError &e) {
+        messages().error(e.message(), e.detail());
     } catch (const std::exception &e) {
         messages().error(QString::fromUtf8(e.what()));
     }

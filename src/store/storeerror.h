@@ -1,24 +1,17 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "platform/detailederror.h"
 
 namespace store {
 
 // An error of the table store. Its message is German text for the user and
-// names the table file concerned; the window that caught it shows it through
-// the message service.
-class StoreError : public std::runtime_error
+// names the table file concerned; SQLite's own words, when it refused, are
+// its detail. The window that caught it shows both through the message
+// service.
+class StoreError : public platform::DetailedError
 {
 public:
-    explicit StoreError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    explicit StoreError(const QString &message, const QString &detail = {}) : DetailedError(message, detail) {}
 };
 
 } // namespace store

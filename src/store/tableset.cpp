@@ -1,7 +1,7 @@
 #include "tableset.h"
 
-#include "diskspace.h"
 #include "fields.h"
+#include "refusal.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
 #include "tablefile.h"
@@ -27,20 +27,6 @@ QByteArray uriFor(const QString &path)
 QString quoted(const QString &name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-// What the user reads when SQLite refuses the table file at `path`.
-QString refusal(int rc, const QString &detail, const QString &path, qint64 needed)
-{
-    if (rc == SQLITE_FULL)
-        return diskFullRefusal(path, needed);
-    // The two refusals of a damaged file are said in German; any other keeps
-    // SQLite's own words for whoever helps the apprentice.
-    if (rc == SQLITE_NOTADB)
-        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (kein Tabellenformat erkannt).");
-    if (rc == SQLITE_CORRUPT)
-        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (ihr Inhalt ist fehlerhaft).");
-    return QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(detail);
 }
 
 // A path as the user should read it: below the working directory relative
@@ -103,14 +89,22 @@ void TableSet::fail(const QString &fileName, const QString &what) const
     throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(displayName(fileName), what));
 }
 
+void TableSet::refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const
+{
+    const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
+                                                : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
+                             fileName.isEmpty() ? m_dataDir : filePath(fileName),
+                             QDir::toNativeSeparators(m_dataDir), openFilesSize()};
+    throw refusalError(place, action, refusal);
+}
+
 void TableSet::exec(const QString &sql, const QString &fileName)
 {
     char *err = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const int rc = sqlite3_errcode(m_db);
-        const QString msg = QString::fromUtf8(err ? err : "");
+        const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
         sqlite3_free(err);
-        fail(fileName, refusal(rc, msg, filePath(fileName), openFilesSize()));
+        refuse(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."), refusal);
     }
 }
 
@@ -118,14 +112,14 @@ QString TableSet::attach(Table &t)
 {
     const QString path = filePath(t.fileName());
     if (!QFileInfo(path).isFile())
-        fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+        fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
     if (!m_db) {
         sqlite3 *db = nullptr;
         const int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         if (rc != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+            const SqliteRefusal refusal = db ? SqliteRefusal::of(db) : SqliteRefusal::ofCode(rc);
             sqlite3_close(db);
-            fail(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden (%1).").arg(msg));
+            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."), refusal);
         }
         m_db = db;
         sqlite3_busy_timeout(m_db, 2000);
@@ -147,7 +141,8 @@ QString TableSet::attach(Table &t)
         Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
         if (st.step() != SQLITE_DONE)
-            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error(), path, openFilesSize()));
+            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."),
+                   SqliteRefusal::of(m_db, st.sql()));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
@@ -191,7 +186,7 @@ void TableSet::run(const QString &sql, const QString &fileName)
     }
     const QString path = filePath(fileName);
     if (!QFileInfo(path).isFile())
-        fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+        fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     char *err = nullptr;
@@ -199,11 +194,11 @@ void TableSet::run(const QString &sql, const QString &fileName)
         sqlite3_busy_timeout(db, 2000);
         rc = sqlite3_exec(db, ("PRAGMA synchronous=FULL; " + sql).toUtf8().constData(), nullptr, nullptr, &err);
     }
-    const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    const SqliteRefusal refusal = db ? SqliteRefusal::of(db, sql, err) : SqliteRefusal::ofCode(rc);
     sqlite3_free(err);
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
-        fail(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(msg));
+        refuse(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."), refusal);
 }
 
 std::vector<Table *> TableSet::detailsOf(const Table *master) const
@@ -275,14 +270,12 @@ void TableSet::commit()
     if (--m_transactionDepth == 0) {
         char *err = nullptr;
         if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
-            const int rc = sqlite3_errcode(m_db);
-            const QString msg = QString::fromUtf8(err ? err : "");
+            const SqliteRefusal refusal = SqliteRefusal::of(m_db, QStringLiteral("COMMIT"), err);
             sqlite3_free(err);
             m_transactionDepth = 1;
             rollback();
-            if (rc == SQLITE_FULL)
-                throw StoreError(refusal(rc, msg, m_dataDir, openFilesSize()));
-            throw StoreError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden (%1).").arg(msg));
+            // A commit writes every file changed: it is the data folder's.
+            refuse(QString(), QStringLiteral("Die Änderungen konnten nicht gespeichert werden."), refusal);
         }
     }
 }
@@ -303,10 +296,12 @@ void TableSet::rollback()
 QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnNames)
 {
     if (!m_db)
-        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; die Anweisung „%1“ kann nicht ausgeführt werden.").arg(sql));
+        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Abfrage der Tabellen ist nicht möglich."),
+                         QStringLiteral("Anweisung: %1").arg(sql));
+    const QString action = QStringLiteral("Eine Abfrage der Tabellen konnte nicht ausgeführt werden.");
     Stmt st(m_db, sql);
     if (!st.ok())
-        throw StoreError(QStringLiteral("Die Anweisung „%1“ ist fehlerhaft (%2).").arg(sql, st.error()));
+        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
     const bool readOnly = sqlite3_stmt_readonly(st.handle());
     QVector<QVariantList> rows;
     if (columnNames) {
@@ -322,7 +317,7 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
         rows << row;
     }
     if (rc != SQLITE_DONE)
-        throw StoreError(QStringLiteral("Die Anweisung „%1“ konnte nicht ausgeführt werden (%2).").arg(sql, st.error()));
+        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
     if (!readOnly)
         for (auto &t : m_tables)
             t->refresh();

@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace store {
 
+struct SqliteRefusal;
+
 // The six tables of the data directory and the one SQLite connection they
 // share: the first table opened is the connection's main file, every other
 // one is attached under its table name. Operations that touch several tables
@@ -72,6 +74,9 @@ private:
     std::vector<Table *> detailsOf(const Table *master) const;
     void linkDetail(Table *detail, Table *master);
     [[noreturn]] void fail(const QString &fileName, const QString &what) const;
+    // Throws the message for SQLite's refusal of the table file `fileName`
+    // (of the data folder when empty): `action` is what did not happen.
+    [[noreturn]] void refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const;
 
     QString m_dataDir;
     sqlite3 *m_db = nullptr;
