@@ -56,7 +56,8 @@ public:
     [[noreturn]] void refuse(const SqliteRefusal &refusal) const
     {
         const QString folder = QDir::toNativeSeparators(QFileInfo(m_path).absolutePath());
-        throw refusalError({QStringLiteral("Tabelle %1").arg(QDir::toNativeSeparators(m_path)), m_path, folder, 0},
+        throw refusalError({QStringLiteral("Tabelle %1").arg(QDir::toNativeSeparators(m_path)), m_path, folder, 0, {},
+                            true},
                            QStringLiteral("Die Tabellendatei kann nicht angelegt werden."), refusal);
     }
     sqlite3 *handle() const { return m_db; }

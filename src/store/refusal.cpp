@@ -14,7 +14,7 @@ namespace {
 // The kinds of refusal the user can do something different about.
 enum class Kind { Full, Damaged, Moved, Missing, NotAllowed, Drive, InUse, Other };
 
-Kind kindOf(const SqliteRefusal &r, const QString &path)
+Kind kindOf(const SqliteRefusal &r, const RefusalPlace &place)
 {
     if (r.osError == EACCES)
         return Kind::NotAllowed;
@@ -29,7 +29,7 @@ Kind kindOf(const SqliteRefusal &r, const QString &path)
         // while it was open, so as not to write into nothing.
         return r.code == SQLITE_READONLY_DBMOVED ? Kind::Moved : Kind::NotAllowed;
     case SQLITE_CANTOPEN:
-        return QFileInfo::exists(path) ? Kind::NotAllowed : Kind::Missing;
+        return place.making || QFileInfo::exists(place.path) ? Kind::NotAllowed : Kind::Missing;
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return Kind::NotAllowed;
@@ -43,9 +43,12 @@ Kind kindOf(const SqliteRefusal &r, const QString &path)
     }
 }
 
-// Where the latest backup is put back.
-const QString restoreSteps = QStringLiteral("Menü „Datei“ › „Import/Export“, Registerkarte „Lokale Festplatte“, "
-                                            "Schaltfläche „Wiederherst.“");
+// Where the program puts the latest backup back.
+QString restoreSteps()
+{
+    return QStringLiteral("Menü „Datei“ › „Import/Export“, Registerkarte „Lokale Festplatte“, Schaltfläche "
+                          "„Wiederherst.“");
+}
 
 } // namespace
 
@@ -67,9 +70,28 @@ SqliteRefusal SqliteRefusal::ofCode(int code)
     return r;
 }
 
+namespace {
+
+// How the latest backup is put back from where the user is.
+QString restoreSteps(const RefusalPlace &place)
+{
+    if (place.backups.isEmpty())
+        return restoreSteps();
+    return QStringLiteral("Kopieren Sie die Dateien aus dem neuesten Ordner in „%1“ in den Datenordner „%2“ und "
+                          "starten Sie Lernora dann noch einmal")
+        .arg(place.backups, place.folder);
+}
+
+QString restoreAdvice(const RefusalPlace &place)
+{
+    return QStringLiteral("Bitte spielen Sie die letzte Sicherung zurück: %1.").arg(restoreSteps(place));
+}
+
+} // namespace
+
 QString restoreAdvice()
 {
-    return QStringLiteral("Bitte spielen Sie die letzte Sicherung zurück: %1.").arg(restoreSteps);
+    return restoreAdvice(RefusalPlace{});
 }
 
 QString refusalDetail(const SqliteRefusal &r)
@@ -85,7 +107,7 @@ QString refusalDetail(const SqliteRefusal &r)
 StoreError refusalError(const RefusalPlace &place, const QString &action, const SqliteRefusal &r)
 {
     QString what, advice;
-    switch (kindOf(r, place.path)) {
+    switch (kindOf(r, place)) {
     case Kind::Full:
         if (place.needed > 0)
             return StoreError(place.heading + QStringLiteral(":\n") + diskFullRefusal(place.path, place.needed),
@@ -96,18 +118,18 @@ StoreError refusalError(const RefusalPlace &place, const QString &action, const 
         break;
     case Kind::Damaged:
         what = QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei von Lernora.");
-        advice = restoreAdvice();
+        advice = restoreAdvice(place);
         break;
     case Kind::Moved:
         what = QStringLiteral("Die Tabellendatei wurde gelöscht, umbenannt oder ersetzt, während Lernora sie "
                               "benutzte.");
         advice = QStringLiteral("Bitte beenden Sie Lernora und starten Sie es neu. Fehlt die Datei dann, spielen Sie "
                                 "die letzte Sicherung zurück: %1.")
-                     .arg(restoreSteps);
+                     .arg(restoreSteps());
         break;
     case Kind::Missing:
         what = QStringLiteral("Die Tabellendatei wurde nicht gefunden.");
-        advice = restoreAdvice();
+        advice = restoreAdvice(place);
         break;
     case Kind::NotAllowed:
         what = QStringLiteral("Lernora darf die Tabellendatei nicht ändern.");
@@ -117,8 +139,8 @@ StoreError refusalError(const RefusalPlace &place, const QString &action, const 
         break;
     case Kind::Drive:
         what = QStringLiteral("Der Datenträger konnte die Tabellendatei nicht lesen oder schreiben.");
-        advice = QStringLiteral("Bitte prüfen Sie den Datenträger, etwa ob der USB-Stick noch eingesteckt ist, "
-                                "beenden Sie dann Lernora und starten Sie es neu.");
+        advice = QStringLiteral("Bitte prüfen Sie den Datenträger, etwa ob der USB-Stick noch eingesteckt ist, und "
+                                "starten Sie Lernora dann neu.");
         break;
     case Kind::InUse:
         what = QStringLiteral("Ein anderes Programm benutzt die Tabellendatei gerade, etwa ein zweites Lernora, eine "
@@ -128,10 +150,10 @@ StoreError refusalError(const RefusalPlace &place, const QString &action, const 
         break;
     case Kind::Other:
         what = QStringLiteral("Beim Zugriff auf die Tabellendatei ist ein unerwarteter Fehler aufgetreten.");
-        advice = QStringLiteral("Bitte versuchen Sie es noch einmal. Tritt der Fehler wieder auf, spielen Sie die "
-                                "letzte Sicherung zurück (%1) oder bitten Sie jemanden um Hilfe und zeigen Sie ihm "
-                                "die Details dieser Meldung.")
-                     .arg(restoreSteps);
+        advice = QStringLiteral("Bitte versuchen Sie es noch einmal. Tritt der Fehler wieder auf, bitten Sie jemanden "
+                                "um Hilfe und zeigen Sie ihm die Details dieser Meldung, oder spielen Sie die letzte "
+                                "Sicherung zurück: %1.")
+                     .arg(restoreSteps(place));
         break;
     }
     QString text = place.heading + QStringLiteral(":\n");

@@ -34,6 +34,12 @@ struct RefusalPlace
     QString path;    // the table file (or folder) on disk
     QString folder;  // the data folder as the user reads it
     qint64 needed;   // what a change needs on the disk at most (see diskFullRefusal)
+    // At the start, which a damaged file stops: the folder of the backups,
+    // which the user then copies back by hand. Empty while the program runs
+    // and puts a backup back itself.
+    QString backups = {};
+    // The file is being made: that it is not there yet is no fault.
+    bool making = false;
 };
 
 // The message for SQLite's refusal: the heading, then what did not happen

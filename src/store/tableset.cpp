@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -94,17 +95,20 @@ void TableSet::refuse(const QString &fileName, const QString &action, const Sqli
     const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
                                                 : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
                              fileName.isEmpty() ? m_dataDir : filePath(fileName),
-                             QDir::toNativeSeparators(m_dataDir), openFilesSize()};
+                             QDir::toNativeSeparators(m_dataDir), openFilesSize(),
+                             m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath()
+                                                                   + QStringLiteral("/sicherung"))
+                                        : QString()};
     throw refusalError(place, action, refusal);
 }
 
-void TableSet::exec(const QString &sql, const QString &fileName)
+void TableSet::exec(const QString &sql, const QString &fileName, const QString &action)
 {
     char *err = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
         sqlite3_free(err);
-        refuse(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."), refusal);
+        refuse(fileName, action, refusal);
     }
 }
 
@@ -125,7 +129,8 @@ QString TableSet::attach(Table &t)
         sqlite3_busy_timeout(m_db, 2000);
         m_mainFile = t.fileName();
         try {
-            exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName());
+            exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName(),
+                 QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."));
         } catch (...) {
             closeConnection();
             throw;
@@ -146,7 +151,7 @@ QString TableSet::attach(Table &t)
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
-             t.fileName());
+             t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."));
     } catch (...) {
         exec(QStringLiteral("DETACH DATABASE %1").arg(quoted(schema)), t.fileName());
         throw;
@@ -229,6 +234,9 @@ void TableSet::openAtStart()
     if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
         throw StoreError(QStringLiteral("Datenordner %1:\n%2")
                              .arg(displayPath(m_dataDir), problem));
+    // A file the start refuses cannot be put back from inside the program.
+    m_starting = true;
+    const auto started = qScopeGuard([this] { m_starting = false; });
     table1().open();
     // The composition stays empty until the first build of the plan pages,
     // which starts it afresh; it is opened here so that a damaged file stops
@@ -259,7 +267,9 @@ void TableSet::beginTransaction()
     if (!m_db)
         throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Transaktion ist nicht möglich."));
     if (m_transactionDepth == 0)
-        exec(QStringLiteral("BEGIN IMMEDIATE"), m_mainFile);
+        // It takes every open file: a refusal is the data folder's.
+        exec(QStringLiteral("BEGIN IMMEDIATE"), QString(),
+             QStringLiteral("Die Änderungen können nicht gespeichert werden."));
     ++m_transactionDepth;
 }
 

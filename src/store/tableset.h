@@ -70,7 +70,9 @@ private:
     // Runs a statement on a table file that is not open.
     void run(const QString &sql, const QString &fileName);
     void closeConnection();
-    void exec(const QString &sql, const QString &fileName); // on the connection, throws
+    // On the connection; throws with `action`, what did not happen.
+    void exec(const QString &sql, const QString &fileName,
+              const QString &action = QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."));
     std::vector<Table *> detailsOf(const Table *master) const;
     void linkDetail(Table *detail, Table *master);
     [[noreturn]] void fail(const QString &fileName, const QString &what) const;
@@ -83,6 +85,7 @@ private:
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;
+    bool m_starting = false; // within openAtStart
     std::vector<std::pair<Table *, Table *>> m_links; // detail, master
 };
 

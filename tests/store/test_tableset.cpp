@@ -188,6 +188,10 @@ private slots:
         QTest::addColumn<QString>("sqlite");   // part of the detail; empty: none
         const QString restore = QStringLiteral("„Lokale Festplatte“, Schaltfläche „Wiederherst.“");
         QTest::newRow("damaged") << "damaged" << "thetable.DB" << QStringList{"beschädigt", restore} << "malformed";
+        // The start it stops cannot reach the program's own restore.
+        QTest::newRow("damaged at the start") << "damaged" << "thetable.DB"
+                                              << QStringList{"beschädigt", "sicherung“ in den Datenordner „%1“"}
+                                              << "malformed";
         QTest::newRow("write-protected") << "write-protected" << "bericht.db"
                                          << QStringList{"schreibgeschützt", "Datenordner „%1“"} << "readonly";
         QTest::newRow("drive") << "drive" << "bericht.db" << QStringList{"Datenträger", "USB-Stick", "neu"} << "I/O";
@@ -214,7 +218,9 @@ private slots:
         });
         platform::ScriptedMessages messages;
         TableSet set(dir.dataDir());
-        set.openAtStart();
+        const bool atStart = QByteArray(QTest::currentDataTag()).endsWith("at the start");
+        if (!atStart)
+            set.openAtStart();
         const auto write = [&] {
             if (file == QLatin1String("berdet.DB")) {
                 set.berichtdetailtable().append();
@@ -227,7 +233,8 @@ private slots:
         if (fault == QLatin1String("damaged") || fault == QLatin1String("missing")
             || fault == QLatin1String("write-protected")) {
             // Around the import/export window, as the program does.
-            set.closeAll();
+            if (!atStart)
+                set.closeAll();
             if (fault == QLatin1String("missing")) {
                 QVERIFY(QFile::remove(path));
             } else if (fault == QLatin1String("damaged")) {
@@ -243,7 +250,10 @@ private slots:
                 QSKIP("The file cannot be made unwritable for this user here.");
             }
             platform::guarded([&] {
-                set.reopenAll();
+                if (atStart)
+                    set.openAtStart();
+                else
+                    set.reopenAll();
                 write();
             });
         } else if (fault == QLatin1String("drive")) {
