@@ -67,6 +67,9 @@ class TestTableSet : public QObject
     Q_OBJECT
 
 private slots:
+    // As the program does (lernora::Application).
+    void initTestCase() { platform::setErrorDetail(&store::errorDetail); }
+
     void installedFilesHoldOneTableEach()
     {
         testsupport::TempDataDir dir;
