@@ -22,6 +22,7 @@
 #include "print/trainingtimeprint.h"
 #include "overviews/trainingtime.h"
 #include "print/engine/clock.h"
+#include "store/storeerror.h"
 #include "store/tableset.h"
 
 #include <QDir>
@@ -38,6 +39,8 @@ Application::Application(QObject *parent) : QObject(parent)
     // Printed dates and the time stamps of saved report files follow the
     // program's clock.
     engine::setClock([] { return platform::clock().now(); });
+    // An error of the table store shows SQLite's words behind its message.
+    platform::setErrorDetail(&store::errorDetail);
     const QString dataDir = QDir::current().filePath(QStringLiteral("daten"));
     // Master journals left by a crash in a transaction over several files.
     store::removeStaleMasterJournals(dataDir);

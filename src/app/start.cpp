@@ -70,7 +70,7 @@ Started start(const QStringList &arguments, const QString &userDir)
             && !QFileInfo(QDir::current().filePath(QStringLiteral("daten"))).isDir())
             text += QStringLiteral("\n\n") + howToStart(userDir);
         started.guard.reset();
-        platform::messages().error(text);
+        platform::messages().error(text, e.detail());
         started.exitCode = 1;
         return started;
     }

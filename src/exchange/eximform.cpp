@@ -434,7 +434,8 @@ void TEXIMMainForm::makelist()
 
 void TEXIMMainForm::showFailure(const exchange::Failure &failure, const QString &after)
 {
-    platform::messages().error(after.isEmpty() ? failure.text() : failure.text() + QStringLiteral("\r\n") + after);
+    platform::messages().error(after.isEmpty() ? failure.text() : failure.text() + QStringLiteral("\r\n") + after,
+                               failure.detail);
 }
 
 void TEXIMMainForm::exportbtnClick()

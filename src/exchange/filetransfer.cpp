@@ -754,16 +754,17 @@ ImportResult importFiles(const QString &source, const QStringList &listed, const
                 result.cancelled = true;
                 return result;
             }
-            QString why = cutShort(staging.filePath(name));
+            QString why = cutShort(staging.filePath(name)), detail;
             if (why.isEmpty())
-                why = store::checkTableFile(staging.filePath(name), *def);
+                why = store::checkTableFile(staging.filePath(name), *def, &detail);
             if (!why.isEmpty())
-                return failed({QDir(source).filePath(name), why});
+                return failed({QDir(source).filePath(name), why, false, detail});
             staged.insert(def->fileName, staging.filePath(name));
         }
+    QString misfitDetail;
     if (const QString misfit = store::checkTableSet([&](const QString &fileName) {
             return staged.value(fileName, QDir(data).filePath(fileName));
-        });
+        }, &misfitDetail);
         !misfit.isEmpty())
         return failed({source, QStringLiteral("Die Tabellen passen nicht zusammen: %1. %2")
                                    .arg(misfit, staged.size() < int(store::tableDefs().size())
@@ -771,7 +772,8 @@ ImportResult importFiles(const QString &source, const QStringList &listed, const
                                                                      "übrigen bleiben, wie sie sind, und müssen zu den "
                                                                      "neuen passen.")
                                                     : QStringLiteral("Die Dateien stammen wohl aus verschiedenen "
-                                                                     "Sicherungen."))});
+                                                                     "Sicherungen.")),
+                       false, misfitDetail});
     if (hooks.progress && !hooks.progress(1, 1, QString())) {
         result.cancelled = true;
         return result;

@@ -60,6 +60,9 @@ struct Failure
     // The files could not all be put back as they were; `reason` says
     // where the old ones are kept.
     bool leftChanged = false;
+    // Technical words behind `reason` (what SQLite said), for the detail of
+    // the message; empty when none.
+    QString detail = {};
     QString text() const;
 };
 

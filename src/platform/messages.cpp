@@ -47,6 +47,7 @@ public:
     void confirmation(const QString &text) override { notice(QMessageBox::Question, text); }
 
     void error(const QString &text) override { notice(QMessageBox::Critical, text); }
+    void error(const QString &text, const QString &detail) override { notice(QMessageBox::Critical, text, detail); }
 
     void beep() override { QApplication::beep(); }
 
@@ -98,11 +99,15 @@ private:
         return choices.back().answer;
     }
 
-    static void notice(QMessageBox::Icon icon, const QString &text)
+    static void notice(QMessageBox::Icon icon, const QString &text, const QString &detail = {})
     {
         QMessageBox box(icon, caption(), boxText(text));
         box.setTextFormat(Qt::PlainText);
         tellScreenReaders(box);
+        // Behind the box's own button ("Details einblenden..." in Qt's
+        // German texts, see language.cpp).
+        if (!detail.isEmpty())
+            box.setDetailedText(boxText(detail));
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);

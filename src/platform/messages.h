@@ -29,6 +29,13 @@ public:
     virtual void confirmation(const QString &text) = 0;
     // Error with an error icon and OK.
     virtual void error(const QString &text) = 0;
+    // The same with technical words behind it (what a library said), shown
+    // only on request below the text; an empty detail shows none.
+    virtual void error(const QString &text, const QString &detail)
+    {
+        Q_UNUSED(detail);
+        error(text);
+    }
     // The platform's default beep, given for a refused click.
     virtual void beep() = 0;
 };

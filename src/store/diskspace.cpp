@@ -15,6 +15,11 @@ const QString makeRoom = QStringLiteral("Bitte schaffen Sie Platz (etwa, indem S
 
 } // namespace
 
+QString makeRoomAdvice()
+{
+    return makeRoom;
+}
+
 QString diskName(const QString &path)
 {
     QString dir = path;

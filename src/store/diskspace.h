@@ -22,4 +22,7 @@ QString diskFullText(const QString &path, qint64 needed, qint64 free);
 // it needs up to `needed` bytes there.
 QString diskFullRefusal(const QString &path, qint64 needed);
 
+// What the user can do about a full disk.
+QString makeRoomAdvice();
+
 } // namespace store

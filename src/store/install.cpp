@@ -1,5 +1,6 @@
 #include "install.h"
 
+#include "refusal.h"
 #include "schema.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
@@ -30,25 +31,34 @@ class Db
 public:
     explicit Db(const QString &path) : m_path(path)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                            nullptr)
-            != SQLITE_OK)
-            fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        if (const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                           nullptr);
+            rc != SQLITE_OK)
+            refuse(m_db ? SqliteRefusal::of(m_db) : SqliteRefusal::ofCode(rc));
     }
     ~Db() { sqlite3_close_v2(m_db); }
     void exec(const QString &sql)
     {
         char *err = nullptr;
         if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(err ? err : "");
+            const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
             sqlite3_free(err);
-            fail(msg);
+            refuse(refusal);
         }
     }
+    // A flaw of the delivered data, said in German.
     [[noreturn]] void fail(const QString &msg) const
     {
         throw StoreError(QStringLiteral("Die Tabellendatei %1 kann nicht angelegt werden (%2).")
                              .arg(QDir::toNativeSeparators(m_path), msg));
+    }
+    // SQLite refused to write the file.
+    [[noreturn]] void refuse(const SqliteRefusal &refusal) const
+    {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(m_path).absolutePath());
+        throw refusalError({QStringLiteral("Tabelle %1").arg(QDir::toNativeSeparators(m_path)), m_path, folder, 0, {},
+                            true},
+                           QStringLiteral("Die Tabellendatei kann nicht angelegt werden."), refusal);
     }
     sqlite3 *handle() const { return m_db; }
 
@@ -105,7 +115,7 @@ void fillPlan(Db &db, const TableDef &def)
         for (int c = 0; c < cells.size(); ++c)
             st.bind(c + 1, parseCell(def.fields[fieldOf[c]], cells[c]));
         if (st.step() != SQLITE_DONE)
-            db.fail(QStringLiteral("Zeile %1 der Plandaten: %2").arg(i + 1).arg(st.error()));
+            db.refuse(SqliteRefusal::of(db.handle(), QStringLiteral("Zeile %1 der Plandaten").arg(i + 1)));
     }
 }
 
@@ -126,7 +136,7 @@ void fillHints(Db &db)
         st.bind(2, m.captured(2).toInt());
         st.bind(3, QString::fromLatin1(file.readAll())); // RTF is 7-bit text
         if (st.step() != SQLITE_DONE)
-            db.fail(QStringLiteral("Hinweis %1: %2").arg(entry, st.error()));
+            db.refuse(SqliteRefusal::of(db.handle(), QStringLiteral("Hinweis %1").arg(entry)));
     }
 }
 

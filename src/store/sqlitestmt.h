@@ -40,6 +40,8 @@ public:
     bool ok() const { return m_rc == SQLITE_OK || m_rc == SQLITE_ROW || m_rc == SQLITE_DONE; }
     int rc() const { return m_rc; }
     QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    // The statement's text, for the detail of a message.
+    QString sql() const { return m_stmt ? QString::fromUtf8(sqlite3_sql(m_stmt)) : QString(); }
     sqlite3_stmt *handle() const { return m_stmt; }
 
     void bind(int i, const QVariant &v)

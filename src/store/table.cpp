@@ -1,6 +1,6 @@
 #include "table.h"
 
-#include "diskspace.h"
+#include "refusal.h"
 
 #include "sqlitestmt.h"
 #include "storeerror.h"
@@ -111,16 +111,14 @@ QString Table::filePath() const
     return m_set.filePath(m_def.fileName);
 }
 
-void Table::fail(const QString &what) const
+void Table::fail(const QString &what, const QString &detail) const
 {
-    throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(m_set.displayName(m_def.fileName), what));
+    throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(m_set.displayName(m_def.fileName), what), detail);
 }
 
-void Table::failWrite(const QString &what, const detail::Stmt &st) const
+void Table::refuse(const QString &action, const detail::Stmt &st) const
 {
-    if (st.rc() == SQLITE_FULL)
-        fail(diskFullRefusal(filePath(), m_set.openFilesSize()));
-    fail(what.arg(st.error()));
+    m_set.refuse(m_def.fileName, action, SqliteRefusal::of(m_set.connection(), st.sql()));
 }
 
 int Table::field(const QString &name) const
@@ -218,7 +216,7 @@ void Table::loadRows()
         while (info.step() == SQLITE_ROW)
             columns << info.column(1).toString();
         if (!info.ok())
-            fail(QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).").arg(info.error()));
+            refuse(QStringLiteral("Die Tabellendatei kann nicht gelesen werden."), info);
         bool same = columns.size() == m_def.fields.size();
         for (int i = 0; same && i < columns.size(); ++i)
             same = columns[i].compare(m_def.fields[i].name, Qt::CaseInsensitive) == 0;
@@ -257,7 +255,7 @@ void Table::loadRows()
         rows.push_back(std::move(r));
     }
     if (st.rc() != SQLITE_DONE)
-        fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
+        refuse(QStringLiteral("Die Tabellendatei kann nicht gelesen werden."), st);
     m_rows = std::move(rows);
     m_lastRead.clear();
 }
@@ -275,7 +273,7 @@ QVariant Table::readLarge(qint64 id, int f) const
     if (st.step() == SQLITE_ROW)
         v = st.column(0, m_def.fields[f].type);
     else if (!st.ok())
-        fail(QStringLiteral("Die Datei ist beschädigt und kann nicht gelesen werden (%1).").arg(st.error()));
+        refuse(QStringLiteral("Die Tabellendatei kann nicht gelesen werden."), st);
     m_lastRead.insert(f, {id, v});
     return v;
 }
@@ -335,7 +333,7 @@ void Table::emptyTable()
         cancel();
     Stmt st(m_set.connection(), deleteAll.arg(qualifiedName()));
     if (st.step() != SQLITE_DONE)
-        failWrite(QStringLiteral("Die Tabelle konnte nicht geleert werden (%1)."), st);
+        refuse(QStringLiteral("Die Tabelle konnte nicht geleert werden."), st);
     m_rows.clear();
     m_lastRead.clear();
     rebuildOrder();
@@ -860,8 +858,8 @@ void Table::post()
             if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
                 fail(QStringLiteral("Schlüsselverletzung: ein Datensatz mit diesem Schlüssel ist schon vorhanden."));
             if (ext == SQLITE_CONSTRAINT_NOTNULL)
-                fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert (%1).").arg(st.error()));
-            failWrite(QStringLiteral("Der Datensatz konnte nicht gespeichert werden (%1)."), st);
+                fail(QStringLiteral("Ein Pflichtfeld hat keinen Wert."), refusalDetail(SqliteRefusal::of(m_set.connection(), st.sql())));
+            refuse(QStringLiteral("Der Datensatz konnte nicht gespeichert werden."), st);
         }
     }
     qint64 id = m_editId;
@@ -926,7 +924,7 @@ void Table::remove()
     Stmt st(m_set.connection(), prepared(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(qualifiedName())));
     st.bind(1, id);
     if (st.step() != SQLITE_DONE)
-        failWrite(QStringLiteral("Der Datensatz konnte nicht gelöscht werden (%1)."), st);
+        refuse(QStringLiteral("Der Datensatz konnte nicht gelöscht werden."), st);
     // The last row takes the place of the deleted one in m_rows.
     forgetRead(id, allFields()); // a later row may take the identity of the deleted one
     const int row = m_byId.take(id), lastRow = int(m_rows.size()) - 1;
@@ -982,7 +980,7 @@ void Table::noteBeforeImage(qint64 id, quint64 fields)
     if (st.step() != SQLITE_ROW) {
         if (!before.known)
             m_before.remove(id);
-        fail(QStringLiteral("Der Datensatz konnte nicht gelesen werden (%1).").arg(st.error()));
+        refuse(QStringLiteral("Der Datensatz konnte nicht gelesen werden."), st);
     }
     before.values.resize(m_def.fields.size());
     for (int i = 0, column = 0; i < m_def.fields.size(); ++i)
@@ -1009,8 +1007,7 @@ void Table::putBackBeforeImages()
                 st.bind(n++, values[i]);
         st.bind(n, id);
         if (st.step() != SQLITE_DONE)
-            fail(QStringLiteral("Der frühere Stand eines Datensatzes konnte nicht wiederhergestellt werden (%1).")
-                     .arg(st.error()));
+            refuse(QStringLiteral("Der frühere Stand eines Datensatzes konnte nicht wiederhergestellt werden."), st);
         return sqlite3_changes(m_set.connection());
     };
     try {

@@ -226,10 +226,10 @@ private:
     sqlite3_stmt *prepared(const QString &sql) const;
     // Before the file leaves the connection: the held statements go.
     void finalizeStatements();
-    [[noreturn]] void fail(const QString &what) const;
-    // A write SQLite refused: a full disk said as such, anything else as
-    // `what` with SQLite's words for %1.
-    [[noreturn]] void failWrite(const QString &what, const detail::Stmt &st) const;
+    [[noreturn]] void fail(const QString &what, const QString &detail = {}) const;
+    // A read or write SQLite refused: `action` says what did not happen,
+    // the rest what went wrong and what the user can do (see refusal.h).
+    [[noreturn]] void refuse(const QString &action, const detail::Stmt &st) const;
     // Notes row `id` as the file holds it, once, while before-images are kept.
     void noteBeforeImage(qint64 id, quint64 fields);
     quint64 allFields() const;

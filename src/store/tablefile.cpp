@@ -37,7 +37,7 @@ sqlite3 *openReadOnly(const QString &path, QString *error)
 // said for the user; empty when nothing. A view in the table's place, a
 // trigger, a virtual table (which reads from outside the file) or a
 // computed index would run or change things the program knows nothing of.
-QString foreignContent(sqlite3 *db, const TableDef &def)
+QString foreignContent(sqlite3 *db, const TableDef &def, QString *detail)
 {
     const QString refusal = QStringLiteral("Die Datei enthält %1; Lernora übernimmt nur die Tabelle „%2“ selbst.");
     // What runs or reads elsewhere is named first.
@@ -68,8 +68,10 @@ QString foreignContent(sqlite3 *db, const TableDef &def)
                     : plainTable                   ? QStringLiteral("die weitere Tabelle „%1“").arg(name)
                                                    : QStringLiteral("die virtuelle Tabelle „%1“").arg(name);
     }
-    if (!entries.ok())
-        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).").arg(entries.error());
+    if (!entries.ok()) {
+        *detail = entries.error();
+        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei.");
+    }
     if (!table)
         return QStringLiteral("Die Datei enthält nicht die erwartete Tabelle „%1“.").arg(def.tableName);
     if (!other.isEmpty())
@@ -126,15 +128,17 @@ int removeFinishedJournals(const QString &dir)
     return removed;
 }
 
-QString checkTableFile(const QString &path, const TableDef &def)
+QString checkTableFile(const QString &path, const TableDef &def, QString *detail)
 {
-    const QString broken = QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (%1).");
+    QString unused;
+    if (!detail)
+        detail = &unused;
+    const QString broken = QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei.");
     if (!QFileInfo(path).isFile())
         return QStringLiteral("Die Tabellendatei wurde nicht gefunden.");
-    QString error;
-    sqlite3 *db = openReadOnly(path, &error);
+    sqlite3 *db = openReadOnly(path, detail);
     if (!db)
-        return broken.arg(error);
+        return broken;
     QString result;
     {
         // The quick check walks every page of the file as the integrity
@@ -146,12 +150,14 @@ QString checkTableFile(const QString &path, const TableDef &def)
         while (check.step() == SQLITE_ROW)
             problems << check.column(0).toString();
         if (!check.ok())
-            result = broken.arg(check.error());
+            *detail = check.error();
         else if (problems != QStringList{QStringLiteral("ok")})
-            result = broken.arg(problems.mid(0, 3).join(QStringLiteral("; ")));
+            *detail = problems.mid(0, 3).join(QLatin1Char('\n'));
+        if (!check.ok() || problems != QStringList{QStringLiteral("ok")})
+            result = broken;
     }
     if (result.isEmpty())
-        result = foreignContent(db, def);
+        result = foreignContent(db, def, detail);
     if (result.isEmpty()) {
         // table_xinfo also lists computed columns, which table_info hides.
         detail::Stmt info(db, QStringLiteral("PRAGMA main.table_xinfo(\"%1\")").arg(def.tableName));
@@ -171,8 +177,11 @@ QString checkTableFile(const QString &path, const TableDef &def)
     return result;
 }
 
-QString checkTableSet(const std::function<QString(const QString &fileName)> &pathOf)
+QString checkTableSet(const std::function<QString(const QString &fileName)> &pathOf, QString *detail)
 {
+    QString unused;
+    if (!detail)
+        detail = &unused;
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
@@ -183,8 +192,10 @@ QString checkTableSet(const std::function<QString(const QString &fileName)> &pat
         const TableDef &def = tableDef(QString::fromLatin1(name));
         detail::Stmt attach(db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(def.tableName));
         attach.bind(1, QString::fromUtf8(readOnlyUri(pathOf(def.fileName))));
-        if (attach.step() != SQLITE_DONE)
-            return QStringLiteral("%1: Die Tabellendatei kann nicht gelesen werden (%2).").arg(def.fileName, attach.error());
+        if (attach.step() != SQLITE_DONE) {
+            *detail = attach.error();
+            return QStringLiteral("%1: Die Tabellendatei kann nicht gelesen werden").arg(def.fileName);
+        }
     }
     struct Rule
     {
@@ -207,8 +218,10 @@ QString checkTableSet(const std::function<QString(const QString &fileName)> &pat
     QStringList misfits;
     for (const Rule &rule : rules) {
         detail::Stmt count(db, QString::fromLatin1(rule.sql));
-        if (count.step() != SQLITE_ROW)
-            return QStringLiteral("Die Tabellen können nicht zusammen geprüft werden (%1).").arg(count.error());
+        if (count.step() != SQLITE_ROW) {
+            *detail = count.error();
+            return QStringLiteral("Die Tabellen können nicht zusammen geprüft werden");
+        }
         if (const qlonglong n = count.column(0).toLongLong(); n > 0)
             misfits << QString::fromUtf8(rule.text).arg(n).arg(QLatin1String(rule.rows), QLatin1String(rule.of));
     }

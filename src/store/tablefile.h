@@ -14,15 +14,16 @@ struct TableDef;
 // its plain indexes: no view, trigger, virtual or other table, no computed
 // column or index, nothing that runs on a change or reads from elsewhere.
 // Returns what is wrong, in German, for the user to read; empty when the
-// file is sound.
-QString checkTableFile(const QString &path, const TableDef &def);
+// file is sound. SQLite's own words, when it said any, go to `detail`.
+QString checkTableFile(const QString &path, const TableDef &def, QString *detail = nullptr);
 
 // Checks that table files to be used together fit each other: every detail
 // row belongs to a report and to an item of the plan, every row of the
 // composition to an item of the plan. `pathOf` gives the path of each table
 // file by its name; the files are not changed. Returns what does not fit,
-// in German (which files and how many rows); empty when all does.
-QString checkTableSet(const std::function<QString(const QString &fileName)> &pathOf);
+// in German (which files and how many rows); empty when all does. SQLite's
+// own words, when it said any, go to `detail`.
+QString checkTableSet(const std::function<QString(const QString &fileName)> &pathOf, QString *detail = nullptr);
 
 // A file SQLite keeps beside a table file while it changes it: a rollback
 // journal ("bericht.db-journal"), a write-ahead log ("-wal") or its index

@@ -1,7 +1,7 @@
 #include "tableset.h"
 
-#include "diskspace.h"
 #include "fields.h"
+#include "refusal.h"
 #include "sqlitestmt.h"
 #include "storeerror.h"
 #include "tablefile.h"
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -27,20 +28,6 @@ QByteArray uriFor(const QString &path)
 QString quoted(const QString &name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-// What the user reads when SQLite refuses the table file at `path`.
-QString refusal(int rc, const QString &detail, const QString &path, qint64 needed)
-{
-    if (rc == SQLITE_FULL)
-        return diskFullRefusal(path, needed);
-    // The two refusals of a damaged file are said in German; any other keeps
-    // SQLite's own words for whoever helps the apprentice.
-    if (rc == SQLITE_NOTADB)
-        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (kein Tabellenformat erkannt).");
-    if (rc == SQLITE_CORRUPT)
-        return QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei (ihr Inhalt ist fehlerhaft).");
-    return QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(detail);
 }
 
 // A path as the user should read it: below the working directory relative
@@ -103,14 +90,25 @@ void TableSet::fail(const QString &fileName, const QString &what) const
     throw StoreError(QStringLiteral("Tabelle %1:\n%2").arg(displayName(fileName), what));
 }
 
-void TableSet::exec(const QString &sql, const QString &fileName)
+void TableSet::refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const
+{
+    const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
+                                                : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
+                             fileName.isEmpty() ? m_dataDir : filePath(fileName),
+                             QDir::toNativeSeparators(m_dataDir), openFilesSize(),
+                             m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath()
+                                                                   + QStringLiteral("/sicherung"))
+                                        : QString()};
+    throw refusalError(place, action, refusal);
+}
+
+void TableSet::exec(const QString &sql, const QString &fileName, const QString &action)
 {
     char *err = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const int rc = sqlite3_errcode(m_db);
-        const QString msg = QString::fromUtf8(err ? err : "");
+        const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
         sqlite3_free(err);
-        fail(fileName, refusal(rc, msg, filePath(fileName), openFilesSize()));
+        refuse(fileName, action, refusal);
     }
 }
 
@@ -118,20 +116,21 @@ QString TableSet::attach(Table &t)
 {
     const QString path = filePath(t.fileName());
     if (!QFileInfo(path).isFile())
-        fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+        fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
     if (!m_db) {
         sqlite3 *db = nullptr;
         const int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         if (rc != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+            const SqliteRefusal refusal = db ? SqliteRefusal::of(db) : SqliteRefusal::ofCode(rc);
             sqlite3_close(db);
-            fail(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden (%1).").arg(msg));
+            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."), refusal);
         }
         m_db = db;
         sqlite3_busy_timeout(m_db, 2000);
         m_mainFile = t.fileName();
         try {
-            exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName());
+            exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName(),
+                 QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."));
         } catch (...) {
             closeConnection();
             throw;
@@ -147,11 +146,12 @@ QString TableSet::attach(Table &t)
         Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
         if (st.step() != SQLITE_DONE)
-            fail(t.fileName(), refusal(sqlite3_errcode(m_db), st.error(), path, openFilesSize()));
+            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."),
+                   SqliteRefusal::of(m_db, st.sql()));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
-             t.fileName());
+             t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."));
     } catch (...) {
         exec(QStringLiteral("DETACH DATABASE %1").arg(quoted(schema)), t.fileName());
         throw;
@@ -191,7 +191,7 @@ void TableSet::run(const QString &sql, const QString &fileName)
     }
     const QString path = filePath(fileName);
     if (!QFileInfo(path).isFile())
-        fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden."));
+        fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     char *err = nullptr;
@@ -199,11 +199,11 @@ void TableSet::run(const QString &sql, const QString &fileName)
         sqlite3_busy_timeout(db, 2000);
         rc = sqlite3_exec(db, ("PRAGMA synchronous=FULL; " + sql).toUtf8().constData(), nullptr, nullptr, &err);
     }
-    const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    const SqliteRefusal refusal = db ? SqliteRefusal::of(db, sql, err) : SqliteRefusal::ofCode(rc);
     sqlite3_free(err);
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
-        fail(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden (%1).").arg(msg));
+        refuse(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."), refusal);
 }
 
 std::vector<Table *> TableSet::detailsOf(const Table *master) const
@@ -234,6 +234,9 @@ void TableSet::openAtStart()
     if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
         throw StoreError(QStringLiteral("Datenordner %1:\n%2")
                              .arg(displayPath(m_dataDir), problem));
+    // A file the start refuses cannot be put back from inside the program.
+    m_starting = true;
+    const auto started = qScopeGuard([this] { m_starting = false; });
     table1().open();
     // The composition stays empty until the first build of the plan pages,
     // which starts it afresh; it is opened here so that a damaged file stops
@@ -264,7 +267,9 @@ void TableSet::beginTransaction()
     if (!m_db)
         throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Transaktion ist nicht möglich."));
     if (m_transactionDepth == 0)
-        exec(QStringLiteral("BEGIN IMMEDIATE"), m_mainFile);
+        // It takes every open file: a refusal is the data folder's.
+        exec(QStringLiteral("BEGIN IMMEDIATE"), QString(),
+             QStringLiteral("Die Änderungen können nicht gespeichert werden."));
     ++m_transactionDepth;
 }
 
@@ -275,14 +280,12 @@ void TableSet::commit()
     if (--m_transactionDepth == 0) {
         char *err = nullptr;
         if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
-            const int rc = sqlite3_errcode(m_db);
-            const QString msg = QString::fromUtf8(err ? err : "");
+            const SqliteRefusal refusal = SqliteRefusal::of(m_db, QStringLiteral("COMMIT"), err);
             sqlite3_free(err);
             m_transactionDepth = 1;
             rollback();
-            if (rc == SQLITE_FULL)
-                throw StoreError(refusal(rc, msg, m_dataDir, openFilesSize()));
-            throw StoreError(QStringLiteral("Die Änderungen konnten nicht gespeichert werden (%1).").arg(msg));
+            // A commit writes every file changed: it is the data folder's.
+            refuse(QString(), QStringLiteral("Die Änderungen konnten nicht gespeichert werden."), refusal);
         }
     }
 }
@@ -303,10 +306,12 @@ void TableSet::rollback()
 QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnNames)
 {
     if (!m_db)
-        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; die Anweisung „%1“ kann nicht ausgeführt werden.").arg(sql));
+        throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Abfrage der Tabellen ist nicht möglich."),
+                         QStringLiteral("Anweisung: %1").arg(sql));
+    const QString action = QStringLiteral("Eine Abfrage der Tabellen konnte nicht ausgeführt werden.");
     Stmt st(m_db, sql);
     if (!st.ok())
-        throw StoreError(QStringLiteral("Die Anweisung „%1“ ist fehlerhaft (%2).").arg(sql, st.error()));
+        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
     const bool readOnly = sqlite3_stmt_readonly(st.handle());
     QVector<QVariantList> rows;
     if (columnNames) {
@@ -322,7 +327,7 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
         rows << row;
     }
     if (rc != SQLITE_DONE)
-        throw StoreError(QStringLiteral("Die Anweisung „%1“ konnte nicht ausgeführt werden (%2).").arg(sql, st.error()));
+        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
     if (!readOnly)
         for (auto &t : m_tables)
             t->refresh();

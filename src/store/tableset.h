@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace store {
 
+struct SqliteRefusal;
+
 // The six tables of the data directory and the one SQLite connection they
 // share: the first table opened is the connection's main file, every other
 // one is attached under its table name. Operations that touch several tables
@@ -68,16 +70,22 @@ private:
     // Runs a statement on a table file that is not open.
     void run(const QString &sql, const QString &fileName);
     void closeConnection();
-    void exec(const QString &sql, const QString &fileName); // on the connection, throws
+    // On the connection; throws with `action`, what did not happen.
+    void exec(const QString &sql, const QString &fileName,
+              const QString &action = QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."));
     std::vector<Table *> detailsOf(const Table *master) const;
     void linkDetail(Table *detail, Table *master);
     [[noreturn]] void fail(const QString &fileName, const QString &what) const;
+    // Throws the message for SQLite's refusal of the table file `fileName`
+    // (of the data folder when empty): `action` is what did not happen.
+    [[noreturn]] void refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const;
 
     QString m_dataDir;
     sqlite3 *m_db = nullptr;
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;
+    bool m_starting = false; // within openAtStart
     std::vector<std::pair<Table *, Table *>> m_links; // detail, master
 };
 

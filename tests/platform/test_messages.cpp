@@ -1,3 +1,4 @@
+#include "platform/language.h"
 #include "platform/messages.h"
 #include "scriptedmessages.h"
 #include "selfrun.h"
@@ -41,7 +42,11 @@ class TestMessages : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Lernora")); }
+    void initTestCase()
+    {
+        QApplication::setApplicationDisplayName(QStringLiteral("Lernora"));
+        platform::useGermanTexts();
+    }
     void answersInOrderAndRecordsEverything();
     void installsAndRestores();
     void questionWithoutFittingAnswerFailsTheTest_data();
@@ -150,6 +155,9 @@ void TestMessages::realBoxes_data()
     QTest::newRow("information") << 2 << int(QMessageBox::Information) << QStringList{"OK"} << "OK" << "OK" << -1;
     QTest::newRow("error") << 3 << int(QMessageBox::Critical) << QStringList{"OK"} << "OK" << "OK" << -1;
     QTest::newRow("confirmation, OK alone") << 4 << int(QMessageBox::Question) << QStringList{"OK"} << "OK" << "OK" << -1;
+    // The technical words only behind a German button.
+    QTest::newRow("error with detail") << 5 << int(QMessageBox::Critical)
+                                       << QStringList{"OK", "Details einblenden..."} << "OK" << "OK" << -1;
 }
 
 void TestMessages::realBoxes()
@@ -174,6 +182,7 @@ void TestMessages::realBoxes()
         // Every kind of line break shows as one; markup shows as typed.
         QCOMPARE(box->text(), QStringLiteral("Zeile 1\nZeile 2\nZeile 3\nZeile <b>4</b>"));
         QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->detailedText(), kind == 5 ? QStringLiteral("SQLite: disk I/O error\nAnweisung: COMMIT") : QString());
         QCOMPARE(int(box->icon()), icon);
         QStringList texts;
         QPushButton *toClick = nullptr;
@@ -209,6 +218,7 @@ void TestMessages::realBoxes()
     case 2: m.information(text); break;
     case 3: m.error(text); break;
     case 4: m.confirmation(text); break;
+    case 5: m.error(text, QStringLiteral("SQLite: disk I/O error\r\nAnweisung: COMMIT")); break;
     }
     QVERIFY(seen);
     QCOMPARE(answer, expected);

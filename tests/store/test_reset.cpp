@@ -62,7 +62,8 @@ private slots:
             resetToDelivered(tables);
             QVERIFY2(trigger.isEmpty(), "the reset went through a refusing table");
         } catch (const StoreError &e) {
-            QVERIFY2(!trigger.isEmpty() && e.message().contains(QStringLiteral("gesperrt")), qPrintable(e.message()));
+            // The refusal's own words are the detail behind the message.
+            QVERIFY2(!trigger.isEmpty() && e.detail().contains(QStringLiteral("gesperrt")), qPrintable(e.detail()));
         }
 
         const auto after = files();

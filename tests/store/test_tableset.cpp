@@ -2,6 +2,8 @@
 // and its failures, write-through, transactions over several files, closing
 // and reopening around a file copy, SQL statements.
 
+#include "platform/guard.h"
+#include "scriptedmessages.h"
 #include "sqliteprobe.h"
 #include "store/schema.h"
 #include "store/storeerror.h"
@@ -11,7 +13,12 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace store;
 
@@ -34,6 +41,25 @@ void appendReport(Table &t, int year, int number, int sheet = 1)
     t.post();
 }
 
+// Whether a file may be written by this process.
+bool writable(const QString &path)
+{
+    return access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// Makes a file unwritable: by its permissions, or, for root whom they do
+// not stop, by the immutable flag (which also stops a write through a file
+// descriptor opened before). Returns how to undo it; empty when neither
+// works here.
+std::function<void()> makeUnwritable(const QString &path, bool evenWhenOpen)
+{
+    if (geteuid() != 0 && !evenWhenOpen && QFile::setPermissions(path, QFile::ReadOwner) && !writable(path))
+        return [path] { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); };
+    if (geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0)
+        return [path] { QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path}); };
+    return {};
+}
+
 } // namespace
 
 class TestTableSet : public QObject
@@ -41,6 +67,9 @@ class TestTableSet : public QObject
     Q_OBJECT
 
 private slots:
+    // As the program does (lernora::Application).
+    void initTestCase() { platform::setErrorDetail(&store::errorDetail); }
+
     void installedFilesHoldOneTableEach()
     {
         testsupport::TempDataDir dir;
@@ -149,6 +178,120 @@ private slots:
         }
         QCOMPARE(QFile::exists(path), !missing); // nothing created
         QCOMPARE(hashOf(path), before);          // nothing overwritten
+    }
+
+    // A table file that fails the running program: the user reads in
+    // German which file, what happened and what to do; SQLite's own words
+    // are only the detail.
+    void refusalsAreToldInGerman_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("said"); // parts of the text; %1 the data folder
+        QTest::addColumn<QString>("sqlite");   // part of the detail; empty: none
+        const QString restore = QStringLiteral("„Lokale Festplatte“, Schaltfläche „Wiederherst.“");
+        QTest::newRow("damaged") << "damaged" << "thetable.DB" << QStringList{"beschädigt", restore} << "malformed";
+        // The start it stops cannot reach the program's own restore.
+        QTest::newRow("damaged at the start") << "damaged" << "thetable.DB"
+                                              << QStringList{"beschädigt", "sicherung“ in den Datenordner „%1“"}
+                                              << "malformed";
+        QTest::newRow("write-protected") << "write-protected" << "bericht.db"
+                                         << QStringList{"schreibgeschützt", "Datenordner „%1“"} << "readonly";
+        QTest::newRow("drive") << "drive" << "bericht.db" << QStringList{"Datenträger", "USB-Stick", "neu"} << "I/O";
+        QTest::newRow("locked") << "locked" << "berdet.DB"
+                                << QStringList{"anderes Programm", "zweites Lernora", "noch einmal"} << "locked";
+        QTest::newRow("deleted while open") << "deleted" << "bericht.db" << QStringList{"gelöscht", restore}
+                                            << "readonly";
+        QTest::newRow("missing at reopening") << "missing" << "hints.db" << QStringList{"nicht gefunden", restore}
+                                              << "";
+    }
+
+    void refusalsAreToldInGerman()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, file);
+        QFETCH(QStringList, said);
+        QFETCH(QString, sqlite);
+        testsupport::TempDataDir dir;
+        const QString path = dir.file(file);
+        std::function<void()> undo;
+        const auto restore = qScopeGuard([&] {
+            if (undo)
+                undo();
+        });
+        platform::ScriptedMessages messages;
+        TableSet set(dir.dataDir());
+        const bool atStart = QByteArray(QTest::currentDataTag()).endsWith("at the start");
+        if (!atStart)
+            set.openAtStart();
+        const auto write = [&] {
+            if (file == QLatin1String("berdet.DB")) {
+                set.berichtdetailtable().append();
+                set.berichtdetailtable().setValue(QStringLiteral("LfdfTag"), 95);
+                set.berichtdetailtable().post();
+            } else {
+                appendReport(set.berichttable(), 1, 1);
+            }
+        };
+        if (fault == QLatin1String("damaged") || fault == QLatin1String("missing")
+            || fault == QLatin1String("write-protected")) {
+            // Around the import/export window, as the program does.
+            if (!atStart)
+                set.closeAll();
+            if (fault == QLatin1String("missing")) {
+                QVERIFY(QFile::remove(path));
+            } else if (fault == QLatin1String("damaged")) {
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::ReadWrite));
+                const qint64 page = 4096, pages = f.size() / page;
+                QVERIFY(pages >= 4);
+                for (qint64 p = 1; p < pages - 1; ++p) {
+                    f.seek(p * page);
+                    f.write(QByteArray(page, char(0xa5)));
+                }
+            } else if (!(undo = makeUnwritable(path, false))) {
+                QSKIP("The file cannot be made unwritable for this user here.");
+            }
+            platform::guarded([&] {
+                if (atStart)
+                    set.openAtStart();
+                else
+                    set.reopenAll();
+                write();
+            });
+        } else if (fault == QLatin1String("drive")) {
+            // A write through the open file refused by the system, as when
+            // the stick holding it was pulled out.
+            if (!(undo = makeUnwritable(path, true)))
+                QSKIP("Only root can refuse writes to a file already open (immutable flag).");
+            platform::guarded(write);
+        } else if (fault == QLatin1String("locked")) {
+            sqlite3 *other = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
+            const auto close = qScopeGuard([&] { sqlite3_close(other); });
+            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+            platform::guarded(write);
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        } else {
+            QVERIFY(QFile::remove(path));
+            platform::guarded(write);
+        }
+
+        QCOMPARE(messages.errors().size(), 1);
+        const QString text = messages.errors().first(), detail = messages.details().value(0);
+        QVERIFY2(text.contains(QStringLiteral("daten/") + file), qPrintable(text));
+        for (const QString &part : std::as_const(said))
+            QVERIFY2(text.contains(QString(part).replace(QStringLiteral("%1"), QDir::toNativeSeparators(dir.dataDir()))),
+                     qPrintable(part + QLatin1Char('\n') + text));
+        static const QRegularExpression english(
+            QStringLiteral("database|unable|attempt|disk image|locked|error|malformed|readonly|I/O|\\(.*\\)"),
+            QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!text.contains(english), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Sie")), qPrintable(text));
+        if (sqlite.isEmpty())
+            QCOMPARE(detail, QString());
+        else
+            QVERIFY2(detail.contains(sqlite, Qt::CaseInsensitive), qPrintable(detail));
     }
 
     void postIsOnDiskBeforeItReturns()

@@ -63,6 +63,7 @@ void ScriptedMessages::clear()
     m_questions.clear();
     m_notices.clear();
     m_errors.clear();
+    m_details.clear();
     m_beeps = 0;
 }
 
@@ -124,9 +125,15 @@ void ScriptedMessages::confirmation(const QString &text)
 
 void ScriptedMessages::error(const QString &text)
 {
+    error(text, QString());
+}
+
+void ScriptedMessages::error(const QString &text, const QString &detail)
+{
     m_shown.append(text);
     m_errors.append(text);
     logShown("error", text);
+    m_details.append(detail);
 }
 
 void ScriptedMessages::beep()

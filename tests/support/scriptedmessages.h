@@ -30,6 +30,9 @@ public:
     QStringList questions() const { return m_questions; }
     QStringList notices() const { return m_notices; }
     QStringList errors() const { return m_errors; }
+    // The detail of each error, in the order of errors(); empty for an
+    // error shown without one.
+    QStringList details() const { return m_details; }
     int beeps() const { return m_beeps; }
 
     // Runs while each question is on screen, before it is answered (the
@@ -46,6 +49,7 @@ public:
     void information(const QString &text) override;
     void confirmation(const QString &text) override; // recorded as a notice
     void error(const QString &text) override;
+    void error(const QString &text, const QString &detail) override;
     void beep() override;
 
 private:
@@ -56,6 +60,7 @@ private:
     QStringList m_questions;
     QStringList m_notices;
     QStringList m_errors;
+    QStringList m_details;
     int m_beeps = 0;
     std::function<void(const QString &)> m_whileAsking;
 };
