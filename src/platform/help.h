@@ -19,6 +19,10 @@ enum : int {
     ReportEditor = 400,
     TrainingTime = 500,
     ImportExport = 600, // our own number: the import/export window's design gives none
+    // Our own numbers too: the bulk print's choice and the preview are
+    // explained in sections of their own, whichever window opened them.
+    BulkPrint = 210,
+    Preview = 700,
 };
 }
 

@@ -6,6 +6,7 @@
 
 #include "controls/designed.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/messages.h"
 #include "print/engine/document.h"
 #include "print/engine/pagedevice.h"
@@ -89,6 +90,7 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
 {
     setObjectName(QStringLiteral("drauswdlg"));
     setWindowTitle(QStringLiteral("Druckauswahl für Sammeldruck"));
+    platform::setHelpContext(this, platform::helpcontext::BulkPrint);
     // The ticks can change and "Vorschau" turns a second preview away while
     // the preview shows; closing the dialog closes the preview first.
     TQRMDIPreviewInterface::keepUsableBesidePreview(*this);

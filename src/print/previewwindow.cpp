@@ -6,6 +6,7 @@
 #include "print/engine/report.h"
 #include "platform/filedialog.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
@@ -145,6 +146,7 @@ Tbwprformd5::Tbwprformd5(engine::Document *document, engine::Report *report, sto
       m_document(document), m_report(report), m_session(session)
 {
     setObjectName(QStringLiteral("bwprformd5"));
+    platform::setHelpContext(this, platform::helpcontext::Preview);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setAttribute(Qt::WA_DeleteOnClose);
     m_session.previewOpen = false;

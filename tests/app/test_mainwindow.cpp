@@ -8,6 +8,7 @@
 #include "editor/reporteditor.h"
 #include "filesnapshot.h"
 #include "platform/clock.h"
+#include "platform/help.h"
 #include "print/engine/clock.h"
 #include "scriptedmessages.h"
 #include "scriptedmodalrunner.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,6 +38,7 @@
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <memory>
 
 using platform::Answer;
@@ -200,6 +203,58 @@ private slots:
         auto *help = form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
         QVERIFY(help && help->isVisible());
         QCOMPARE(help->cursorForPosition(QPoint(2, 2)).block().text().trimmed(), section);
+    }
+
+    // Every section a window asks for has its anchor, and opens with its
+    // heading at the top of the help window, also the ones near the end.
+    void everyContextHasItsSection_data()
+    {
+        using namespace platform::helpcontext;
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("section");
+        QTest::newRow("Menus") << int(Menus) << "Die Menüs";
+        QTest::newRow("BasicData") << int(BasicData) << "Grunddaten";
+        QTest::newRow("Composition") << int(Composition) << "Bericht zusammenstellen";
+        QTest::newRow("ReportOverview") << int(ReportOverview) << "Berichte Übersicht";
+        QTest::newRow("BulkPrint") << int(BulkPrint) << "Sammeldruck";
+        QTest::newRow("ReportOfReports") << int(ReportOfReports) << "Berichte Report";
+        QTest::newRow("MainWindow") << int(MainWindow) << "Das Hauptfenster";
+        QTest::newRow("ReportEditor") << int(ReportEditor) << "Bericht bearbeiten";
+        QTest::newRow("TrainingTime") << int(TrainingTime) << "Übersicht über die Ausbildungszeit";
+        QTest::newRow("ImportExport") << int(ImportExport) << "Import/Export und Sicherung";
+        QTest::newRow("Preview") << int(Preview) << "Druckvorschau";
+    }
+    void everyContextHasItsSection()
+    {
+        QFETCH(int, context);
+        QFETCH(QString, section);
+        start();
+        platform::showHelp(context);
+        auto *help = form()->findChild<QTextBrowser *>(QStringLiteral("HelpWindow"));
+        QVERIFY(help && help->isVisible());
+        const QTextBlock top = help->cursorForPosition(QPoint(2, 2)).block();
+        QCOMPARE(top.text().trimmed(), section);
+        QStringList anchors;
+        for (auto it = top.begin(); !it.atEnd(); ++it)
+            anchors << it.fragment().charFormat().anchorNames();
+        QVERIFY2(anchors.contains(QStringLiteral("h%1").arg(context)), qPrintable(anchors.join(u' ')));
+    }
+
+    // The help addresses the reader as "Sie" and knows no floppy disks nor
+    // data beside the program.
+    void helpSpeaksAsTheProgramDoes()
+    {
+        QFile file(QStringLiteral(":/help/hilfe.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTextDocument doc;
+        doc.setHtml(QString::fromUtf8(file.readAll()));
+        const QRegularExpression wrong(QStringLiteral("\\b(du|dich|dir|dein\\w*|Diskette\\w*|Programmordner\\w*)\\b"),
+                                       QRegularExpression::CaseInsensitiveOption
+                                           | QRegularExpression::UseUnicodePropertiesOption);
+        QStringList found;
+        for (auto it = wrong.globalMatch(doc.toPlainText()); it.hasNext();)
+            found << it.next().captured();
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral(", "))));
     }
 
     // Qt's own dialogs and menus speak German.

@@ -306,7 +306,7 @@ private slots:
             QVERIFY(help && help->isVisible());
             QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe"));
             QCOMPARE(help->cursorForPosition(QPoint(2, 2)).block().text().trimmed(),
-                     QStringLiteral("Das Fenster „Bericht bearbeiten“"));
+                     QStringLiteral("Bericht bearbeiten"));
             QVERIFY(QTest::qWaitForWindowActive(help));
             QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
             const bool helpClosedByKey = QTest::qWaitFor([&] { return !help->isVisible(); }, 500);

@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QTextCursor>
 #include <QWheelEvent>
 
@@ -92,6 +95,15 @@ void wheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers)
     QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
+}
+
+// The first line the help window shows, the heading of its section.
+QString helpShown()
+{
+    for (QWidget *w : QApplication::allWidgets())
+        if (auto *help = qobject_cast<QTextBrowser *>(w); help && w->objectName() == u"HelpWindow" && w->isVisible())
+            return help->cursorForPosition(QPoint(2, 2)).block().text().trimmed();
+    return QStringLiteral("(no help shown)");
 }
 
 QDate week(int n)
@@ -417,6 +429,54 @@ private slots:
             f->messages().answer(Answer::Yes);
             d.reject();
         });
+    }
+
+    // F1 in a window opened from the report list lands on the section that
+    // explains that window.
+    void f1OpensTheSectionOfTheWindow_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("modal");
+        QTest::addColumn<QString>("section");
+        QTest::newRow("Anzeigen") << "beranzeigebtn" << "berichtdlg" << true << "Bericht bearbeiten";
+        QTest::newRow("Sammeldruck") << "BitBtn1" << "drauswdlg" << true << "Sammeldruck";
+        QTest::newRow("Vorschau") << "beruebersichtdruckbtn" << "bwprformd5" << false << "Druckvorschau";
+    }
+    void f1OpensTheSectionOfTheWindow()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, window);
+        QFETCH(bool, modal);
+        QFETCH(QString, section);
+        f->start(1);
+        f->addSheet(1, 1, 1, week(1));
+        f->form()->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        QVERIFY(f->select(1, 1, 1));
+        QString shown;
+        const auto inWindow = [&](QWidget *w) {
+            activate(w);
+            press(Qt::Key_F1);
+            shown = helpShown();
+        };
+        if (modal) {
+            f->dialogs().onNext(window, [&](QDialog *d) {
+                inWindow(d);
+                d->reject();
+            });
+        } else {
+            // The button returns when its window is closed.
+            QTimer::singleShot(0, [&] {
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (w->objectName() == window && w->isVisible()) {
+                        inWindow(w);
+                        w->close();
+                    }
+            });
+        }
+        f->overview().findChild<QPushButton *>(button)->click();
+        QCOMPARE(f->dialogs().pendingNames(), QStringList());
+        QCOMPARE(shown, section);
     }
 
     void previewPagesWithKeys_data()
