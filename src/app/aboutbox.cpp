@@ -101,7 +101,8 @@ void TAboutBox::Label2Click()
     if (!platform::openUrl(QUrl(QStringLiteral("mailto:") + mailAddress())))
         platform::messages().error(
             QStringLiteral(
-                "Es kann keine Nachricht an %1 geschrieben werden: Es ist kein E-Mail-Programm eingerichtet.")
+                "Es kann keine Nachricht an %1 geschrieben werden: Es ist kein E-Mail-Programm eingerichtet. Bitte "
+                "schreiben Sie die Adresse in Ihr E-Mail-Programm.")
                 .arg(mailAddress()));
 }
 

@@ -35,6 +35,19 @@ void checkWorkingDirectory()
                                     .arg(QDir::toNativeSeparators(ini)));
 }
 
+// What the apprentice can do about a data folder the program cannot work
+// in, when the refusal itself says nothing: the program cannot put a backup
+// back before it runs.
+QString startAdvice(const QDir &place)
+{
+    return QStringLiteral("Bitte prüfen Sie die genannte Datei oder den Ordner. Ist eine Tabellendatei beschädigt, "
+                          "leer oder fehlt sie, kopieren Sie die Dateien aus dem neuesten Ordner in „%1“ (oder aus "
+                          "Ihrem letzten Export) in den Ordner „%2“. Ist etwas schreibgeschützt, heben Sie den "
+                          "Schreibschutz auf. Starten Sie Lernora dann noch einmal.")
+        .arg(QDir::toNativeSeparators(place.filePath(QStringLiteral("sicherung"))),
+             QDir::toNativeSeparators(place.filePath(QStringLiteral("daten"))));
+}
+
 } // namespace
 
 Started::Started() = default;
@@ -69,6 +82,8 @@ Started start(const QStringList &arguments, const QString &userDir)
         if (place.kind == StartPlace::Kind::Current
             && !QFileInfo(QDir::current().filePath(QStringLiteral("daten"))).isDir())
             text += QStringLiteral("\n\n") + howToStart(userDir);
+        else if (!e.message().contains(QStringLiteral("Bitte")))
+            text += QStringLiteral("\n\n") + startAdvice(QDir::current());
         started.guard.reset();
         platform::messages().error(text, e.detail());
         started.exitCode = 1;

@@ -216,7 +216,8 @@ int FieldLink::sizeLimit() const
 void refuseTooLongText(const QString &what, int size, qsizetype length)
 {
     platform::messages().error(QStringLiteral("Der Text ist zu lang für das Feld „%1“: Es fasst höchstens %2 Zeichen, "
-                                              "der eingefügte Text ergäbe %3 Zeichen. Es wurde nichts eingefügt.")
+                                              "der eingefügte Text ergäbe %3 Zeichen. Es wurde nichts eingefügt; bitte kürzen Sie den "
+                                              "Text.")
                                    .arg(what)
                                    .arg(size)
                                    .arg(length));

@@ -535,7 +535,7 @@ void TEXIMMainForm::lrestorebtnClick()
     const QString source = QDir(backupRoot()).filePath(item->text());
     if (!exchange::isRealFolder(source)) {
         platform::messages().error(QStringLiteral("„%1“ ist keine Sicherung, sondern eine Verknüpfung oder eine Datei; "
-                                                  "daraus wird nichts wiederhergestellt.")
+                                                  "daraus wird nichts wiederhergestellt. Bitte wählen Sie eine andere Sicherung.")
                                        .arg(item->text()));
         makelist();
         return;
@@ -630,7 +630,9 @@ void TEXIMMainForm::loeschbtnClick()
         if (!deletion.failed.isEmpty())
             said << QStringLiteral("Diese Sicherungen konnten nicht oder nicht ganz gelöscht werden (eine Datei darin "
                                    "ist schreibgeschützt oder in Gebrauch):\r\n")
-                        + deletion.failed.join(QStringLiteral("\r\n"));
+                        + deletion.failed.join(QStringLiteral("\r\n"))
+                        + QStringLiteral("\r\nBitte schließen Sie Programme, die Dateien darin geöffnet haben, und "
+                                         "versuchen Sie es noch einmal.");
         if (!said.isEmpty())
             platform::messages().error(said.join(QStringLiteral("\r\n\r\n")));
     }

@@ -223,7 +223,8 @@ std::optional<Failure> moveIntoPlace(const QString &staging, const QStringList &
             return Failure{file, reason};
         Failure failure{file, reason
                                   + QStringLiteral(" Die bisherigen Dateien konnten nicht alle zurückgelegt werden; "
-                                                   "sie liegen in „%1“.")
+                                                   "sie liegen in „%1“. Bitte kopieren Sie sie von dort zurück, bevor Sie "
+                                                   "weiterarbeiten.")
                                         .arg(native(aside.path()))};
         failure.leftChanged = true;
         return failure;
@@ -685,7 +686,8 @@ std::optional<Failure> exportFiles(const QString &from, const QStringList &names
         case ReplaceNo:
             return Failure{target, QStringLiteral("Die Datei soll bleiben. Die Daten im Verzeichnis werden aber nur "
                                                   "als Ganzes ersetzt, damit dort keine Mischung aus alten und neuen "
-                                                  "Dateien entsteht.")};
+                                                  "Dateien entsteht. Bitte wählen Sie ein anderes Verzeichnis oder lassen Sie die "
+                                                  "Dateien ersetzen.")};
         default:
             if (cancelled)
                 *cancelled = true;

@@ -226,7 +226,7 @@ void Tuebersichtdlg::accept()
                 platform::messages().error(
                     QStringLiteral("Das Zeichen %1 im Feld „%2. Lj. %3“ kann nicht gespeichert werden: Die Daten "
                                    "stehen in einer Datei, die nur Zeichen westeuropäischer Sprachen aufnehmen kann.\n"
-                                   "Die Daten wurden nicht gespeichert.")
+                                   "Die Daten wurden nicht gespeichert. Bitte ersetzen Sie das Zeichen.")
                         .arg(store::describeCharacter(c), QString::number(year + 1),
                              end ? QStringLiteral("bis") : QStringLiteral("vom")));
                 edit->setFocus();

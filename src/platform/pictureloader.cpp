@@ -21,7 +21,8 @@ QString quoted(const QString &path)
 
 QString unreadable(const QString &path)
 {
-    return QStringLiteral("Die Datei %1 ist beschädigt oder unvollständig und kann nicht als Bild geladen werden.")
+    return QStringLiteral("Die Datei %1 ist beschädigt oder unvollständig und kann nicht als Bild geladen werden. "
+                          "Bitte wählen Sie ein anderes Bild oder speichern Sie es mit einem Bildprogramm neu.")
         .arg(quoted(path));
 }
 

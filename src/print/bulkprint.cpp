@@ -348,7 +348,8 @@ void Tdrauswdlg::vorschaubtnClick()
     }
     const QString dir = directory();
     if (!QDir().mkpath(dir)) {
-        platform::messages().error(QStringLiteral("Das Verzeichnis „%1“ kann nicht angelegt werden.")
+        platform::messages().error(QStringLiteral("Das Verzeichnis „%1“ kann nicht angelegt werden. Bitte prüfen Sie, ob "
+                                                  "Sie dort schreiben dürfen und ob Platz frei ist.")
                                        .arg(QDir::toNativeSeparators(dir)));
         return;
     }

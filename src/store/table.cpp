@@ -818,7 +818,7 @@ void Table::post()
     for (int i = 0; i < m_def.fields.size(); ++i) {
         const FieldDef &fd = m_def.fields[i];
         if (fd.required && (m_buffer[i].isNull() || !m_buffer[i].isValid()) && !(m_bufferOnFile & (quint64(1) << i)))
-            fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben.").arg(fd.name));
+            fail(QStringLiteral("Das Feld „%1“ muss einen Wert haben; bitte füllen Sie es aus.").arg(fd.name));
     }
     const int autoField = m_def.autoIncField();
     const bool inserting = m_state == TableState::Insert;

@@ -260,7 +260,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         const QString damaged = QStringLiteral("Die Datei „%1“ ist beschädigt oder unvollständig und kann nicht als "
-                                               "Bild geladen werden.");
+                                               "Bild geladen werden. Bitte wählen Sie ein anderes Bild oder speichern Sie "
+                                               "es mit einem Bildprogramm neu.");
         const QByteArray jpeg = testsupport::jpegOf(gradient(400, 300));
         QTest::newRow("cut-off JPEG") << QStringLiteral("h.jpg") << jpeg.left(jpeg.size() / 2) << damaged.arg("h.jpg");
         QTest::newRow("cut-off PNG") << QStringLiteral("y.png") << encoded(gradient(90, 90), "PNG").left(80)

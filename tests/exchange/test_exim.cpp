@@ -574,6 +574,8 @@ private slots:
             << QStringLiteral("nicht ganz gelöscht werden (eine Datei darin ist schreibgeschützt oder in "
                               "Gebrauch):\r\n")
                    + a
+                   + QStringLiteral("\r\nBitte schließen Sie Programme, die Dateien darin geöffnet haben, und "
+                                    "versuchen Sie es noch einmal.")
             << a;
     }
     void deletingBackups()

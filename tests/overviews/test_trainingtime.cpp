@@ -242,7 +242,7 @@ private slots:
             QCOMPARE(f->tables().uebersichttable().asString(QStringLiteral("Bs")).size(), stored);
             QCOMPARE(f->messages().beeps(), how == QLatin1String("typed") ? length - stored : 0);
             const QString refusal = QStringLiteral("„Berufsschule“: Es fasst höchstens 25 Zeichen, der eingefügte Text "
-                                                   "ergäbe %1 Zeichen. Es wurde nichts eingefügt.")
+                                                   "ergäbe %1 Zeichen. Es wurde nichts eingefügt; bitte kürzen Sie den Text.")
                                         .arg(length);
             QCOMPARE(f->messages().errors().size(), stored ? 0 : 1);
             QVERIFY(stored || f->messages().errors().first().endsWith(refusal));

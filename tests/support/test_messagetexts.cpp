@@ -74,6 +74,32 @@ private slots:
                 found << s.kind + QStringLiteral(": ") + s.text;
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n---\n"))));
     }
+
+    // An error says what the apprentice can do about it. The design's own
+    // errors keep their words; a few tell of something already done that
+    // needs nothing more.
+    void everyErrorSaysWhatToDo()
+    {
+        static const QRegularExpression advice(
+            QStringLiteral("\\b(Bitte|bitte|Sie können|Prüfen Sie|Wählen Sie|Versuchen Sie|Schließen Sie)\\b"));
+        static const QStringList designed{
+            "Datenpfad nicht gefunden!",  "Keine Importdaten vorhanden!", "Keine Sicherungen zum Löschen markiert.",
+            "Zuwenig Speicherplatz auf dem Zieldatenträger!", "Unbekannte Bilddateierweiterung",
+            "Kein Datenträger in Laufwerk", "Fehler beim Hochzählen der Berichte", "ist kein gültiger Integerwert",
+            "Schlüsselverletzung"};
+        static const QStringList nothingToDo{
+            "Die Sicherung eines nicht gespeicherten Berichts", "Diese Einträge sind keine Sicherungen des Programms",
+            "Es ist kein Drucker installiert. Ohne Drucker"};
+        const auto among = [](const QString &text, const QStringList &starts) {
+            return std::any_of(starts.begin(), starts.end(), [&](const QString &s) { return text.contains(s); });
+        };
+        QStringList found;
+        for (const Shown &s : std::as_const(m_shown))
+            if (s.kind == QLatin1String("error") && s.text.size() > 8 && !advice.match(s.text).hasMatch()
+                && !among(s.text, designed) && !among(s.text, nothingToDo))
+                found << s.text;
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n---\n"))));
+    }
 };
 
 QTEST_MAIN(TestMessageTexts)
