@@ -138,6 +138,21 @@ FormatTools::FormatTools(QWidget *bar, QWidget *window, CurrentField currentFiel
     connect(m_tief, &QAction::triggered, this, [this] { platform::guarded([this] { fhochExecute(1); }); });
     connect(m_normal, &QAction::triggered, this, runs(this, &FormatTools::fnormalExecute));
 
+    // The keys word processors use for the same formats; like the
+    // clipboard's, they work wherever the focus is in the window and act on
+    // the current rich-text field.
+    for (const auto &[a, keys] : {std::pair{m_fett, QKeySequence(Qt::CTRL | Qt::Key_B)},
+                                  std::pair{m_kursiv, QKeySequence(Qt::CTRL | Qt::Key_I)},
+                                  std::pair{m_underline, QKeySequence(Qt::CTRL | Qt::Key_U)},
+                                  std::pair{m_left, QKeySequence(Qt::CTRL | Qt::Key_L)},
+                                  std::pair{m_center, QKeySequence(Qt::CTRL | Qt::Key_E)},
+                                  std::pair{m_right, QKeySequence(Qt::CTRL | Qt::Key_R)},
+                                  std::pair{m_hoch, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+                                  std::pair{m_tief, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}}) {
+        a->setShortcut(keys);
+        window->addAction(a);
+    }
+
     // The bar, left to right; the separators are 8 pixels wide.
     for (int x : {74, 174, 251, 472}) {
         auto *line = new QFrame(bar);

@@ -260,6 +260,36 @@ private slots:
         });
     }
 
+    // The keys of word processors format the selection of the field being
+    // written in, as the tool bar's buttons do.
+    void keysFormatAsTheButtonsDo_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Ctrl+B") << (Qt::CTRL | Qt::Key_B).toCombined() << "fettbtn";
+        QTest::newRow("Ctrl+I") << (Qt::CTRL | Qt::Key_I).toCombined() << "kursivbtn";
+        QTest::newRow("Ctrl+U") << (Qt::CTRL | Qt::Key_U).toCombined() << "unterstreichbtn";
+        QTest::newRow("Ctrl+E") << (Qt::CTRL | Qt::Key_E).toCombined() << "fcenterbtn";
+        QTest::newRow("Ctrl+Shift+P") << (Qt::CTRL | Qt::SHIFT | Qt::Key_P).toCombined() << "upbtn";
+    }
+    void keysFormatAsTheButtonsDo()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        inEditor([&](Tberichtdlg &d) {
+            QTextEdit *field = d.taetigkeitedit();
+            fill(d, field, QStringLiteral("abc"), 240);
+            select(field, 1, 2);
+            QApplication::setActiveWindow(&d);
+            const QByteArray before = field->toHtml().toUtf8();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key & ~int(Qt::KeyboardModifierMask)),
+                            Qt::KeyboardModifiers(key & int(Qt::KeyboardModifierMask)));
+            QVERIFY(field->toHtml().toUtf8() != before);
+            QVERIFY(tool(d, qPrintable(button))->isChecked());
+            QCOMPARE(field->toPlainText(), QStringLiteral("abc")); // nothing typed
+        });
+    }
+
     void toolBarFollowsTheSelection()
     {
         inEditor([&](Tberichtdlg &d) {
