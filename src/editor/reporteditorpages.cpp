@@ -398,6 +398,8 @@ void Tberichtdlg::buildPictures(QWidget *page)
         area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         area->setAccessibleName(QStringLiteral("Bild %1").arg(i + 1));
         area->setMinimumHeight(60);
+        // A Tab stop of its own (the keys scroll a large picture): its focus shows.
+        area->setStyleSheet(QStringLiteral("QScrollArea:focus { border: 2px dotted palette(highlight); }"));
         auto *content = new QWidget;
         content->setMinimumSize(920, 240);
         area->setWidget(content);
