@@ -134,7 +134,6 @@ private slots:
         QFETCH(QSize, size);
         start();
         form()->resize(size);
-        const int dx = std::max(0, size.width() - 987);
         const int dy = std::max(0, size.height() - 748);
         const auto geometry = [this](const char *name) { return child<QWidget>(name)->geometry(); };
         QCOMPARE(geometry("zusammenstellung"), QRect(0, 56, 369, 440 + dy));

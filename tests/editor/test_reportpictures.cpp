@@ -5,9 +5,9 @@
 #include "editorfixture.h"
 
 #include "platform/filedialog.h"
+#include "imagebytes.h"
 #include "testjpeg.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -16,14 +16,7 @@ using testsupport::EditorFixture;
 
 namespace {
 
-QByteArray encoded(const QImage &picture, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, format);
-    return bytes;
-}
+using testsupport::fileBytes;
 
 QImage gradient(int width, int height)
 {
@@ -42,7 +35,7 @@ class TestReportPictures : public QObject
 
     std::unique_ptr<EditorFixture> f;
     QTemporaryDir files;
-    const QByteArray oldPicture = encoded(gradient(160, 120), "BMP");
+    const QByteArray oldPicture = fileBytes(gradient(160, 120), "BMP");
 
     QString file(const QString &name, const QByteArray &bytes)
     {
@@ -98,10 +91,10 @@ private slots:
         QTest::newRow("3,100,000 pixels") << QStringLiteral("a.jpg") << jpeg(2000, 1550) << QSize(2000, 1550) << true;
         QTest::newRow("one line more") << QStringLiteral("b.JPEG") << jpeg(2000, 1551) << QSize(2000, 1551) << false;
         QTest::newRow("bitmap, one line more")
-            << QStringLiteral("c.bmp") << encoded(gradient(2000, 1551), "BMP") << QSize(2000, 1551) << false;
+            << QStringLiteral("c.bmp") << fileBytes(gradient(2000, 1551), "BMP") << QSize(2000, 1551) << false;
         QTest::newRow("phone photo turned right")
             << QStringLiteral("e.jpg") << testsupport::withOrientation(jpeg(1200, 800), 6) << QSize(800, 1200) << true;
-        QTest::newRow("icon") << QStringLiteral("f.ico") << encoded(gradient(48, 48), "ICO") << QSize(48, 48) << true;
+        QTest::newRow("icon") << QStringLiteral("f.ico") << fileBytes(gradient(48, 48), "ICO") << QSize(48, 48) << true;
     }
     // Loaded or refused, the slider goes to 50: the picture shown is 450
     // pixels wide, and its figure is width x height x 3.
@@ -147,7 +140,7 @@ private slots:
         QTest::newRow("phone photo, 12 MP, turned right")
             << QStringLiteral("p.jpg") << photo << QSize(3000, 4000) << true;
         QTest::newRow("bitmap, one line more")
-            << QStringLiteral("c.bmp") << encoded(marked.copy(0, 0, 2000, 1551), "BMP") << QSize(2000, 1551) << true;
+            << QStringLiteral("c.bmp") << fileBytes(marked.copy(0, 0, 2000, 1551), "BMP") << QSize(2000, 1551) << true;
         QTest::newRow("declined") << QStringLiteral("d.jpg") << photo << QSize(3000, 4000) << false;
     }
     void scaledCopyOfferedAfterTheRefusal()
@@ -264,7 +257,7 @@ private slots:
                                                "es mit einem Bildprogramm neu.");
         const QByteArray jpeg = testsupport::jpegOf(gradient(400, 300));
         QTest::newRow("cut-off JPEG") << QStringLiteral("h.jpg") << jpeg.left(jpeg.size() / 2) << damaged.arg("h.jpg");
-        QTest::newRow("cut-off PNG") << QStringLiteral("y.png") << encoded(gradient(90, 90), "PNG").left(80)
+        QTest::newRow("cut-off PNG") << QStringLiteral("y.png") << fileBytes(gradient(90, 90), "PNG").left(80)
                                      << damaged.arg("y.png");
         QTest::newRow("unknown kind") << QStringLiteral("bild.GIF") << QByteArray("GIF89a")
                                       << QStringLiteral("Unbekannte Bilddateierweiterung (.GIF)");

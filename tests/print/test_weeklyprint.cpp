@@ -5,6 +5,7 @@
 //
 // Set LERNORA_PRINT_DIR to keep the PDF files of the sample report there.
 
+#include "imagebytes.h"
 #include "../editor/editorfixture.h"
 #include "engine/pageimage.h"
 #include "pdfwords.h"
@@ -13,7 +14,6 @@
 #include "print/previewwindow.h"
 #include "print/backsheet.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QTextEdit>
@@ -45,11 +45,7 @@ QByteArray bmp(int width, int height, QColor colour)
 {
     QImage picture(width, height, QImage::Format_RGB888);
     picture.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return bytes;
+    return testsupport::fileBytes(picture, "BMP");
 }
 
 // The darkest ink along a line of the page image, in 0.1 mm pixels.
@@ -599,13 +595,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, maxKb);
         sampleReport();
-        const auto bmpOf = [](const QImage &image) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "BMP");
-            return bytes;
-        };
+        const auto bmpOf = [](const QImage &image) { return testsupport::fileBytes(image, "BMP"); };
         setReport(QStringLiteral("Bild1"), bmpOf(testsupport::photo(QSize(800, 600))));
         setReport(QStringLiteral("Bild2"), bmpOf(testsupport::photo(QSize(800, 600)).mirrored()));
         for (int i = 0; i < 2; ++i)

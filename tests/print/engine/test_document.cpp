@@ -4,6 +4,7 @@
 // as their bytes, and the PDF export with the positions it keeps, its
 // pictures at the pixels they print at, and its cancelling.
 
+#include "imagebytes.h"
 #include "pdfwords.h"
 #include "print/engine/clock.h"
 #include "print/engine/document.h"
@@ -150,14 +151,7 @@ QImage photo(const QSize &size, bool detail = true)
     return image;
 }
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
+using testsupport::fileBytes;
 
 // The mean difference per colour channel of two images at the same size.
 double meanDifference(const QImage &a, const QImage &b)
@@ -600,12 +594,12 @@ private slots:
         Document d;
         const int index = given == QLatin1String("made")
                               ? d.addImage(original)
-                              : d.addImage(QImage(), encoded(original, given == QLatin1String("bmp") ? "BMP" : "PNG"));
+                              : d.addImage(QImage(), fileBytes(original, given == QLatin1String("bmp") ? "BMP" : "PNG"));
         d.addPage(numberedPage(1), {{index, placed, QRectF()}});
         const QString name = file(QStringLiteral("c.qrp"));
         d.save(name);
         const QByteArray bytes = bytesOf(name);
-        QVERIFY2(bytes.size() < encoded(original, "BMP").size() * shrinks, qPrintable(QString::number(bytes.size())));
+        QVERIFY2(bytes.size() < fileBytes(original, "BMP").size() * shrinks, qPrintable(QString::number(bytes.size())));
         QCOMPARE(bytes.contains("\xFF\xD8\xFF"), stored == QLatin1String("jpeg"));
         QCOMPARE(bytes.contains("\x89PNG"), stored == QLatin1String("png"));
 
@@ -637,7 +631,7 @@ private slots:
     {
         QFETCH(int, layout);
         const QImage picture = photo(QSize(640, 480));
-        const QByteArray bmp = encoded(picture, "BMP");
+        const QByteArray bmp = fileBytes(picture, "BMP");
         const QByteArray page = numbered(1).toBytes().mid(Document::headerSize);
         QByteArray old = numbered(1).toBytes().left(Document::headerSize);
         old[26] = char(layout);
@@ -712,7 +706,7 @@ private slots:
         QFETCH(int, width);
         Document d;
         const QImage original = photo(QSize(1600, 1200), false);
-        d.addPage(numberedPage(1), {{d.addImage(QImage(), encoded(original, "JPEG")), QRectF(100, 100, 800, 600),
+        d.addPage(numberedPage(1), {{d.addImage(QImage(), fileBytes(original, "JPEG")), QRectF(100, 100, 800, 600),
                                      QRectF()}});
         d.save(file(QStringLiteral("s.qrp")));
         const Document loaded = Document::load(file(QStringLiteral("s.qrp")));

@@ -3,6 +3,7 @@
 // page canvas), data from a record source with its detail records, the time
 // from the engine's clock, and the long text that continues over pages.
 
+#include "imagebytes.h"
 #include "memoryrecords.h"
 #include "pageimage.h"
 #include "pdfwords.h"
@@ -11,7 +12,6 @@
 #include "print/engine/richtextitem.h"
 #include "testform.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -543,11 +543,7 @@ private slots:
             QImage image(40, 30, QImage::Format_RGB32);
             image.fill(colour);
             image.setPixel(3, 4, qRgb(1, 2, 3));
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "BMP");
-            return bytes;
+            return testsupport::fileBytes(image, "BMP");
         };
         const QByteArray red = bmp(qRgb(255, 0, 0)), blue = bmp(qRgb(0, 0, 255));
         QCOMPARE(red.size(), blue.size());
