@@ -468,7 +468,7 @@ std::optional<QString> TMainForm::safetyBackup()
     if (!backup.failure)
         return backup.name;
     const QString why = backup.failure->text();
-    const QString advice = why.contains(QStringLiteral("Bitte"))
+    const QString advice = platform::saysWhatToDo(why)
                                ? QString()
                                : QStringLiteral(" Bitte prüfen Sie, ob im Ordner „%1“ geschrieben werden kann und "
                                                 "genug Platz frei ist, und versuchen Sie es dann noch einmal.")

@@ -82,7 +82,7 @@ Started start(const QStringList &arguments, const QString &userDir)
         if (place.kind == StartPlace::Kind::Current
             && !QFileInfo(QDir::current().filePath(QStringLiteral("daten"))).isDir())
             text += QStringLiteral("\n\n") + howToStart(userDir);
-        else if (!e.message().contains(QStringLiteral("Bitte")))
+        else if (!platform::saysWhatToDo(e.message()))
             text += QStringLiteral("\n\n") + startAdvice(QDir::current());
         started.guard.reset();
         platform::messages().error(text, e.detail());

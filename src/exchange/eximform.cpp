@@ -595,7 +595,7 @@ void TEXIMMainForm::XimportbtnClick(const QString &source)
         showFailure(*result.failure,
                     !result.failure->leftChanged
                         ? QStringLiteral("Es wurde nichts importiert; Ihre Daten sind unverändert.")
-                              + (result.failure->reason.contains(QStringLiteral("Bitte")) ? QString() : sourceAdvice)
+                              + (platform::saysWhatToDo(result.failure->reason) ? QString() : sourceAdvice)
                     : result.safety.isEmpty()
                         ? QStringLiteral("Ihre Daten sind nicht mehr wie zuvor.")
                         : QStringLiteral("Ihre bisherigen Daten liegen auch in der lokalen Sicherung %1.").arg(result.safety));

@@ -135,6 +135,11 @@ void setMessages(MessageService *service)
     g_installed = service;
 }
 
+bool saysWhatToDo(const QString &text)
+{
+    return text.contains(QStringLiteral("Bitte"));
+}
+
 void notYetAvailable(const QString &what)
 {
     messages().information(QStringLiteral("„%1“ ist noch nicht verfügbar.").arg(what));

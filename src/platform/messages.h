@@ -40,6 +40,10 @@ public:
     virtual void beep() = 0;
 };
 
+// Whether a message already tells the user what to do ("Bitte …"), so that
+// a caller adds its own advice only to one that does not.
+bool saysWhatToDo(const QString &text);
+
 // The notice for a function of the program that is not available yet.
 void notYetAvailable(const QString &what);
 
