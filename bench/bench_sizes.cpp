@@ -9,7 +9,7 @@
 #include "bench.h"
 #include "benchsupport.h"
 #include "benchdata.h"
-#include "overviews/reportofreports.h"
+#include "domain/reportofreports.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "plan/planpages.h"
@@ -396,16 +396,15 @@ void reportOfReports()
     TMainForm *form = program.mainForm();
     form->show();
     QApplication::processEvents();
-    store::Table &plan = program.tables().table1();
     const int runs = 51;
-    for (int i = 0; i < overviews::selectionCount; ++i) {
-        const auto selection = overviews::Selection(i);
+    for (int i = 0; i < domain::selectionCount; ++i) {
+        const auto selection = domain::Selection(i);
         int lines = 0;
         const Result r = measure(runs, [&] {
-            lines = int(overviews::reportGrid(overviews::planWalk(plan, selection), selection).size());
+            lines = int(domain::reportGrid(domain::planWalk(program.tables(), selection), selection).size());
         });
         const QByteArray name =
-            (QStringLiteral("sizes: report of reports, ") + overviews::selectionText(selection)).toUtf8();
+            (QStringLiteral("sizes: report of reports, ") + domain::selectionText(selection)).toUtf8();
         report(name.constData(), runs, r);
         std::printf("    (%d lines)\n", lines);
     }
@@ -413,7 +412,7 @@ void reportOfReports()
     showTab(*form, tab);
     int item = 0;
     const Result shown = measure(runs, [&] {
-        tab.ljgroup()->setItemIndex(item++ % overviews::selectionCount);
+        tab.ljgroup()->setItemIndex(item++ % domain::selectionCount);
         QApplication::processEvents();
     });
     report("sizes: report of reports, tab, next period", runs, shown);

@@ -16,23 +16,25 @@ if(NOT SRC OR NOT IS_DIRECTORY "${SRC}")
   message(FATAL_ERROR "usage: cmake -DSRC=<source dir>/src -P librarygraph.cmake")
 endif()
 
-set(folders app plan editor overviews exchange print print/engine controls richtext store platform)
+set(folders app plan editor overviews exchange print print/engine controls richtext domain store platform)
 
-set(uses_app plan editor overviews exchange print print/engine controls richtext store platform)
-set(_windows controls print print/engine richtext store platform)
+set(uses_app plan editor overviews exchange print print/engine controls richtext domain store platform)
+set(_windows controls print print/engine richtext domain store platform)
 set(uses_plan ${_windows})
 set(uses_editor ${_windows})
 set(uses_overviews ${_windows})
 set(uses_exchange ${_windows})
-set(uses_print print/engine controls richtext store platform)
+set(uses_print print/engine controls richtext domain store platform)
 set(uses_print/engine richtext)
 set(uses_controls store richtext platform)
 set(uses_richtext "")
+set(uses_domain store)
 set(uses_store "")
 set(uses_platform "")
 
 # The Qt modules a library may link, where it may not link every one.
 set(qt_store Core)
+set(qt_domain Core)
 
 # The folder a path below src/ belongs to ("" for none of ours).
 function(folder_of path out)

@@ -1,5 +1,6 @@
 #include "recovery.h"
 
+#include "domain/reports.h"
 #include "platform/messages.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
@@ -33,7 +34,7 @@ bool isDateField(const QString &name)
 
 const QStringList &textFields()
 {
-    static const QStringList fields = {field::WocheVom, field::WocheBis,  field::Datum,      field::Thema,
+    static const QStringList fields = {field::WocheVom,   field::WocheBis, field::Datum,      field::Thema,
                                        field::Taetigkeit, field::Vermerke, field::Darstellung};
     return fields;
 }
@@ -151,12 +152,7 @@ qint64 restore(store::TableSet &tables, const Sheet &sheet)
         if (same) {
             reports.edit();
         } else {
-            const int number = tables.exec(QStringLiteral("SELECT MAX(Nummer) FROM bericht WHERE AJahr=%1")
-                                               .arg(sheet.year))
-                                   .value(0)
-                                   .value(0)
-                                   .toInt()
-                               + 1;
+            const int number = domain::nextReportNumber(tables, sheet.year);
             reports.append();
             reports.setValue(field::AJahr, sheet.year);
             reports.setValue(field::Nummer, number);
@@ -198,11 +194,12 @@ bool offerAtStart(store::TableSet &tables, const QString &path)
         return false;
     }
     const QString which =
-        sheet->stored ? QStringLiteral("Bericht Nr. %1, Blatt %2 des %3. Ausbildungsjahres")
-                            .arg(sheet->number)
-                            .arg(sheet->sheet)
-                            .arg(sheet->year)
-                      : QStringLiteral("ein neuer, noch nie gespeicherter Bericht des %1. Ausbildungsjahres").arg(sheet->year);
+        sheet->stored
+            ? QStringLiteral("Bericht Nr. %1, Blatt %2 des %3. Ausbildungsjahres")
+                  .arg(sheet->number)
+                  .arg(sheet->sheet)
+                  .arg(sheet->year)
+            : QStringLiteral("ein neuer, noch nie gespeicherter Bericht des %1. Ausbildungsjahres").arg(sheet->year);
     const QString question =
         QStringLiteral("Das Programm wurde beendet, während ein Bericht bearbeitet wurde: %1.\n\n"
                        "Sollen die nicht gespeicherten Texte dieses Berichts wiederhergestellt werden?\n"

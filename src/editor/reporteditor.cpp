@@ -7,6 +7,7 @@
 #include "sampledrag.h"
 
 #include "controls/dbcontrols.h"
+#include "domain/coveredparts.h"
 #include "platform/clock.h"
 #include "platform/filedialog.h"
 #include "platform/guard.h"
@@ -18,7 +19,6 @@
 #include "print/engine/previewinterface.h"
 #include "print/frontsheet.h"
 #include "richtext/rtf.h"
-#include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/session.h"
@@ -271,7 +271,7 @@ void Tberichtdlg::updateFit()
             QStringLiteral("Rückseite"));
 }
 
-std::optional<followup::Activities> Tberichtdlg::activitiesToMove()
+std::optional<domain::Activities> Tberichtdlg::activitiesToMove()
 {
     const QString text = report().asString(field::Taetigkeit);
     m_fitFront->setItemTable(nullptr);
@@ -287,7 +287,7 @@ std::optional<followup::Activities> Tberichtdlg::activitiesToMove()
     if (platform::messages().confirmYesNo(question) != platform::Answer::Yes)
         return std::nullopt;
     const richtext::SplitText parts = richtext::split(text, fit.splitAt);
-    return followup::Activities{QString::fromLatin1(parts.before), QString::fromLatin1(parts.after)};
+    return domain::Activities{QString::fromLatin1(parts.before), QString::fromLatin1(parts.after)};
 }
 
 void Tberichtdlg::checknavigator()
@@ -450,7 +450,7 @@ void Tberichtdlg::loeschbtnClick()
     const int pos = items->recNo();
     store::Table &rep = report();
     rep.edit();
-    store::writeCoveredParts(rep, store::coveredParts(m_tables.temptable(), store::PartRows::Composition));
+    domain::writeCoveredParts(rep, domain::coveredParts(m_tables.temptable(), domain::PartRows::Composition));
     if (pos >= 0)
         items->moveTo(std::min(pos, items->recordCount() - 1));
 }
@@ -564,8 +564,7 @@ void Tberichtdlg::bildladenbtnClick(int picture)
     // directory: it is the same afterwards, however loading ends.
     const QString workingDirectory = QDir::currentPath();
     const auto restore = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
-    const QString file =
-        platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
+    const QString file = platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
     if (!file.isEmpty()) {
         store::Table &rep = report();
         rep.edit();
@@ -599,8 +598,8 @@ void Tberichtdlg::loadScaledCopy(int picture, const QString &file, const QSize &
     if (platform::messages().confirmYesNo(
             QStringLiteral("Das Bild hat %1 × %2 Bildpunkte. Möchten Sie stattdessen eine verkleinerte Kopie mit "
                            "%3 × %4 Bildpunkten laden? Ihre Bilddatei selbst bleibt unverändert.")
-                .arg(german.toString(size.width()), german.toString(size.height()),
-                     german.toString(fitted.width()), german.toString(fitted.height())))
+                .arg(german.toString(size.width()), german.toString(size.height()), german.toString(fitted.width()),
+                     german.toString(fitted.height())))
         != platform::Answer::Yes)
         return;
     const platform::LoadedPicture scaled = platform::loadPicture(file, maxPicturePixels, platform::Fit::ScaleDown);
@@ -680,13 +679,17 @@ void Tberichtdlg::folgeblattbtnClick()
     // Activities too long for the sheet may take the follow-up sheet's
     // activities with it. Nothing marked and nothing moved: the report
     // stays as it is.
-    const std::optional<followup::Activities> moving = chosen ? activitiesToMove() : std::nullopt;
-    const bool added = chosen && followup::addSheet(m_tables, moving ? &*moving : nullptr);
+    const std::optional<domain::Activities> moving = chosen ? activitiesToMove() : std::nullopt;
     if (rep.isEditing())
         rep.post();
+    const qint64 added =
+        chosen ? domain::addFollowUpSheet(m_tables, rep.value(field::BerLfd).toLongLong(), moving ? &*moving : nullptr)
+               : 0;
+    if (added)
+        rep.gotoBookmark(added); // the new sheet comes on screen
     // A follow-up sheet with nothing on it goes: the new one when it
     // received no rows, or the one on screen after a cancelled choice.
-    const bool removed = (added || !chosen) && followup::isEmptyFollowUp(m_tables);
+    const bool removed = (added != 0 || !chosen) && followup::isEmptyFollowUp(m_tables);
     if (removed) {
         rep.remove();
         if (added)

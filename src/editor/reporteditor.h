@@ -6,7 +6,7 @@
 // item list, and for a stored report, with the sheet's detail rows and a
 // navigator over its sheets. The pages are built in reporteditorpages.cpp.
 
-#include "followupsheet.h"
+#include "domain/followup.h"
 #include "recovery.h"
 
 #include "print/formparts.h"
@@ -121,7 +121,7 @@ public:
     void seitenChange();
     void showPrintedSize(int picture);
     void loadScaledCopy(int picture, const QString &file, const QSize &size);
-    void TrackBarChange(int picture); // 0 or 1
+    void TrackBarChange(int picture);    // 0 or 1
     void bildladenbtnClick(int picture); // "Bild laden" of picture 1 (0) or 2 (1)
     void bild1ladenbtnClick() { bildladenbtnClick(0); }
     void bild2ladenbtnClick() { bildladenbtnClick(1); }
@@ -179,7 +179,7 @@ private:
     // without the rows marked to move: the part that fits and the part
     // that does not, when the apprentice wants it moved to the follow-up
     // sheet; none otherwise.
-    std::optional<followup::Activities> activitiesToMove();
+    std::optional<domain::Activities> activitiesToMove();
     static void showFit(QLabel *label, const forms::TextFit &fit, const QString &side);
     store::Table &report() const;
     store::Table *itemTable() const;

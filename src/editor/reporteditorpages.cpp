@@ -10,10 +10,10 @@
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
 #include "controls/keyboard.h"
+#include "domain/coveredparts.h"
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/messages.h"
-#include "store/coveredparts.h"
 #include "store/fields.h"
 
 #include <QGroupBox>
@@ -193,9 +193,9 @@ void Tberichtdlg::buildFront(QWidget *page)
     QGroupBox *parts = framedBox(form, "GroupBox1", QRect(3, 48, 690, 57));
     label(parts, "Label8", QStringLiteral("Teil des Ausbildungsberufsbildes"), 13, 4, 19);
     label(form, "Label9", QStringLiteral("Nr.:"), 16, 74, 19);
-    const int xs[store::coveredPartFields] = {52, 106, 160, 214, 268, 323, 377, 431, 485, 539};
-    for (int i = 0; i < store::coveredPartFields; ++i) {
-        const QString field = store::coveredPartField(i);
+    const int xs[domain::coveredPartFields] = {52, 106, 160, 214, 268, 323, 377, 431, 485, 539};
+    for (int i = 0; i < domain::coveredPartFields; ++i) {
+        const QString field = domain::coveredPartField(i);
         auto *box = new controls::DBText(form);
         box->setObjectName(QStringLiteral("DB") + field);
         box->setGeometry(xs[i], 80, 45, 17);
@@ -243,8 +243,8 @@ void Tberichtdlg::buildFront(QWidget *page)
         rows->setAccessibleName(QStringLiteral("Fertigkeiten und Kenntnisse"));
 
     framedBox(form, "GroupBox3", QRect(3, 264, 690, 24));
-    QLabel *activitiesLabel = label(form, "Label14", QStringLiteral("Angaben über die ausgeführte &Tätigkeit in Stichworten"),
-                                    10, 268, 13, true);
+    QLabel *activitiesLabel = label(
+        form, "Label14", QStringLiteral("Angaben über die ausgeführte &Tätigkeit in Stichworten"), 10, 268, 13, true);
     m_taetigkeitenPasst = label(form, "lblTaetigkeitenPasst", QString(), 0, 268, 13);
     m_taetigkeitenPasst->setGeometry(430, 268, 255, 17);
     m_taetigkeitenPasst->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -259,7 +259,8 @@ void Tberichtdlg::buildFront(QWidget *page)
     note->setFont(pixelFont(11, false, QStringLiteral("Arial")));
     note->adjustSize();
     framedBox(form, "GroupBox4", QRect(3, 520, 690, 30));
-    QLabel *remarksLabel = label(form, "Label16", QStringLiteral("V&ermerke des Ausbildenden/Ausbilders"), 10, 526, 13, true);
+    QLabel *remarksLabel =
+        label(form, "Label16", QStringLiteral("V&ermerke des Ausbildenden/Ausbilders"), 10, 526, 13, true);
     m_vermerkeedit =
         bound(new controls::DBRichEdit, form, "DBRichEdit2", m_berichtsource, field::Vermerke, QRect(3, 552, 690, 192));
     remarksLabel->setBuddy(m_vermerkeedit);
@@ -415,15 +416,14 @@ void Tberichtdlg::buildPictures(QWidget *page)
         advice->setGeometry(24, 25, 23, 22);
         advice->setAccessibleName(QStringLiteral("Hinweis zur Größe von Bildern"));
         connect(advice, &QToolButton::clicked, this, [this] { platform::guarded([this] { SpeedButton1Click(); }); });
-        QPushButton *load = controls::designedButton(content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
-                                                     i == 0 ? QStringLiteral("&Bild laden") : QStringLiteral("Bil&d laden"),
-                                                     QRect(64, 24, 75, 25));
+        QPushButton *load = controls::designedButton(
+            content, i == 0 ? "bild1ladenbtn" : "bild2ladenbtn",
+            i == 0 ? QStringLiteral("&Bild laden") : QStringLiteral("Bil&d laden"), QRect(64, 24, 75, 25));
         connect(load, &QPushButton::clicked, this,
                 [this, i] { platform::guarded([this, i] { bildladenbtnClick(i); }); });
-        QPushButton *del = controls::designedButton(content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
-                                                    i == 0 ? QStringLiteral("Bild &löschen")
-                                                           : QStringLiteral("Bild lö&schen"),
-                                                    QRect(144, 24, 75, 25));
+        QPushButton *del = controls::designedButton(
+            content, i == 0 ? "bild1loeschenbtn" : "bild2loeschenbtn",
+            i == 0 ? QStringLiteral("Bild &löschen") : QStringLiteral("Bild lö&schen"), QRect(144, 24, 75, 25));
         for (QPushButton *b : {load, del})
             b->setAccessibleDescription(i == 0 ? QStringLiteral("oberes Bild") : QStringLiteral("unteres Bild"));
         connect(del, &QPushButton::clicked, this,

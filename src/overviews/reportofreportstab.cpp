@@ -21,6 +21,13 @@
 
 namespace overviews {
 
+using domain::Grid;
+using domain::Selection;
+namespace column = domain::column;
+using domain::selectionCount;
+using domain::selectionForYear;
+using domain::selectionText;
+
 namespace {
 
 constexpr int designedColumnWidths[column::Count] = {41, 610, 51, 52, 51, 49, 51};
@@ -119,9 +126,9 @@ ReportOfReportsTab::ReportOfReportsTab(store::TableSet &tables, store::Session &
     setObjectName(QStringLiteral("ReportOfReportsTab"));
 
     // The periods as the print names them, each with its letter.
-    const QStringList items{QStringLiteral("&1. Lehrjahr"),  QStringLiteral("&2. Lehrjahr"),
-                            QStringLiteral("2. Lehrjahr &A"), QStringLiteral("2. Lehrjahr &B"),
-                            QStringLiteral("&3. Lehrjahr"),  QStringLiteral("&Zwischenprüfung"),
+    const QStringList items{QStringLiteral("&1. Lehrjahr"),    QStringLiteral("&2. Lehrjahr"),
+                            QStringLiteral("2. Lehrjahr &A"),  QStringLiteral("2. Lehrjahr &B"),
+                            QStringLiteral("&3. Lehrjahr"),    QStringLiteral("&Zwischenprüfung"),
                             QStringLiteral("Abschlußp&rüfung")};
     Q_ASSERT(items.size() == selectionCount);
     m_ljgroup = new controls::RadioGroup(QStringLiteral("Auswahl"), items, selectionCount, this);
@@ -212,7 +219,7 @@ void ReportOfReportsTab::ljgroupClick()
 
 void ReportOfReportsTab::aktualisierbtnClick()
 {
-    m_grid = reportGrid(planWalk(m_tables.table1(), m_selection), m_selection);
+    m_grid = domain::reportGrid(domain::planWalk(m_tables, m_selection), m_selection);
     m_model->reset();
 }
 

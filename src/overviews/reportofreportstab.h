@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportofreports.h"
+#include "domain/reportofreports.h"
 
 #include <QWidget>
 
@@ -40,8 +40,8 @@ public:
     void setPrintForm(Treportreportform *form) { m_printForm = form; }
 
     // The grid's cells, row 0 the column titles.
-    const Grid &grid() const { return m_grid; }
-    Selection selection() const { return m_selection; }
+    const domain::Grid &grid() const { return m_grid; }
+    domain::Selection selection() const { return m_selection; }
 
     // Handlers
     // The tab is shown: the item of the current training year, then the grid.
@@ -59,8 +59,8 @@ private:
     store::TableSet &m_tables;
     store::Session &m_session;
     Treportreportform *m_printForm = nullptr;
-    Selection m_selection = Selection::Year1;
-    Grid m_grid;
+    domain::Selection m_selection = domain::Selection::Year1;
+    domain::Grid m_grid;
     controls::RadioGroup *m_ljgroup = nullptr;
     QPushButton *m_bitBtn2 = nullptr;
     QTableView *m_reportGrid = nullptr;

@@ -4,6 +4,8 @@
 #include "controls/dbgrid.h"
 #include "controls/designed.h"
 #include "controls/radiogroup.h"
+#include "domain/coveredparts.h"
+#include "domain/reports.h"
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
@@ -11,8 +13,6 @@
 #include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/reportlistprint.h"
-#include "reportdeletion.h"
-#include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/session.h"
@@ -46,8 +46,8 @@ QList<controls::GridColumn> gridColumns()
         {field::Datum, QStringLiteral("Datum"), 67, centred, centred, lightBlue},
         {field::Gedruckt, QString(), 64, left, left, lightBlue, false},
     };
-    for (int i = 0; i < store::coveredPartFields; ++i)
-        columns.append({store::coveredPartField(i), QString(), 50, centred, centred, khaki});
+    for (int i = 0; i < domain::coveredPartFields; ++i)
+        columns.append({domain::coveredPartField(i), QString(), 50, centred, centred, khaki});
     return columns;
 }
 
@@ -207,8 +207,7 @@ bool ReportOverviewTab::showsCurrentYearAlone() const
     const store::Table::View view = reports.view();
     const QVariantList year{m_session.year};
     return view.index.isEmpty() && view.ranged && view.rangeFrom == year && view.rangeTo == year
-           && !(view.filtered && !view.filter.trimmed().isEmpty())
-           && reports.asInt(field::AJahr) == m_session.year;
+           && !(view.filtered && !view.filter.trimmed().isEmpty()) && reports.asInt(field::AJahr) == m_session.year;
 }
 
 void ReportOverviewTab::loeschbtnClick()
@@ -235,16 +234,18 @@ void ReportOverviewTab::loeschbtnClick()
     if (platform::messages().confirmYesNo(question) != platform::Answer::Yes)
         return;
     m_log.clear();
-    const SheetDeletion deletion = deleteSheet(m_tables);
+    // The list stands on the row that takes the sheet's place afterwards:
+    // its view is its own, so it only needs reloading.
+    const domain::SheetDeletion deletion = domain::deleteSheet(m_tables, reports.value(field::BerLfd).toLongLong());
     m_log = deletion.log;
-    if (deletion.outcome == SheetDeletion::Outcome::Inconsistent) {
+    if (deletion.outcome == domain::SheetDeletion::Outcome::Inconsistent) {
         platform::messages().confirmation(QStringLiteral("Datenbankinkonsistenz: ") + deletion.number
                                           + QStringLiteral(", Blatt ") + deletion.sheet + QStringLiteral(" Tag Nr. ")
                                           + QString::number(deletion.missingTag) + QStringLiteral("nicht gefunden.")
                                           + QLatin1Char('\r') + QStringLiteral("Vorgang abgebrochen"));
         return;
     }
-    if (deletion.outcome == SheetDeletion::Outcome::Deleted)
+    if (deletion.outcome == domain::SheetDeletion::Outcome::Deleted)
         emit reportDeleted();
 }
 

@@ -1,39 +1,16 @@
 #include "creation.h"
 
-#include "store/coveredparts.h"
+#include "domain/coveredparts.h"
+#include "domain/creation.h"
 #include "store/fields.h"
-#include "store/scopedview.h"
 #include "store/storeerror.h"
 #include "store/tableset.h"
 
 #include <QScopeGuard>
-#include <QSet>
 
 namespace field = store::field;
 
 namespace plan {
-
-namespace {
-
-// "zu 5 aa) ": the part and the item's text up to its first ")".
-QString activityLine(int part, const QString &text)
-{
-    const int close = text.indexOf(QLatin1Char(')'));
-    return QStringLiteral("zu %1 %2 ").arg(part).arg(close < 0 ? QString() : text.left(close + 1));
-}
-
-} // namespace
-
-int nextReportNumber(store::Table &reports, int year)
-{
-    // The primary order is year, number, sheet: the year's last row holds
-    // its highest number. The windows' view of the reports stays as it was.
-    const store::ScopedView keep(reports);
-    reports.setIndexName(QString());
-    reports.setRange({year}, {year});
-    reports.last();
-    return (reports.isEmpty() ? 0 : reports.asInt(field::Nummer)) + 1;
-}
 
 void appendReport(store::TableSet &tables, int year, const QDate &today)
 {
@@ -41,65 +18,16 @@ void appendReport(store::TableSet &tables, int year, const QDate &today)
     store::Table &composition = tables.temptable();
     if (composition.isEditing())
         composition.post();
-    const int number = nextReportNumber(reports, year);
+    const domain::NewReport values = domain::newReport(tables, year);
     reports.append();
     reports.setValue(field::Datum, today);
-    reports.setValue(field::Nummer, number);
+    reports.setValue(field::Nummer, values.number);
     reports.setValue(field::AJahr, year);
     // A new report is its own first sheet; further sheets count on from it.
     reports.setValue(field::Blatt, 1);
-
-    QString activities;
-    for (int r = 0; r < composition.recordCount(); ++r) {
-        if (!store::isChosenItem(composition, r))
-            continue;
-        activities +=
-            activityLine(composition.valueAt(r, field::Lfdnr).toInt(), composition.valueAt(r, field::Text).toString())
-            + QLatin1Char('\n');
-    }
-    if (!activities.isEmpty())
-        reports.setValue(field::Taetigkeit, activities);
-    store::writeCoveredParts(reports, store::coveredParts(composition, store::PartRows::Composition));
-}
-
-void storeReportItems(store::TableSet &tables, const QVariant &master)
-{
-    store::Table &composition = tables.temptable();
-    store::Table &details = tables.berichtdetailtable();
-    store::Table &plan = tables.table1();
-    if (composition.isEditing())
-        composition.post();
-    const store::ScopedView keep(plan);
-    QSet<int> countedGroups;
-    for (int r = 0; r < composition.recordCount(); ++r) {
-        const auto item = [&](const QString &name) { return composition.valueAt(r, name); };
-        details.append();
-        details.setValue(field::Masterlfd, master);
-        for (const QString *name : {&field::Lfdnr, &field::GroupId, &field::LfdfTag, &field::BA, &field::UELU,
-                                    &field::Hintid, &field::Alltext})
-            details.setValue(*name, item(*name));
-        details.post();
-
-        const int part = item(field::Lfdnr).toInt();
-        const int tag = item(field::LfdfTag).toInt();
-        const int group = store::countedOnFirstGroup(tag) ? 1 : item(field::GroupId).toInt();
-        plan.setIndexName(QStringLiteral("_lfdugroup"));
-        if (plan.findKey({part, group})) {
-            const int countingRow = plan.asInt(field::LfdfTag);
-            if (!countedGroups.contains(countingRow)) {
-                countedGroups.insert(countingRow);
-                plan.edit();
-                plan.setValue(field::GroupCnt, plan.asInt(field::GroupCnt) + 1);
-                plan.post();
-            }
-        }
-        plan.setIndexName(QStringLiteral("_lfdftag"));
-        if (plan.findKey({tag})) {
-            plan.edit();
-            plan.setValue(field::ThemaCnt, plan.asInt(field::ThemaCnt) + 1);
-            plan.post();
-        }
-    }
+    if (!values.activities.isEmpty())
+        reports.setValue(field::Taetigkeit, values.activities);
+    domain::writeCoveredParts(reports, values.parts);
 }
 
 bool createReport(store::TableSet &tables, int year, const QDate &today, const std::function<bool()> &editReport)
@@ -136,7 +64,9 @@ bool createReport(store::TableSet &tables, int year, const QDate &today, const s
         reports.post();
     if (!created.isValid())
         throw store::StoreError(QStringLiteral("Der neue Bericht wurde nicht gespeichert; es wurde nichts abgelegt."));
-    storeReportItems(tables, created);
+    if (tables.temptable().isEditing())
+        tables.temptable().post();
+    domain::storeReportItems(tables, created.toLongLong());
     transaction.commit();
     return true;
 }

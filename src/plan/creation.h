@@ -16,19 +16,10 @@ class TableSet;
 
 namespace plan {
 
-// The number of the next report of a training year: the highest number of
-// that year + 1, or 1 for the year's first report.
-int nextReportNumber(store::Table &reports, int year);
-
 // Appends the new report row of the training year and leaves it unposted:
 // its number, year, first sheet, today's date, the covered parts of the
 // composition and one activity line per chosen item ("zu 5 aa) ").
 void appendReport(store::TableSet &tables, int year, const QDate &today);
-
-// After the report row is stored: one detail row per composition row for
-// the report whose BerLfd is `master`, the use count of each item and the
-// group count of each group once.
-void storeReportItems(store::TableSet &tables, const QVariant &master);
 
 // The whole creation in one transaction over the table files: appends the
 // new report, lets `editReport` complete it (the report dialog; true for

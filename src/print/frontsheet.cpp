@@ -1,9 +1,9 @@
 #include "frontsheet.h"
 
+#include "domain/coveredparts.h"
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
 #include "richtext/rtf.h"
-#include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/session.h"
 #include "store/table.h"
@@ -98,7 +98,7 @@ void Tberichtform::build()
     forms::label(parts, QStringLiteral("QRLabel12"), QStringLiteral("Nr.:"), 1.1, 10.6, arial(12));
     const double partX[] = {8.5, 24.3, 40.0, 55.8, 71.4, 87.3, 102.9, 118.8, 134.4, 150.3};
     for (int i = 0; i < 10; ++i) {
-        auto &box = forms::dataText(parts, QStringLiteral("QRDBText%1").arg(6 + i), report, store::coveredPartField(i),
+        auto &box = forms::dataText(parts, QStringLiteral("QRDBText%1").arg(6 + i), report, domain::coveredPartField(i),
                                     mm(partX[i], 10.6, 8.7, 5.0), arial(12), Qt::AlignHCenter);
         box.frame = Frame::all();
         box.wordWrap = box.autoStretch = true;

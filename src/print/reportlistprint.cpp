@@ -1,8 +1,8 @@
 #include "reportlistprint.h"
 
+#include "domain/coveredparts.h"
 #include "formparts.h"
 #include "print/engine/report.h"
-#include "store/coveredparts.h"
 #include "store/fields.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -45,7 +45,7 @@ const HeaderColumn sheetColumns[] = {
 
 // The ten parts of the training profile the sheet covers, centred, in the
 // order of their fields.
-const Column partColumns[store::coveredPartFields] = {
+const Column partColumns[domain::coveredPartFields] = {
     {1286, 93}, {1344, 93}, {1402, 93}, {1458, 93}, {1516, 93},
     {1580, 82}, {1638, 82}, {1693, 82}, {1752, 82}, {1802, 98},
 };
@@ -114,9 +114,9 @@ void Tqrbuebersichtform::build()
     printedField.geometry = QRectF(1016, detailTextTop, 180, detailTextHeight);
     printedField.font = arial(8);
     printedField.enabled = false;
-    for (int i = 0; i < store::coveredPartFields; ++i) {
+    for (int i = 0; i < domain::coveredPartFields; ++i) {
         const Column &c = partColumns[i];
-        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, store::coveredPartField(i));
+        auto &t = detail.add<DataText>(QStringLiteral("QRDBText%1").arg(n++), &m_rows, domain::coveredPartField(i));
         t.geometry = QRectF(c.left, detailTextTop, c.width, detailTextHeight);
         t.font = arial(8);
         t.alignment = Qt::AlignHCenter;

@@ -40,8 +40,7 @@ QString displayPath(const QString &path)
 
 } // namespace
 
-TableSet::TableSet(const QString &dataDir, QObject *parent)
-    : QObject(parent), m_dataDir(QDir(dataDir).absolutePath())
+TableSet::TableSet(const QString &dataDir, QObject *parent) : QObject(parent), m_dataDir(QDir(dataDir).absolutePath())
 {
     for (const TableDef &def : tableDefs())
         m_tables.push_back(std::make_unique<Table>(*this, def));
@@ -92,13 +91,12 @@ void TableSet::fail(const QString &fileName, const QString &what) const
 
 void TableSet::refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const
 {
-    const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
-                                                : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
-                             fileName.isEmpty() ? m_dataDir : filePath(fileName),
-                             QDir::toNativeSeparators(m_dataDir), openFilesSize(),
-                             m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath()
-                                                                   + QStringLiteral("/sicherung"))
-                                        : QString()};
+    const RefusalPlace place{
+        fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
+                           : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
+        fileName.isEmpty() ? m_dataDir : filePath(fileName), QDir::toNativeSeparators(m_dataDir), openFilesSize(),
+        m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath() + QStringLiteral("/sicherung"))
+                   : QString()};
     throw refusalError(place, action, refusal);
 }
 
@@ -232,8 +230,7 @@ void TableSet::openAtStart()
         if (const QString problem = tableFileAccessProblem(t->filePath()); !problem.isEmpty())
             fail(t->fileName(), problem);
     if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
-        throw StoreError(QStringLiteral("Datenordner %1:\n%2")
-                             .arg(displayPath(m_dataDir), problem));
+        throw StoreError(QStringLiteral("Datenordner %1:\n%2").arg(displayPath(m_dataDir), problem));
     // A file the start refuses cannot be put back from inside the program.
     m_starting = true;
     const auto started = qScopeGuard([this] { m_starting = false; });
@@ -305,6 +302,22 @@ void TableSet::rollback()
 
 QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnNames)
 {
+    bool changed = false;
+    QVector<QVariantList> rows = runStatement(sql, {}, columnNames, &changed);
+    if (changed)
+        for (auto &t : m_tables)
+            t->refresh();
+    return rows;
+}
+
+QVector<QVariantList> TableSet::query(const QString &sql, const QVariantList &params)
+{
+    return runStatement(sql, params, nullptr, nullptr);
+}
+
+QVector<QVariantList> TableSet::runStatement(const QString &sql, const QVariantList &params, QStringList *columnNames,
+                                             bool *changed)
+{
     if (!m_db)
         throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Abfrage der Tabellen ist nicht möglich."),
                          QStringLiteral("Anweisung: %1").arg(sql));
@@ -312,7 +325,10 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
     Stmt st(m_db, sql);
     if (!st.ok())
         refuse(QString(), action, SqliteRefusal::of(m_db, sql));
-    const bool readOnly = sqlite3_stmt_readonly(st.handle());
+    for (int i = 0; i < params.size(); ++i)
+        st.bind(i + 1, params[i]);
+    if (changed)
+        *changed = !sqlite3_stmt_readonly(st.handle());
     QVector<QVariantList> rows;
     if (columnNames) {
         columnNames->clear();
@@ -328,9 +344,6 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
     }
     if (rc != SQLITE_DONE)
         refuse(QString(), action, SqliteRefusal::of(m_db, sql));
-    if (!readOnly)
-        for (auto &t : m_tables)
-            t->refresh();
     return rows;
 }
 

@@ -60,6 +60,10 @@ public:
     // "update berdet set masterlfd=5 where masterlfd=4"). A select returns its
     // rows; any other statement reloads the rows of every open table.
     QVector<QVariantList> exec(const QString &sql, QStringList *columnNames = nullptr);
+    // Runs one statement with `params` bound in order to its "?" and returns
+    // the rows of a select. No table is reloaded: whoever changes rows this
+    // way reloads the tables concerned once at the end (Table::refresh).
+    QVector<QVariantList> query(const QString &sql, const QVariantList &params = {});
 
     sqlite3 *connection() const { return m_db; }
 
@@ -67,6 +71,10 @@ private:
     friend class Table;
     QString attach(Table &t); // returns the schema name
     void detach(Table &t);
+    // One statement on the open tables; `changed` tells whether it may
+    // have written.
+    QVector<QVariantList> runStatement(const QString &sql, const QVariantList &params, QStringList *columnNames,
+                                       bool *changed);
     // Runs a statement on a table file that is not open.
     void run(const QString &sql, const QString &fileName);
     void closeConnection();
@@ -85,7 +93,7 @@ private:
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;
-    bool m_starting = false; // within openAtStart
+    bool m_starting = false;                          // within openAtStart
     std::vector<std::pair<Table *, Table *>> m_links; // detail, master
 };
 

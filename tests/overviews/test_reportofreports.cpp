@@ -3,7 +3,7 @@
 // items, the end of the walk), and the delivered plan read through the plan
 // table for every training period.
 
-#include "overviews/reportofreports.h"
+#include "domain/reportofreports.h"
 #include "plan/planpages.h"
 #include "store/parttitles.h"
 #include "store/table.h"
@@ -12,13 +12,13 @@
 
 #include <QTest>
 
-using overviews::Grid;
-using overviews::PlanRow;
-using overviews::Selection;
-namespace column = overviews::column;
+using domain::Grid;
+using domain::PlanRow;
+using domain::Selection;
+namespace column = domain::column;
 
-Q_DECLARE_METATYPE(overviews::Selection)
-Q_DECLARE_METATYPE(std::vector<overviews::PlanRow>)
+Q_DECLARE_METATYPE(domain::Selection)
+Q_DECLARE_METATYPE(std::vector<domain::PlanRow>)
 
 namespace {
 
@@ -67,10 +67,10 @@ class TestReportOfReports : public QObject
 private slots:
     void workedExample()
     {
-        const Grid g = overviews::reportGrid({row(5, 1, 40, "H", true, false, 0, "0", {3, 0, 0, 0}),
-                                              row(5, 2, 41, "I1", false, false, 2, "2", {3, 0, 0, 0}),
-                                              row(5, 2, 42, "I2", false, false, 0, "1", {3, 0, 0, 0})},
-                                             Selection::Year1);
+        const Grid g = domain::reportGrid({row(5, 1, 40, "H", true, false, 0, "0", {3, 0, 0, 0}),
+                                           row(5, 2, 41, "I1", false, false, 2, "2", {3, 0, 0, 0}),
+                                           row(5, 2, 42, "I2", false, false, 0, "1", {3, 0, 0, 0})},
+                                          Selection::Year1);
         const Grid expected{
             {"Lfd. Nr.", "Fertigkeiten und Kenntnisse", "Erwähnt", "Ist", "Soll", "OK", "FEHLT"},
             {"", "GESAMTER ZEITRAUM:", "", "", "", "", ""},
@@ -90,7 +90,7 @@ private slots:
         QTest::addColumn<Selection>("selection");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected"); // Erwähnt|Ist|Soll|OK|FEHLT
-        const QString tick = overviews::checkMark;
+        const QString tick = domain::checkMark;
 
         // Parts 1 to 4: at least one report, no target.
         QTest::newRow("part 4 uncovered")
@@ -172,7 +172,7 @@ private slots:
         QFETCH(Selection, selection);
         QFETCH(QString, line);
         QFETCH(QString, expected);
-        const Grid g = overviews::reportGrid(walk, selection);
+        const Grid g = domain::reportGrid(walk, selection);
         const int at = lineOf(g, line);
         QVERIFY2(at > 0, qPrintable(line));
         QCOMPARE(counts(g, at), expected);
@@ -213,7 +213,7 @@ private slots:
         QFETCH(std::vector<PlanRow>, walk);
         QFETCH(Selection, selection);
         QFETCH(QStringList, texts);
-        const Grid g = overviews::reportGrid(walk, selection);
+        const Grid g = domain::reportGrid(walk, selection);
         QStringList shown;
         for (int i = 1; i < g.size(); ++i)
             shown << g[i][column::Text];
@@ -253,7 +253,7 @@ private slots:
         plan.setFiltered(true);
         plan.moveTo(3);
         const int tag = plan.asInt(QStringLiteral("LfdfTag"));
-        const Grid g = overviews::reportGrid(overviews::planWalk(plan, selection), selection);
+        const Grid g = domain::reportGrid(domain::planWalk(tables, selection), selection);
         QCOMPARE(plan.filter(), QStringLiteral("Lfdnr = 7"));
         QVERIFY(plan.filtered());
         QCOMPARE(plan.asInt(QStringLiteral("LfdfTag")), tag);
@@ -261,7 +261,7 @@ private slots:
         int sum = 0, counted = 0;
         bool chosen = false;
         for (int i = 1; i < g.size(); ++i) {
-            chosen = chosen || g[i][column::Text] == overviews::chosenPeriodLine;
+            chosen = chosen || g[i][column::Text] == domain::chosenPeriodLine;
             const QString soll = g[i][column::Target];
             if (soll.isEmpty())
                 continue;

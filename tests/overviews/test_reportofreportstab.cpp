@@ -19,7 +19,7 @@
 
 using testsupport::OverviewFixture;
 using testsupport::PdfText;
-namespace column = overviews::column;
+namespace column = domain::column;
 
 namespace {
 
@@ -100,13 +100,13 @@ private slots:
         QCOMPARE(tab().ljgroup()->itemIndex(), startItem);
         // Another period chosen by hand computes its grid at once.
         tab().ljgroup()->setItemIndex(6);
-        QCOMPARE(tab().selection(), overviews::Selection::Final);
+        QCOMPARE(tab().selection(), domain::Selection::Final);
         pages()->setCurrentIndex(0);
         f->form()->findChild<QAction *>(QStringLiteral("N%1Lehrjahr1").arg(newYear))->trigger();
         showTab();
         QCOMPARE(tab().ljgroup()->itemIndex(), newItem);
-        const auto chosen = overviews::Selection(newItem);
-        QCOMPARE(tab().grid(), overviews::reportGrid(overviews::planWalk(f->tables().table1(), chosen), chosen));
+        const auto chosen = domain::Selection(newItem);
+        QCOMPARE(tab().grid(), domain::reportGrid(domain::planWalk(f->tables(), chosen), chosen));
     }
 
     void writtenReportsShowInTheGrid()
@@ -122,7 +122,7 @@ private slots:
         showTab();
         const int group = line(QStringLiteral("b) Kehr- und Überprüfungsordnung"));
         QVERIFY(group > 0);
-        QCOMPARE(tab().grid()[group].mid(column::Mentioned), QStringList({"", "2", "2", overviews::checkMark, ""}));
+        QCOMPARE(tab().grid()[group].mid(column::Mentioned), QStringList({"", "2", "2", domain::checkMark, ""}));
         QCOMPARE(tab().grid()[line(QStringLiteral("ba) kehr-"))][column::Mentioned], QStringLiteral("2"));
         QCOMPARE(tab().grid()[line(QStringLiteral("bb) Kehr-"))][column::Mentioned], QStringLiteral("1"));
         const int other = line(QStringLiteral("f) Feuerstättenschau"));
@@ -156,11 +156,11 @@ private slots:
         f->form()->session().apprenticeName = QStringLiteral("Mara Feger");
         f->form()->session().trainerName = QStringLiteral("Otto Kamin");
         showTab();
-        QCOMPARE(tab().selection(), overviews::Selection::Year2);
+        QCOMPARE(tab().selection(), domain::Selection::Year2);
         // A count changed behind the tab's back is not printed: the print
         // does not compute.
         f->tables().exec(QStringLiteral("UPDATE thetable SET ThemaCnt = 7"));
-        const overviews::Grid grid = tab().grid();
+        const domain::Grid grid = tab().grid();
         const PdfText pdf = preview();
         QVERIFY(pdf.pages >= 3);
         // "Erwähnt" right-aligned at 137.6 mm: the counts the grid held.
@@ -188,14 +188,14 @@ private slots:
             QVERIFY(qAbs(header.box.left() - (leftMargin + 172.8)) < 0.3);
             QMap<int, QList<testsupport::PdfWord>> lines; // by top in 0.1 mm
             for (const testsupport::PdfWord &w : pdf.words)
-                if (w.page == page && w.box.top() > header.box.bottom() + 0.5
-                    && w.box.top() < 297.0 - 10.0 - 6.1 && w.box.left() > leftMargin + 14.0 - 0.3
-                    && w.box.left() < leftMargin + 128.3) {
+                if (w.page == page && w.box.top() > header.box.bottom() + 0.5 && w.box.top() < 297.0 - 10.0 - 6.1
+                    && w.box.left() > leftMargin + 14.0 - 0.3 && w.box.left() < leftMargin + 128.3) {
                     QVERIFY2(w.box.right() < leftMargin + 128.3, qPrintable(w.text));
                     lines[qRound(w.box.top() * 10)] << w;
                 }
             for (auto it = lines.begin(); it != lines.end(); ++it) {
-                std::sort(it->begin(), it->end(), [](const auto &a, const auto &b) { return a.box.left() < b.box.left(); });
+                std::sort(it->begin(), it->end(),
+                          [](const auto &a, const auto &b) { return a.box.left() < b.box.left(); });
                 QStringList words;
                 for (const auto &w : *it)
                     words << w.text;

@@ -1,13 +1,9 @@
 #include "reportofreports.h"
 
-#include "store/fields.h"
 #include "store/parttitles.h"
-#include "store/scopedview.h"
-#include "store/table.h"
+#include "store/tableset.h"
 
-namespace field = store::field;
-
-namespace overviews {
+namespace domain {
 
 namespace {
 
@@ -237,8 +233,8 @@ Grid reportGrid(const std::vector<PlanRow> &walk, Selection selection)
             // above its first heading: its label or the part's title. A
             // heading that is a group of its own keeps them on its own line,
             // never on the part's title beside the other groups.
-            const bool above = counting.noChild && !standalone(counting.tag, selection)
-                               && !aloneInItsGroup(walk, size_t(c));
+            const bool above =
+                counting.noChild && !standalone(counting.tag, selection) && !aloneInItsGroup(walk, size_t(c));
             if (above)
                 p = k - 1;
             QStringList &cells = grid[p];
@@ -291,36 +287,33 @@ Grid reportGrid(const std::vector<PlanRow> &walk, Selection selection)
     return grid;
 }
 
-std::vector<PlanRow> planWalk(store::Table &plan, Selection selection)
+std::vector<PlanRow> planWalk(store::TableSet &tables, Selection selection)
 {
+    // In the plan's primary order: part, text, group, tag.
+    const QVector<QVariantList> found = tables.query(
+        QStringLiteral("SELECT IFNULL(Lfdnr,0), IFNULL(GroupId,0), IFNULL(LfdfTag,0), Text, IFNULL(Isheader,0), "
+                       "IFNULL(NoChild,0), IFNULL(GroupCnt,0), ThemaCnt, IFNULL(L1,0), IFNULL(L2a,0), IFNULL(L2b,0), "
+                       "IFNULL(L3,0) FROM thetable WHERE %1 ORDER BY Lfdnr, Text, GroupId, LfdfTag")
+            .arg(selectionFilter(selection)));
     std::vector<PlanRow> rows;
-    if (!plan.isOpen())
-        return rows;
-    const store::ScopedView keep(plan);
-    plan.setIndexName(QString());
-    plan.cancelRange();
-    plan.setFilter(selectionFilter(selection));
-    plan.setFiltered(true);
-    const int n = plan.recordCount();
-    rows.reserve(n);
-    for (int i = 0; i < n; ++i) {
+    rows.reserve(found.size());
+    for (const QVariantList &v : found) {
         PlanRow r;
-        r.part = plan.valueAt(i, field::Lfdnr).toInt();
-        r.group = plan.valueAt(i, field::GroupId).toInt();
-        r.tag = plan.valueAt(i, field::LfdfTag).toInt();
-        r.text = plan.valueAt(i, field::Text).toString();
-        r.heading = plan.valueAt(i, field::Isheader).toBool();
-        r.noChild = plan.valueAt(i, field::NoChild).toBool();
-        r.groupCount = plan.valueAt(i, field::GroupCnt).toInt();
-        const QVariant mentioned = plan.valueAt(i, field::ThemaCnt);
-        r.themaCount = mentioned.isValid() ? QString::number(mentioned.toInt()) : QString();
-        r.l1 = plan.valueAt(i, field::L1).toInt();
-        r.l2a = plan.valueAt(i, field::L2a).toInt();
-        r.l2b = plan.valueAt(i, field::L2b).toInt();
-        r.l3 = plan.valueAt(i, field::L3).toInt();
+        r.part = v[0].toInt();
+        r.group = v[1].toInt();
+        r.tag = v[2].toInt();
+        r.text = v[3].toString();
+        r.heading = v[4].toBool();
+        r.noChild = v[5].toBool();
+        r.groupCount = v[6].toInt();
+        r.themaCount = v[7].isNull() ? QString() : QString::number(v[7].toInt());
+        r.l1 = v[8].toInt();
+        r.l2a = v[9].toInt();
+        r.l2b = v[10].toInt();
+        r.l3 = v[11].toInt();
         rows.push_back(std::move(r));
     }
     return rows;
 }
 
-} // namespace overviews
+} // namespace domain

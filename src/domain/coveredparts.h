@@ -3,8 +3,12 @@
 #include <QStringList>
 
 namespace store {
-
 class Table;
+}
+
+namespace domain {
+
+using store::Table;
 
 // The parts of the training profile a sheet covers, written into the ten
 // report fields TDAB1 ... Tdab10 in ascending order, at most ten.
@@ -38,4 +42,4 @@ QList<int> coveredParts(const Table &rows, PartRows kind);
 // the fields after the last number get `filler`.
 void writeCoveredParts(Table &report, const QList<int> &parts, const QString &filler = QString());
 
-} // namespace store
+} // namespace domain

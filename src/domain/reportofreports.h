@@ -16,10 +16,10 @@
 #include <vector>
 
 namespace store {
-class Table;
+class TableSet;
 }
 
-namespace overviews {
+namespace domain {
 
 // The training periods to choose from, in the order of their items.
 enum class Selection { Year1, Year2, Year2A, Year2B, Year3, Intermediate, Final };
@@ -68,9 +68,8 @@ inline const QString chosenPeriodLine = QStringLiteral("AUSGEWÄHLTER ZEITRAUM:"
 // title).
 Grid reportGrid(const std::vector<PlanRow> &walk, Selection selection);
 
-// The rows of the plan table that take part in the selection, in the order
-// of its primary index. The table is left with its index, range, filter and
-// row as before.
-std::vector<PlanRow> planWalk(store::Table &plan, Selection selection);
+// The rows of the plan that take part in the selection, in the order of its
+// primary index, read from the plan's file.
+std::vector<PlanRow> planWalk(store::TableSet &tables, Selection selection);
 
-} // namespace overviews
+} // namespace domain

@@ -1,9 +1,11 @@
 #include "coveredparts.h"
 
-#include "fields.h"
-#include "table.h"
+#include "store/fields.h"
+#include "store/table.h"
 
-namespace store {
+namespace domain {
+
+namespace field = store::field;
 
 QString coveredPartField(int index)
 {
@@ -44,4 +46,4 @@ void writeCoveredParts(Table &report, const QList<int> &parts, const QString &fi
     }
 }
 
-} // namespace store
+} // namespace domain

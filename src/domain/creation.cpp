@@ -1,0 +1,75 @@
+#include "creation.h"
+
+#include "coveredparts.h"
+#include "reports.h"
+#include "store/tableset.h"
+
+#include <QSet>
+
+namespace domain {
+
+namespace {
+
+// "zu 5 aa) ": the part and the item's text up to its first ")".
+QString activityLine(int part, const QString &text)
+{
+    const int close = text.indexOf(QLatin1Char(')'));
+    return QStringLiteral("zu %1 %2 ").arg(part).arg(close < 0 ? QString() : text.left(close + 1));
+}
+
+} // namespace
+
+NewReport newReport(store::TableSet &tables, int year)
+{
+    NewReport report;
+    report.number = nextReportNumber(tables, year);
+    bool covered[18] = {};
+    const QVector<QVariantList> rows = tables.query(QStringLiteral(
+        "SELECT IFNULL(Lfdnr,0), Text, IFNULL(Isheader,0), IFNULL(NoChild,0) FROM tmptable ORDER BY rowid"));
+    for (const QVariantList &row : rows) {
+        // A group header with items of its own is no chosen item.
+        if (row[2].toBool() && !row[3].toBool())
+            continue;
+        const int part = row[0].toInt();
+        report.activities += activityLine(part, row[1].toString()) + QLatin1Char('\n');
+        if (part >= 1 && part <= 17)
+            covered[part] = true;
+    }
+    for (int part = 1; part <= 17 && report.parts.size() < coveredPartFields; ++part)
+        if (covered[part])
+            report.parts << part;
+    return report;
+}
+
+void storeReportItems(store::TableSet &tables, qint64 master)
+{
+    const QVector<QVariantList> rows =
+        tables.query(QStringLiteral("SELECT IFNULL(Lfdnr,0), IFNULL(GroupId,0), IFNULL(LfdfTag,0) FROM tmptable "
+                                    "ORDER BY rowid"));
+    tables.query(QStringLiteral("INSERT INTO berdet (Masterlfd, Lfdnr, GroupId, LfdfTag, BA, UELU, Hintid, Alltext) "
+                                "SELECT ?, Lfdnr, GroupId, LfdfTag, BA, UELU, Hintid, Alltext FROM tmptable "
+                                "ORDER BY rowid"),
+                 {master});
+    QSet<int> countedGroups;
+    for (const QVariantList &row : rows) {
+        const int part = row[0].toInt();
+        const int tag = row[2].toInt();
+        const int group = countedOnFirstGroup(tag) ? 1 : row[1].toInt();
+        const QVector<QVariantList> counting = tables.query(
+            QStringLiteral("SELECT LfdfTag FROM thetable WHERE Lfdnr=? AND GroupId=? ORDER BY LfdfTag LIMIT 1"),
+            {part, group});
+        if (!counting.isEmpty()) {
+            const int countingRow = counting[0][0].toInt();
+            if (!countedGroups.contains(countingRow)) {
+                countedGroups.insert(countingRow);
+                tables.query(QStringLiteral("UPDATE thetable SET GroupCnt=IFNULL(GroupCnt,0)+1 WHERE LfdfTag=?"),
+                             {countingRow});
+            }
+        }
+        tables.query(QStringLiteral("UPDATE thetable SET ThemaCnt=IFNULL(ThemaCnt,0)+1 WHERE LfdfTag=?"), {tag});
+    }
+    for (store::Table *changed : {&tables.table1(), &tables.berichtdetailtable()})
+        changed->refresh();
+}
+
+} // namespace domain
