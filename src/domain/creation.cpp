@@ -1,6 +1,7 @@
 #include "creation.h"
 
 #include "coveredparts.h"
+#include "planitems.h"
 #include "reports.h"
 #include "store/tableset.h"
 
@@ -54,17 +55,11 @@ void storeReportItems(store::TableSet &tables, qint64 master)
     for (const QVariantList &row : rows) {
         const int part = row[0].toInt();
         const int tag = row[2].toInt();
-        const int group = countedOnFirstGroup(tag) ? 1 : row[1].toInt();
-        const QVector<QVariantList> counting = tables.query(
-            QStringLiteral("SELECT LfdfTag FROM thetable WHERE Lfdnr=? AND GroupId=? ORDER BY LfdfTag LIMIT 1"),
-            {part, group});
-        if (!counting.isEmpty()) {
-            const int countingRow = counting[0][0].toInt();
-            if (!countedGroups.contains(countingRow)) {
-                countedGroups.insert(countingRow);
-                tables.query(QStringLiteral("UPDATE thetable SET GroupCnt=IFNULL(GroupCnt,0)+1 WHERE LfdfTag=?"),
-                             {countingRow});
-            }
+        const int countingRow = creationCountingTag(tables, part, row[1].toInt(), tag);
+        if (countingRow >= 0 && !countedGroups.contains(countingRow)) {
+            countedGroups.insert(countingRow);
+            tables.query(QStringLiteral("UPDATE thetable SET GroupCnt=IFNULL(GroupCnt,0)+1 WHERE LfdfTag=?"),
+                         {countingRow});
         }
         tables.query(QStringLiteral("UPDATE thetable SET ThemaCnt=IFNULL(ThemaCnt,0)+1 WHERE LfdfTag=?"), {tag});
     }

@@ -1,5 +1,6 @@
 #include "reportofreports.h"
 
+#include "planitems.h"
 #include "store/parttitles.h"
 #include "store/tableset.h"
 
@@ -14,13 +15,9 @@ struct SelectionInfo
 };
 
 const SelectionInfo selections[selectionCount] = {
-    {"1. Lehrjahr", "l1>0"},
-    {"2. Lehrjahr", "l2a>0 or l2b>0"},
-    {"2. Lehrjahr A", "l2a>0"},
-    {"2. Lehrjahr B", "l2b>0"},
-    {"3. Lehrjahr", "l3>0"},
-    {"Zwischenprüfung", "l1>0 or l2a>0"},
-    {"Abschlußprüfung", "l3>0 or l2b>0"},
+    {"1. Lehrjahr", nullptr}, // the training year's rows
+    {"2. Lehrjahr", nullptr}, {"2. Lehrjahr A", "l2a>0"},           {"2. Lehrjahr B", "l2b>0"},
+    {"3. Lehrjahr", nullptr}, {"Zwischenprüfung", "l1>0 or l2a>0"}, {"Abschlußprüfung", "l3>0 or l2b>0"},
 };
 
 const char *const columnTitles[column::Count] = {
@@ -157,7 +154,16 @@ QString selectionText(Selection selection)
 
 QString selectionFilter(Selection selection)
 {
-    return QString::fromLatin1(selections[int(selection)].filter);
+    switch (selection) {
+    case Selection::Year1:
+        return trainingYearFilter(1);
+    case Selection::Year2:
+        return trainingYearFilter(2);
+    case Selection::Year3:
+        return trainingYearFilter(3);
+    default:
+        return QString::fromLatin1(selections[int(selection)].filter);
+    }
 }
 
 Selection selectionForYear(int year)

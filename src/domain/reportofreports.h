@@ -28,7 +28,7 @@ inline constexpr int selectionCount = 7;
 // "1. Lehrjahr", "2. Lehrjahr", "2. Lehrjahr A", "2. Lehrjahr B",
 // "3. Lehrjahr", "Zwischenprüfung", "Abschlußprüfung".
 QString selectionText(Selection selection);
-// The plan rows that take part, as a filter on the plan table ("l1>0", ...).
+// The plan rows that take part, as a filter on the plan ("L1 > 0", ...).
 QString selectionFilter(Selection selection);
 // The item shown for a training year: 1, 2 or 3; anything else the first year.
 Selection selectionForYear(int year);

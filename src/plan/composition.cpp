@@ -1,12 +1,12 @@
 #include "composition.h"
 
 #include "controls/designed.h"
+#include "domain/planitems.h"
 #include "planpages.h"
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
 #include "store/fields.h"
-#include "store/scopedview.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tableset.h"
@@ -29,10 +29,6 @@ namespace {
 // The page control keeps its distance to the tab's right and bottom edges.
 const QRect pageControlDesign(376, 24, 571, 581);
 constexpr int pageControlMargin = 8;
-
-// The part of the training profile whose second group is counted on its
-// first: its items are looked up under group 1.
-constexpr int sharedCountPart = 14;
 
 // A plan row as the choose action needs it.
 struct PlanRow
@@ -111,7 +107,8 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
     m_pageControl->setGeometry(pageControlDesign);
     m_pageControl->setUsesScrollButtons(true);
     m_pageControl->setElideMode(Qt::ElideNone);
-    m_pageControl->setAccessibleName(QStringLiteral("Fertigkeiten und Kenntnisse nach dem betrieblichen Ausbildungsplan"));
+    m_pageControl->setAccessibleName(
+        QStringLiteral("Fertigkeiten und Kenntnisse nach dem betrieblichen Ausbildungsplan"));
     pagesHeading->setBuddy(m_pageControl);
     m_pages = new PlanPages(m_tables, m_pageControl);
     connect(m_pages, &PlanPages::itemMouseDown, this, [this](PlanLabel *label, Qt::MouseButton button) {
@@ -144,8 +141,9 @@ bool CompositionTab::focusNextPrevChild(bool next)
 {
     QWidget *focus = QApplication::focusWidget();
     const auto *sheet = m_pages->sheet(m_pageControl->currentIndex() + 1);
-    const QVector<QWidget *> order{m_allYearsBox, m_selector,   m_pageControl->tabBar(),
-                                   sheet ? sheet->entryItem() : nullptr, m_list, m_erzeugbtn, m_verwerfbtn};
+    const QVector<QWidget *> order{
+        m_allYearsBox, m_selector,  m_pageControl->tabBar(), sheet ? sheet->entryItem() : nullptr, m_list,
+        m_erzeugbtn,   m_verwerfbtn};
     qsizetype at = order.indexOf(focus);
     if (auto *item = qobject_cast<PlanLabel *>(focus); item && isAncestorOf(item))
         at = 3;
@@ -249,32 +247,20 @@ void CompositionTab::label5a1Click(PlanLabel *item)
     // Everything the choice needs is read before anything changes, so that
     // declining the question leaves the page, the list and the table as
     // they were.
-    store::Table &plan = m_tables.table1();
+    const domain::PlanItem planRow = domain::planItem(m_tables, tag);
+    const bool found = planRow.found;
+    const int countingTag = found ? planRow.countingTag : -1;
     PlanRow row;
-    store::ScopedView keep(plan);
-    plan.setIndexName(QStringLiteral("_lfdftag"));
-    const bool found = plan.findKey({tag});
-    int countingTag = -1;
     if (found) {
-        row.lfdnr = plan.asInt(field::Lfdnr);
-        row.group = plan.asInt(field::GroupId);
+        row.lfdnr = planRow.part;
+        row.group = planRow.group;
         row.tag = tag;
-        row.hintId = plan.asInt(field::Hintid);
-        row.header = plan.asBool(field::Isheader);
-        row.noChild = plan.asBool(field::NoChild);
-        row.text = plan.asString(field::Text);
-        // The heading the item stands under: the nearest heading at or above
-        // it; the first row when none is above it.
-        while (!plan.asBool(field::Isheader) && plan.prior()) {
-        }
-        row.headerText = plan.asString(field::Text);
-
-        plan.setIndexName(QStringLiteral("_lfdugroup"));
-        const int group = row.lfdnr == sharedCountPart && row.group == 2 ? 1 : row.group;
-        if (plan.findKey({row.lfdnr, group}))
-            countingTag = plan.asInt(field::LfdfTag);
+        row.hintId = planRow.hintId;
+        row.header = planRow.header;
+        row.noChild = planRow.noChild;
+        row.text = planRow.text;
+        row.headerText = planRow.headerText;
     }
-    keep.restore();
 
     PlanLabel *actual = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("grpcnt%1").arg(countingTag));
     PlanLabel *target = countingTag < 0 ? nullptr : m_pages->label(QStringLiteral("lzahl%1").arg(countingTag));

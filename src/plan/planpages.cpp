@@ -1,5 +1,6 @@
 #include "planpages.h"
 
+#include "domain/planitems.h"
 #include "store/fields.h"
 #include "store/scopedview.h"
 #include "store/table.h"
@@ -451,22 +452,8 @@ void PlanPages::build(int year, bool allYears)
     store::Table &plan = m_tables.table1();
     const store::ScopedView keep(plan);
     plan.setIndexName(QString());
-    QString yearFilter;
-    if (!allYears) {
-        switch (year) {
-        case 1:
-            yearFilter = QStringLiteral(" and L1 > 0");
-            break;
-        case 2:
-            yearFilter = QStringLiteral(" and (L2a > 0 or L2b > 0)");
-            break;
-        case 3:
-            yearFilter = QStringLiteral(" and L3 > 0");
-            break;
-        default:
-            break;
-        }
-    }
+    const QString years = allYears ? QString() : domain::trainingYearFilter(year);
+    const QString yearFilter = years.isEmpty() ? QString() : QStringLiteral(" and ") + years;
 
     ++m_generation;
     m_labels.clear();

@@ -1,6 +1,6 @@
 // Basic data, the reset and the about box in the running program.
 
-#include "../plan/planfixture.h"
+#include "planfixture.h"
 #include "app/aboutbox.h"
 #include "app/basicdatadialog.h"
 #include "app/programicon.h"

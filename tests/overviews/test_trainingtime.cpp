@@ -8,7 +8,7 @@
 #include "overviewfixture.h"
 
 #include "controls/dbgrid.h"
-#include "engine/pageimage.h"
+#include "pageimage.h"
 #include "overviews/trainingtime.h"
 #include "pdfwords.h"
 #include "previewfixture.h"

@@ -3,7 +3,7 @@
 // their places on A4, the end date growing to the left, values that never
 // wrap, and a missing settings file.
 
-#include "../plan/planfixture.h"
+#include "planfixture.h"
 
 #include "pdfwords.h"
 #include "previewfixture.h"

@@ -6,8 +6,8 @@
 // Set LERNORA_PRINT_DIR to keep the PDF files of the sample report there.
 
 #include "imagebytes.h"
-#include "../editor/editorfixture.h"
-#include "engine/pageimage.h"
+#include "editorfixture.h"
+#include "pageimage.h"
 #include "pdfwords.h"
 #include "previewfixture.h"
 #include "print/frontsheet.h"

@@ -3,7 +3,7 @@
 // The running program with the report overview: sheets written behind the
 // program's back, the display choice, the delete button with its question.
 
-#include "../editor/editorfixture.h"
+#include "editorfixture.h"
 
 #include "controls/dbgrid.h"
 #include "controls/radiogroup.h"

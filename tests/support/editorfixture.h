@@ -4,7 +4,7 @@
 // standing still, and helpers to create reports through the composition
 // and to open a stored report the way the report overview does.
 
-#include "../plan/planfixture.h"
+#include "planfixture.h"
 
 #include "controls/dbcontrols.h"
 #include "editor/fieldcheckdialog.h"
