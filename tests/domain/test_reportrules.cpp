@@ -158,6 +158,8 @@ private slots:
         QTest::addColumn<int>("countingRows");
         QTest::newRow("one item") << QList<int>{61} << 1;
         QTest::newRow("two items of one group") << QList<int>{61, 62} << 1;
+        // The group is counted on its first row, which the report does not hold.
+        QTest::newRow("not the group's first item") << QList<int>{62} << 1;
         QTest::newRow("items of two parts") << QList<int>{61, 100} << 2;
         QTest::newRow("counted on the part's first group") << QList<int>{171, 172} << 1;
     }
