@@ -10,6 +10,12 @@
 
 namespace store::detail {
 
+// A name (of a table, a field, an attached file) as SQL text.
+inline QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
 class Stmt
 {
 public:

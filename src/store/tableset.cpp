@@ -17,17 +17,13 @@
 namespace store {
 
 using detail::Stmt;
+using detail::quoted;
 
 namespace {
 
 QByteArray uriFor(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
-}
-
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
 // A path as the user should read it: below the working directory relative
