@@ -65,7 +65,6 @@ public:
     void last();
     bool next();  // false (and eof) at the last row
     bool prior(); // false (and bof) at the first row
-    void moveBy(int distance);
     bool moveTo(int recNo);
 
     // Fields of the current row (of the edit buffer while editing)
@@ -113,7 +112,6 @@ public:
     // Indexes: "" is the primary index, the default order
     QString indexName() const { return m_index->name; }
     void setIndexName(const QString &name);
-    QStringList indexFields() const { return m_index->fields; }
     // Exact lookup on the leading fields of the current index; the cursor
     // stays where it was when no row matches.
     bool findKey(const QVariantList &key);
@@ -123,7 +121,6 @@ public:
     // Ranges on the leading fields of the current index
     void setRange(const QVariantList &from, const QVariantList &to);
     void cancelRange();
-    bool hasRange() const { return m_range.has_value(); }
 
     // Filters
     void setFilter(const QString &expression); // applies when filtered
@@ -165,7 +162,6 @@ signals:
     void fieldChanged(const QString &field);
     void beforePost();
     void afterPost();
-    void afterDelete();
 
 private:
     friend class TableSet;

@@ -263,18 +263,6 @@ bool Table::prior()
     return false;
 }
 
-void Table::moveBy(int distance)
-{
-    checkBrowseMode();
-    if (m_view.empty())
-        return;
-    const int target = m_pos + distance;
-    m_bof = target < 0;
-    m_eof = target >= int(m_view.size());
-    m_pos = std::clamp(target, 0, int(m_view.size()) - 1);
-    scrolled();
-}
-
 bool Table::moveTo(int recNo)
 {
     checkBrowseMode();

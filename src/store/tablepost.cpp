@@ -177,7 +177,6 @@ void Table::remove()
     rebuildView(0);
     m_eof = m_view.empty();
     m_bof = m_view.empty();
-    emit afterDelete();
     scrolled();
 }
 
