@@ -39,36 +39,31 @@ void Table::selectIndex(const IndexDef *index)
         m_keyFields.push_back(m_def.fieldIndex(name));
 }
 
-Table::~Table()
-{
-    finalizeStatements();
-}
+// The held statements go with the table, before the table set closes the
+// connection.
+Table::~Table() = default;
 
 sqlite3_stmt *Table::prepared(const QString &sql) const
 {
-    if (sqlite3_stmt *held = m_statements.value(sql))
-        return held;
+    if (const auto held = m_statements.find(sql); held != m_statements.end())
+        return held->second.get();
     // The updates differ by the fields that changed; a table that wrote
     // many kinds of them starts again rather than holding them all.
     constexpr int maxHeld = 32;
-    if (m_statements.size() >= maxHeld)
+    if (int(m_statements.size()) >= maxHeld)
         const_cast<Table *>(this)->finalizeStatements();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v3(m_set.connection(), text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st,
-                           nullptr)
-        != SQLITE_OK) {
-        sqlite3_finalize(st);
+    const int rc = sqlite3_prepare_v3(m_set.connection(), text.constData(), int(text.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    detail::Statement held(st);
+    if (rc != SQLITE_OK)
         return nullptr;
-    }
-    m_statements.insert(sql, st);
-    return st;
+    return m_statements.emplace(sql, std::move(held)).first->second.get();
 }
 
 void Table::finalizeStatements()
 {
-    for (sqlite3_stmt *st : std::as_const(m_statements))
-        sqlite3_finalize(st);
     m_statements.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include "filter.h"
 #include "schema.h"
+#include "sqlitehandle.h"
 
 #include <QDate>
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <QVector>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -236,7 +238,7 @@ private:
     QString m_schema; // the name of the attached file in the table set's connection
     // The statements a table runs again and again (writing a row, deleting
     // one, reading a picture) by their text, prepared once while it is open.
-    mutable QHash<QString, sqlite3_stmt *> m_statements;
+    mutable std::unordered_map<QString, detail::Statement> m_statements;
 
     std::vector<Row> m_rows;
     std::vector<int> m_order; // indexes into m_rows, in index order

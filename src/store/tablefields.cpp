@@ -159,16 +159,17 @@ QByteArray Table::leadingBytes(const QString &name, int count) const
     if (!(onFile & (quint64(1) << f)))
         return value(name).toByteArray().left(count);
     // An open blob reads the pages it needs, not the whole value.
-    sqlite3_blob *blob = nullptr;
+    sqlite3_blob *opened = nullptr;
+    const int rc = sqlite3_blob_open(m_set.connection(), m_schema.toUtf8().constData(),
+                                     m_def.tableName.toUtf8().constData(), m_def.fields[f].name.toUtf8().constData(), id,
+                                     0, &opened);
+    const detail::Blob blob(opened);
     QByteArray head;
-    if (sqlite3_blob_open(m_set.connection(), m_schema.toUtf8().constData(), m_def.tableName.toUtf8().constData(),
-                          m_def.fields[f].name.toUtf8().constData(), id, 0, &blob)
-        == SQLITE_OK) {
-        head.resize(std::min(count, sqlite3_blob_bytes(blob)));
-        if (sqlite3_blob_read(blob, head.data(), int(head.size()), 0) != SQLITE_OK)
+    if (rc == SQLITE_OK) {
+        head.resize(std::min(count, sqlite3_blob_bytes(blob.get())));
+        if (sqlite3_blob_read(blob.get(), head.data(), int(head.size()), 0) != SQLITE_OK)
             head.clear();
     }
-    sqlite3_blob_close(blob);
     return head;
 }
 

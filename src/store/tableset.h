@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sqlitehandle.h"
 #include "table.h"
 
 #include <QObject>
@@ -61,7 +62,7 @@ public:
     // rows; any other statement reloads the rows of every open table.
     QVector<QVariantList> exec(const QString &sql, QStringList *columnNames = nullptr);
 
-    sqlite3 *connection() const { return m_db; }
+    sqlite3 *connection() const { return m_db.get(); }
 
 private:
     friend class Table;
@@ -81,7 +82,7 @@ private:
     [[noreturn]] void refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const;
 
     QString m_dataDir;
-    sqlite3 *m_db = nullptr;
+    detail::Connection m_db;
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;
