@@ -97,14 +97,13 @@ void write(const QString &path, const QByteArray &bytes)
 // Changes a table file as another program could.
 void sql(const QString &file, const QString &statements)
 {
-    int rc = SQLITE_OK;
-    const store::detail::Connection db =
-        store::detail::openConnection(file.toUtf8(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &rc);
-    QCOMPARE(rc, SQLITE_OK);
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
     char *error = nullptr;
-    rc = sqlite3_exec(db.get(), statements.toUtf8().constData(), nullptr, nullptr, &error);
+    const int rc = sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, &error);
     const QString said = QString::fromUtf8(error ? error : "");
     sqlite3_free(error);
+    sqlite3_close(db);
     QVERIFY2(rc == SQLITE_OK, qPrintable(said));
 }
 
