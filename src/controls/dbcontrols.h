@@ -30,6 +30,12 @@ namespace controls {
 
 class ShowWatcher;
 
+namespace detail {
+// The hidden window a control waits for (see FieldLink::sync); nullptr when
+// the control's window shows, or the control is a window of its own.
+QWidget *hiddenWindow(const QWidget *control);
+} // namespace detail
+
 // A date as typed (store::dateFromText); an invalid date for anything else.
 QDate parseDate(const QString &text);
 

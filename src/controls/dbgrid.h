@@ -57,7 +57,6 @@ public:
     QString cellText(int row, int column) const;
 
     void setEditable(bool editable);
-    bool isEditable() const { return m_editable; }
     // Asked (Yes/No) before Ctrl+Del deletes a row; empty: no question.
     void setDeleteQuestion(const QString &question) { m_deleteQuestion = question; }
     // The line of the table's current row (the new row's line while one is

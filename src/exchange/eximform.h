@@ -39,7 +39,6 @@ public:
     QString programDir() const { return m_programDir; }
     QString dataDir() const;
     QString backupRoot() const;
-    QString settingsPath() const { return m_settingsPath; }
     // The directory the directory list has open.
     QString directory() const { return m_directory; }
     // Opens a directory in the list, as a double click on it does.

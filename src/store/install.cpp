@@ -29,19 +29,19 @@ namespace {
 class Db
 {
 public:
+    // A connection that failed to open is closed as the refusal leaves.
     explicit Db(const QString &path) : m_path(path)
     {
-        if (const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                           nullptr);
-            rc != SQLITE_OK)
-            refuse(m_db ? SqliteRefusal::of(m_db) : SqliteRefusal::ofCode(rc));
+        int rc = SQLITE_OK;
+        m_db = detail::openConnection(path.toUtf8(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &rc);
+        if (rc != SQLITE_OK)
+            refuse(m_db ? SqliteRefusal::of(m_db.get()) : SqliteRefusal::ofCode(rc));
     }
-    ~Db() { sqlite3_close_v2(m_db); }
     void exec(const QString &sql)
     {
         char *err = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-            const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
+        if (sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+            const SqliteRefusal refusal = SqliteRefusal::of(m_db.get(), sql, err);
             sqlite3_free(err);
             refuse(refusal);
         }
@@ -60,11 +60,11 @@ public:
                             true},
                            QStringLiteral("Die Tabellendatei kann nicht angelegt werden."), refusal);
     }
-    sqlite3 *handle() const { return m_db; }
+    sqlite3 *handle() const { return m_db.get(); }
 
 private:
     QString m_path;
-    sqlite3 *m_db = nullptr;
+    detail::Connection m_db;
 };
 
 QVariant parseCell(const FieldDef &fd, const QString &cell)

@@ -3,12 +3,19 @@
 // A prepared SQLite statement with QVariant binding; internal to the store.
 
 #include "schema.h"
+#include "sqlitehandle.h"
 
 #include <QDate>
 #include <QVariant>
 #include <sqlite3.h>
 
 namespace store::detail {
+
+// A name (of a table, a field, an attached file) as SQL text.
+inline QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
 
 class Stmt
 {
@@ -17,19 +24,18 @@ public:
     {
         const QByteArray s = sql.toUtf8();
         m_rc = sqlite3_prepare_v2(db, s.constData(), int(s.size()), &m_stmt, nullptr);
+        m_owner.reset(m_stmt);
     }
     // A statement held prepared by its owner (see Table::prepared): reset
     // and its bindings cleared when this goes, not finalized. A null handle
     // is a statement that did not prepare; error() then tells why.
-    Stmt(sqlite3 *db, sqlite3_stmt *held) : m_db(db), m_stmt(held), m_owned(false)
+    Stmt(sqlite3 *db, sqlite3_stmt *held) : m_db(db), m_stmt(held)
     {
         m_rc = held ? SQLITE_OK : sqlite3_errcode(db);
     }
     ~Stmt()
     {
-        if (m_owned) {
-            sqlite3_finalize(m_stmt);
-        } else if (m_stmt) {
+        if (!m_owner && m_stmt) {
             sqlite3_reset(m_stmt);
             sqlite3_clear_bindings(m_stmt);
         }
@@ -142,7 +148,7 @@ private:
 
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt = nullptr;
-    bool m_owned = true;
+    Statement m_owner; // m_stmt when this prepared it, finalized with it
     int m_rc = SQLITE_OK;
 };
 

@@ -2,6 +2,7 @@
 
 #include "filter.h"
 #include "schema.h"
+#include "sqlitehandle.h"
 
 #include <QDate>
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <QVector>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -65,7 +67,6 @@ public:
     void last();
     bool next();  // false (and eof) at the last row
     bool prior(); // false (and bof) at the first row
-    void moveBy(int distance);
     bool moveTo(int recNo);
 
     // Fields of the current row (of the edit buffer while editing)
@@ -113,7 +114,6 @@ public:
     // Indexes: "" is the primary index, the default order
     QString indexName() const { return m_index->name; }
     void setIndexName(const QString &name);
-    QStringList indexFields() const { return m_index->fields; }
     // Exact lookup on the leading fields of the current index; the cursor
     // stays where it was when no row matches.
     bool findKey(const QVariantList &key);
@@ -123,7 +123,6 @@ public:
     // Ranges on the leading fields of the current index
     void setRange(const QVariantList &from, const QVariantList &to);
     void cancelRange();
-    bool hasRange() const { return m_range.has_value(); }
 
     // Filters
     void setFilter(const QString &expression); // applies when filtered
@@ -165,7 +164,6 @@ signals:
     void fieldChanged(const QString &field);
     void beforePost();
     void afterPost();
-    void afterDelete();
 
 private:
     friend class TableSet;
@@ -240,7 +238,7 @@ private:
     QString m_schema; // the name of the attached file in the table set's connection
     // The statements a table runs again and again (writing a row, deleting
     // one, reading a picture) by their text, prepared once while it is open.
-    mutable QHash<QString, sqlite3_stmt *> m_statements;
+    mutable std::unordered_map<QString, detail::Statement> m_statements;
 
     std::vector<Row> m_rows;
     std::vector<int> m_order; // indexes into m_rows, in index order

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -21,13 +20,12 @@ QByteArray readOnlyUri(const QString &path)
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=ro&immutable=1";
 }
 
-sqlite3 *openReadOnly(const QString &path, QString *error)
+detail::Connection openReadOnly(const QString &path, QString *error)
 {
-    sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(readOnlyUri(path).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    int rc = SQLITE_OK;
+    detail::Connection db = detail::openConnection(readOnlyUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &rc);
     if (rc != SQLITE_OK) {
-        *error = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
+        *error = QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
         return nullptr;
     }
     return db;
@@ -136,7 +134,7 @@ QString checkTableFile(const QString &path, const TableDef &def, QString *detail
     const QString broken = QStringLiteral("Die Datei ist beschädigt oder keine Tabellendatei.");
     if (!QFileInfo(path).isFile())
         return QStringLiteral("Die Tabellendatei wurde nicht gefunden.");
-    sqlite3 *db = openReadOnly(path, detail);
+    const detail::Connection db = openReadOnly(path, detail);
     if (!db)
         return broken;
     QString result;
@@ -145,7 +143,7 @@ QString checkTableFile(const QString &path, const TableDef &def, QString *detail
         // check does; it leaves out only whether the indexes agree with
         // their tables, which a file damaged on its way cannot make wrong
         // without breaking the pages it checks.
-        detail::Stmt check(db, QStringLiteral("PRAGMA quick_check"));
+        detail::Stmt check(db.get(), QStringLiteral("PRAGMA quick_check"));
         QStringList problems;
         while (check.step() == SQLITE_ROW)
             problems << check.column(0).toString();
@@ -157,10 +155,10 @@ QString checkTableFile(const QString &path, const TableDef &def, QString *detail
             result = broken;
     }
     if (result.isEmpty())
-        result = foreignContent(db, def, detail);
+        result = foreignContent(db.get(), def, detail);
     if (result.isEmpty()) {
         // table_xinfo also lists computed columns, which table_info hides.
-        detail::Stmt info(db, QStringLiteral("PRAGMA main.table_xinfo(\"%1\")").arg(def.tableName));
+        detail::Stmt info(db.get(), QStringLiteral("PRAGMA main.table_xinfo(\"%1\")").arg(def.tableName));
         QStringList columns;
         bool computed = false;
         while (info.step() == SQLITE_ROW) {
@@ -173,7 +171,6 @@ QString checkTableFile(const QString &path, const TableDef &def, QString *detail
         if (!same)
             result = QStringLiteral("Die Datei enthält nicht die erwartete Tabelle „%1“.").arg(def.tableName);
     }
-    sqlite3_close(db);
     return result;
 }
 
@@ -182,12 +179,12 @@ QString checkTableSet(const std::function<QString(const QString &fileName)> &pat
     QString unused;
     if (!detail)
         detail = &unused;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    int rc = SQLITE_OK;
+    const detail::Connection connection =
+        detail::openConnection(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, &rc);
+    if (rc != SQLITE_OK)
         return QStringLiteral("Die Tabellen können nicht zusammen geprüft werden.");
-    }
-    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    sqlite3 *const db = connection.get();
     for (const char *name : {tables::plan, tables::composition, tables::reports, tables::details}) {
         const TableDef &def = tableDef(QString::fromLatin1(name));
         detail::Stmt attach(db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(def.tableName));

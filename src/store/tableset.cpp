@@ -17,17 +17,13 @@
 namespace store {
 
 using detail::Stmt;
+using detail::quoted;
 
 namespace {
 
 QByteArray uriFor(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
-}
-
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
 // A path as the user should read it: below the working directory relative
@@ -103,8 +99,8 @@ void TableSet::refuse(const QString &fileName, const QString &action, const Sqli
 void TableSet::exec(const QString &sql, const QString &fileName, const QString &action)
 {
     char *err = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const SqliteRefusal refusal = SqliteRefusal::of(m_db, sql, err);
+    if (sqlite3_exec(connection(), sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const SqliteRefusal refusal = SqliteRefusal::of(connection(), sql, err);
         sqlite3_free(err);
         refuse(fileName, action, refusal);
     }
@@ -116,15 +112,13 @@ QString TableSet::attach(Table &t)
     if (!QFileInfo(path).isFile())
         fail(t.fileName(), QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
     if (!m_db) {
-        sqlite3 *db = nullptr;
-        const int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-        if (rc != SQLITE_OK) {
-            const SqliteRefusal refusal = db ? SqliteRefusal::of(db) : SqliteRefusal::ofCode(rc);
-            sqlite3_close(db);
-            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."), refusal);
-        }
-        m_db = db;
-        sqlite3_busy_timeout(m_db, 2000);
+        int rc = SQLITE_OK;
+        detail::Connection db = detail::openConnection(uriFor(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, &rc);
+        if (rc != SQLITE_OK)
+            refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."),
+                   db ? SqliteRefusal::of(db.get()) : SqliteRefusal::ofCode(rc));
+        m_db = std::move(db);
+        sqlite3_busy_timeout(connection(), 2000);
         m_mainFile = t.fileName();
         try {
             exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName(),
@@ -141,11 +135,11 @@ QString TableSet::attach(Table &t)
         fail(t.fileName(), QStringLiteral("Die Tabelle kann während einer Transaktion nicht geöffnet werden."));
     const QString schema = t.def().tableName;
     {
-        Stmt st(m_db, QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
+        Stmt st(connection(), QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(schema)));
         st.bind(1, QString::fromUtf8(uriFor(path)));
         if (st.step() != SQLITE_DONE)
             refuse(t.fileName(), QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."),
-                   SqliteRefusal::of(m_db, st.sql()));
+                   SqliteRefusal::of(connection(), st.sql()));
     }
     try {
         exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(schema)),
@@ -173,10 +167,7 @@ void TableSet::detach(Table &t)
 
 void TableSet::closeConnection()
 {
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_db.reset();
     m_mainFile.clear();
     m_transactionDepth = 0;
 }
@@ -190,16 +181,15 @@ void TableSet::run(const QString &sql, const QString &fileName)
     const QString path = filePath(fileName);
     if (!QFileInfo(path).isFile())
         fail(fileName, QStringLiteral("Die Tabellendatei wurde nicht gefunden.\n") + restoreAdvice());
-    sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(uriFor(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    int rc = SQLITE_OK;
+    const detail::Connection db = detail::openConnection(uriFor(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, &rc);
     char *err = nullptr;
     if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        rc = sqlite3_exec(db, ("PRAGMA synchronous=FULL; " + sql).toUtf8().constData(), nullptr, nullptr, &err);
+        sqlite3_busy_timeout(db.get(), 2000);
+        rc = sqlite3_exec(db.get(), ("PRAGMA synchronous=FULL; " + sql).toUtf8().constData(), nullptr, nullptr, &err);
     }
-    const SqliteRefusal refusal = db ? SqliteRefusal::of(db, sql, err) : SqliteRefusal::ofCode(rc);
+    const SqliteRefusal refusal = db ? SqliteRefusal::of(db.get(), sql, err) : SqliteRefusal::ofCode(rc);
     sqlite3_free(err);
-    sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
         refuse(fileName, QStringLiteral("Die Tabellendatei kann nicht bearbeitet werden."), refusal);
 }
@@ -276,8 +266,8 @@ void TableSet::commit()
         return;
     if (--m_transactionDepth == 0) {
         char *err = nullptr;
-        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
-            const SqliteRefusal refusal = SqliteRefusal::of(m_db, QStringLiteral("COMMIT"), err);
+        if (sqlite3_exec(connection(), "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
+            const SqliteRefusal refusal = SqliteRefusal::of(connection(), QStringLiteral("COMMIT"), err);
             sqlite3_free(err);
             m_transactionDepth = 1;
             rollback();
@@ -292,7 +282,7 @@ void TableSet::rollback()
     if (m_transactionDepth == 0)
         return;
     m_transactionDepth = 0;
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(connection(), "ROLLBACK", nullptr, nullptr, nullptr);
     for (auto &t : m_tables) {
         if (t->isEditing())
             t->cancel();
@@ -322,9 +312,9 @@ QVector<QVariantList> TableSet::runStatement(const QString &sql, const QVariantL
         throw StoreError(QStringLiteral("Keine Tabelle ist geöffnet; eine Abfrage der Tabellen ist nicht möglich."),
                          QStringLiteral("Anweisung: %1").arg(sql));
     const QString action = QStringLiteral("Eine Abfrage der Tabellen konnte nicht ausgeführt werden.");
-    Stmt st(m_db, sql);
+    Stmt st(connection(), sql);
     if (!st.ok())
-        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
+        refuse(QString(), action, SqliteRefusal::of(connection(), sql));
     for (int i = 0; i < params.size(); ++i)
         st.bind(i + 1, params[i]);
     if (changed)
@@ -343,7 +333,7 @@ QVector<QVariantList> TableSet::runStatement(const QString &sql, const QVariantL
         rows << row;
     }
     if (rc != SQLITE_DONE)
-        refuse(QString(), action, SqliteRefusal::of(m_db, sql));
+        refuse(QString(), action, SqliteRefusal::of(connection(), sql));
     return rows;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sqlitehandle.h"
 #include "table.h"
 
 #include <QObject>
@@ -65,7 +66,7 @@ public:
     // way reloads the tables concerned once at the end (Table::refresh).
     QVector<QVariantList> query(const QString &sql, const QVariantList &params = {});
 
-    sqlite3 *connection() const { return m_db; }
+    sqlite3 *connection() const { return m_db.get(); }
 
 private:
     friend class Table;
@@ -89,7 +90,7 @@ private:
     [[noreturn]] void refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const;
 
     QString m_dataDir;
-    sqlite3 *m_db = nullptr;
+    detail::Connection m_db;
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;

@@ -8,16 +8,21 @@
 #include <QVariant>
 #include <sqlite3.h>
 
+#include "store/sqlitehandle.h"
+
 inline QVariantList probe(const QString &file, const QString &sql)
 {
     QVariantList out;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    int rc = SQLITE_OK;
+    const store::detail::Connection connection =
+        store::detail::openConnection(file.toUtf8(), SQLITE_OPEN_READONLY, &rc);
+    if (rc != SQLITE_OK)
         return {QStringLiteral("<cannot open>")};
-    }
+    sqlite3 *const db = connection.get();
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+    rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+    const store::detail::Statement statement(st);
+    if (rc == SQLITE_OK) {
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int i = 0; i < sqlite3_column_count(st); ++i) {
                 if (sqlite3_column_type(st, i) == SQLITE_INTEGER)
@@ -31,8 +36,6 @@ inline QVariantList probe(const QString &file, const QString &sql)
     } else {
         out << QStringLiteral("<error: %1>").arg(QString::fromUtf8(sqlite3_errmsg(db)));
     }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "store/schema.h"
 #include "store/storeerror.h"
 #include "store/fields.h"
+#include "store/tablefile.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
 
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -266,12 +268,13 @@ private slots:
                 QSKIP("Only root can refuse writes to a file already open (immutable flag).");
             platform::guarded(write);
         } else if (fault == QLatin1String("locked")) {
-            sqlite3 *other = nullptr;
-            QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
-            const auto close = qScopeGuard([&] { sqlite3_close(other); });
-            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+            int rc = SQLITE_OK;
+            const store::detail::Connection other = store::detail::openConnection(
+                QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &rc);
+            QCOMPARE(rc, SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
             platform::guarded(write);
-            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(other.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         } else {
             QVERIFY(QFile::remove(path));
             platform::guarded(write);
@@ -543,6 +546,62 @@ private slots:
                      .arg(source));
         QCOMPARE(det.recordCount(), 2); // the detail cursor was refreshed
         QVERIFY_THROWS_EXCEPTION(StoreError, set.exec(QStringLiteral("select * from nosuchtable")));
+    }
+
+    // When the store fails to open a table file, the connection it was given
+    // goes with the failure: no file stays open, SQLite holds no more memory.
+    void failedOpenLeavesNothingOpen_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("installing: a table file cannot be made") << QStringLiteral("install");
+        QTest::newRow("checking a file: no SQLite file") << QStringLiteral("check");
+        QTest::newRow("checking the set: a file missing") << QStringLiteral("set");
+        QTest::newRow("starting: a damaged table file") << QStringLiteral("start");
+        QTest::newRow("emptying a closed table: a damaged file") << QStringLiteral("empty");
+    }
+    void failedOpenLeavesNothingOpen()
+    {
+        QFETCH(QString, failure);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("daten"));
+        const QString reports = data + QStringLiteral("/bericht.db");
+        if (failure == QLatin1String("install")) {
+            // A link into a folder that does not exist: the file cannot be created there.
+            QVERIFY(QDir().mkpath(data));
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("nirgends/thetable.DB")), data + QStringLiteral("/thetable.DB")));
+        } else {
+            installDataDirectory(dir.path());
+            QFile damaged(reports);
+            QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            damaged.write(QByteArray(4096, 'x'));
+        }
+        const auto fails = [&] {
+            try {
+                if (failure == QLatin1String("install"))
+                    installDataDirectory(dir.path());
+                else if (failure == QLatin1String("check"))
+                    return !checkTableFile(reports, tableDef(QStringLiteral("bericht"))).isEmpty();
+                else if (failure == QLatin1String("set"))
+                    return !checkTableSet([&](const QString &name) { return data + QStringLiteral("/fehlt/") + name; }).isEmpty();
+                else if (failure == QLatin1String("start"))
+                    TableSet(data).openAtStart();
+                else
+                    TableSet(data).table(QStringLiteral("bericht")).emptyTable();
+            } catch (const StoreError &) {
+                return true;
+            }
+            return false;
+        };
+        const auto openFiles = [] {
+            return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+        };
+        QVERIFY(fails()); // the first failure sets up what SQLite keeps for good
+        const int files = openFiles();
+        const sqlite3_int64 memory = sqlite3_memory_used();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(fails());
+        QCOMPARE(openFiles(), files);
+        QCOMPARE(sqlite3_memory_used(), memory);
     }
 };
 
