@@ -257,7 +257,7 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::FormShow()
 {
     m_pageControl1->setCurrentIndex(0);
-    const store::Settings ini;
+    const store::Settings ini(m_tables.places().settingsFile());
     m_session.trainerName = ini.readString(keys::BKM, keys::Name);
     m_session.apprenticeName = ini.readString(keys::Stift, keys::Name);
     m_session.year = ini.readInteger(keys::Stift, keys::Jahr, keys::defaultJahr);
@@ -342,7 +342,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     }
     // Both values with one write of the file; a failure is ignored, the
     // program ends in any case.
-    store::Settings().writeStrings({{keys::Stift, keys::Jahr, QString::number(m_session.year)},
+    store::Settings(m_tables.places().settingsFile()).writeStrings({{keys::Stift, keys::Jahr, QString::number(m_session.year)},
                                     {keys::Werte, keys::Anzeigewahl, QString::number(m_overview->displayChoice())}});
     if (m_help)
         m_help->close();
@@ -458,7 +458,7 @@ void TMainForm::Ausgangszustandherstellen1Click()
 std::optional<QString> TMainForm::safetyBackup()
 {
     const QString data = m_tables.dataDir();
-    const QString root = QDir::cleanPath(QDir(data).absoluteFilePath(QStringLiteral("../sicherung")));
+    const QString root = m_tables.places().backupRoot();
     exchange::BackupResult backup;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);

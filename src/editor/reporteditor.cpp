@@ -560,10 +560,6 @@ void Tberichtdlg::showStoredPictureSize(int picture)
 
 void Tberichtdlg::bildladenbtnClick(int picture)
 {
-    // Every file of the program is addressed relative to the working
-    // directory: it is the same afterwards, however loading ends.
-    const QString workingDirectory = QDir::currentPath();
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
     const QString file =
         platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
     if (!file.isEmpty()) {
@@ -718,7 +714,7 @@ void Tberichtdlg::done(int result)
         // Closed normally, by OK or by Cancel: nothing is left to recover.
         m_recoveryTimer->stop();
         m_fitTimer->stop();
-        recovery::remove();
+        recovery::remove(m_tables.places().recoveryFile());
         m_recoveryWritten = false;
         QDialog::done(result);
     }
@@ -761,13 +757,13 @@ void Tberichtdlg::writeRecovery()
         if (!newReportMode() && !report().isEditing()) {
             m_recoveryLast = now;
             if (m_recoveryWritten)
-                recovery::remove();
+                recovery::remove(m_tables.places().recoveryFile());
             m_recoveryWritten = false;
             return;
         }
         if (now == m_recoveryLast)
             return;
-        if (recovery::write(now)) {
+        if (recovery::write(now, m_tables.places().recoveryFile())) {
             m_recoveryLast = now;
             m_recoveryWritten = true;
         }

@@ -354,7 +354,7 @@ private slots:
     {
         f->start(1);
         sheet(1, 1, 1);
-        const QDir dir(Tdrauswdlg::directory());
+        const QDir dir(printDir());
         QVERIFY(QDir().mkpath(dir.path()));
         for (const char *name : {"alle.qrp", "1001A1.qrp", "2014b2.qrp", "notiz.txt", "eigene.qrp"})
             QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
@@ -399,7 +399,7 @@ private slots:
                      qPrintable(said.join(QLatin1Char('|'))));
             QVERIFY(!TQRMDIPreviewInterface::current());
         });
-        QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(printDir()).entryList(QDir::Files), QStringList());
     }
 
     // The sheets are saved beside the rendering of the next ones: a sheet
@@ -421,7 +421,7 @@ private slots:
             sheet(1, n, 1);
         // A directory where the sheet's file would be written.
         const QString blocked = Tdrauswdlg::sheetFileName(1, number, back, 1);
-        QVERIFY(QDir().mkpath(QDir(Tdrauswdlg::directory()).filePath(blocked)));
+        QVERIFY(QDir().mkpath(QDir(printDir()).filePath(blocked)));
         bulkPrint([&](Tdrauswdlg &d) {
             d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
             d.findChild<QPushButton *>(QStringLiteral("auswahlRbtn"))->click();
@@ -430,14 +430,14 @@ private slots:
         });
         QCOMPARE(f->messages().errors().size(), 1);
         QVERIFY2(f->messages().errors().first().contains(blocked), qPrintable(f->messages().errors().first()));
-        QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(printDir()).entryList(QDir::Files), QStringList());
     }
 
     void aDirectoryThatCannotBeWritten()
     {
         f->start(1);
         sheet(1, 1, 1);
-        QFile blocker(Tdrauswdlg::directory()); // a file where the directory should be
+        QFile blocker(printDir()); // a file where the directory should be
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         bulkPrint([&](Tdrauswdlg &d) {
