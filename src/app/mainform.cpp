@@ -484,8 +484,7 @@ void TMainForm::Ausbildungsnachweis1Click()
 {
     if (!m_qrmdform)
         return;
-    m_session.druckart = store::PrintKind::TrainingRecord;
-    engine::preview(m_qrmdform->qrnachweis());
+    engine::preview(m_qrmdform->qrnachweis(), engine::PrintKind::TrainingRecord);
 }
 
 void TMainForm::bersichtdieAusbildungszeit1Click()

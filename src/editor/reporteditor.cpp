@@ -643,21 +643,19 @@ void Tberichtdlg::vorschaubtnClick()
     // the formatted fields hand their text to the row's edit buffer.
     m_taetigkeitedit->flush();
     m_vermerkeedit->flush();
-    m_session.druckart = store::PrintKind::FrontSheet;
     if (m_berichtform)
-        engine::preview(m_berichtform->QuickRep1());
+        engine::preview(m_berichtform->QuickRep1(), engine::PrintKind::FrontSheet);
 }
 
 void Tberichtdlg::ruecksformvorschauClick()
 {
     checkspeichern();
-    m_session.druckart = store::PrintKind::BackSheet;
     if (!m_qrruecksform)
         return;
     // The pictures print at the size they are shown here.
     for (int i = 0; i < 2; ++i)
         m_qrruecksform->setPictureDisplaySize(i, m_image[i]->size());
-    engine::preview(m_qrruecksform->QuickRep());
+    engine::preview(m_qrruecksform->QuickRep(), engine::PrintKind::BackSheet);
 }
 
 void Tberichtdlg::folgeblattbtnClick()

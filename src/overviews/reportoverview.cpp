@@ -181,8 +181,7 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
     // it shows, so afterwards the list shows what the choice says then,
     // never the rows it showed before.
     const store::ScopedRow keep(m_tables.berichttable());
-    m_session.druckart = store::PrintKind::ReportList;
-    engine::preview(m_printForm->report());
+    engine::preview(m_printForm->report(), engine::PrintKind::ReportList);
     uebersichtanzeigewahlClick();
 }
 

@@ -273,8 +273,7 @@ void Tuebersichtdlg::vorschaubtnClick()
             dates << m_dates[year][end]->text();
     m_printForm->setShownDates(dates);
     const auto fileDates = qScopeGuard([this] { m_printForm->setShownDates({}); });
-    m_session.druckart = store::PrintKind::TrainingTime;
-    engine::preview(m_printForm->report());
+    engine::preview(m_printForm->report(), engine::PrintKind::TrainingTime);
 }
 
 void Tuebersichtdlg::done(int result)

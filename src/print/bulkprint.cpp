@@ -384,11 +384,10 @@ void Tdrauswdlg::vorschaubtnClick()
         return;
     }
     removeRunFiles();
-    m_session.druckart = store::PrintKind::BulkPrint;
     if (!QFile::exists(merged))
         return; // nothing ticked
     engine::Document document = engine::Document::load(merged);
-    engine::preview(document);
+    engine::preview(document, engine::PrintKind::BulkPrint);
 }
 
 std::vector<Tdrauswdlg::RunSheet> Tdrauswdlg::tickedSheets(std::vector<store::Table::Bookmark> *rows) const
