@@ -146,6 +146,11 @@ void Tberichtdlg::setItemSource(controls::DataSource *source)
     });
 }
 
+void Tberichtdlg::showCompositionItems()
+{
+    setItemSource(m_tempsource);
+}
+
 bool Tberichtdlg::newReportMode() const
 {
     return m_detailgrid->dataSource() == m_tempsource;
