@@ -192,7 +192,7 @@ private slots:
         QTest::newRow("bulk print, then a front sheet") << int(K::BulkPrint) << int(K::FrontSheet) << true;
         QTest::newRow("bulk print, then a back sheet") << int(K::BulkPrint) << int(K::BackSheet) << true;
         QTest::newRow("front sheet, then a bulk print") << int(K::FrontSheet) << int(K::BulkPrint) << false;
-        QTest::newRow("training time, then the record") << int(K::TrainingTime) << int(K::TrainingRecord) << false;
+        QTest::newRow("training time, then a bulk print") << int(K::TrainingTime) << int(K::BulkPrint) << false;
     }
     void eachPreviewPrintsItsOwnForm()
     {
