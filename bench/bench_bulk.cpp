@@ -117,12 +117,12 @@ void bulkPrint(int years)
     report(name.constData(), runs, r);
     std::printf("    (%d sheets, %.2f ms per sheet; peak resident %.0f MB before, %.0f MB after)\n", sheets,
                 r.median / std::max(sheets, 1), before, peakResidentMb());
-    const engine::Document merged = engine::Document::load(Tdrauswdlg::mergedFile());
+    const engine::Document merged = engine::Document::load(dialog->mergedFile());
     const QString pdf = dir.filePath(QStringLiteral("alle.pdf"));
     report("sizes: bulk print, PDF of the merged document", runs,
            measure(runs, [&] { engine::exportPdf(merged, pdf); }));
     std::printf("    (%d pages, merged file alle.qrp %.1f MB, PDF %.1f MB)\n", merged.pageCount(),
-                double(QFile(Tdrauswdlg::mergedFile()).size()) / 1e6, double(QFile(pdf).size()) / 1e6);
+                double(QFile(dialog->mergedFile()).size()) / 1e6, double(QFile(pdf).size()) / 1e6);
     pageTurns(merged);
     engine::setPreviewInterface(previews);
     form->hide();

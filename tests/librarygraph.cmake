@@ -6,7 +6,12 @@
 #   - a folder's CMakeLists.txt linking a library of a folder it may not use,
 #   - an #include of another folder's header without linking that library,
 #   - a Qt module that a library may not link,
-#   - a folder of src/ that the graph does not know.
+#   - a folder of src/ that the graph does not know,
+#   - SQL text (a string literal that starts with an SQL statement) outside
+#     store and domain, which alone speak SQL,
+#   - a window folder including a header of another window folder (or one
+#     of the windows of print) other than the entry-point headers named
+#     below: windows reach each other through the main window's wiring.
 #
 #   cmake -DSRC=<source dir>/src -P librarygraph.cmake
 
@@ -16,16 +21,17 @@ if(NOT SRC OR NOT IS_DIRECTORY "${SRC}")
   message(FATAL_ERROR "usage: cmake -DSRC=<source dir>/src -P librarygraph.cmake")
 endif()
 
-set(folders app plan editor overviews exchange print print/engine controls richtext domain store platform)
+set(folders app plan editor overviews exchange print print/engine domain controls richtext store platform)
 
-set(uses_app plan editor overviews exchange print print/engine controls richtext domain store platform)
-set(_windows controls print print/engine richtext domain store platform)
+set(uses_app plan editor overviews exchange print print/engine domain controls richtext store platform)
+set(_windows controls print print/engine domain richtext store platform)
 set(uses_plan ${_windows})
 set(uses_editor ${_windows})
 set(uses_overviews ${_windows})
 set(uses_exchange ${_windows})
-set(uses_print print/engine controls richtext domain store platform)
+set(uses_print print/engine domain controls richtext store platform)
 set(uses_print/engine richtext)
+set(uses_domain store)
 set(uses_controls store richtext platform)
 set(uses_richtext "")
 set(uses_domain store)
@@ -35,6 +41,17 @@ set(uses_platform "")
 # The Qt modules a library may link, where it may not link every one.
 set(qt_store Core)
 set(qt_domain Core)
+
+# The folders that speak SQL.
+set(sql_folders store domain)
+
+# The folders of windows. app holds the main window, which creates and
+# wires every window and may include them all. Of print, the print forms
+# and the preview interface are for every window; its windows are these.
+set(window_folders plan editor overviews exchange)
+set(print_windows print/bulkprint.h print/previewwindow.h print/printerchoice.h)
+# Headers a window may include of another window: its entry points.
+set(entry_points "")
 
 # The folder a path below src/ belongs to ("" for none of ours).
 function(folder_of path out)
@@ -92,6 +109,49 @@ foreach(_file IN LISTS _all)
     list(APPEND _included_${_from} ${_to})
     if(NOT _to IN_LIST uses_${_from})
       list(APPEND violations "src/${_file}: #include \"${_name}\" (${_from} may not use ${_to})")
+    elseif(_from IN_LIST window_folders AND (_to IN_LIST window_folders OR _header IN_LIST print_windows)
+           AND NOT _header IN_LIST entry_points)
+      list(APPEND violations
+           "src/${_file}: #include \"${_name}\" (a window of ${_from} reaches into a window of ${_to}: name its entry-point header in librarygraph.cmake)")
+    endif()
+  endforeach()
+endforeach()
+
+# SQL text: a string literal whose text starts with a statement, outside
+# comments. The letters are matched without regard to case.
+set(_sql_words select update insert delete pragma create begin commit rollback savepoint attach detach)
+set(_sql_alternatives "")
+foreach(_word IN LISTS _sql_words)
+  set(_pattern "")
+  string(LENGTH "${_word}" _length)
+  math(EXPR _last "${_length} - 1")
+  foreach(_i RANGE ${_last})
+    string(SUBSTRING "${_word}" ${_i} 1 _letter)
+    string(TOUPPER "${_letter}" _upper)
+    string(APPEND _pattern "[${_letter}${_upper}]")
+  endforeach()
+  list(APPEND _sql_alternatives "${_pattern}")
+endforeach()
+list(JOIN _sql_alternatives "|" _sql_alternatives)
+# The word, then a blank or a semicolon: "delete from", "BEGIN IMMEDIATE",
+# "commit;" (a lone word, "insert", is a name, not a statement).
+set(_sql_literal "\"[ \t]*(${_sql_alternatives})[ \t;]")
+foreach(_file IN LISTS _all)
+  if(NOT _file MATCHES "\\.(cpp|h)$")
+    continue()
+  endif()
+  folder_of("${_file}" _from)
+  if(NOT _from OR _from IN_LIST sql_folders)
+    continue()
+  endif()
+  file(STRINGS "${SRC}/${_file}" _lines REGEX "${_sql_literal}")
+  foreach(_line IN LISTS _lines)
+    string(REGEX REPLACE "^[ \t]*//.*" "" _code "${_line}")
+    string(REGEX REPLACE "^[ \t]*\\*.*" "" _code "${_code}")
+    if(_code MATCHES "${_sql_literal}")
+      string(STRIP "${_line}" _line)
+      string(REPLACE ";" "," _line "${_line}")
+      list(APPEND violations "src/${_file}: SQL outside store and domain: ${_line}")
     endif()
   endforeach()
 endforeach()
@@ -99,6 +159,9 @@ endforeach()
 # Links: every lernora_ library named in a folder's CMakeLists.txt.
 foreach(_from IN LISTS folders)
   set(_cmake "${SRC}/${_from}/CMakeLists.txt")
+  if(NOT IS_DIRECTORY "${SRC}/${_from}")
+    continue() # in the graph before its first file
+  endif()
   if(NOT EXISTS "${_cmake}")
     list(APPEND violations "src/${_from}: no CMakeLists.txt")
     continue()

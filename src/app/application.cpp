@@ -25,12 +25,15 @@
 #include "store/storeerror.h"
 #include "store/tableset.h"
 
-#include <QDir>
 #include <QGuiApplication>
 
 namespace lernora {
 
-Application::Application(QObject *parent) : QObject(parent)
+Application::Application(QObject *parent) : Application(store::Places(), parent)
+{
+}
+
+Application::Application(const store::Places &places, QObject *parent) : QObject(parent), m_places(places)
 {
     QGuiApplication::setApplicationDisplayName(title());
     // The main window and every dialog show the program's icon.
@@ -41,10 +44,9 @@ Application::Application(QObject *parent) : QObject(parent)
     engine::setClock([] { return platform::clock().now(); });
     // An error of the table store shows SQLite's words behind its message.
     platform::setErrorDetail(&store::errorDetail);
-    const QString dataDir = QDir::current().filePath(QStringLiteral("daten"));
     // Master journals left by a crash in a transaction over several files.
-    store::removeStaleMasterJournals(dataDir);
-    m_tables = std::make_unique<store::TableSet>(dataDir);
+    store::removeStaleMasterJournals(m_places.dataDir());
+    m_tables = std::make_unique<store::TableSet>(m_places);
     m_mainForm = std::make_unique<TMainForm>(*m_tables, m_session);
     // The help opens in the main window's help window; F1 opens it at the
     // section of the window it is pressed in.
@@ -55,13 +57,13 @@ Application::Application(QObject *parent) : QObject(parent)
     // The other windows follow in their fixed order; the main window owns them.
     auto *berichtdlg = new Tberichtdlg(*m_tables, m_session, m_mainForm.get());
     m_mainForm->setBerichtdlg(berichtdlg);
-    m_mainForm->setGrunddatendlg(new Tgrunddatendlg(m_session, m_mainForm.get()));
+    m_mainForm->setGrunddatendlg(new Tgrunddatendlg(m_places, m_session, m_mainForm.get()));
     m_berichtform = std::make_unique<Tberichtform>(*m_tables, m_session);
     m_qrbuebersichtform = std::make_unique<Tqrbuebersichtform>(*m_tables);
     m_mainForm->setQrbuebersichtform(m_qrbuebersichtform.get());
     m_qrruecksform = std::make_unique<Tqrruecksform>(*m_tables, m_session);
     berichtdlg->setPrintForms(m_berichtform.get(), m_qrruecksform.get());
-    m_qrmdform = std::make_unique<TQRMDForm>();
+    m_qrmdform = std::make_unique<TQRMDForm>(m_places);
     m_mainForm->setQrmdform(m_qrmdform.get());
     m_mainForm->setAboutBox(new TAboutBox(m_mainForm.get()));
     m_mainForm->setDrauswdlg(
@@ -72,12 +74,12 @@ Application::Application(QObject *parent) : QObject(parent)
     uebersichtdlg->setPrintForm(m_qruebersichtform.get());
     m_reportreportform = std::make_unique<Treportreportform>(m_session);
     m_mainForm->setReportreportform(m_reportreportform.get());
-    m_mainForm->setEximForm(new TEXIMMainForm(m_mainForm.get()));
+    m_mainForm->setEximForm(new TEXIMMainForm(m_places, m_mainForm.get()));
 }
 
 void Application::offerRecovery()
 {
-    platform::guarded([this] { recovery::offerAtStart(*m_tables); });
+    platform::guarded([this] { recovery::offerAtStart(*m_tables, m_places.recoveryFile()); });
 }
 
 Application::~Application()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/places.h"
 #include "store/session.h"
 
 #include <QObject>
@@ -19,17 +20,20 @@ class TableSet;
 
 namespace lernora {
 
-// The running program: the table set of the data directory "daten" below the
-// current working directory, the shared session values and every window,
-// created once in their fixed order. Construction throws store::StoreError
+// The running program: the table set of the data directory "daten" of its
+// places (by default those of the current working directory at its
+// creation), the shared session values and every window, created once in
+// their fixed order. Construction throws store::StoreError
 // when the table set cannot be opened; nothing is created then.
 class Application : public QObject
 {
     Q_OBJECT
 public:
     explicit Application(QObject *parent = nullptr);
+    explicit Application(const store::Places &places, QObject *parent = nullptr);
     ~Application() override;
 
+    const store::Places &places() const { return m_places; }
     TMainForm *mainForm() const { return m_mainForm.get(); }
     store::TableSet &tables() const { return *m_tables; }
     store::Session &session() { return m_session; }
@@ -52,6 +56,7 @@ public:
     void offerRecovery();
 
 private:
+    store::Places m_places;
     store::Session m_session;
     std::unique_ptr<store::TableSet> m_tables;
     std::unique_ptr<TMainForm> m_mainForm;

@@ -56,7 +56,8 @@ struct Field
 
 } // namespace
 
-Tgrunddatendlg::Tgrunddatendlg(store::Session &session, QWidget *parent) : QDialog(parent), m_session(session)
+Tgrunddatendlg::Tgrunddatendlg(const store::Places &places, store::Session &session, QWidget *parent)
+    : QDialog(parent), m_places(places), m_session(session)
 {
     setObjectName(QStringLiteral("grunddatendlg"));
     setWindowTitle(QStringLiteral("Grunddaten"));
@@ -130,7 +131,7 @@ bool Tgrunddatendlg::execute()
 
 void Tgrunddatendlg::load()
 {
-    const store::Settings ini;
+    const store::Settings ini(m_places.settingsFile());
     for (const Key &k : writtenKeys)
         if (k.edit)
             edit(k.edit)->setText(ini.readString(k.section, k.key));
@@ -158,7 +159,7 @@ void Tgrunddatendlg::accept()
     if (!save()) {
         platform::messages().error(QStringLiteral("Die Grunddaten wurden NICHT gespeichert: Die Datei %1 konnte nicht "
                                                   "geschrieben werden. Sie ist unverändert geblieben.")
-                                       .arg(QDir::toNativeSeparators(store::Settings().filePath())));
+                                       .arg(QDir::toNativeSeparators(m_places.settingsFile())));
         return;
     }
     QDialog::accept();
@@ -169,5 +170,5 @@ bool Tgrunddatendlg::save()
     QList<store::Settings::Value> values;
     for (const Key &k : writtenKeys)
         values.append({k.section, k.key, k.edit ? edit(k.edit)->text() : QString()});
-    return store::Settings().writeStrings(values);
+    return store::Settings(m_places.settingsFile()).writeStrings(values);
 }

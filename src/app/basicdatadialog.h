@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/places.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -15,7 +17,7 @@ class Tgrunddatendlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tgrunddatendlg(store::Session &session, QWidget *parent = nullptr);
+    Tgrunddatendlg(const store::Places &places, store::Session &session, QWidget *parent = nullptr);
 
     // Fills the edits from the settings file and shows the dialog modally.
     // OK writes every key, the two first names empty, with one write of the
@@ -35,5 +37,6 @@ private:
     void load();
     bool save();
 
+    store::Places m_places;
     store::Session &m_session;
 };

@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
+#include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/trainingrecordprint.h"
 #include "store/session.h"
@@ -226,16 +227,13 @@ void TMainForm::buildClient()
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(client);
     controls::addPageKeys(m_pageControl1);
-    controls::addPageKeys(m_composition->PageControl2());
+    m_composition->addPageKeys();
 
     // Maximised, the composition and the report list grow downwards and
     // the buttons below them follow.
     auto *anchors = new controls::Anchors(this, QSize(987, 748));
-    anchors->anchor(m_composition->zusammenstellung(), Qt::TopEdge | Qt::BottomEdge);
-    anchors->anchor(m_overview->DBGrid3(), Qt::TopEdge | Qt::BottomEdge);
-    for (QWidget *tab : {static_cast<QWidget *>(m_composition), static_cast<QWidget *>(m_overview)})
-        for (QPushButton *b : tab->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
-            anchors->anchor(b, Qt::BottomEdge);
+    m_composition->anchorIn(*anchors);
+    m_overview->anchorIn(*anchors);
 
     m_statusLine = new QStatusBar(this);
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -257,7 +255,7 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::FormShow()
 {
     m_pageControl1->setCurrentIndex(0);
-    const store::Settings ini;
+    const store::Settings ini(m_tables.places().settingsFile());
     m_session.trainerName = ini.readString(keys::BKM, keys::Name);
     m_session.apprenticeName = ini.readString(keys::Stift, keys::Name);
     m_session.year = ini.readInteger(keys::Stift, keys::Jahr, keys::defaultJahr);
@@ -282,10 +280,10 @@ void TMainForm::N1Lehrjahr1Click(int year)
     m_session.year = year;
     showYear();
     // The overview shows the new year when it shows one year.
-    platform::guarded([this] { m_overview->uebersichtanzeigewahlClick(); });
+    platform::guarded([this] { m_overview->showYear(); });
     // A new year ends the composition; discarding it builds the pages of
     // the new year and keeps the part shown.
-    platform::guarded([this] { m_composition->VerwerfbtnClick(); });
+    platform::guarded([this] { m_composition->discard(); });
 }
 
 void TMainForm::PageControl1Change()
@@ -293,7 +291,7 @@ void TMainForm::PageControl1Change()
     // The editor lists a stored sheet's items only for "Anzeigen"; a change
     // of the main tab gives it the composition back as its item list.
     if (m_berichtdlg)
-        m_berichtdlg->setItemSource(m_berichtdlg->tempsource());
+        m_berichtdlg->showCompositionItems();
 }
 
 void TMainForm::setQrbuebersichtform(Tqrbuebersichtform *form)
@@ -308,7 +306,7 @@ void TMainForm::setReportreportform(Treportreportform *form)
 
 void TMainForm::setDrauswdlg(Tdrauswdlg *dialog)
 {
-    m_overview->setBulkPrint(dialog);
+    m_overview->setBulkPrint([dialog] { platform::modalRunner().run(*dialog); });
 }
 
 void TMainForm::beranzeigebtnClick()
@@ -324,11 +322,11 @@ void TMainForm::setBerichtdlg(Tberichtdlg *dialog)
 
 void TMainForm::erzeugbtnClick()
 {
-    QListWidget *list = m_composition->zusammenstellung();
-    if (list->count() > 0 && m_berichtdlg) {
+    if (m_composition->hasItems() && m_berichtdlg) {
         Tberichtdlg &dialog = *m_berichtdlg;
         plan::createReport(m_tables, m_session.year, platform::clock().now().date(), [&] { return dialog.openNew(); });
-        list->clear();
+        m_composition->reportCreated();
+        return;
     }
     // A rebuild empties the composition and keeps the part shown.
     m_composition->rebuildPages();
@@ -342,7 +340,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     }
     // Both values with one write of the file; a failure is ignored, the
     // program ends in any case.
-    store::Settings().writeStrings({{keys::Stift, keys::Jahr, QString::number(m_session.year)},
+    store::Settings(m_tables.places().settingsFile()).writeStrings({{keys::Stift, keys::Jahr, QString::number(m_session.year)},
                                     {keys::Werte, keys::Anzeigewahl, QString::number(m_overview->displayChoice())}});
     if (m_help)
         m_help->close();
@@ -442,8 +440,8 @@ void TMainForm::Ausgangszustandherstellen1Click()
         // The windows show the delivered state: no composition, every count
         // at 0, no report in the overview. Answering No to the exit
         // question leaves a program that goes on working.
-        m_composition->VerwerfbtnClick();
-        m_overview->uebersichtanzeigewahlClick();
+        m_composition->discard();
+        m_overview->showYear();
     });
     if (!reset)
         return;
@@ -458,7 +456,7 @@ void TMainForm::Ausgangszustandherstellen1Click()
 std::optional<QString> TMainForm::safetyBackup()
 {
     const QString data = m_tables.dataDir();
-    const QString root = QDir::cleanPath(QDir(data).absoluteFilePath(QStringLiteral("../sicherung")));
+    const QString root = m_tables.places().backupRoot();
     exchange::BackupResult backup;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -484,8 +482,7 @@ void TMainForm::Ausbildungsnachweis1Click()
 {
     if (!m_qrmdform)
         return;
-    m_session.druckart = store::PrintKind::TrainingRecord;
-    engine::preview(m_qrmdform->qrnachweis());
+    engine::preview(m_qrmdform->qrnachweis(), engine::PrintKind::TrainingRecord);
 }
 
 void TMainForm::bersichtdieAusbildungszeit1Click()

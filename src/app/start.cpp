@@ -18,16 +18,16 @@ namespace lernora {
 
 namespace {
 
-// The working directory holds the settings file and the recovery file of
+// The program directory holds the settings file and the recovery file of
 // the report editor; both are written under a new name and then renamed.
-void checkWorkingDirectory()
+void checkProgramDirectory(const store::Places &places)
 {
-    const QString dir = QDir::currentPath();
+    const QString dir = places.programDir();
     if (const QString problem = store::directoryWriteProblem(dir); !problem.isEmpty())
         throw store::StoreError(QStringLiteral("Ordner %1:\n%2\nDort speichert Lernora seine Einstellungen und "
                                                "ungesicherte Berichtstexte.")
                                     .arg(QDir::toNativeSeparators(dir), problem));
-    const QString ini = store::Settings::defaultPath();
+    const QString ini = places.settingsFile();
     QFile file(ini);
     if (QFileInfo(ini).isDir() || (file.exists() && !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)))
         throw store::StoreError(QStringLiteral("Einstellungsdatei %1:\nSie ist schreibgeschützt, gesperrt oder keine "
@@ -38,14 +38,13 @@ void checkWorkingDirectory()
 // What the apprentice can do about a data folder the program cannot work
 // in, when the refusal itself says nothing: the program cannot put a backup
 // back before it runs.
-QString startAdvice(const QDir &place)
+QString startAdvice(const store::Places &places)
 {
     return QStringLiteral("Bitte prüfen Sie die genannte Datei oder den Ordner. Ist eine Tabellendatei beschädigt, "
                           "leer oder fehlt sie, kopieren Sie die Dateien aus dem neuesten Ordner in „%1“ (oder aus "
                           "Ihrem letzten Export) in den Ordner „%2“. Ist etwas schreibgeschützt, heben Sie den "
                           "Schreibschutz auf. Starten Sie Lernora dann noch einmal.")
-        .arg(QDir::toNativeSeparators(place.filePath(QStringLiteral("sicherung"))),
-             QDir::toNativeSeparators(place.filePath(QStringLiteral("daten"))));
+        .arg(QDir::toNativeSeparators(places.backupRoot()), QDir::toNativeSeparators(places.dataDir()));
 }
 
 } // namespace
@@ -71,19 +70,22 @@ Started start(const QStringList &arguments, const QString &userDir)
         return started;
     }
 
+    // From here on every file is found through the places, whatever the
+    // working directory.
+    const store::Places places(place.directory);
     try {
         enterStartPlace(place);
-        checkWorkingDirectory();
+        checkProgramDirectory(places);
         // No other instance runs: what a crash left behind can go.
-        exchange::removeLeftovers(QDir::currentPath());
-        started.program = std::make_unique<Application>();
+        exchange::removeLeftovers(places.programDir());
+        started.program = std::make_unique<Application>(places);
     } catch (const store::StoreError &e) {
         QString text = e.message() + QStringLiteral("\n\nDas Programm kann nicht gestartet werden.");
         if (place.kind == StartPlace::Kind::Current
-            && !QFileInfo(QDir::current().filePath(QStringLiteral("daten"))).isDir())
+            && !QFileInfo(places.dataDir()).isDir())
             text += QStringLiteral("\n\n") + howToStart(userDir);
         else if (!platform::saysWhatToDo(e.message()))
-            text += QStringLiteral("\n\n") + startAdvice(QDir::current());
+            text += QStringLiteral("\n\n") + startAdvice(places);
         started.guard.reset();
         platform::messages().error(text, e.detail());
         started.exitCode = 1;

@@ -146,6 +146,11 @@ void Tberichtdlg::setItemSource(controls::DataSource *source)
     });
 }
 
+void Tberichtdlg::showCompositionItems()
+{
+    setItemSource(m_tempsource);
+}
+
 bool Tberichtdlg::newReportMode() const
 {
     return m_detailgrid->dataSource() == m_tempsource;
@@ -560,11 +565,8 @@ void Tberichtdlg::showStoredPictureSize(int picture)
 
 void Tberichtdlg::bildladenbtnClick(int picture)
 {
-    // Every file of the program is addressed relative to the working
-    // directory: it is the same afterwards, however loading ends.
-    const QString workingDirectory = QDir::currentPath();
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
-    const QString file = platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
+    const QString file =
+        platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
     if (!file.isEmpty()) {
         store::Table &rep = report();
         rep.edit();
@@ -646,21 +648,19 @@ void Tberichtdlg::vorschaubtnClick()
     // the formatted fields hand their text to the row's edit buffer.
     m_taetigkeitedit->flush();
     m_vermerkeedit->flush();
-    m_session.druckart = store::PrintKind::FrontSheet;
     if (m_berichtform)
-        engine::preview(m_berichtform->QuickRep1());
+        engine::preview(m_berichtform->QuickRep1(), engine::PrintKind::FrontSheet);
 }
 
 void Tberichtdlg::ruecksformvorschauClick()
 {
     checkspeichern();
-    m_session.druckart = store::PrintKind::BackSheet;
     if (!m_qrruecksform)
         return;
     // The pictures print at the size they are shown here.
     for (int i = 0; i < 2; ++i)
         m_qrruecksform->setPictureDisplaySize(i, m_image[i]->size());
-    engine::preview(m_qrruecksform->QuickRep());
+    engine::preview(m_qrruecksform->QuickRep(), engine::PrintKind::BackSheet);
 }
 
 void Tberichtdlg::folgeblattbtnClick()
@@ -721,7 +721,7 @@ void Tberichtdlg::done(int result)
         // Closed normally, by OK or by Cancel: nothing is left to recover.
         m_recoveryTimer->stop();
         m_fitTimer->stop();
-        recovery::remove();
+        recovery::remove(m_tables.places().recoveryFile());
         m_recoveryWritten = false;
         QDialog::done(result);
     }
@@ -764,13 +764,13 @@ void Tberichtdlg::writeRecovery()
         if (!newReportMode() && !report().isEditing()) {
             m_recoveryLast = now;
             if (m_recoveryWritten)
-                recovery::remove();
+                recovery::remove(m_tables.places().recoveryFile());
             m_recoveryWritten = false;
             return;
         }
         if (now == m_recoveryLast)
             return;
-        if (recovery::write(now)) {
+        if (recovery::write(now, m_tables.places().recoveryFile())) {
             m_recoveryLast = now;
             m_recoveryWritten = true;
         }

@@ -83,6 +83,9 @@ public:
     // mode) or the sheet's detail rows.
     void setItemSource(controls::DataSource *source);
     bool newReportMode() const;
+    // While closed, the item list shows the composition again (the main
+    // window calls it when its tab changes).
+    void showCompositionItems();
 
     // The front and back sheet print forms its previews show (not owned).
     void setPrintForms(Tberichtform *front, Tqrruecksform *back);

@@ -135,7 +135,8 @@ QLabel *link(QWidget *parent, const char *name, const QString &text, const QUrl 
 
 } // namespace
 
-TEXIMMainForm::TEXIMMainForm(QWidget *parent) : QDialog(parent)
+TEXIMMainForm::TEXIMMainForm(const store::Places &places, QWidget *parent)
+    : QDialog(parent), m_places(places), m_programDir(places.programDir())
 {
     setObjectName(QStringLiteral("EXIMMainForm"));
     setWindowTitle(QStringLiteral("Lernora    Import / Export"));
@@ -260,27 +261,18 @@ QString TEXIMMainForm::builtInHelp()
 
 QString TEXIMMainForm::dataDir() const
 {
-    return QDir(m_programDir).filePath(QStringLiteral("daten"));
+    return m_places.dataDir();
 }
 
 QString TEXIMMainForm::backupRoot() const
 {
-    return QDir(m_programDir).filePath(QStringLiteral("sicherung"));
+    return m_places.backupRoot();
 }
 
 int TEXIMMainForm::execute()
 {
-    const QString before = QDir::currentPath();
-    m_programDir = before;
     m_settingsPath = settingsFileIn(m_programDir);
     int result = QDialog::Rejected;
-    // Browsing may change the working directory; the tables are opened
-    // again through it.
-    struct PutBack
-    {
-        QString dir;
-        ~PutBack() { QDir::setCurrent(dir); }
-    } putBack{before};
     loadHelp();
     if (!QFileInfo(dataDir()).isDir() || !QDir(dataDir()).isReadable()) {
         platform::messages().beep();
@@ -295,7 +287,7 @@ int TEXIMMainForm::execute()
 
 void TEXIMMainForm::loadHelp()
 {
-    QFile file(QDir(m_programDir).filePath(QStringLiteral("importexport.rtf")));
+    QFile file(m_places.file(QStringLiteral("importexport.rtf")));
     QTextDocument *doc = m_help->document();
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray rtf = file.readAll();

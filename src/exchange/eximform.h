@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/volumes.h"
+#include "store/places.h"
 
 #include <QDialog>
 
@@ -25,12 +26,13 @@ class TEXIMMainForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TEXIMMainForm(QWidget *parent = nullptr);
+    // places: where the program's data, backups and settings are (by
+    // default those of the working directory at its creation).
+    explicit TEXIMMainForm(const store::Places &places = store::Places(), QWidget *parent = nullptr);
 
     // Shows the window modally: the help pane, the stored volume and
     // directory, the backup list. Without a data directory the window says
-    // so and does not open. However it closes, the working directory is put
-    // back to what it was.
+    // so and does not open.
     int execute();
 
     // The built-in help text, shown when "importexport.rtf" cannot be read.
@@ -70,6 +72,7 @@ private:
     void XimportbtnClick(const QString &source);
     void showFailure(const exchange::Failure &failure, const QString &after = {});
 
+    store::Places m_places;
     QString m_programDir;
     QString m_settingsPath;
     QString m_directory;

@@ -230,8 +230,7 @@ void ReportOfReportsTab::BitBtn2Click()
     // The grid prints as it stands.
     m_printForm->setGrid(&m_grid);
     m_printForm->setSelectionText(selectionText(m_selection));
-    m_session.druckart = store::PrintKind::ReportOfReports;
-    engine::preview(m_printForm->report());
+    engine::preview(m_printForm->report(), engine::PrintKind::ReportOfReports);
 }
 
 } // namespace overviews

@@ -1,5 +1,6 @@
 #include "reportoverview.h"
 
+#include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/dbgrid.h"
 #include "controls/designed.h"
@@ -9,8 +10,6 @@
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
-#include "platform/modalrunner.h"
-#include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/reportlistprint.h"
 #include "store/fields.h"
@@ -162,6 +161,18 @@ void ReportOverviewTab::uebersichtanzeigewahlClick()
     updateDeleteButton();
 }
 
+void ReportOverviewTab::showYear()
+{
+    uebersichtanzeigewahlClick();
+}
+
+void ReportOverviewTab::anchorIn(controls::Anchors &anchors)
+{
+    anchors.anchor(m_grid, Qt::TopEdge | Qt::BottomEdge);
+    for (QPushButton *b : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+        anchors.anchor(b, Qt::BottomEdge);
+}
+
 void ReportOverviewTab::updateDeleteButton()
 {
     // Deleting renumbers the reports shown, so it is only offered while the
@@ -181,21 +192,20 @@ void ReportOverviewTab::beruebersichtdruckbtnClick()
     // it shows, so afterwards the list shows what the choice says then,
     // never the rows it showed before.
     const store::ScopedRow keep(m_tables.berichttable());
-    m_session.druckart = store::PrintKind::ReportList;
-    engine::preview(m_printForm->report());
+    engine::preview(m_printForm->report(), engine::PrintKind::ReportList);
     uebersichtanzeigewahlClick();
 }
 
 void ReportOverviewTab::BitBtn1Click()
 {
-    if (!m_drauswdlg)
+    if (!m_openBulkPrint)
         return;
     // The choice lists every sheet the list shows, without a filter;
     // afterwards the list shows what the display choice says.
     store::Table &reports = m_tables.berichttable();
     const store::ScopedRow keep(reports);
     reports.setFiltered(false);
-    platform::modalRunner().run(*m_drauswdlg);
+    m_openBulkPrint();
     uebersichtanzeigewahlClick();
 }
 

@@ -2,10 +2,10 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPushButton;
-class Tdrauswdlg;
 class Tqrbuebersichtform;
 
 namespace store {
@@ -13,6 +13,7 @@ class TableSet;
 struct Session;
 } // namespace store
 namespace controls {
+class Anchors;
 class DataSource;
 class DBGrid;
 class RadioGroup;
@@ -41,8 +42,17 @@ public:
     // The print of the list (not owned), created at start after this tab.
     void setPrintForm(Tqrbuebersichtform *form) { m_printForm = form; }
     Tqrbuebersichtform *printForm() const { return m_printForm; }
-    // The bulk print's choice of sheets (not owned).
-    void setBulkPrint(Tdrauswdlg *dialog) { m_drauswdlg = dialog; }
+    // Shows the bulk print's choice of sheets and returns when it closed;
+    // the main window wires it.
+    void setBulkPrint(std::function<void()> open) { m_openBulkPrint = std::move(open); }
+
+    // Entry points for the main window, which hosts the tab.
+    // Shows the sheets as the display choice says, for the session's
+    // training year (a new one, or the data after a reset).
+    void showYear();
+    // In the main window grown beyond its design, the list grows downwards
+    // and the buttons below it follow.
+    void anchorIn(controls::Anchors &anchors);
 
     // The display choice: 0 every year, 1 the current training year.
     int displayChoice() const;
@@ -78,7 +88,7 @@ private:
     store::TableSet &m_tables;
     store::Session &m_session;
     Tqrbuebersichtform *m_printForm = nullptr;
-    Tdrauswdlg *m_drauswdlg = nullptr;
+    std::function<void()> m_openBulkPrint;
     controls::DataSource *m_source = nullptr;
     controls::RadioGroup *m_uebersichtanzeigewahl = nullptr;
     controls::DBGrid *m_grid = nullptr;

@@ -186,7 +186,7 @@ Tuebersichtdlg::~Tuebersichtdlg() = default;
 
 int Tuebersichtdlg::execute()
 {
-    const store::Settings ini;
+    const store::Settings ini(m_tables.places().settingsFile());
     for (int year = 0; year < 3; ++year)
         for (int end = 0; end < 2; ++end)
             m_dates[year][end]->setText(ini.readString(keys::Stift, dateKeys[year][end]));
@@ -235,10 +235,10 @@ void Tuebersichtdlg::accept()
             dates.append({keys::Stift, dateKeys[year][end], edit->text()});
         }
     }
-    if (!store::Settings().writeStrings(dates)) {
+    if (!store::Settings(m_tables.places().settingsFile()).writeStrings(dates)) {
         platform::messages().error(QStringLiteral("Die Daten der Ausbildungsjahre wurden NICHT gespeichert: Die Datei "
                                                   "%1 konnte nicht geschrieben werden. Sie ist unverändert geblieben.")
-                                       .arg(QDir::toNativeSeparators(store::Settings::defaultPath())));
+                                       .arg(QDir::toNativeSeparators(m_tables.places().settingsFile())));
         return;
     }
     QDialog::accept();
@@ -273,8 +273,7 @@ void Tuebersichtdlg::vorschaubtnClick()
             dates << m_dates[year][end]->text();
     m_printForm->setShownDates(dates);
     const auto fileDates = qScopeGuard([this] { m_printForm->setShownDates({}); });
-    m_session.druckart = store::PrintKind::TrainingTime;
-    engine::preview(m_printForm->report());
+    engine::preview(m_printForm->report(), engine::PrintKind::TrainingTime);
 }
 
 void Tuebersichtdlg::done(int result)

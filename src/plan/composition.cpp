@@ -1,6 +1,8 @@
 #include "composition.h"
 
+#include "controls/anchors.h"
 #include "controls/designed.h"
+#include "controls/keyboard.h"
 #include "domain/planitems.h"
 #include "planpages.h"
 #include "platform/guard.h"
@@ -338,7 +340,36 @@ void CompositionTab::placeGroupLabels(PlanLabel *actual)
     placeGroupCounts(actual, slash, target);
 }
 
+bool CompositionTab::hasItems() const
+{
+    return m_list->count() > 0;
+}
+
+void CompositionTab::reportCreated()
+{
+    m_list->clear();
+    // A rebuild empties the composition and keeps the part shown.
+    rebuildPages();
+}
+
+void CompositionTab::addPageKeys()
+{
+    controls::addPageKeys(m_pageControl);
+}
+
+void CompositionTab::anchorIn(controls::Anchors &anchors)
+{
+    anchors.anchor(m_list, Qt::TopEdge | Qt::BottomEdge);
+    for (QPushButton *b : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+        anchors.anchor(b, Qt::BottomEdge);
+}
+
 void CompositionTab::VerwerfbtnClick()
+{
+    discard();
+}
+
+void CompositionTab::discard()
 {
     m_tables.temptable().emptyTable();
     m_list->clear();

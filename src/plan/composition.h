@@ -8,6 +8,9 @@ class QListWidget;
 class QPushButton;
 class QTabWidget;
 
+namespace controls {
+class Anchors;
+}
 namespace store {
 class TableSet;
 struct Session;
@@ -42,6 +45,22 @@ public:
     void discardPages();
     // Discards and builds the pages; the part selector keeps its entry.
     void rebuildPages();
+
+    // Entry points for the main window, which hosts the tab.
+    // Whether the composition holds an item, so that a report can be made.
+    bool hasItems() const;
+    // Ends the composition, as "Verwerfen" does: the composition table and
+    // list emptied, the pages of the session's training year (a new one, or
+    // the data after a reset) built, the part shown kept.
+    void discard();
+    // A report was made from the composition: the list is emptied and the
+    // pages show the raised counts.
+    void reportCreated();
+    // The page control of the plan parts switches with the page keys.
+    void addPageKeys();
+    // In the main window grown beyond its design, the list grows downwards
+    // and the buttons below it follow.
+    void anchorIn(controls::Anchors &anchors);
 
     // The entry of the part selector; the page control shows the same part.
     int partIndex() const;

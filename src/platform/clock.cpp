@@ -10,23 +10,23 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-Clock *&installed()
-{
-    static Clock *c = nullptr;
-    return c;
-}
-
 } // namespace
+
+Hook<Clock *> &clockHook()
+{
+    static SystemClock system;
+    static Hook<Clock *> hook(&system);
+    return hook;
+}
 
 Clock &clock()
 {
-    static SystemClock system;
-    return installed() ? *installed() : system;
+    return *clockHook().get();
 }
 
 void setClock(Clock *c)
 {
-    installed() = c;
+    clockHook().set(c);
 }
 
 } // namespace platform

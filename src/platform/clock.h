@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/hook.h"
+
 #include <QDateTime>
 
 namespace platform {
@@ -14,6 +16,8 @@ public:
     virtual QDateTime now() const = 0;
 };
 
+// The system clock unless another is installed.
+Hook<Clock *> &clockHook();
 Clock &clock();
 // Installs a clock (not owned); nullptr restores the system clock.
 void setClock(Clock *clock);

@@ -11,12 +11,6 @@ namespace {
 
 const char *const contextProperty = "lernoraHelpContext";
 
-std::function<void(int)> &viewer()
-{
-    static std::function<void(int)> installed;
-    return installed;
-}
-
 class HelpKey final : public QObject
 {
 public:
@@ -50,15 +44,22 @@ int helpContext(const QWidget *widget)
     return helpcontext::Contents;
 }
 
+Hook<std::function<void(int context)>> &helpViewerHook()
+{
+    // Without a viewer nothing happens.
+    static Hook<std::function<void(int)>> hook;
+    return hook;
+}
+
 void showHelp(int context)
 {
-    if (viewer())
-        viewer()(context);
+    if (const auto &viewer = helpViewerHook().get())
+        viewer(context);
 }
 
 void setHelpViewer(std::function<void(int context)> v)
 {
-    viewer() = std::move(v);
+    helpViewerHook().set(std::move(v));
 }
 
 void installHelpKey()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/hook.h"
+
 #include <functional>
 
 class QWidget;
@@ -34,6 +36,7 @@ int helpContext(const QWidget *widget);
 // Opens the help at a section (Contents: at its beginning) through the
 // viewer the program installed; nothing happens without one.
 void showHelp(int context);
+Hook<std::function<void(int context)>> &helpViewerHook();
 void setHelpViewer(std::function<void(int context)> viewer);
 
 // F1 anywhere in the program opens the help at the section of the widget

@@ -121,18 +121,22 @@ BoxMessages &boxMessages()
     return service;
 }
 
-MessageService *g_installed = nullptr;
-
 } // namespace
+
+Hook<MessageService *> &messagesHook()
+{
+    static Hook<MessageService *> hook(&boxMessages());
+    return hook;
+}
 
 MessageService &messages()
 {
-    return g_installed ? *g_installed : boxMessages();
+    return *messagesHook().get();
 }
 
 void setMessages(MessageService *service)
 {
-    g_installed = service;
+    messagesHook().set(service);
 }
 
 bool saysWhatToDo(const QString &text)

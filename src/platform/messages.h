@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/hook.h"
+
 #include <QString>
 
 namespace platform {
@@ -48,6 +50,7 @@ bool saysWhatToDo(const QString &text);
 void notYetAvailable(const QString &what);
 
 // The service in force: the real message boxes unless a test installed another.
+Hook<MessageService *> &messagesHook();
 MessageService &messages();
 // Installs a service (not owned); nullptr restores the real message boxes.
 void setMessages(MessageService *service);

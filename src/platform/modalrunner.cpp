@@ -19,18 +19,22 @@ ExecRunner &execRunner()
     return runner;
 }
 
-ModalRunner *g_installed = nullptr;
-
 } // namespace
+
+Hook<ModalRunner *> &modalRunnerHook()
+{
+    static Hook<ModalRunner *> hook(&execRunner());
+    return hook;
+}
 
 ModalRunner &modalRunner()
 {
-    return g_installed ? *g_installed : execRunner();
+    return *modalRunnerHook().get();
 }
 
 void setModalRunner(ModalRunner *runner)
 {
-    g_installed = runner;
+    modalRunnerHook().set(runner);
 }
 
 QWidget *windowOwner(QWidget *fallback)

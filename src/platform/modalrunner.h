@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/hook.h"
+
 class QDialog;
 class QWidget;
 
@@ -14,6 +16,7 @@ public:
     virtual int run(QDialog &dialog) = 0;
 };
 
+Hook<ModalRunner *> &modalRunnerHook();
 ModalRunner &modalRunner();
 // Installs a runner (not owned); nullptr restores the real one.
 void setModalRunner(ModalRunner *runner);

@@ -57,7 +57,6 @@ SystemPrinters &systemPrinters()
     return list;
 }
 
-Printers *g_printers = nullptr;
 
 // The platform's print dialog, run through the modal runner.
 class StandardPrintDialog final : public PrintDialog
@@ -97,28 +96,39 @@ StandardPrintDialog &standardPrintDialog()
     return dialog;
 }
 
-PrintDialog *g_printDialog = nullptr;
 
 } // namespace
 
+Hook<Printers *> &printersHook()
+{
+    static Hook<Printers *> hook(&systemPrinters());
+    return hook;
+}
+
 Printers &printers()
 {
-    return g_printers ? *g_printers : systemPrinters();
+    return *printersHook().get();
 }
 
 void setPrinters(Printers *list)
 {
-    g_printers = list;
+    printersHook().set(list);
+}
+
+Hook<PrintDialog *> &printDialogHook()
+{
+    static Hook<PrintDialog *> hook(&standardPrintDialog());
+    return hook;
 }
 
 PrintDialog &printDialog()
 {
-    return g_printDialog ? *g_printDialog : standardPrintDialog();
+    return *printDialogHook().get();
 }
 
 void setPrintDialog(PrintDialog *dialog)
 {
-    g_printDialog = dialog;
+    printDialogHook().set(dialog);
 }
 
 QString newSpoolFile()

@@ -5,6 +5,8 @@
 // print dialog. Tests install a list of printers that print into PDF files
 // and a scripted print dialog.
 
+#include "platform/hook.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,7 @@ public:
 };
 
 // The printers in force: the system's unless a test installed others.
+Hook<Printers *> &printersHook();
 Printers &printers();
 // Installs a printer list (not owned); nullptr restores the system's.
 void setPrinters(Printers *list);
@@ -70,6 +73,7 @@ public:
     virtual std::optional<PrintChoice> ask(const PrintRequest &request, QWidget *parent) = 0;
 };
 
+Hook<PrintDialog *> &printDialogHook();
 PrintDialog &printDialog();
 // Installs a print dialog (not owned); nullptr restores the platform's.
 void setPrintDialog(PrintDialog *dialog);

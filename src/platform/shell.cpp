@@ -7,26 +7,20 @@
 
 namespace platform {
 
-namespace {
-
-std::function<bool(const QUrl &)> &opener()
+Hook<std::function<bool(const QUrl &)>> &urlOpenerHook()
 {
-    static std::function<bool(const QUrl &)> installed;
-    return installed;
+    static Hook<std::function<bool(const QUrl &)>> hook([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    return hook;
 }
-
-} // namespace
 
 bool openUrl(const QUrl &url)
 {
-    if (opener())
-        return opener()(url);
-    return QDesktopServices::openUrl(url);
+    return urlOpenerHook().get()(url);
 }
 
 void setUrlOpener(std::function<bool(const QUrl &)> replacement)
 {
-    opener() = std::move(replacement);
+    urlOpenerHook().set(std::move(replacement));
 }
 
 QDateTime programFileTime()

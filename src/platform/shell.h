@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QUrl>
 
+#include "platform/hook.h"
+
 #include <functional>
 
 namespace platform {
@@ -10,6 +12,8 @@ namespace platform {
 // Opens a web address, or a new message for a "mailto:" address, with the
 // desktop's default program. False when no program could be started.
 bool openUrl(const QUrl &url);
+// The desktop unless a test installed another opener.
+Hook<std::function<bool(const QUrl &)>> &urlOpenerHook();
 
 // Replaces the desktop for tests: openUrl hands its address to `opener`
 // instead; an empty function restores the desktop.

@@ -68,19 +68,23 @@ public:
     }
 };
 
-Volumes *g_installed = nullptr;
-
 } // namespace
+
+Hook<Volumes *> &volumesHook()
+{
+    static SystemVolumes system;
+    static Hook<Volumes *> hook(&system);
+    return hook;
+}
 
 Volumes &volumes()
 {
-    static SystemVolumes system;
-    return g_installed ? *g_installed : system;
+    return *volumesHook().get();
 }
 
 void setVolumes(Volumes *v)
 {
-    g_installed = v;
+    volumesHook().set(v);
 }
 
 const Volume *findVolume(const QList<Volume> &list, const QString &key)

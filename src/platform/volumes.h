@@ -4,6 +4,8 @@
 // their free space. Behind a seam, so that tests can offer volumes of their
 // own (temporary directories) with any free space.
 
+#include "platform/hook.h"
+
 #include <QList>
 #include <QString>
 
@@ -31,6 +33,7 @@ public:
     virtual qint64 freeSpace(const QString &path) const = 0;
 };
 
+Hook<Volumes *> &volumesHook();
 Volumes &volumes();
 // Installs volumes (not owned); nullptr restores the system's.
 void setVolumes(Volumes *volumes);

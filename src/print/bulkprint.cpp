@@ -164,14 +164,14 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
     m_duplex = new QCheckBox(QStringLiteral("Für &beidseitigen Druck ausrichten"), this);
     m_duplex->setObjectName(QStringLiteral("beidseitigcheck"));
     m_duplex->setGeometry(464, 46, 310, 20);
-    m_duplex->setChecked(store::Settings().readInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, 0)
+    m_duplex->setChecked(store::Settings(m_tables.places().settingsFile()).readInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, 0)
                          == 1);
     m_duplex->setToolTip(QStringLiteral("Fügt leere Seiten ein, so dass jeder Bericht auf einem neuen Blatt Papier "
                                         "beginnt und seine Rückseite auf der Rückseite seiner letzten Vorderseite "
                                         "steht."));
     connect(m_duplex, &QCheckBox::toggled, this, [this](bool on) {
         // A choice that cannot be kept is still used for this print.
-        store::Settings().writeInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, on ? 1 : 0);
+        store::Settings(m_tables.places().settingsFile()).writeInteger(store::settingskeys::Werte, store::settingskeys::Beidseitig, on ? 1 : 0);
         updateExtent();
     });
     m_extent = new QLabel(this);
@@ -221,12 +221,12 @@ Tdrauswdlg::~Tdrauswdlg()
     removeLeftFiles();
 }
 
-QString Tdrauswdlg::directory()
+QString Tdrauswdlg::directory() const
 {
-    return QDir::current().filePath(QStringLiteral("qrp"));
+    return m_tables.places().printDir();
 }
 
-QString Tdrauswdlg::mergedFile()
+QString Tdrauswdlg::mergedFile() const
 {
     return QDir(directory()).filePath(QStringLiteral("alle.qrp"));
 }
@@ -384,11 +384,10 @@ void Tdrauswdlg::vorschaubtnClick()
         return;
     }
     removeRunFiles();
-    m_session.druckart = store::PrintKind::BulkPrint;
     if (!QFile::exists(merged))
         return; // nothing ticked
     engine::Document document = engine::Document::load(merged);
-    engine::preview(document);
+    engine::preview(document, engine::PrintKind::BulkPrint);
 }
 
 std::vector<Tdrauswdlg::RunSheet> Tdrauswdlg::tickedSheets(std::vector<store::Table::Bookmark> *rows) const
@@ -792,7 +791,7 @@ bool Tdrauswdlg::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void Tdrauswdlg::removeLeftFiles()
+void Tdrauswdlg::removeLeftFiles() const
 {
     // The merged file and the sheet files of a run that did not end; other
     // files in the directory are not the bulk print's.

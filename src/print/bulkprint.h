@@ -75,10 +75,10 @@ public:
     // The name of a sheet's saved report file: training year, the number
     // with at least three digits, "A" (front) or "B" (back), the sheet.
     static QString sheetFileName(int year, int number, bool back, int sheet);
-    // The directory of the files and the merged file, below the working
-    // directory.
-    static QString directory();
-    static QString mergedFile();
+    // The directory of the files and the merged file, the print directory
+    // of the program's places.
+    QString directory() const;
+    QString mergedFile() const;
 
     // Handlers
     void FormShow();
@@ -115,7 +115,7 @@ private:
     void removeRunFiles();
     // Removes the merged file and the sheet files that earlier runs left in
     // the directory.
-    static void removeLeftFiles();
+    void removeLeftFiles() const;
 
     store::TableSet &m_tables;
     store::Session &m_session;

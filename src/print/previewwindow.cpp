@@ -139,11 +139,11 @@ constexpr char usableBesidePreview[] = "lernoraUsableBesidePreview";
 
 } // namespace
 
-Tbwprformd5::Tbwprformd5(engine::Document *document, engine::Report *report, store::Session &session,
-                         QWidget *parent)
+Tbwprformd5::Tbwprformd5(engine::Document *document, engine::Report *report, engine::PrintKind kind,
+                         store::Session &session, QWidget *parent)
     // No system menu and no close box: the window closes by its button or Esc.
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_document(document), m_report(report), m_session(session)
+      m_document(document), m_report(report), m_printKind(kind), m_session(session)
 {
     setObjectName(QStringLiteral("bwprformd5"));
     platform::setHelpContext(this, platform::helpcontext::Preview);
@@ -504,8 +504,8 @@ void Tbwprformd5::BitBtn5Click()
 
 void Tbwprformd5::druckbtnClick()
 {
-    using store::PrintKind;
-    switch (m_session.druckart) {
+    using engine::PrintKind;
+    switch (m_printKind) {
     case PrintKind::FrontSheet:
     case PrintKind::BackSheet:
     case PrintKind::TrainingTime:
@@ -647,14 +647,15 @@ TQRMDIPreviewInterface::TQRMDIPreviewInterface(store::Session &session, QWidget 
 {
 }
 
-Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Report *report)
+Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Report *report,
+                                          engine::PrintKind kind)
 {
     // Opened from a modal dialog (the report editor), the preview belongs to
     // it, or the dialog would block it; and it is modal itself, so that the
     // dialog that waits for it cannot be closed under it, unless the dialog
     // stays usable beside it (the bulk print's choice).
     QWidget *owner = platform::windowOwner(m_parent);
-    auto *window = new Tbwprformd5(&document, report, m_session, owner);
+    auto *window = new Tbwprformd5(&document, report, kind, m_session, owner);
     if (owner != m_parent && !owner->property(usableBesidePreview).toBool())
         window->setWindowModality(Qt::ApplicationModal);
     g_current = window;
@@ -662,9 +663,10 @@ Tbwprformd5 *TQRMDIPreviewInterface::show(engine::Document &document, engine::Re
     return window;
 }
 
-QPointer<Tbwprformd5> TQRMDIPreviewInterface::showModal(engine::Document &document, engine::Report *report)
+QPointer<Tbwprformd5> TQRMDIPreviewInterface::showModal(engine::Document &document, engine::Report *report,
+                                                       engine::PrintKind kind)
 {
-    auto *window = new Tbwprformd5(&document, report, m_session, platform::windowOwner(m_parent));
+    auto *window = new Tbwprformd5(&document, report, kind, m_session, platform::windowOwner(m_parent));
     QPointer<Tbwprformd5> guard(window);
     platform::modalRunner().run(*window);
     if (guard)
@@ -672,11 +674,11 @@ QPointer<Tbwprformd5> TQRMDIPreviewInterface::showModal(engine::Document &docume
     return guard;
 }
 
-void TQRMDIPreviewInterface::previewReport(engine::Report &report)
+void TQRMDIPreviewInterface::previewReport(engine::Report &report, engine::PrintKind kind)
 {
     engine::Document document(report.pageSize);
     document.setTitle(report.title);
-    QPointer<Tbwprformd5> window = show(document, &report);
+    QPointer<Tbwprformd5> window = show(document, &report, kind);
     // The count grows while the report renders into the window's document.
     const QMetaObject::Connection counting =
         QObject::connect(&report, &engine::Report::pageAvailable, window->view(), &engine::PreviewView::pageRendered);
@@ -699,9 +701,9 @@ void TQRMDIPreviewInterface::previewReport(engine::Report &report)
         window->releaseDocument();
 }
 
-void TQRMDIPreviewInterface::previewDocument(engine::Document &document)
+void TQRMDIPreviewInterface::previewDocument(engine::Document &document, engine::PrintKind kind)
 {
-    QPointer<Tbwprformd5> window = show(document, nullptr);
+    QPointer<Tbwprformd5> window = show(document, nullptr, kind);
     waitUntilClosed(window);
     if (window)
         window->releaseDocument();

@@ -37,13 +37,15 @@ public:
     // A zoom step of the keys + and − and of the wheel with Ctrl.
     static constexpr int zoomStep = 20;
 
-    // The window shows `document` (not owned) and, for the print kinds 1 to
-    // 6, prints by rendering `report` (not owned, may be null) afresh.
-    Tbwprformd5(engine::Document *document, engine::Report *report, store::Session &session,
+    // The window shows `document` (not owned), the print form `kind`: a
+    // bulk print prints its document through the printer choice, the other
+    // forms print by rendering `report` (not owned, may be null) afresh.
+    Tbwprformd5(engine::Document *document, engine::Report *report, engine::PrintKind kind, store::Session &session,
                 QWidget *parent = nullptr);
     ~Tbwprformd5() override;
 
     engine::Document *document() const { return m_document; }
+    engine::PrintKind printKind() const { return m_printKind; }
     engine::PreviewView *view() const { return m_view; }
     // The printer the document prints on (empty: the default printer).
     QString printerName() const { return m_printerName; }
@@ -99,6 +101,7 @@ private:
 
     engine::Document *m_document;
     engine::Report *m_report;
+    engine::PrintKind m_printKind;
     store::Session &m_session;
     QString m_printerName;
     int m_copies = 1;
@@ -123,16 +126,18 @@ public:
     // Creates a window for the document, remembers it as the current preview
     // window and shows it maximised without blocking. It frees itself when
     // closed.
-    Tbwprformd5 *show(engine::Document &document, engine::Report *report = nullptr);
+    Tbwprformd5 *show(engine::Document &document, engine::Report *report = nullptr,
+                      engine::PrintKind kind = engine::PrintKind::None);
     // Creates a window for the document and shows it modally; returns when it
     // has closed (the pointer is null once the window is freed).
-    QPointer<Tbwprformd5> showModal(engine::Document &document, engine::Report *report = nullptr);
+    QPointer<Tbwprformd5> showModal(engine::Document &document, engine::Report *report = nullptr,
+                                    engine::PrintKind kind = engine::PrintKind::None);
 
     // Previews a report: shows the window, renders the report into its
     // document, then waits (processing events) until the window closes.
-    void previewReport(engine::Report &report) override;
+    void previewReport(engine::Report &report, engine::PrintKind kind) override;
     // Previews a finished document the same way.
-    void previewDocument(engine::Document &document) override;
+    void previewDocument(engine::Document &document, engine::PrintKind kind) override;
 
     // A preview asked for from a modal dialog is modal, so that the dialog
     // waiting for it cannot be closed under it; a dialog marked here stays

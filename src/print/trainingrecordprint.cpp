@@ -19,7 +19,8 @@ constexpr double valueHeight = 5.3; // mm, a line of Arial 12 pt
 
 } // namespace
 
-TQRMDForm::TQRMDForm(QObject *parent) : QObject(parent), m_report(QStringLiteral("qrnachweis"))
+TQRMDForm::TQRMDForm(const store::Places &places, QObject *parent)
+    : QObject(parent), m_places(places), m_report(QStringLiteral("qrnachweis"))
 {
     setObjectName(QStringLiteral("QRMDForm"));
     build();
@@ -93,7 +94,7 @@ void TQRMDForm::build()
 void TQRMDForm::qrnachweisBeforePrint()
 {
     // Read at every run: the basic data may have changed since the last one.
-    const store::Settings ini;
+    const store::Settings ini(m_places.settingsFile());
     for (const Value &v : m_values)
         v.item->caption = ini.readString(v.section, v.key);
 }

@@ -6,6 +6,7 @@
 // file each time the form is prepared; no table is read.
 
 #include "print/engine/report.h"
+#include "store/places.h"
 
 #include <QObject>
 #include <QString>
@@ -15,7 +16,7 @@ class TQRMDForm : public QObject
 {
     Q_OBJECT
 public:
-    explicit TQRMDForm(QObject *parent = nullptr);
+    explicit TQRMDForm(const store::Places &places, QObject *parent = nullptr);
 
     engine::Report &qrnachweis() { return m_report; }
 
@@ -25,6 +26,7 @@ public:
 private:
     void build();
 
+    store::Places m_places;
     engine::Report m_report;
     struct Value
     {

@@ -67,7 +67,7 @@ private:
 };
 
 Tqruebersichtform::Tqruebersichtform(store::TableSet &tables, QObject *parent)
-    : QObject(parent), m_table(tables.uebersichttable()),
+    : QObject(parent), m_places(tables.places()), m_table(tables.uebersichttable()),
       m_rows(std::make_unique<Rows>(m_table, [this] { placeRow(); })),
       m_report(std::make_unique<engine::Report>(QStringLiteral("QuickRep1")))
 {
@@ -162,7 +162,7 @@ void Tqruebersichtform::QuickRepBeforePrint()
 {
     m_rowBeforeRun = m_table.isOpen() && !m_table.isEmpty() ? m_table.bookmark() : 0;
     m_year = 0;
-    const store::Settings ini;
+    const store::Settings ini(m_places.settingsFile());
     for (int year = 0; year < 3; ++year)
         for (int end = 0; end < 2; ++end) {
             const QString key = dateKeys[year][end];

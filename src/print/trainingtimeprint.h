@@ -8,6 +8,8 @@
 // first row of a page, a grey line names the year ("2. Ausbildungsabschnitt").
 // An empty table still prints its page.
 
+#include "store/places.h"
+
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -46,6 +48,7 @@ private:
     // row's year is not the one printed last.
     void placeRow();
 
+    store::Places m_places;
     store::Table &m_table;
     std::unique_ptr<Rows> m_rows; // walks m_table
     std::unique_ptr<engine::Report> m_report;

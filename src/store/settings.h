@@ -28,7 +28,8 @@ public:
         QString value;
     };
 
-    // "Ruririd.ini" in the current working directory.
+    // "Ruririd.ini" in the current working directory. The program itself
+    // names the file of its places (Places::settingsFile).
     static QString defaultPath();
 
     explicit Settings(const QString &filePath = defaultPath());

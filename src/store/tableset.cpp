@@ -26,17 +26,18 @@ QByteArray uriFor(const QString &path)
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
 }
 
-// A path as the user should read it: below the working directory relative
-// to it, elsewhere in full.
-QString displayPath(const QString &path)
-{
-    const QString rel = QDir::current().relativeFilePath(path);
-    return QDir::toNativeSeparators(rel.startsWith(QLatin1String("..")) ? path : rel);
-}
-
 } // namespace
 
-TableSet::TableSet(const QString &dataDir, QObject *parent) : QObject(parent), m_dataDir(QDir(dataDir).absolutePath())
+TableSet::TableSet(const Places &places, QObject *parent) : TableSet(places, places.dataDir(), parent)
+{
+}
+
+TableSet::TableSet(const QString &dataDir, QObject *parent) : TableSet(Places::ofDataDir(dataDir), dataDir, parent)
+{
+}
+
+TableSet::TableSet(const Places &places, const QString &dataDir, QObject *parent)
+    : QObject(parent), m_places(places), m_dataDir(QDir(dataDir).absolutePath())
 {
     for (const TableDef &def : tableDefs())
         m_tables.push_back(std::make_unique<Table>(*this, def));
@@ -68,7 +69,7 @@ qint64 TableSet::openFilesSize() const
 
 QString TableSet::displayName(const QString &fileName) const
 {
-    return displayPath(filePath(fileName));
+    return m_places.displayPath(filePath(fileName));
 }
 
 Table &TableSet::table(const QString &name)
@@ -87,12 +88,13 @@ void TableSet::fail(const QString &fileName, const QString &what) const
 
 void TableSet::refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const
 {
-    const RefusalPlace place{
-        fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(displayPath(m_dataDir))
-                           : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
-        fileName.isEmpty() ? m_dataDir : filePath(fileName), QDir::toNativeSeparators(m_dataDir), openFilesSize(),
-        m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath() + QStringLiteral("/sicherung"))
-                   : QString()};
+    const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(m_places.displayPath(m_dataDir))
+                                                : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
+                             fileName.isEmpty() ? m_dataDir : filePath(fileName),
+                             QDir::toNativeSeparators(m_dataDir), openFilesSize(),
+                             m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath()
+                                                                   + QStringLiteral("/sicherung"))
+                                        : QString()};
     throw refusalError(place, action, refusal);
 }
 
@@ -220,7 +222,8 @@ void TableSet::openAtStart()
         if (const QString problem = tableFileAccessProblem(t->filePath()); !problem.isEmpty())
             fail(t->fileName(), problem);
     if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
-        throw StoreError(QStringLiteral("Datenordner %1:\n%2").arg(displayPath(m_dataDir), problem));
+        throw StoreError(QStringLiteral("Datenordner %1:\n%2")
+                             .arg(m_places.displayPath(m_dataDir), problem));
     // A file the start refuses cannot be put back from inside the program.
     m_starting = true;
     const auto started = qScopeGuard([this] { m_starting = false; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "places.h"
 #include "sqlitehandle.h"
 #include "table.h"
 
@@ -21,10 +22,13 @@ class TableSet : public QObject
 {
     Q_OBJECT
 public:
-    // dataDir: the data directory, normally "daten" below the working directory.
+    // The data directory of the program's places.
+    explicit TableSet(const Places &places, QObject *parent = nullptr);
+    // dataDir: a data directory; the program directory is the one above it.
     explicit TableSet(const QString &dataDir, QObject *parent = nullptr);
     ~TableSet() override;
 
+    const Places &places() const { return m_places; }
     QString dataDir() const { return m_dataDir; }
     QString filePath(const QString &fileName) const;
     // What a change can need on the disk at most: its journal holds no more
@@ -69,6 +73,7 @@ public:
     sqlite3 *connection() const { return m_db.get(); }
 
 private:
+    TableSet(const Places &places, const QString &dataDir, QObject *parent);
     friend class Table;
     QString attach(Table &t); // returns the schema name
     void detach(Table &t);
@@ -89,6 +94,7 @@ private:
     // (of the data folder when empty): `action` is what did not happen.
     [[noreturn]] void refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const;
 
+    Places m_places;
     QString m_dataDir;
     detail::Connection m_db;
     QString m_mainFile;

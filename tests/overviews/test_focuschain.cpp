@@ -141,10 +141,9 @@ class TestFocusChain : public QObject
         if (name == QLatin1String("bwprformd5") || name == QLatin1String("frmSelectPrinter")) {
             engine::Document doc = testsupport::numberedDocument(3);
             store::Session session;
-            session.druckart = store::PrintKind::BulkPrint;
             platform::ScriptedModalRunner dialogs;
             platform::PdfPrinters printers(QDir::tempPath(), {QStringLiteral("Drucker A")});
-            testsupport::PreviewWindow w(doc, session);
+            testsupport::PreviewWindow w(doc, session, nullptr, engine::PrintKind::BulkPrint);
             activate(w.get());
             if (name == QLatin1String("bwprformd5"))
                 return checked(w.get());

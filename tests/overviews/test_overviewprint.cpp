@@ -44,18 +44,18 @@ class TestOverviewPrint : public QObject
 
     std::unique_ptr<OverviewFixture> f;
     int m_previews = 0;                                   // preview windows shown
-    store::PrintKind m_druckart = store::PrintKind::None; // the print kind while the preview showed
+    engine::PrintKind m_druckart = engine::PrintKind::None; // the print kind of the preview shown
     QTemporaryDir m_out;
 
     // Presses "&Vorschau" and reads what the preview window shows.
     PdfText previewed()
     {
         m_previews = 0;
-        m_druckart = store::PrintKind::None;
+        m_druckart = engine::PrintKind::None;
         const QString file = m_out.filePath(QStringLiteral("liste.pdf"));
         testsupport::whenShown([&](Tbwprformd5 *w) {
             ++m_previews;
-            m_druckart = f->form()->session().druckart;
+            m_druckart = w->printKind();
             engine::exportPdf(*w->document(), file);
         });
         f->overview().beruebersichtdruckbtn()->click();
@@ -80,7 +80,7 @@ private slots:
 
         const PdfText pdf = previewed();
         QCOMPARE(m_previews, 1);
-        QCOMPARE(m_druckart, store::PrintKind::ReportList);
+        QCOMPARE(m_druckart, engine::PrintKind::ReportList);
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);
         f->overview().printForm()->report().render(); // the form's own run, too
         QCOMPARE(f->reports().asInt(QStringLiteral("BerLfd")), current);

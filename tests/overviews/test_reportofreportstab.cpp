@@ -68,7 +68,7 @@ class TestReportOfReportsTab : public QObject
         const QString file = QDir(keep.isEmpty() ? m_out.path() : keep).filePath(QStringLiteral("berichtreport.pdf"));
         QFile::remove(file);
         testsupport::whenShown([&](Tbwprformd5 *w) {
-            QCOMPARE(f->form()->session().druckart, store::PrintKind::ReportOfReports);
+            QCOMPARE(w->printKind(), engine::PrintKind::ReportOfReports);
             engine::exportPdf(*w->document(), file);
         });
         tab().BitBtn2()->click();

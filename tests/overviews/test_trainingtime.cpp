@@ -77,7 +77,7 @@ class TestTrainingTime : public QObject
         QFile::remove(file);
         testsupport::whenShown([&](Tbwprformd5 *w) {
             ++m_previews;
-            QCOMPARE(f->form()->session().druckart, store::PrintKind::TrainingTime);
+            QCOMPARE(w->printKind(), engine::PrintKind::TrainingTime);
             engine::exportPdf(*w->document(), file);
         });
         click("vorschaubtn");

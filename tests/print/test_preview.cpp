@@ -75,7 +75,7 @@ private slots:
         engine::Document doc = numberedDocument(3, title);
         store::Session session;
         session.previewOpen = true; // left over: a new window clears it, its show sets it
-        Tbwprformd5 window(&doc, nullptr, session);
+        Tbwprformd5 window(&doc, nullptr, engine::PrintKind::None, session);
         window.setAttribute(Qt::WA_DeleteOnClose, false);
         QVERIFY(!session.previewOpen);
         window.show();

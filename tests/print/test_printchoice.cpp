@@ -82,8 +82,7 @@ class TestPrintChoice : public QObject
     QList<platform::PdfPrinters::Job> printBulk(int pages, const Choice &choice)
     {
         engine::Document doc = numberedDocument(pages);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind::BulkPrint;
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind::BulkPrint);
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) { choose(d, choice); });
         w.click("druckbtn");
         return m_printers->jobs();
@@ -124,8 +123,7 @@ private slots:
     void allPagesOnce()
     {
         engine::Document doc = numberedDocument(5);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind::BulkPrint;
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind::BulkPrint);
         QString caption, from, to, status;
         bool rangeEnabled = true;
         int copies = 0;
@@ -183,8 +181,7 @@ private slots:
     void chosenPrinterPrintsAndStaysChosen()
     {
         engine::Document doc = numberedDocument(2);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind::BulkPrint;
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind::BulkPrint);
         QStringList statuses;
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             auto *list = in<QComboBox>(d, "cbPrinters");
@@ -218,8 +215,7 @@ private slots:
     void rangeFieldRules()
     {
         engine::Document doc = numberedDocument(5);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind::BulkPrint;
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind::BulkPrint);
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             auto *from = in<QLineEdit>(d, "FromEdt");
             auto *to = in<QLineEdit>(d, "ToEdt");
@@ -249,8 +245,7 @@ private slots:
     {
         m_printers = std::make_unique<platform::PdfPrinters>(m_out->path(), QStringList());
         engine::Document doc = numberedDocument(2);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind::BulkPrint;
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind::BulkPrint);
         m_runner->onNext(QStringLiteral("frmSelectPrinter"), [&](QDialog *d) {
             QCOMPARE(in<QComboBox>(d, "cbPrinters")->count(), 0);
             QCOMPARE(in<QLabel>(d, "StatusLbl")->text(), QStringLiteral("Kein Drucker installiert"));
@@ -274,8 +269,7 @@ private slots:
     {
         QFETCH(int, druckart);
         engine::Document doc = numberedDocument(2);
-        PreviewWindow w(doc, m_session);
-        m_session.druckart = store::PrintKind(druckart);
+        PreviewWindow w(doc, m_session, nullptr, engine::PrintKind(druckart));
         w.click("druckbtn"); // an unexpected dialog would fail the test
         QCOMPARE(m_runner->shownNames(), QStringList());
         QCOMPARE(m_printers->jobs().size(), 0);

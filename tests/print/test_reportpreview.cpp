@@ -101,7 +101,7 @@ private slots:
             QCOMPARE(w->view()->pageCount(), 3);
             checked = true;
         });
-        previews.previewReport(lines.report); // returns when the window closed
+        previews.previewReport(lines.report, engine::PrintKind::None); // returns when the window closed
         QVERIFY(checked);
         QCOMPARE(counts, (QStringList{QStringLiteral("0 "), QStringLiteral("1 "), QStringLiteral("2 ")}));
         QVERIFY(!session.previewOpen);
@@ -115,7 +115,6 @@ private slots:
         ScriptedPrintDialog dialog;
         LinesReport lines;
         store::Session session;
-        session.druckart = store::PrintKind::FrontSheet;
         TQRMDIPreviewInterface previews(session);
 
         whenShown([&](Tbwprformd5 *w) {
@@ -137,7 +136,7 @@ private slots:
             QCOMPARE(pdfPages(printers.jobs()[1].file).size(), 3);
             QVERIFY(w->isVisible()); // the preview stays open
         });
-        previews.previewReport(lines.report);
+        previews.previewReport(lines.report, engine::PrintKind::FrontSheet);
 
         // The dialog was preset with the report's printer, copies and pages.
         QCOMPARE(dialog.requests.size(), 3);
@@ -154,22 +153,75 @@ private slots:
     {
         LinesReport lines;
         store::Session session;
-        QVERIFY(!engine::preview(lines.report)); // nothing installed: no window
+        QVERIFY(!engine::preview(lines.report, engine::PrintKind::None)); // nothing installed: no window
         QVERIFY(!TQRMDIPreviewInterface::current());
 
         TQRMDIPreviewInterface previews(session);
         engine::setPreviewInterface(&previews);
         const auto uninstall = qScopeGuard([] { engine::setPreviewInterface(nullptr); });
         int pages = 0;
-        whenShown([&](Tbwprformd5 *w) { pages = w->view()->pageCount(); });
-        QVERIFY(engine::preview(lines.report));
+        engine::PrintKind shown = engine::PrintKind::None;
+        whenShown([&](Tbwprformd5 *w) {
+            pages = w->view()->pageCount();
+            shown = w->printKind();
+        });
+        QVERIFY(engine::preview(lines.report, engine::PrintKind::ReportList));
         QCOMPARE(pages, 3);
+        QCOMPARE(shown, engine::PrintKind::ReportList);
 
         engine::Document doc = numberedDocument(2);
-        whenShown([&](Tbwprformd5 *w) { pages = w->view()->pageCount(); });
-        QVERIFY(engine::preview(doc));
+        whenShown([&](Tbwprformd5 *w) {
+            pages = w->view()->pageCount();
+            shown = w->printKind();
+        });
+        QVERIFY(engine::preview(doc, engine::PrintKind::BulkPrint));
         QCOMPARE(pages, 2);
+        QCOMPARE(shown, engine::PrintKind::BulkPrint);
         QVERIFY(!session.previewOpen);
+    }
+
+    // A preview prints the form it was opened for, whatever another
+    // preview opened after it showed: the bulk print's preview stays open
+    // beside the report editor, which opens previews of its own.
+    void eachPreviewPrintsItsOwnForm_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<bool>("choice"); // the first prints through the printer choice
+        using K = engine::PrintKind;
+        QTest::newRow("bulk print, then a front sheet") << int(K::BulkPrint) << int(K::FrontSheet) << true;
+        QTest::newRow("bulk print, then a back sheet") << int(K::BulkPrint) << int(K::BackSheet) << true;
+        QTest::newRow("front sheet, then a bulk print") << int(K::FrontSheet) << int(K::BulkPrint) << false;
+        QTest::newRow("training time, then a bulk print") << int(K::TrainingTime) << int(K::BulkPrint) << false;
+    }
+    void eachPreviewPrintsItsOwnForm()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(bool, choice);
+        QTemporaryDir out;
+        platform::PdfPrinters printers(out.path(), {QStringLiteral("Büro")});
+        ScriptedPrintDialog dialog;
+        platform::ScriptedModalRunner runner;
+        LinesReport lines, other;
+        engine::Document doc(lines.report.pageSize);
+        lines.report.render(doc);
+        store::Session session;
+        TQRMDIPreviewInterface previews(session);
+        const QPointer<Tbwprformd5> window = previews.show(doc, &lines.report, engine::PrintKind(first));
+        whenShown([](Tbwprformd5 *) {});
+        previews.previewReport(other.report, engine::PrintKind(second));
+        QVERIFY(window);
+
+        if (choice)
+            runner.onNext(QStringLiteral("frmSelectPrinter"), [](QDialog *d) { d->reject(); });
+        else
+            dialog.answers << std::nullopt;
+        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("druckbtn")), Qt::LeftButton);
+        QCOMPARE(runner.shownNames(), choice ? QStringList{QStringLiteral("frmSelectPrinter")} : QStringList());
+        QCOMPARE(dialog.requests.size(), choice ? 0 : 1);
+        window->releaseDocument();
+        window->close();
     }
 
     void printWithoutAnyPrinterSaysSo()
@@ -179,13 +231,12 @@ private slots:
         ScriptedPrintDialog dialog;
         LinesReport lines;
         store::Session session;
-        session.druckart = store::PrintKind::BackSheet;
         TQRMDIPreviewInterface previews(session);
         whenShown([&](Tbwprformd5 *w) {
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("druckbtn")), Qt::LeftButton);
             QVERIFY(w->isVisible());
         });
-        previews.previewReport(lines.report);
+        previews.previewReport(lines.report, engine::PrintKind::BackSheet);
         QCOMPARE(dialog.requests.size(), 0);
         QCOMPARE(m_messages.notices().size(), 1);
         QVERIFY(m_messages.notices().first().startsWith(QStringLiteral("Es ist kein Drucker installiert.")));

@@ -34,13 +34,13 @@ class TestTrainingRecord : public QObject
     PdfText previewed()
     {
         const QString file = m_out.filePath(QStringLiteral("nachweis.pdf"));
-        store::PrintKind kind = store::PrintKind::None;
+        engine::PrintKind kind = engine::PrintKind::None;
         testsupport::whenShown([&](Tbwprformd5 *w) {
-            kind = f->form()->session().druckart;
+            kind = w->printKind();
             engine::exportPdf(*w->document(), file);
         });
         f->form()->findChild<QAction *>(QStringLiteral("Ausbildungsnachweis1"))->trigger();
-        [&] { QCOMPARE(kind, store::PrintKind::TrainingRecord); }();
+        [&] { QCOMPARE(kind, engine::PrintKind::TrainingRecord); }();
         return testsupport::readPdf(file);
     }
 

@@ -621,7 +621,7 @@ private slots:
             // The front sheet shows what is typed, without storing it.
             QTextCursor(d.taetigkeitedit()->document()).insertText(QStringLiteral("Neu "));
             testsupport::whenShown([&](Tbwprformd5 *w) {
-                QCOMPARE(f->app().session().druckart, store::PrintKind::FrontSheet);
+                QCOMPARE(w->printKind(), engine::PrintKind::FrontSheet);
                 const PdfText p = pdf(*w->document(), QStringLiteral("vorschau-vorderseite"));
                 QVERIFY(p.pageText(1).startsWith(QStringLiteral("Name:Karl")));
                 QVERIFY2(p.pageText(1).contains(QStringLiteral("Neu Kehrbezirk")), qPrintable(p.pageText(1)));
@@ -636,7 +636,7 @@ private slots:
             d.seiten()->setCurrentIndex(1);
             f->messages().answer(platform::Answer::Yes); // store first
             testsupport::whenShown([&](Tbwprformd5 *w) {
-                QCOMPARE(f->app().session().druckart, store::PrintKind::BackSheet);
+                QCOMPARE(w->printKind(), engine::PrintKind::BackSheet);
                 QCOMPARE(pdf(*w->document(), QStringLiteral("vorschau-rueckseite")).pages, 1);
                 const QImage page = testsupport::pageImage(*w->document(), 1);
                 // Picture 1 at zoom 50: 450 × 338 pixels shown, 81.0 × 60.84 mm

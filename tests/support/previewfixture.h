@@ -52,8 +52,9 @@ inline engine::Document numberedDocument(int pages, const QString &title = QStri
 class PreviewWindow
 {
 public:
-    PreviewWindow(engine::Document &document, store::Session &session, engine::Report *report = nullptr)
-        : m_window(new Tbwprformd5(&document, report, session))
+    PreviewWindow(engine::Document &document, store::Session &session, engine::Report *report = nullptr,
+                  engine::PrintKind kind = engine::PrintKind::None)
+        : m_window(new Tbwprformd5(&document, report, kind, session))
     {
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));

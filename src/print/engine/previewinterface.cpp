@@ -16,19 +16,19 @@ PreviewInterface *previewInterface()
     return g_previews;
 }
 
-bool preview(Report &report)
+bool preview(Report &report, PrintKind kind)
 {
     if (!g_previews)
         return false;
-    g_previews->previewReport(report);
+    g_previews->previewReport(report, kind);
     return true;
 }
 
-bool preview(Document &document)
+bool preview(Document &document, PrintKind kind)
 {
     if (!g_previews)
         return false;
-    g_previews->previewDocument(document);
+    g_previews->previewDocument(document, kind);
     return true;
 }
 
