@@ -10,14 +10,20 @@
 #include "store/table.h"
 
 #include <QDialog>
+#include <QMutex>
+#include <QSemaphore>
+#include <QSet>
 #include <QStringList>
 #include <map>
+#include <memory>
+#include <set>
 #include <vector>
 
 class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QThreadPool;
 class QTimer;
 class Tberichtform;
 class Tqrruecksform;
@@ -101,8 +107,16 @@ private:
     // The ticked lines as sheets of a run, in the order of the merged
     // document; their files named, their pages not yet known.
     std::vector<RunSheet> tickedSheets(std::vector<store::Table::Bookmark> *rows = nullptr) const;
-    // The pages of a line's sheet, rendered once while the dialog shows.
-    int sheetPages(bool back, store::Table::Bookmark row);
+    // The pages of a line's sheet, rendered once while the dialog shows;
+    // the rendered sheet is saved to its file meanwhile (see m_stocked).
+    // Without `wait`, -1 when the savers are busy and nothing was done.
+    int sheetPages(bool back, store::Table::Bookmark row, bool wait = true);
+    // Hands a rendered sheet to the savers: to `path`, or to its line's file
+    // for the stock when `path` is empty. A failure is kept in m_failed
+    // for a run's sheet and forgotten for the stock's.
+    void saveSheet(engine::Document &&document, bool back, store::Table::Bookmark row, const QString &path);
+    // Waits for the savers, removes the stock's files and forgets them.
+    void dropStock();
     // The merged file from the rendered sheets, with the empty pages and
     // split sheets of the two-sided layout.
     void merge(const QString &target);
@@ -114,8 +128,8 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void removeRunFiles();
     // Removes the merged file and the sheet files that earlier runs left in
-    // the directory.
-    static void removeLeftFiles();
+    // the directory, but those named in `keep`.
+    static void removeLeftFiles(const QSet<QString> &keep = {});
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -130,7 +144,20 @@ private:
     // with Shift starts.
     std::map<const QListWidget *, int> m_anchor;
     // Pages of the sheets rendered for counting: (back, row) -> pages.
-    std::map<std::pair<bool, store::Table::Bookmark>, int> m_pages;
+    using SheetKey = std::pair<bool, store::Table::Bookmark>;
+    std::map<SheetKey, int> m_pages;
+    // The file name of each line's sheet.
+    std::map<SheetKey, QString> m_fileOf;
+    // The sheets counted are saved on worker threads into their files in
+    // "qrp" while the dialog waits for the user, so that a run finds most
+    // of them saved. A few wait at most, so that a year's pictures are not
+    // all held at once; a sheet that could not be saved is rendered again
+    // by the run.
+    std::unique_ptr<QThreadPool> m_savers;
+    QSemaphore m_room;
+    QMutex m_savedLock; // guards the two below
+    std::set<SheetKey> m_stocked; // saved into their files
+    QString m_failed; // why a sheet of the run could not be saved
     // The sheets of the run being rendered, by file name.
     std::map<QString, RunSheet, std::less<>> m_runSheets;
     // The report row (BerLfd) of each line of the two lists.

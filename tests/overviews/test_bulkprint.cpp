@@ -160,6 +160,38 @@ private slots:
             QCOMPARE(engine::Document::load(Tdrauswdlg::mergedFile()).pageCount(), pages.size());
     }
 
+    // While the dialog waits for the user, the sheets are saved into their
+    // files, so that "Vorschau" finds them ready; the merged pages are the
+    // same, and no sheet file stays after the run or a close without one.
+    void sheetsAreSavedWhileTheDialogWaits_data()
+    {
+        QTest::addColumn<bool>("run");
+        QTest::addColumn<QStringList>("pages");
+        QTest::newRow("run") << true << QStringList{"Vorne-1-1-1", "Vorne-1-1-2", "Hinten-1-1", "Vorne-1-2-1"};
+        QTest::newRow("closed without a run") << false << QStringList{};
+    }
+    void sheetsAreSavedWhileTheDialogWaits()
+    {
+        QFETCH(bool, run);
+        QFETCH(QStringList, pages);
+        f->start(1);
+        sheet(1, 1, 1);
+        sheet(1, 1, 2);
+        sheet(1, 2, 1);
+        const QDir dir(Tdrauswdlg::directory());
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
+            d.CheckListBox2()->item(0)->setCheckState(Qt::Checked);
+            // Every line's sheet, ticked or not.
+            QTRY_COMPARE(dir.entryList(QDir::Files).size(), 5);
+            QCOMPARE(dir.entryList(QDir::Files),
+                     (QStringList{"1001A1.qrp", "1001A2.qrp", "1001B1.qrp", "1002A1.qrp", "1002B1.qrp"}));
+            if (run)
+                QCOMPARE(previewedPages(d), pages);
+        });
+        QCOMPARE(dir.entryList(QDir::Files), run ? QStringList{QStringLiteral("alle.qrp")} : QStringList());
+    }
+
     // Every report of a year with all its sheets ticked; report 2's
     // activities run onto a second front page, report 3 has a follow-up
     // sheet. Laid out for two-sided printing, each report starts on an odd
