@@ -275,12 +275,17 @@ void Tdrauswdlg::countAhead()
     time.start();
     for (bool back : {false, true}) {
         for (const qint64 row : back ? m_backRows : m_frontRows) {
-            if (m_pages.count({back, row}))
+            // Counted and handed to the savers, or a sheet without pages.
+            const SheetKey key(back, row);
+            if (m_handed.count(key) || (m_pages.count(key) && m_pages[key] == 0))
                 continue;
             // While the savers are busy the next turn comes a little later.
-            const bool counted = sheetPages(back, row, false) >= 0;
-            m_countAhead->setInterval(counted ? 0 : 10);
-            if (!counted || time.elapsed() > 15)
+            const bool room = m_room.tryAcquire();
+            m_countAhead->setInterval(room ? 0 : 10);
+            if (!room)
+                return;
+            renderSheet(key, true);
+            if (time.elapsed() > 15)
                 return;
         }
     }
@@ -414,29 +419,33 @@ void Tdrauswdlg::vorschaubtnClick()
     engine::preview(document);
 }
 
-int Tdrauswdlg::sheetPages(bool back, store::Table::Bookmark row, bool wait)
+int Tdrauswdlg::sheetPages(bool back, store::Table::Bookmark row)
 {
     const SheetKey key(back, row);
     if (const auto it = m_pages.find(key); it != m_pages.end())
         return it->second;
-    if (wait)
-        m_room.acquire();
-    else if (!m_room.tryAcquire())
-        return -1;
+    // Saved only when a saver is free: ticking many lines at once must not
+    // wait for them. The rest is saved while the dialog waits.
+    return renderSheet(key, m_room.tryAcquire());
+}
+
+int Tdrauswdlg::renderSheet(const SheetKey &key, bool save)
+{
     store::Table &reports = m_tables.berichttable();
-    int pages = 0;
     engine::Document document;
     {
         const store::ScopedView keep(reports);
-        if (reports.gotoBookmark(row))
-            document = renderedSheet(back);
+        if (reports.gotoBookmark(key.second))
+            document = renderedSheet(key.first);
     }
-    pages = document.pageCount();
+    const int pages = document.pageCount();
     m_pages[key] = pages;
-    if (pages > 0 && m_fileOf.count(key) && QDir().mkpath(directory()))
-        saveSheet(std::move(document), back, row, QString());
-    else
+    if (save && pages > 0 && m_fileOf.count(key) && QDir().mkpath(directory())) {
+        m_handed.insert(key);
+        saveSheet(std::move(document), key.first, key.second, QString());
+    } else if (save) {
         m_room.release();
+    }
     return pages;
 }
 
@@ -470,6 +479,7 @@ void Tdrauswdlg::dropStock()
         if (const auto it = m_fileOf.find(key); it != m_fileOf.end())
             QFile::remove(dir.filePath(it->second));
     m_stocked.clear();
+    m_handed.clear();
 }
 
 namespace {

@@ -107,10 +107,12 @@ private:
     // The ticked lines as sheets of a run, in the order of the merged
     // document; their files named, their pages not yet known.
     std::vector<RunSheet> tickedSheets(std::vector<store::Table::Bookmark> *rows = nullptr) const;
-    // The pages of a line's sheet, rendered once while the dialog shows;
-    // the rendered sheet is saved to its file meanwhile (see m_stocked).
-    // Without `wait`, -1 when the savers are busy and nothing was done.
-    int sheetPages(bool back, store::Table::Bookmark row, bool wait = true);
+    // The pages of a line's sheet, rendered once while the dialog shows.
+    int sheetPages(bool back, store::Table::Bookmark row);
+    using SheetKey = std::pair<bool, store::Table::Bookmark>;
+    // Renders a line's sheet and counts its pages; with `save` (the caller
+    // took a saver's room) the sheet is handed to the savers for the stock.
+    int renderSheet(const SheetKey &key, bool save);
     // Hands a rendered sheet to the savers: to `path`, or to its line's file
     // for the stock when `path` is empty. A failure is kept in m_failed
     // for a run's sheet and forgotten for the stock's.
@@ -144,7 +146,6 @@ private:
     // with Shift starts.
     std::map<const QListWidget *, int> m_anchor;
     // Pages of the sheets rendered for counting: (back, row) -> pages.
-    using SheetKey = std::pair<bool, store::Table::Bookmark>;
     std::map<SheetKey, int> m_pages;
     // The file name of each line's sheet.
     std::map<SheetKey, QString> m_fileOf;
@@ -157,6 +158,7 @@ private:
     QSemaphore m_room;
     QMutex m_savedLock; // guards the two below
     std::set<SheetKey> m_stocked; // saved into their files
+    std::set<SheetKey> m_handed; // handed to the savers for the stock (this thread's)
     QString m_failed; // why a sheet of the run could not be saved
     // The sheets of the run being rendered, by file name.
     std::map<QString, RunSheet, std::less<>> m_runSheets;

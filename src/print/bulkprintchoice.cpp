@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QTimer>
 #include <algorithm>
 
 // The choice of sheets: ticking the lines, the order and layout of the
@@ -123,6 +124,9 @@ Tdrauswdlg::Extent Tdrauswdlg::extent()
     const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     for (size_t i = 0; i < sheets.size(); ++i)
         sheets[i].pages = sheetPages(sheets[i].back, rows[i]);
+    // What was counted without being saved is saved while the dialog waits.
+    if (!m_running && isVisible())
+        m_countAhead->start();
     Extent e;
     int designed = 0;
     for (const RunSheet &s : sheets)
