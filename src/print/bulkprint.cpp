@@ -275,9 +275,9 @@ void Tdrauswdlg::countAhead()
     time.start();
     for (bool back : {false, true}) {
         for (const qint64 row : back ? m_backRows : m_frontRows) {
-            // Counted and handed to the savers, or a sheet without pages.
+            // Counted and offered to the savers.
             const SheetKey key(back, row);
-            if (m_handed.count(key) || (m_pages.count(key) && m_pages[key] == 0))
+            if (m_handed.count(key))
                 continue;
             // While the savers are busy the next turn comes a little later.
             const bool room = m_room.tryAcquire();
@@ -440,12 +440,14 @@ int Tdrauswdlg::renderSheet(const SheetKey &key, bool save)
     }
     const int pages = document.pageCount();
     m_pages[key] = pages;
-    if (save && pages > 0 && m_fileOf.count(key) && QDir().mkpath(directory())) {
-        m_handed.insert(key);
+    if (!save)
+        return pages;
+    // Offered once: a sheet that cannot be saved now is left to the run.
+    m_handed.insert(key);
+    if (pages > 0 && m_fileOf.count(key) && QDir().mkpath(directory()))
         saveSheet(std::move(document), key.first, key.second, QString());
-    } else if (save) {
+    else
         m_room.release();
-    }
     return pages;
 }
 

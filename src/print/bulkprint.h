@@ -2,9 +2,11 @@
 
 // "Druckauswahl für Sammeldruck": every report sheet of the reports table,
 // once for its front sheet and, for the first sheet of a report, once for
-// its back sheet. The ticked sheets are rendered one by one into saved
-// report files in "qrp", merged into "qrp/alle.qrp" (each report's front
-// sheets before its back sheet) and shown in the preview.
+// its back sheet. The sheets are rendered one by one into saved report
+// files in "qrp" (while the dialog waits for the user as far as it can,
+// the rest when "Vorschau" is clicked), the ticked ones merged into
+// "qrp/alle.qrp" (each report's front sheets before its back sheet) and
+// shown in the preview.
 
 #include "print/engine/document.h"
 #include "store/table.h"
@@ -158,7 +160,7 @@ private:
     QSemaphore m_room;
     QMutex m_savedLock; // guards the two below
     std::set<SheetKey> m_stocked; // saved into their files
-    std::set<SheetKey> m_handed; // handed to the savers for the stock (this thread's)
+    std::set<SheetKey> m_handed; // offered to the savers for the stock (this thread's)
     QString m_failed; // why a sheet of the run could not be saved
     // The sheets of the run being rendered, by file name.
     std::map<QString, RunSheet, std::less<>> m_runSheets;
