@@ -7,6 +7,7 @@
 
 #include "overviewfixture.h"
 
+#include "imagebytes.h"
 #include "pdfwords.h"
 #include "previewfixture.h"
 #include "print/bulkprint.h"
@@ -190,6 +191,50 @@ private slots:
                 QCOMPARE(previewedPages(d), pages);
         });
         QCOMPARE(dir.entryList(QDir::Files), run ? QStringList{QStringLiteral("alle.qrp")} : QStringList());
+    }
+
+    // A sheet saved ahead is still read with its checks: one changed on
+    // the disk before "Vorschau" (cut short, or a byte of its picture
+    // damaged) is reported, no preview opens and no sheet file stays.
+    void aSheetSavedAheadAndDamagedIsNoticed_data()
+    {
+        QTest::addColumn<int>("cut"); // bytes cut off the end
+        QTest::addColumn<int>("flip"); // a byte this far from the end flipped
+        QTest::newRow("cut short") << 100 << 0;
+        QTest::newRow("picture damaged") << 0 << 50;
+    }
+    void aSheetSavedAheadAndDamagedIsNoticed()
+    {
+        QFETCH(int, cut);
+        QFETCH(int, flip);
+        f->start(1);
+        sheet(1, 1, 1);
+        QVERIFY(f->select(1, 1, 1));
+        f->reports().edit();
+        f->reports().setValue(QStringLiteral("Bild1"), testsupport::fileBytes(testsupport::photo(QSize(400, 300)), "BMP"));
+        f->reports().post();
+        const QString back = QDir(Tdrauswdlg::directory()).filePath(QStringLiteral("1001B1.qrp"));
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox2()->item(0)->setCheckState(Qt::Checked);
+            QTRY_VERIFY(QFile::exists(back));
+            for (qint64 size = -1; size != QFile(back).size(); QTest::qWait(100))
+                size = QFile(back).size(); // written whole
+            QFile file(back);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            bytes.chop(cut);
+            if (flip)
+                bytes[bytes.size() - flip] = char(bytes.at(bytes.size() - flip) ^ 0x5A);
+            file.resize(0);
+            file.write(bytes);
+            file.close();
+            d.vorschaubtn()->click();
+            QVERIFY(!TQRMDIPreviewInterface::current());
+        });
+        QCOMPARE(f->messages().errors().size(), 1);
+        QVERIFY2(f->messages().errors().first().contains(QLatin1String("1001B1.qrp")),
+                 qPrintable(f->messages().errors().first()));
+        QCOMPARE(QDir(Tdrauswdlg::directory()).entryList(QDir::Files), QStringList());
     }
 
     // Every report of a year with all its sheets ticked; report 2's
