@@ -408,7 +408,13 @@ void Tdrauswdlg::vorschaubtnClick()
         merge(merged);
         merging = false;
     } catch (const engine::FileError &e) {
-        platform::messages().error(e.message());
+        // The sheet files are made anew by every run: a damaged one is
+        // mended by the next.
+        platform::messages().error(platform::saysWhatToDo(e.message())
+                                       ? e.message()
+                                       : e.message()
+                                             + QStringLiteral(" Bitte klicken Sie noch einmal auf „Vorschau“; die "
+                                                              "Blätter werden dann neu aufbereitet."));
         return;
     }
     removeRunFiles();
