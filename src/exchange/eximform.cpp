@@ -8,6 +8,7 @@
 #include "platform/help.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
+#include "platform/progress.h"
 #include "platform/modalrunner.h"
 #include "platform/shell.h"
 #include "richtext/rtf.h"
@@ -70,15 +71,9 @@ public:
     {
         return [this](qint64 done, qint64 total, const QString &name) {
             if (!m_dialog) {
-                m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Abbrechen"), 0, steps,
-                                                             platform::windowOwner(m_parent));
-                m_dialog->setObjectName(QStringLiteral("fortschritt"));
-                m_dialog->setWindowTitle(m_title);
-                m_dialog->setWindowModality(Qt::WindowModal);
-                m_dialog->setMinimumDuration(1000);
+                m_dialog = platform::progressDialog(platform::windowOwner(m_parent), "fortschritt", m_title,
+                                                    QString(), steps);
                 m_dialog->setMinimumWidth(380); // the title and a long file name readable
-                m_dialog->setAutoReset(false);
-                m_dialog->setAutoClose(false);
                 m_dialog->setValue(0);
             }
             const QString text = name.isEmpty() ? QStringLiteral("Die Daten werden geprüft …")

@@ -8,6 +8,7 @@
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/messages.h"
+#include "platform/progress.h"
 #include "print/engine/document.h"
 #include "print/engine/pagedevice.h"
 #include "print/engine/previewinterface.h"
@@ -86,8 +87,11 @@ QSize shownSize(const QByteArray &picture, int zoom)
 
 Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberichtform *front, Tqrruecksform *back,
                        QWidget *parent)
-    : QDialog(parent), m_tables(tables), m_session(session), m_frontForm(front), m_backForm(back)
+    : QDialog(parent), m_tables(tables), m_session(session), m_frontForm(front), m_backForm(back),
+      m_savers(std::make_unique<QThreadPool>())
 {
+    m_savers->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_room.release(2 * m_savers->maxThreadCount());
     setObjectName(QStringLiteral("drauswdlg"));
     setWindowTitle(QStringLiteral("Druckauswahl für Sammeldruck"));
     platform::setHelpContext(this, platform::helpcontext::BulkPrint);
@@ -218,6 +222,7 @@ Tdrauswdlg::Tdrauswdlg(store::TableSet &tables, store::Session &session, Tberich
 Tdrauswdlg::~Tdrauswdlg()
 {
     // The files of the last run are not needed beyond the program's run.
+    dropStock();
     removeLeftFiles();
 }
 
@@ -270,9 +275,16 @@ void Tdrauswdlg::countAhead()
     time.start();
     for (bool back : {false, true}) {
         for (const qint64 row : back ? m_backRows : m_frontRows) {
-            if (m_pages.count({back, row}))
+            // Counted and offered to the savers.
+            const SheetKey key(back, row);
+            if (m_handed.count(key))
                 continue;
-            sheetPages(back, row);
+            // While the savers are busy the next turn comes a little later.
+            const bool room = m_room.tryAcquire();
+            m_countAhead->setInterval(room ? 0 : 10);
+            if (!room)
+                return;
+            renderSheet(key, true);
             if (time.elapsed() > 15)
                 return;
         }
@@ -292,7 +304,10 @@ void Tdrauswdlg::fuellbtnClick()
     m_frontKeys.clear();
     m_backKeys.clear();
     m_anchor.clear();
-    m_pages.clear(); // the reports may have changed since the last showing
+    // The reports may have changed since the last showing.
+    dropStock();
+    m_pages.clear();
+    m_fileOf.clear();
     m_hasBookmark = false;
     if (!reports.isOpen())
         return;
@@ -305,11 +320,13 @@ void Tdrauswdlg::fuellbtnClick()
         const LineKey key{reports.asInt(field::AJahr), reports.asInt(field::Nummer), reports.asInt(field::Blatt)};
         m_frontRows.push_back(reports.bookmark());
         m_frontKeys.push_back(key);
+        m_fileOf[{false, reports.bookmark()}] = sheetFileName(key.year, key.number, false, key.blatt);
         addLine(m_front, year + gap + number + gap + reports.asString(field::Blatt));
         if (reports.asInt(field::Blatt) == 1) {
             const bool described = !richtext::toPlainText(reports.asString(field::Darstellung)).trimmed().isEmpty();
             m_backRows.push_back(reports.bookmark());
             m_backKeys.push_back(key);
+            m_fileOf[{true, reports.bookmark()}] = sheetFileName(key.year, key.number, true, key.blatt);
             addLine(m_back, year + gap + number + (described ? QString() : QStringLiteral(" (-)")));
         }
     }
@@ -324,9 +341,11 @@ void Tdrauswdlg::closebtnClick()
 void Tdrauswdlg::done(int result)
 {
     m_countAhead->stop();
-    // However the dialog closes, its preview goes first.
+    // However the dialog closes, its preview goes first; the sheets saved
+    // for a run that did not come go too.
     platform::guarded([this] { closebtnClick(); });
     platform::guarded([this] { FormClose(); });
+    dropStock();
     QDialog::done(result);
 }
 
@@ -354,7 +373,15 @@ void Tdrauswdlg::vorschaubtnClick()
         return;
     }
     const QString merged = mergedFile();
-    removeLeftFiles();
+    // The sheets saved while the dialog waited are kept for the run.
+    m_savers->waitForDone();
+    QSet<QString> stocked;
+    {
+        const QMutexLocker lock(&m_savedLock);
+        for (const SheetKey &key : m_stocked)
+            stocked.insert(m_fileOf[key]);
+    }
+    removeLeftFiles(stocked);
     if (QFile::exists(merged)) {
         platform::messages().error(QStringLiteral("Die Datei „%1“ kann nicht gelöscht werden; das Verzeichnis "
                                                   "„%2“ ist schreibgeschützt.")
@@ -368,6 +395,7 @@ void Tdrauswdlg::vorschaubtnClick()
     const auto cleanUp = qScopeGuard([&] {
         m_running = false;
         removeRunFiles();
+        dropStock();
         if (merging)
             QFile::remove(merged);
         m_druckList.clear();
@@ -380,7 +408,13 @@ void Tdrauswdlg::vorschaubtnClick()
         merge(merged);
         merging = false;
     } catch (const engine::FileError &e) {
-        platform::messages().error(e.message());
+        // The sheet files are made anew by every run: a damaged one is
+        // mended by the next.
+        platform::messages().error(platform::saysWhatToDo(e.message())
+                                       ? e.message()
+                                       : e.message()
+                                             + QStringLiteral(" Bitte klicken Sie noch einmal auf „Vorschau“; die "
+                                                              "Blätter werden dann neu aufbereitet."));
         return;
     }
     removeRunFiles();
@@ -390,162 +424,69 @@ void Tdrauswdlg::vorschaubtnClick()
     engine::preview(document, engine::PrintKind::BulkPrint);
 }
 
-std::vector<Tdrauswdlg::RunSheet> Tdrauswdlg::tickedSheets(std::vector<store::Table::Bookmark> *rows) const
-{
-    std::vector<RunSheet> sheets;
-    std::vector<store::Table::Bookmark> marks;
-    for (QListWidget *list : {m_front, m_back}) {
-        const bool back = list == m_back;
-        const std::vector<qint64> &lineRows = back ? m_backRows : m_frontRows;
-        const std::vector<LineKey> &keys = back ? m_backKeys : m_frontKeys;
-        for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->checkState() != Qt::Checked)
-                continue;
-            const LineKey &key = keys[size_t(i)];
-            RunSheet s;
-            s.year = key.year;
-            s.number = key.number;
-            s.back = back;
-            s.file = sheetFileName(s.year, s.number, back, key.blatt);
-            sheets.push_back(s);
-            marks.push_back(lineRows[size_t(i)]);
-        }
-    }
-    // The order of the merged document: the names, compared without regard
-    // to case.
-    std::vector<size_t> order(sheets.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return sheets[a].file.compare(sheets[b].file, Qt::CaseInsensitive) < 0;
-    });
-    std::vector<RunSheet> sorted;
-    std::vector<store::Table::Bookmark> sortedMarks;
-    for (size_t i : order) {
-        sorted.push_back(sheets[i]);
-        sortedMarks.push_back(marks[i]);
-    }
-    if (rows)
-        *rows = std::move(sortedMarks);
-    return sorted;
-}
-
-std::vector<Tdrauswdlg::Piece> Tdrauswdlg::layout(const std::vector<RunSheet> &sheets, bool twoSided)
-{
-    std::vector<Piece> pieces;
-    int pages = 0;
-    const auto add = [&](const Piece &p) {
-        pieces.push_back(p);
-        pages += p.sheet < 0 ? 1 : p.last - p.first + 1;
-    };
-    for (size_t start = 0; start < sheets.size();) {
-        // The sheets of one report follow each other: its front sheets, then
-        // its back sheet.
-        size_t end = start;
-        while (end < sheets.size() && sheets[end].year == sheets[start].year
-               && sheets[end].number == sheets[start].number)
-            ++end;
-        int frontPages = 0;
-        bool hasBack = false;
-        for (size_t i = start; i < end; ++i) {
-            if (sheets[i].back)
-                hasBack = true;
-            else
-                frontPages += sheets[i].pages;
-        }
-        // The back sheet is the reverse of the last front page: that page
-        // must stand on the front of a sheet of paper.
-        const bool emptyBeforeLastFront = twoSided && hasBack && frontPages > 0 && frontPages % 2 == 0;
-        int frontSeen = 0;
-        for (size_t i = start; i < end; ++i) {
-            const RunSheet &s = sheets[i];
-            if (s.pages <= 0)
-                continue;
-            if (!s.back && emptyBeforeLastFront && frontSeen + s.pages == frontPages) {
-                if (s.pages > 1)
-                    add({int(i), 1, s.pages - 1});
-                add({});
-                add({int(i), s.pages, s.pages});
-            } else {
-                add({int(i), 1, s.pages});
-            }
-            if (!s.back)
-                frontSeen += s.pages;
-        }
-        // The next report starts on a new sheet of paper.
-        if (twoSided && pages % 2 == 1)
-            add({});
-        start = end;
-    }
-    return pieces;
-}
-
 int Tdrauswdlg::sheetPages(bool back, store::Table::Bookmark row)
 {
-    const auto key = std::make_pair(back, row);
+    const SheetKey key(back, row);
     if (const auto it = m_pages.find(key); it != m_pages.end())
         return it->second;
+    // Saved only when a saver is free: ticking many lines at once must not
+    // wait for them. The rest is saved while the dialog waits.
+    return renderSheet(key, m_room.tryAcquire());
+}
+
+int Tdrauswdlg::renderSheet(const SheetKey &key, bool save)
+{
     store::Table &reports = m_tables.berichttable();
-    int pages = 0;
+    engine::Document document;
     {
         const store::ScopedView keep(reports);
-        if (reports.gotoBookmark(row))
-            pages = renderedSheet(back).pageCount();
+        if (reports.gotoBookmark(key.second))
+            document = renderedSheet(key.first);
     }
+    const int pages = document.pageCount();
     m_pages[key] = pages;
+    if (!save)
+        return pages;
+    // Offered once: a sheet that cannot be saved now is left to the run.
+    m_handed.insert(key);
+    if (pages > 0 && m_fileOf.count(key) && QDir().mkpath(directory()))
+        saveSheet(std::move(document), key.first, key.second, QString());
+    else
+        m_room.release();
     return pages;
 }
 
-Tdrauswdlg::Extent Tdrauswdlg::extent()
+void Tdrauswdlg::saveSheet(engine::Document &&document, bool back, store::Table::Bookmark row, const QString &path)
 {
-    std::vector<store::Table::Bookmark> rows;
-    std::vector<RunSheet> sheets = tickedSheets(&rows);
-    if (sheets.empty())
-        return {};
-    // Counting renders the sheets; the editor's picture sizes stay as they were.
-    const QSize shown[2] = {m_backForm ? m_backForm->pictureDisplaySize(0) : QSize(),
-                            m_backForm ? m_backForm->pictureDisplaySize(1) : QSize()};
-    const auto restoreSizes = qScopeGuard([&] {
-        for (int i = 0; m_backForm && i < 2; ++i)
-            m_backForm->setPictureDisplaySize(i, shown[i]);
+    // The caller took the room the sheet takes until it is saved.
+    const SheetKey key(back, row);
+    const bool forRun = !path.isEmpty();
+    const QString file = forRun ? path : QDir(directory()).filePath(m_fileOf[key]);
+    m_savers->start([this, document = std::move(document), key, file, forRun]() {
+        const auto release = qScopeGuard([this] { m_room.release(); });
+        try {
+            document.save(file, engine::Document::Durability::Temporary);
+            const QMutexLocker lock(&m_savedLock);
+            m_stocked.insert(key);
+        } catch (const std::exception &e) {
+            // A FileError says in German what went wrong.
+            const QMutexLocker lock(&m_savedLock);
+            if (forRun && m_failed.isEmpty())
+                m_failed = QString::fromUtf8(e.what());
+        }
     });
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-    for (size_t i = 0; i < sheets.size(); ++i)
-        sheets[i].pages = sheetPages(sheets[i].back, rows[i]);
-    Extent e;
-    int designed = 0;
-    for (const RunSheet &s : sheets)
-        designed += s.pages;
-    for (const Piece &p : layout(sheets, m_duplex->isChecked()))
-        e.pages += p.sheet < 0 ? 1 : p.last - p.first + 1;
-    e.emptyPages = e.pages - designed;
-    e.oneSided = e.pages;
-    e.twoSided = (e.pages + 1) / 2;
-    return e;
 }
 
-void Tdrauswdlg::updateExtent()
+void Tdrauswdlg::dropStock()
 {
-    if (!m_extent)
-        return;
-    const Extent e = extent();
-    const auto pages = [](int n) {
-        return n == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%1 Seiten").arg(n);
-    };
-    const auto paper = [](int n) {
-        return QStringLiteral("%1 Blatt Papier").arg(n);
-    };
-    if (e.pages == 0)
-        m_extent->setText(QStringLiteral("Keine Seite angekreuzt."));
-    else if (m_duplex->isChecked())
-        m_extent->setText(QStringLiteral("Der Druck umfasst %1%2 auf %3, beidseitig gedruckt.")
-                              .arg(pages(e.pages),
-                                   e.emptyPages ? QStringLiteral(" (davon %1 leer)").arg(e.emptyPages) : QString(),
-                                   paper(e.twoSided)));
-    else
-        m_extent->setText(QStringLiteral("Der Druck umfasst %1: einseitig gedruckt %2, beidseitig %3.")
-                              .arg(pages(e.pages), paper(e.oneSided), paper(e.twoSided)));
+    m_savers->waitForDone();
+    const QDir dir(directory());
+    const QMutexLocker lock(&m_savedLock);
+    for (const SheetKey &key : m_stocked)
+        if (const auto it = m_fileOf.find(key); it != m_fileOf.end())
+            QFile::remove(dir.filePath(it->second));
+    m_stocked.clear();
+    m_handed.clear();
 }
 
 namespace {
@@ -575,14 +516,10 @@ bool Tdrauswdlg::renderSheets()
     if (sheets.empty())
         return true;
 
-    QProgressDialog progress(QStringLiteral("Die Blätter werden aufbereitet …"), QStringLiteral("Abbrechen"), 0,
-                             int(sheets.size()), this);
-    progress.setObjectName(QStringLiteral("fortschritt"));
-    progress.setWindowTitle(QStringLiteral("Sammeldruck"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    const std::unique_ptr<QProgressDialog> progress =
+        platform::progressDialog(this, "fortschritt", QStringLiteral("Sammeldruck"),
+                                 QStringLiteral("Die Blätter werden aufbereitet …"), int(sheets.size()),
+                                 Qt::WindowModal, 300);
     // The editor's pictures print at the sizes it shows; each report of the
     // run at its own stored zoom. The editor's sizes are put back afterwards.
     const QSize shown[2] = {m_backForm ? m_backForm->pictureDisplaySize(0) : QSize(),
@@ -592,70 +529,61 @@ bool Tdrauswdlg::renderSheets()
             m_backForm->setPictureDisplaySize(i, shown[i]);
     });
     // Rendering needs the forms and the table's cursor and stays here; the
-    // rendered sheets are saved (their pictures compressed) on worker
-    // threads meanwhile. A document handed over is theirs alone. A few wait
-    // at most, so that a year's pictures are not all held at once.
-    QThreadPool savers;
-    savers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    QSemaphore room(2 * savers.maxThreadCount());
-    QMutex failedLock;
-    QString failed;
-    const auto finishSaving = qScopeGuard([&] { savers.waitForDone(); });
-    const auto save = [&](engine::Document &&document, const QString &path) {
-        room.acquire();
-        savers.start([&, document = std::move(document), path]() {
-            const auto release = qScopeGuard([&] { room.release(); });
-            try {
-                document.save(path, engine::Document::Durability::Temporary);
-            } catch (const engine::FileError &e) {
-                const QMutexLocker lock(&failedLock);
-                if (failed.isEmpty())
-                    failed = e.message();
-            } catch (const std::exception &e) {
-                const QMutexLocker lock(&failedLock);
-                if (failed.isEmpty())
-                    failed = QString::fromLocal8Bit(e.what());
-            }
-        });
-    };
+    // sheets not saved while the dialog waited are rendered and handed to
+    // the savers. A document handed over is theirs alone.
+    {
+        const QMutexLocker lock(&m_savedLock);
+        m_failed.clear();
+    }
+    const auto finishSaving = qScopeGuard([&] { m_savers->waitForDone(); });
     const auto saveFailure = [&] {
-        const QMutexLocker lock(&failedLock);
-        return failed;
+        const QMutexLocker lock(&m_savedLock);
+        return m_failed;
+    };
+    const auto isStocked = [&](const SheetKey &key) {
+        const QMutexLocker lock(&m_savedLock);
+        return m_stocked.count(key) > 0 && m_pages.count(key) > 0;
     };
     int done = 0;
     for (size_t i = 0; i < sheets.size(); ++i) {
         RunSheet s = sheets[i];
-        progress.setValue(done++);
-        if (progress.wasCanceled())
+        progress->setValue(done++);
+        if (progress->wasCanceled())
             return false;
         if (const QString why = saveFailure(); !why.isEmpty())
             throw engine::FileError(why);
         if (!reports.gotoBookmark(rows[i]))
             continue; // the report is gone
-        progress.setLabelText(sheetInWords(reports, s.back) + QStringLiteral(" wird aufbereitet …"));
+        progress->setLabelText(sheetInWords(reports, s.back) + QStringLiteral(" wird aufbereitet …"));
         // Sorted without regard to case as names come in.
         m_druckList.insert(std::lower_bound(m_druckList.begin(), m_druckList.end(), s.file,
                                             [](const QString &a, const QString &b) {
                                                 return a.compare(b, Qt::CaseInsensitive) < 0;
                                             }),
                            s.file);
-        engine::Document document;
-        {
-            // A form prints the row the cursor stands on; it must not leave
-            // the cursor elsewhere for the next sheet.
-            const store::ScopedView keep(reports);
-            document = renderedSheet(s.back);
+        const SheetKey key(s.back, rows[i]);
+        if (isStocked(key)) {
+            s.pages = m_pages[key];
+        } else {
+            m_room.acquire();
+            engine::Document document;
+            {
+                // A form prints the row the cursor stands on; it must not
+                // leave the cursor elsewhere for the next sheet.
+                const store::ScopedView keep(reports);
+                document = renderedSheet(s.back);
+            }
+            s.pages = document.pageCount();
+            m_pages[key] = s.pages;
+            saveSheet(std::move(document), s.back, rows[i], QDir(directory()).filePath(s.file));
         }
-        s.pages = document.pageCount();
-        m_pages[std::make_pair(s.back, rows[i])] = s.pages;
-        save(std::move(document), QDir(directory()).filePath(s.file));
         m_runSheets[s.file] = s;
     }
-    progress.setValue(done);
-    savers.waitForDone();
+    progress->setValue(done);
+    m_savers->waitForDone();
     if (const QString why = saveFailure(); !why.isEmpty())
         throw engine::FileError(why);
-    return !progress.wasCanceled();
+    return !progress->wasCanceled();
 }
 
 engine::Document Tdrauswdlg::renderedSheet(bool back)
@@ -718,80 +646,7 @@ void Tdrauswdlg::merge(const QString &target)
     engine::mergeReportFiles(target, &paths, engine::Document::Durability::Temporary);
 }
 
-void Tdrauswdlg::tick(QListWidget *list, int from, int to, bool on)
-{
-    if (from > to)
-        std::swap(from, to);
-    {
-        const QSignalBlocker block(list);
-        for (int i = std::max(from, 0); i <= to && i < list->count(); ++i)
-            list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    }
-    list->viewport()->update();
-    updateExtent();
-}
-
-bool Tdrauswdlg::eventFilter(QObject *watched, QEvent *event)
-{
-    QListWidget *list = nullptr;
-    for (QListWidget *l : {m_front, m_back})
-        if (watched == l || watched == l->viewport())
-            list = l;
-    if (!list)
-        return QDialog::eventFilter(watched, event);
-    // A line is ticked by a click anywhere on it or by Space; with Shift
-    // every line from the one ticked last to this one takes its state.
-    const auto toggle = [&](int row, bool range) {
-        QListWidgetItem *item = list->item(row);
-        if (!item)
-            return;
-        list->setCurrentRow(row);
-        const auto anchor = m_anchor.find(list);
-        if (range && anchor != m_anchor.end() && anchor->second < list->count()) {
-            const bool on = list->item(anchor->second)->checkState() == Qt::Checked;
-            tick(list, anchor->second, row, on);
-        } else {
-            tick(list, row, row, item->checkState() != Qt::Checked);
-            m_anchor[list] = row;
-        }
-    };
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease: {
-        if (watched != list->viewport())
-            break;
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton)
-            break;
-        const int row = list->row(list->itemAt(mouse->position().toPoint()));
-        if (row < 0)
-            break;
-        if (event->type() == QEvent::MouseButtonPress) {
-            list->setFocus(Qt::MouseFocusReason);
-            toggle(row, mouse->modifiers() & Qt::ShiftModifier);
-        }
-        return true; // the list's own handling would tick the box again
-    }
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (watched != list || key->key() != Qt::Key_Space)
-            break;
-        if (list->currentRow() >= 0)
-            toggle(list->currentRow(), key->modifiers() & Qt::ShiftModifier);
-        return true;
-    }
-    case QEvent::ContextMenu:
-        if (auto *menu = list->findChild<QMenu *>())
-            menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
-        return true;
-    default:
-        break;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void Tdrauswdlg::removeLeftFiles() const
+void Tdrauswdlg::removeLeftFiles(const QSet<QString> &keep) const
 {
     // The merged file and the sheet files of a run that did not end; other
     // files in the directory are not the bulk print's.
@@ -802,7 +657,7 @@ void Tdrauswdlg::removeLeftFiles() const
         return;
     QFile::remove(mergedFile());
     for (const QString &name : dir.entryList({QStringLiteral("*.qrp")}, QDir::Files))
-        if (sheetFile.match(name).hasMatch())
+        if (sheetFile.match(name).hasMatch() && !keep.contains(name))
             dir.remove(name);
 }
 

@@ -2,22 +2,30 @@
 
 // "Druckauswahl für Sammeldruck": every report sheet of the reports table,
 // once for its front sheet and, for the first sheet of a report, once for
-// its back sheet. The ticked sheets are rendered one by one into saved
-// report files in "qrp", merged into "qrp/alle.qrp" (each report's front
-// sheets before its back sheet) and shown in the preview.
+// its back sheet. The sheets are rendered one by one into saved report
+// files in "qrp" (while the dialog waits for the user as far as it can,
+// the rest when "Vorschau" is clicked), the ticked ones merged into
+// "qrp/alle.qrp" (each report's front sheets before its back sheet) and
+// shown in the preview.
 
 #include "print/engine/document.h"
 #include "store/table.h"
 
 #include <QDialog>
+#include <QMutex>
+#include <QSemaphore>
+#include <QSet>
 #include <QStringList>
 #include <map>
+#include <memory>
+#include <set>
 #include <vector>
 
 class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QThreadPool;
 class QTimer;
 class Tberichtform;
 class Tqrruecksform;
@@ -103,6 +111,16 @@ private:
     std::vector<RunSheet> tickedSheets(std::vector<store::Table::Bookmark> *rows = nullptr) const;
     // The pages of a line's sheet, rendered once while the dialog shows.
     int sheetPages(bool back, store::Table::Bookmark row);
+    using SheetKey = std::pair<bool, store::Table::Bookmark>;
+    // Renders a line's sheet and counts its pages; with `save` (the caller
+    // took a saver's room) the sheet is handed to the savers for the stock.
+    int renderSheet(const SheetKey &key, bool save);
+    // Hands a rendered sheet to the savers: to `path`, or to its line's file
+    // for the stock when `path` is empty. A failure is kept in m_failed
+    // for a run's sheet and forgotten for the stock's.
+    void saveSheet(engine::Document &&document, bool back, store::Table::Bookmark row, const QString &path);
+    // Waits for the savers, removes the stock's files and forgets them.
+    void dropStock();
     // The merged file from the rendered sheets, with the empty pages and
     // split sheets of the two-sided layout.
     void merge(const QString &target);
@@ -114,8 +132,8 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void removeRunFiles();
     // Removes the merged file and the sheet files that earlier runs left in
-    // the directory.
-    void removeLeftFiles() const;
+    // the directory, but those named in `keep`.
+    void removeLeftFiles(const QSet<QString> &keep = {}) const;
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -130,7 +148,20 @@ private:
     // with Shift starts.
     std::map<const QListWidget *, int> m_anchor;
     // Pages of the sheets rendered for counting: (back, row) -> pages.
-    std::map<std::pair<bool, store::Table::Bookmark>, int> m_pages;
+    std::map<SheetKey, int> m_pages;
+    // The file name of each line's sheet.
+    std::map<SheetKey, QString> m_fileOf;
+    // The sheets counted are saved on worker threads into their files in
+    // "qrp" while the dialog waits for the user, so that a run finds most
+    // of them saved. A few wait at most, so that a year's pictures are not
+    // all held at once; a sheet that could not be saved is rendered again
+    // by the run.
+    std::unique_ptr<QThreadPool> m_savers;
+    QSemaphore m_room;
+    QMutex m_savedLock; // guards the two below
+    std::set<SheetKey> m_stocked; // saved into their files
+    std::set<SheetKey> m_handed; // offered to the savers for the stock (this thread's)
+    QString m_failed; // why a sheet of the run could not be saved
     // The sheets of the run being rendered, by file name.
     std::map<QString, RunSheet, std::less<>> m_runSheets;
     // The report row (BerLfd) of each line of the two lists.

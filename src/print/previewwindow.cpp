@@ -9,6 +9,7 @@
 #include "platform/help.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
+#include "platform/progress.h"
 #include "platform/modalrunner.h"
 #include "platform/printers.h"
 #include "printerchoice.h"
@@ -622,14 +623,11 @@ void Tbwprformd5::pdfbtnClick()
     // the window is repainted between pages. The dialog is modal, so nothing
     // changes the document meanwhile; a cancelled export leaves no file
     // behind (nor changes one of that name).
-    QProgressDialog progress(QStringLiteral("Die PDF-Datei wird geschrieben …"), QStringLiteral("Abbrechen"), 0,
-                             m_document->pageCount(), this);
-    progress.setObjectName(QStringLiteral("pdffortschritt"));
-    progress.setWindowTitle(QStringLiteral("Als PDF-Datei speichern"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(1000);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
+    const std::unique_ptr<QProgressDialog> dialog =
+        platform::progressDialog(this, "pdffortschritt", QStringLiteral("Als PDF-Datei speichern"),
+                                 QStringLiteral("Die PDF-Datei wird geschrieben …"), m_document->pageCount(),
+                                 Qt::ApplicationModal, 1000);
+    QProgressDialog &progress = *dialog;
     engine::exportPdf(*m_document, fileName, [&progress](int page, int pages) {
         progress.setLabelText(QStringLiteral("Seite %1 von %2 wird geschrieben …").arg(page).arg(pages));
         progress.setValue(page - 1);

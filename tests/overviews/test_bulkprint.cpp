@@ -7,6 +7,7 @@
 
 #include "overviewfixture.h"
 
+#include "imagebytes.h"
 #include "pdfwords.h"
 #include "previewfixture.h"
 #include "print/bulkprint.h"
@@ -164,6 +165,82 @@ private slots:
         QCOMPARE(left, pages.isEmpty() ? QStringList() : QStringList{QStringLiteral("alle.qrp")});
         if (!pages.isEmpty())
             QCOMPARE(engine::Document::load(QDir(printDir()).filePath(QStringLiteral("alle.qrp"))).pageCount(), pages.size());
+    }
+
+    // While the dialog waits for the user, the sheets are saved into their
+    // files, so that "Vorschau" finds them ready; the merged pages are the
+    // same, and no sheet file stays after the run or a close without one.
+    void sheetsAreSavedWhileTheDialogWaits_data()
+    {
+        QTest::addColumn<bool>("run");
+        QTest::addColumn<QStringList>("pages");
+        QTest::newRow("run") << true << QStringList{"Vorne-1-1-1", "Vorne-1-1-2", "Hinten-1-1", "Vorne-1-2-1"};
+        QTest::newRow("closed without a run") << false << QStringList{};
+    }
+    void sheetsAreSavedWhileTheDialogWaits()
+    {
+        QFETCH(bool, run);
+        QFETCH(QStringList, pages);
+        f->start(1);
+        sheet(1, 1, 1);
+        sheet(1, 1, 2);
+        sheet(1, 2, 1);
+        const QDir dir(f->tables().places().printDir());
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.findChild<QPushButton *>(QStringLiteral("auswahlVbtn"))->click();
+            d.CheckListBox2()->item(0)->setCheckState(Qt::Checked);
+            // Every line's sheet, ticked or not.
+            QTRY_COMPARE(dir.entryList(QDir::Files).size(), 5);
+            QCOMPARE(dir.entryList(QDir::Files),
+                     (QStringList{"1001A1.qrp", "1001A2.qrp", "1001B1.qrp", "1002A1.qrp", "1002B1.qrp"}));
+            if (run)
+                QCOMPARE(previewedPages(d), pages);
+        });
+        QCOMPARE(dir.entryList(QDir::Files), run ? QStringList{QStringLiteral("alle.qrp")} : QStringList());
+    }
+
+    // A sheet saved ahead is still read with its checks: one changed on
+    // the disk before "Vorschau" (cut short, or a byte of its picture
+    // damaged) is reported, no preview opens and no sheet file stays.
+    void aSheetSavedAheadAndDamagedIsNoticed_data()
+    {
+        QTest::addColumn<int>("cut"); // bytes cut off the end
+        QTest::addColumn<int>("flip"); // a byte this far from the end flipped
+        QTest::newRow("cut short") << 100 << 0;
+        QTest::newRow("picture damaged") << 0 << 50;
+    }
+    void aSheetSavedAheadAndDamagedIsNoticed()
+    {
+        QFETCH(int, cut);
+        QFETCH(int, flip);
+        f->start(1);
+        sheet(1, 1, 1);
+        QVERIFY(f->select(1, 1, 1));
+        f->reports().edit();
+        f->reports().setValue(QStringLiteral("Bild1"), testsupport::fileBytes(testsupport::photo(QSize(400, 300)), "BMP"));
+        f->reports().post();
+        const QString back = QDir(f->tables().places().printDir()).filePath(QStringLiteral("1001B1.qrp"));
+        bulkPrint([&](Tdrauswdlg &d) {
+            d.CheckListBox2()->item(0)->setCheckState(Qt::Checked);
+            QTRY_VERIFY(QFile::exists(back));
+            for (qint64 size = -1; size != QFile(back).size(); QTest::qWait(100))
+                size = QFile(back).size(); // written whole
+            QFile file(back);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            bytes.chop(cut);
+            if (flip)
+                bytes[bytes.size() - flip] = char(bytes.at(bytes.size() - flip) ^ 0x5A);
+            file.resize(0);
+            file.write(bytes);
+            file.close();
+            d.vorschaubtn()->click();
+            QVERIFY(!TQRMDIPreviewInterface::current());
+        });
+        QCOMPARE(f->messages().errors().size(), 1);
+        QVERIFY2(f->messages().errors().first().contains(QLatin1String("1001B1.qrp")),
+                 qPrintable(f->messages().errors().first()));
+        QCOMPARE(QDir(f->tables().places().printDir()).entryList(QDir::Files), QStringList());
     }
 
     // Every report of a year with all its sheets ticked; report 2's

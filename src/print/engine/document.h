@@ -44,6 +44,7 @@
 // with an error; loading never trusts a length or count it has not checked.
 
 #include "pagedevice.h"
+#include "pdfphotos.h"
 
 #include <QHash>
 #include <QImage>
@@ -195,14 +196,19 @@ private:
 // The pictures of a document as a PDF embeds them: each scaled down to
 // `dpi` at its printed size (never enlarged), as a 32-bit image, which Qt's
 // PDF engine stores as JPEG (DCT; a soft mask where it is transparent);
-// pictures of few colours (drawings, screen shots) are stored without loss. A picture is prepared once per size and
-// kept, so that Qt, which knows an image by its cacheKey, embeds a picture
-// drawn on many pages once; the least recently drawn are let go beyond
-// `keptBytes`.
+// pictures of few colours (drawings, screen shots) are stored without loss.
+// A picture is prepared once per size and kept, so that Qt, which knows an
+// image by its cacheKey, embeds a picture drawn on many pages once; the least
+// recently drawn are let go beyond `keptBytes`. With `photos`, an opaque
+// picture of many colours is encoded here (see pdfphotos.h) and a stand-in
+// drawn in its place; photos() are what the stand-ins stand for.
 class Document::PrintedPictures
 {
 public:
-    explicit PrintedPictures(double dpi = 300, qint64 keptBytes = 64ll << 20) : m_dpi(dpi), m_keptBytes(keptBytes) {}
+    explicit PrintedPictures(double dpi = 300, qint64 keptBytes = 64ll << 20, bool photos = false)
+        : m_dpi(dpi), m_keptBytes(keptBytes), m_standIns(photos)
+    {
+    }
 
     struct Prepared
     {
@@ -215,6 +221,9 @@ public:
     // A picture of at most 256 colours: a drawing rather than a photo.
     static bool fewColours(const QImage &image);
 
+    using Photo = pdfphotos::Photo;
+    const QVector<Photo> &photos() const { return m_photos; }
+
 private:
     struct Entry
     {
@@ -223,9 +232,11 @@ private:
     };
     double m_dpi;
     qint64 m_keptBytes;
+    bool m_standIns;
     qint64 m_bytes = 0;
     quint64 m_clock = 0;
     QHash<QPair<int, QSize>, Entry> m_entries; // (picture, pixels) -> prepared
+    QVector<Photo> m_photos; // by the number of their stand-ins
 };
 
 // Writes the document as a PDF file, one A4 page (the document's page size)

@@ -14,9 +14,11 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -458,8 +460,9 @@ private slots:
 #endif
 
     // Pictures go into a PDF at 300 dpi of their printed size, never
-    // enlarged: photos as JPEG, drawings of few colours without loss; a
-    // picture drawn on several pages is embedded once.
+    // enlarged: photos as JPEG of the quality paper needs, drawings of few
+    // colours without loss; a picture drawn on several pages is embedded
+    // once; the file passes qpdf's check.
     void pdfPicturesAtTheirPrintedPixels_data()
     {
         QTest::addColumn<QImage>("picture");
@@ -467,12 +470,13 @@ private slots:
         QTest::addColumn<int>("pages");
         QTest::addColumn<QString>("encoding");
         QTest::addColumn<int>("width");
+        QTest::addColumn<int>("maxKb"); // the whole file
         const auto at300 = [](double mm) { return int(std::ceil(mm / 25.4 * 300)); };
-        QTest::newRow("photo printed small") << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1);
-        QTest::newRow("photo printed larger than 300 dpi") << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800;
-        QTest::newRow("3 megapixel photo") << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0);
-        QTest::newRow("photo on three pages") << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0);
-        QTest::newRow("drawing") << drawing(QSize(800, 600)) << 50.0 << 2 << "image" << at300(50.0);
+        QTest::newRow("photo printed small") << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1) << 16;
+        QTest::newRow("photo printed larger than 300 dpi") << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800 << 40;
+        QTest::newRow("3 megapixel photo") << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0) << 70;
+        QTest::newRow("photo on three pages") << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0) << 25;
+        QTest::newRow("drawing") << drawing(QSize(800, 600)) << 50.0 << 2 << "image" << at300(50.0) << 0;
     }
     void pdfPicturesAtTheirPrintedPixels()
     {
@@ -481,6 +485,7 @@ private slots:
         QFETCH(int, pages);
         QFETCH(QString, encoding);
         QFETCH(int, width);
+        QFETCH(int, maxKb);
         Document d;
         const int index = d.addImage(picture);
         const QRectF box(200, 400, widthMm * 10, widthMm * 10 * picture.height() / picture.width());
@@ -495,7 +500,66 @@ private slots:
             QVERIFY2(qAbs(image.width - width) <= 1, qPrintable(QString::number(image.width)));
             QCOMPARE(image.object, images.first().object);
         }
+        if (maxKb > 0)
+            QVERIFY2(QFile(pdf).size() <= maxKb * 1024, qPrintable(QString::number(QFile(pdf).size())));
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        QVERIFY(check.waitForFinished(60000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
         QCOMPARE(pageWords(d, pdf).size(), pages); // the text stays text
+    }
+
+    // The photos are put into the file Qt wrote in place of their
+    // stand-ins; a file not laid out as expected, or a stand-in without its
+    // photo, is left as it was (the export then keeps Qt's pictures).
+    void photosReplaceTheirStandIns_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // changed in the file Qt wrote
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("photos");
+        QTest::addColumn<bool>("put");
+        QTest::newRow("as written") << QByteArray() << QByteArray() << 1 << true;
+        QTest::newRow("stand-in without its photo") << QByteArray() << QByteArray() << 0 << false;
+        QTest::newRow("no table") << QByteArray("startxref") << QByteArray("startxrex") << 1 << false;
+        QTest::newRow("table of another layout") << QByteArray("xref\n0 ") << QByteArray("xref\n1 ") << 1 << false;
+    }
+    void photosReplaceTheirStandIns()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(int, photos);
+        QFETCH(bool, put);
+        QByteArray pdf;
+        {
+            QBuffer buffer(&pdf);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            QPainter p(&writer);
+            p.setRenderHint(QPainter::LosslessImageRendering);
+            p.drawImage(QRectF(100, 100, 4000, 3000), engine::pdfphotos::standIn(0));
+        }
+        if (!from.isEmpty())
+            pdf.replace(pdf.lastIndexOf(from), from.size(), to);
+        const QImage picture = testsupport::photo(QSize(400, 300));
+        QVector<engine::pdfphotos::Photo> given;
+        for (int i = 0; i < photos; ++i)
+            given.append({engine::pdfphotos::jpegOf(picture), picture.width(), picture.height()});
+        const QByteArray before = pdf;
+        QCOMPARE(engine::pdfphotos::putPhotos(pdf, given), put);
+        if (!put) {
+            QCOMPARE(pdf, before);
+            return;
+        }
+        const QString path = file(QStringLiteral("ersetzt.pdf"));
+        writeBytes(path, pdf);
+        const QList<testsupport::PdfImage> images = testsupport::pdfImages(path);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images.first().encoding, QStringLiteral("jpeg"));
+        QCOMPARE(images.first().width, 400);
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+        QVERIFY(check.waitForFinished(60000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
     }
 
     // A cancelled export stops before the next page and leaves the target

@@ -1,0 +1,219 @@
+#include "document.h"
+
+#include "pdfphotos.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QSet>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+// Documents on paper and in PDF files.
+
+namespace engine {
+
+void Document::paint(QPainter &painter, int number, const QRectF &target, Output output) const
+{
+    paintPictures(painter, number, target, nullptr, output);
+}
+
+void Document::paint(QPainter &painter, int number, const QRectF &target, PrintedPictures &pictures) const
+{
+    paintPictures(painter, number, target, &pictures, Output::Print);
+}
+
+void Document::paintPictures(QPainter &painter, int number, const QRectF &target, PrintedPictures *printed,
+                             Output output) const
+{
+    if (number < 1 || number > pageCount())
+        return;
+    paintPage(painter, page(number), m_pageSize, target);
+    const QVector<Placement> &placed = m_placements.at(number - 1);
+    if (placed.isEmpty() || m_pageSize.isEmpty())
+        return;
+    // Each picture is drawn from the one image the document holds, so that
+    // a PDF embeds a picture used on many pages once.
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / m_pageSize.width(), target.height() / m_pageSize.height());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const double deviceDpi = painter.device() ? painter.device()->logicalDpiX() : 0.0;
+    for (const Placement &p : placed) {
+        PrintedPictures::Prepared img;
+        if (printed && deviceDpi > 0) {
+            img = printed->prepared(*this, p.image, painter.worldTransform().mapRect(p.target).size(), deviceDpi);
+        } else if (output == Output::Screen) {
+            // The device pixels the picture covers.
+            const QTransform t = painter.deviceTransform();
+            const QSizeF covered = t.isRotating() ? t.mapRect(p.target).size()
+                                                  : QSizeF(p.target.width() * qAbs(t.m11()),
+                                                           p.target.height() * qAbs(t.m22()));
+            img.image =
+                screenImage(p.image, QSize(qMax(1, qRound(covered.width())), qMax(1, qRound(covered.height()))));
+        } else {
+            img.image = image(p.image);
+        }
+        if (img.image.isNull())
+            continue;
+        painter.save();
+        if (!p.clip.isEmpty())
+            painter.setClipRect(p.clip, Qt::IntersectClip);
+        painter.setRenderHint(QPainter::LosslessImageRendering, img.lossless);
+        painter.drawImage(p.target, img.image);
+        painter.restore();
+    }
+    painter.restore();
+}
+
+bool Document::PrintedPictures::fewColours(const QImage &image)
+{
+    // Counted on the prepared picture (RGB32 or ARGB32), stopping at the
+    // 257th colour: a photo stops within its first rows.
+    constexpr int most = 256;
+    QSet<QRgb> seen;
+    seen.reserve(most + 1);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            seen.insert(line[x]);
+            if (seen.size() > most)
+                return false;
+        }
+    }
+    return true;
+}
+
+Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Document &document, int index,
+                                                                        const QSizeF &pixels, double deviceDpi)
+{
+    // The pixels the box needs at our resolution; a picture smaller than
+    // that is drawn as it is, never enlarged.
+    const QSize wanted(std::max(1, int(std::ceil(pixels.width() * m_dpi / deviceDpi))),
+                       std::max(1, int(std::ceil(pixels.height() * m_dpi / deviceDpi))));
+    const QPair<int, QSize> key(index, wanted);
+    auto found = m_entries.find(key);
+    if (found != m_entries.end()) {
+        found->used = ++m_clock;
+        return found->prepared;
+    }
+    const QImage source = document.image(index);
+    if (source.isNull())
+        return {};
+    QImage image = source;
+    if (wanted.width() < source.width() && wanted.height() < source.height())
+        image = source.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Qt's PDF engine stores a 32-bit picture as JPEG, with a soft mask when
+    // it has transparency; any other format would be converted on the way.
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.format() != format)
+        image = image.convertToFormat(format);
+    Prepared made{image, fewColours(image)};
+    if (m_standIns && !made.lossless && format == QImage::Format_RGB32) {
+        // A photo: encoded here, a stand-in drawn for it.
+        Photo photo{pdfphotos::jpegOf(image), image.width(), image.height()};
+        if (!photo.jpeg.isEmpty()) {
+            made = {pdfphotos::standIn(quint32(m_photos.size())), true};
+            m_photos.append(photo);
+        }
+    }
+
+    // The least recently drawn make room.
+    const qint64 bytes = image.sizeInBytes();
+    while (m_bytes + bytes > m_keptBytes && !m_entries.isEmpty()) {
+        auto oldest = m_entries.begin();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+            if (it->used < oldest->used)
+                oldest = it;
+        m_bytes -= oldest->prepared.image.sizeInBytes();
+        m_entries.erase(oldest);
+    }
+    m_entries.insert(key, {made, ++m_clock});
+    m_bytes += bytes;
+    return made;
+}
+
+bool exportPdf(const Document &document, const QString &fileName, const PdfProgress &progress)
+{
+    // The PDF is written beside the file and renamed into its place when it
+    // is complete: an export that fails (a full disk) or is cancelled leaves
+    // the file of that name as it was.
+    const auto failed = [&fileName] {
+        return FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden. Bitte prüfen Sie, ob auf "
+                                        "dem Datenträger Platz frei ist und ob Sie in seinem Ordner schreiben dürfen.")
+                             .arg(fileName));
+    };
+    // Written in memory first: the photos go in afterwards (see pdfphotos.h).
+    enum class Outcome { Written, Cancelled, Unexpected };
+    const auto written = [&](bool standIns, QByteArray &bytes) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(1200);
+        pdf.setPageSize(QPageSize(document.pageSize() / unitsPerMm, QPageSize::Millimeter));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(document.title());
+        pdf.setCreator(QStringLiteral("Lernora"));
+        QPainter p;
+        if (!p.begin(&pdf))
+            throw failed();
+        const QRectF page(0, 0, pdf.width(), pdf.height());
+        Document::PrintedPictures pictures(300, 64ll << 20, standIns);
+        for (int n = 1; n <= document.pageCount(); ++n) {
+            if (progress && !progress(n, document.pageCount())) {
+                p.end();
+                return Outcome::Cancelled;
+            }
+            if (n > 1)
+                pdf.newPage();
+            document.paint(p, n, page, pictures);
+        }
+        if (!p.end())
+            throw failed();
+        return !standIns || pdfphotos::putPhotos(bytes, pictures.photos()) ? Outcome::Written : Outcome::Unexpected;
+    };
+    QByteArray bytes;
+    Outcome outcome = written(true, bytes);
+    if (outcome == Outcome::Unexpected) {
+        // Not laid out as expected: Qt's own pictures, then.
+        bytes.clear();
+        outcome = written(false, bytes);
+    }
+    if (outcome == Outcome::Cancelled)
+        return false;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw failed();
+    return true;
+}
+
+bool printPages(const Document &document, QPrinter &printer, int first, int last)
+{
+    QPainter p;
+    bool started = false;
+    for (int n = 1; n <= document.pageCount(); ++n) {
+        if (first != 0 && (n < first || n > last))
+            continue;
+        if (!started) {
+            if (!p.begin(&printer))
+                return false;
+            started = true;
+        } else {
+            printer.newPage();
+        }
+        // The page keeps its physical size, placed at the paper's corner.
+        const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+        const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+        const double perUnit = printer.logicalDpiX() / double(unitsPerInch);
+        const QSizeF size(document.pageSize().width() * perUnit,
+                          document.pageSize().height() * printer.logicalDpiY() / double(unitsPerInch));
+        document.paint(p, n, QRectF(paper.topLeft() - page.topLeft(), size));
+    }
+    return true;
+}
+
+} // namespace engine
