@@ -11,7 +11,8 @@
 #     store and domain, which alone speak SQL,
 #   - a window folder including a header of another window folder (or one
 #     of the windows of print) other than the entry-point headers named
-#     below: windows reach each other through the main window's wiring.
+#     below: windows reach each other through the main window's wiring,
+#   - a source file longer than max_lines.
 #
 #   cmake -DSRC=<source dir>/src -P librarygraph.cmake
 
@@ -67,6 +68,9 @@ endfunction()
 
 set(violations "")
 
+# A source file stays short enough to read: at most this many lines.
+set(max_lines 800)
+
 # Every folder of src/ with sources or a CMakeLists.txt is in the graph.
 file(GLOB_RECURSE _all RELATIVE "${SRC}" "${SRC}/*.cpp" "${SRC}/*.h" "${SRC}/*CMakeLists.txt")
 foreach(_file IN LISTS _all)
@@ -74,6 +78,17 @@ foreach(_file IN LISTS _all)
   if(NOT _folder AND _file MATCHES "/")
     get_filename_component(_dir "${_file}" DIRECTORY)
     list(APPEND violations "src/${_dir}: folder not in the library graph")
+  endif()
+endforeach()
+
+foreach(_file IN LISTS _all)
+  if(_file MATCHES "\\.(cpp|h)$")
+    file(READ "${SRC}/${_file}" _text)
+    string(REGEX MATCHALL "\n" _ends "${_text}")
+    list(LENGTH _ends _count)
+    if(_count GREATER max_lines)
+      list(APPEND violations "src/${_file}: ${_count} lines (at most ${max_lines}, split it along its seams)")
+    endif()
   endif()
 endforeach()
 
