@@ -17,25 +17,30 @@ QString coveredPartField(int index)
 
 bool isChosenItem(const Table &composition, int recNo)
 {
-    return !composition.valueAt(recNo, field::Isheader).toBool() || composition.valueAt(recNo, field::NoChild).toBool();
+    return isChosenItem(composition.valueAt(recNo, field::Isheader).toBool(),
+                        composition.valueAt(recNo, field::NoChild).toBool());
 }
 
-QList<int> coveredParts(const Table &rows, PartRows kind)
+QList<int> coveredParts(const QList<int> &rowParts)
 {
     bool covered[18] = {};
-    for (int r = 0; r < rows.recordCount(); ++r) {
-        const int part = rows.valueAt(r, field::Lfdnr).toInt();
-        if (part < 1 || part > 17)
-            continue;
-        if (kind == PartRows::Composition && !isChosenItem(rows, r))
-            continue;
-        covered[part] = true;
-    }
+    for (int part : rowParts)
+        if (part >= 1 && part <= 17)
+            covered[part] = true;
     QList<int> parts;
     for (int part = 1; part <= 17 && parts.size() < coveredPartFields; ++part)
         if (covered[part])
             parts << part;
     return parts;
+}
+
+QList<int> coveredParts(const Table &rows, PartRows kind)
+{
+    QList<int> rowParts;
+    for (int r = 0; r < rows.recordCount(); ++r)
+        if (kind != PartRows::Composition || isChosenItem(rows, r))
+            rowParts << rows.valueAt(r, field::Lfdnr).toInt();
+    return coveredParts(rowParts);
 }
 
 void writeCoveredParts(Table &report, const QList<int> &parts, const QString &filler)

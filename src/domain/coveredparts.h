@@ -32,10 +32,16 @@ inline constexpr int firstGroupCountingTag = 168;
 
 // A row of the composition stands for a chosen item unless it is a group
 // header that has items of its own.
+inline bool isChosenItem(bool header, bool noChild)
+{
+    return !header || noChild;
+}
 bool isChosenItem(const Table &composition, int recNo);
 
-// The part numbers of the rows the cursor of `rows` sees, ascending, each
-// once, the ten smallest at most. The cursor does not move.
+// The parts 1 to 17 among the part numbers of some rows, ascending, each
+// once, the ten smallest at most.
+QList<int> coveredParts(const QList<int> &rowParts);
+// The same for the rows the cursor of `rows` sees. The cursor does not move.
 QList<int> coveredParts(const Table &rows, PartRows kind);
 
 // Writes the numbers into the report's current row (edit or insert state);

@@ -24,21 +24,17 @@ NewReport newReport(store::TableSet &tables, int year)
 {
     NewReport report;
     report.number = nextReportNumber(tables, year);
-    bool covered[18] = {};
+    QList<int> chosenParts;
     const QVector<QVariantList> rows = tables.query(QStringLiteral(
         "SELECT IFNULL(Lfdnr,0), Text, IFNULL(Isheader,0), IFNULL(NoChild,0) FROM tmptable ORDER BY rowid"));
     for (const QVariantList &row : rows) {
-        // A group header with items of its own is no chosen item.
-        if (row[2].toBool() && !row[3].toBool())
+        if (!isChosenItem(row[2].toBool(), row[3].toBool()))
             continue;
         const int part = row[0].toInt();
         report.activities += activityLine(part, row[1].toString()) + QLatin1Char('\n');
-        if (part >= 1 && part <= 17)
-            covered[part] = true;
+        chosenParts << part;
     }
-    for (int part = 1; part <= 17 && report.parts.size() < coveredPartFields; ++part)
-        if (covered[part])
-            report.parts << part;
+    report.parts = coveredParts(chosenParts);
     return report;
 }
 

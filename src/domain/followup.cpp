@@ -11,15 +11,16 @@ namespace {
 // and its activities when they change.
 void writeParts(store::TableSet &tables, qint64 sheet, const QString *activities)
 {
-    const QVector<QVariantList> rows =
-        tables.query(QStringLiteral("SELECT DISTINCT Lfdnr FROM berdet WHERE Masterlfd=? AND Lfdnr BETWEEN 1 AND 17 "
-                                    "ORDER BY Lfdnr LIMIT ?"),
-                     {sheet, coveredPartFields});
+    QList<int> rowParts;
+    for (const QVariantList &row :
+         tables.query(QStringLiteral("SELECT IFNULL(Lfdnr,0) FROM berdet WHERE Masterlfd=?"), {sheet}))
+        rowParts << row[0].toInt();
+    const QList<int> parts = coveredParts(rowParts);
     QStringList sets;
     QVariantList values;
     for (int i = 0; i < coveredPartFields; ++i) {
         sets << coveredPartField(i) + QStringLiteral("=?");
-        values << (i < rows.size() ? QString::number(rows[i][0].toInt()) : QStringLiteral("-"));
+        values << (i < parts.size() ? QString::number(parts[i]) : QStringLiteral("-"));
     }
     if (activities) {
         sets << QStringLiteral("Taetigkeit=?");
