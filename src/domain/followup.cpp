@@ -37,11 +37,9 @@ qint64 addFollowUpSheet(store::TableSet &tables, qint64 sourceKey, const Activit
     // Nothing chosen leaves the report as it is: no sheet comes and goes,
     // and the covered parts keep their form.
     if (!activities
-        && tables.query(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=? AND (Kopieren<>0 OR "
-                                       "Verschieben<>0)"),
-                        {sourceKey})
-                   .value(0)
-                   .value(0)
+        && tables.queryValue(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=? AND (Kopieren<>0 OR "
+                                            "Verschieben<>0)"),
+                             {sourceKey})
                    .toInt()
                == 0)
         return 0;
@@ -52,15 +50,13 @@ qint64 addFollowUpSheet(store::TableSet &tables, qint64 sourceKey, const Activit
 
     store::Transaction transaction(tables);
     const int lastSheet = tables
-                              .query(QStringLiteral("SELECT MAX(Blatt) FROM bericht WHERE AJahr=? AND Nummer=?"),
-                                     {source[0][0], source[0][1]})
-                              .value(0)
-                              .value(0)
+                              .queryValue(QStringLiteral("SELECT MAX(Blatt) FROM bericht WHERE AJahr=? AND Nummer=?"),
+                                          {source[0][0], source[0][1]})
                               .toInt();
     tables.query(QStringLiteral("INSERT INTO bericht (AJahr, Nummer, Blatt, WocheVom, WocheBis, Datum) "
                                 "SELECT AJahr, Nummer, ?, WocheVom, WocheBis, Datum FROM bericht WHERE BerLfd=?"),
                  {lastSheet + 1, sourceKey});
-    const qint64 added = tables.query(QStringLiteral("SELECT last_insert_rowid()")).value(0).value(0).toLongLong();
+    const qint64 added = tables.queryValue(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
 
     // The rows to copy are put aside before the marked rows change sheets;
     // the copies then go back to the source sheet.
@@ -86,10 +82,7 @@ qint64 addFollowUpSheet(store::TableSet &tables, qint64 sourceKey, const Activit
 
 int itemCount(store::TableSet &tables, qint64 sheetKey)
 {
-    return tables.query(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=?"), {sheetKey})
-        .value(0)
-        .value(0)
-        .toInt();
+    return tables.queryValue(QStringLiteral("SELECT COUNT(*) FROM berdet WHERE Masterlfd=?"), {sheetKey}).toInt();
 }
 
 } // namespace domain

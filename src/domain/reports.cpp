@@ -7,19 +7,9 @@
 
 namespace domain {
 
-namespace {
-
-int firstInt(const QVector<QVariantList> &rows, int fallback = 0)
-{
-    const QVariant v = rows.value(0).value(0);
-    return v.isNull() || !v.isValid() ? fallback : v.toInt();
-}
-
-} // namespace
-
 int nextReportNumber(store::TableSet &tables, int year)
 {
-    return firstInt(tables.query(QStringLiteral("SELECT MAX(Nummer) FROM bericht WHERE AJahr=?"), {year})) + 1;
+    return tables.queryValue(QStringLiteral("SELECT MAX(Nummer) FROM bericht WHERE AJahr=?"), {year}).toInt() + 1;
 }
 
 void renumberYear(store::TableSet &tables, int year)
@@ -59,7 +49,7 @@ int countingRowTag(store::TableSet &tables, int tag)
                      {tag, item[0][0], item[0][1]});
     if (!counting.isEmpty())
         return counting[0][0].toInt();
-    return firstInt(tables.query(QStringLiteral("SELECT MIN(LfdfTag) FROM thetable")));
+    return tables.queryValue(QStringLiteral("SELECT MIN(LfdfTag) FROM thetable")).toInt();
 }
 
 SheetDeletion deleteSheet(store::TableSet &tables, qint64 sheetKey)
@@ -105,7 +95,7 @@ SheetDeletion deleteSheet(store::TableSet &tables, qint64 sheetKey)
     // sheet held.
     for (auto it = groups.crbegin(); it != groups.crend(); ++it) {
         const int count =
-            firstInt(tables.query(QStringLiteral("SELECT IFNULL(GroupCnt,0) FROM thetable WHERE LfdfTag=?"), {*it}));
+            tables.queryValue(QStringLiteral("SELECT IFNULL(GroupCnt,0) FROM thetable WHERE LfdfTag=?"), {*it}).toInt();
         if (count > 0) {
             result.log << QStringLiteral("decrement groupcnt tag/cnt :%1 %2").arg(*it).arg(count);
             tables.query(QStringLiteral("UPDATE thetable SET GroupCnt=? WHERE LfdfTag=?"), {count - 1, *it});

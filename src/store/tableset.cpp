@@ -16,8 +16,8 @@
 
 namespace store {
 
-using detail::Stmt;
 using detail::quoted;
+using detail::Stmt;
 
 namespace {
 
@@ -29,12 +29,10 @@ QByteArray uriFor(const QString &path)
 } // namespace
 
 TableSet::TableSet(const Places &places, QObject *parent) : TableSet(places, places.dataDir(), parent)
-{
-}
+{}
 
 TableSet::TableSet(const QString &dataDir, QObject *parent) : TableSet(Places::ofDataDir(dataDir), dataDir, parent)
-{
-}
+{}
 
 TableSet::TableSet(const Places &places, const QString &dataDir, QObject *parent)
     : QObject(parent), m_places(places), m_dataDir(QDir(dataDir).absolutePath())
@@ -88,13 +86,12 @@ void TableSet::fail(const QString &fileName, const QString &what) const
 
 void TableSet::refuse(const QString &fileName, const QString &action, const SqliteRefusal &refusal) const
 {
-    const RefusalPlace place{fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(m_places.displayPath(m_dataDir))
-                                                : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
-                             fileName.isEmpty() ? m_dataDir : filePath(fileName),
-                             QDir::toNativeSeparators(m_dataDir), openFilesSize(),
-                             m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath()
-                                                                   + QStringLiteral("/sicherung"))
-                                        : QString()};
+    const RefusalPlace place{
+        fileName.isEmpty() ? QStringLiteral("Datenordner %1").arg(m_places.displayPath(m_dataDir))
+                           : QStringLiteral("Tabelle %1").arg(displayName(fileName)),
+        fileName.isEmpty() ? m_dataDir : filePath(fileName), QDir::toNativeSeparators(m_dataDir), openFilesSize(),
+        m_starting ? QDir::toNativeSeparators(QFileInfo(m_dataDir).absolutePath() + QStringLiteral("/sicherung"))
+                   : QString()};
     throw refusalError(place, action, refusal);
 }
 
@@ -222,8 +219,7 @@ void TableSet::openAtStart()
         if (const QString problem = tableFileAccessProblem(t->filePath()); !problem.isEmpty())
             fail(t->fileName(), problem);
     if (const QString problem = directoryWriteProblem(m_dataDir); !problem.isEmpty())
-        throw StoreError(QStringLiteral("Datenordner %1:\n%2")
-                             .arg(m_places.displayPath(m_dataDir), problem));
+        throw StoreError(QStringLiteral("Datenordner %1:\n%2").arg(m_places.displayPath(m_dataDir), problem));
     // A file the start refuses cannot be put back from inside the program.
     m_starting = true;
     const auto started = qScopeGuard([this] { m_starting = false; });
@@ -306,6 +302,11 @@ QVector<QVariantList> TableSet::exec(const QString &sql, QStringList *columnName
 QVector<QVariantList> TableSet::query(const QString &sql, const QVariantList &params)
 {
     return runStatement(sql, params, nullptr, nullptr);
+}
+
+QVariant TableSet::queryValue(const QString &sql, const QVariantList &params)
+{
+    return query(sql, params).value(0).value(0);
 }
 
 QVector<QVariantList> TableSet::runStatement(const QString &sql, const QVariantList &params, QStringList *columnNames,

@@ -69,6 +69,8 @@ public:
     // the rows of a select. No table is reloaded: whoever changes rows this
     // way reloads the tables concerned once at the end (Table::refresh).
     QVector<QVariantList> query(const QString &sql, const QVariantList &params = {});
+    // The first column of the first row `query` returns; invalid without a row.
+    QVariant queryValue(const QString &sql, const QVariantList &params = {});
 
     sqlite3 *connection() const { return m_db.get(); }
 
