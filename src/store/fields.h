@@ -21,7 +21,9 @@ namespace store::field {
     /* hint texts (hints.db) */                                                                                        \
     X(Tdb) X(Gruppe)                                                                                                   \
     /* training-time overview (uebersB.DB) */                                                                          \
-    X(Lj) X(Auto) X(Bs) X(Uelu) X(Urlaub) X(Krank)
+    X(Lj) X(Auto) X(Bs) X(Uelu) X(Urlaub) X(Krank)                                                                     \
+    /* marks of weeks and reviews (marken.db) */                                                                       \
+    X(Woche) X(Grund) X(Notiz) X(Blattlfd) X(Gesehen) X(Pruefer) X(Geaendert)
 // clang-format on
 
 #define LERNORA_DEFINE_FIELD(name) inline const QString name = QStringLiteral(#name);

@@ -1,6 +1,7 @@
 #include "reset.h"
 
 #include "fields.h"
+#include "schema.h"
 #include "tableset.h"
 
 namespace store {
@@ -24,6 +25,8 @@ void resetToDelivered(TableSet &tables)
     details.emptyTable();
     reports.emptyTable();
     composition.emptyTable();
+    // The marks belong to the reports: week marks and reviews go with them.
+    tables.query(QStringLiteral("DELETE FROM %1").arg(marksTableDef().tableName));
     tables.exec(
         QStringLiteral("UPDATE %1 SET %2 = 0, %3 = 0").arg(plan.def().tableName, field::GroupCnt, field::ThemaCnt));
     transaction.commit();

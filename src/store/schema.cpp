@@ -119,6 +119,18 @@ QVector<TableDef> makeDefs()
     return defs;
 }
 
+TableDef makeMarksDef()
+{
+    // One row per marked week (Woche set, Blattlfd 0) or per sheet the
+    // trainer has seen or that was changed after being seen (Blattlfd set).
+    TableDef marks{QStringLiteral("marken.db"), QStringLiteral("marken"), QStringLiteral("markentable"), {}, {}};
+    marks.fields = {f("Woche", T::Date),        f("Grund", T::String, 40),    f("Notiz", T::String, 255),
+                    f("Blattlfd", T::Integer), f("Gesehen", T::Date),        f("Pruefer", T::String, 255),
+                    f("Geaendert", T::Date)};
+    marks.indexes = {primary("", {}, false)}; // order of entry
+    return marks;
+}
+
 QString quoted(const QString &name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -201,6 +213,12 @@ const QVector<TableDef> &tableDefs()
 {
     static const QVector<TableDef> defs = makeDefs();
     return defs;
+}
+
+const TableDef &marksTableDef()
+{
+    static const TableDef def = makeMarksDef();
+    return def;
 }
 
 const TableDef &tableDef(const QString &fileName)

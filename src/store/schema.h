@@ -66,10 +66,18 @@ inline constexpr auto reports = "bericht.db";
 inline constexpr auto details = "berdet.DB";
 inline constexpr auto hints = "hints.db";
 inline constexpr auto overview = "uebersB.DB";
+inline constexpr auto marks = "marken.db";
 } // namespace tables
 
 // The six tables of the data directory.
 const QVector<TableDef> &tableDefs();
 const TableDef &tableDef(const QString &fileName);
+
+// The marks the apprentice sets beside the reports: weeks without a report
+// ("Urlaub", "krank", ...) and the trainer's review of a sheet. Not one of
+// the six tables: a data directory or an export from before the marks has
+// no such file, and the marks are then empty. The table set creates the
+// file when it opens a data directory without one.
+const TableDef &marksTableDef();
 
 } // namespace store

@@ -263,6 +263,8 @@ const TableDef *tableDefOfFile(const QString &fileName)
     for (const TableDef &def : tableDefs())
         if (def.fileName.compare(fileName, Qt::CaseInsensitive) == 0)
             return &def;
+    if (marksTableDef().fileName.compare(fileName, Qt::CaseInsensitive) == 0)
+        return &marksTableDef();
     return nullptr;
 }
 

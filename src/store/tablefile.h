@@ -56,7 +56,7 @@ QString tableFileAccessProblem(const QString &path);
 QString directoryWriteProblem(const QString &dir);
 
 // The table of the data directory stored in a file of this name (matched
-// without regard to case); nullptr for any other file.
+// without regard to case), the marks included; nullptr for any other file.
 const TableDef *tableDefOfFile(const QString &fileName);
 
 } // namespace store

@@ -79,6 +79,8 @@ private:
     friend class Table;
     QString attach(Table &t); // returns the schema name
     void detach(Table &t);
+    // The marks' file joins every new connection; made empty when missing.
+    void attachMarks();
     // One statement on the open tables; `changed` tells whether it may
     // have written.
     QVector<QVariantList> runStatement(const QString &sql, const QVariantList &params, QStringList *columnNames,
