@@ -103,7 +103,8 @@ SheetDeletion deleteSheet(store::TableSet &tables, qint64 sheetKey)
     }
     result.log << QStringLiteral("löschen bericht nr. %1, Blatt %2").arg(result.number, result.sheet);
     tables.query(QStringLiteral("DELETE FROM bericht WHERE BerLfd=?"), {sheetKey});
-    tables.query(QStringLiteral("DELETE FROM marken WHERE Blattlfd=?"), {sheetKey});
+    if (tables.marksOpen())
+        tables.query(QStringLiteral("DELETE FROM marken WHERE Blattlfd=?"), {sheetKey});
     // Only the sheet's own training year is numbered again.
     renumberYear(tables, result.year);
     transaction.commit();

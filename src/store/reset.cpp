@@ -26,7 +26,8 @@ void resetToDelivered(TableSet &tables)
     reports.emptyTable();
     composition.emptyTable();
     // The marks belong to the reports: week marks and reviews go with them.
-    tables.query(QStringLiteral("DELETE FROM %1").arg(marksTableDef().tableName));
+    if (tables.marksOpen())
+        tables.query(QStringLiteral("DELETE FROM %1").arg(marksTableDef().tableName));
     tables.exec(
         QStringLiteral("UPDATE %1 SET %2 = 0, %3 = 0").arg(plan.def().tableName, field::GroupCnt, field::ThemaCnt));
     transaction.commit();

@@ -122,7 +122,7 @@ QString TableSet::attach(Table &t)
         try {
             exec(QStringLiteral("PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"), t.fileName(),
                  QStringLiteral("Die Tabellendatei kann nicht geöffnet werden."));
-            attachMarks();
+            attachMarks(false);
         } catch (...) {
             closeConnection();
             throw;
@@ -151,22 +151,34 @@ QString TableSet::attach(Table &t)
     return schema;
 }
 
-void TableSet::attachMarks()
+void TableSet::attachMarks(bool make)
 {
     const TableDef &def = marksTableDef();
     const QString path = filePath(def.fileName);
     const QString action = QStringLiteral("Die Tabellendatei kann nicht geöffnet werden.");
-    // Data from before the marks: they start empty.
-    QString detail;
-    if (!QFileInfo::exists(path))
+    if (m_marksAttached || !m_db)
+        return;
+    if (!QFileInfo::exists(path)) {
+        // Data from before the marks: they start empty, once the six
+        // tables have opened (a refused start changes nothing).
+        if (!make)
+            return;
+        QString detail;
         if (const QString why = createTableFile(path, def, &detail); !why.isEmpty())
             fail(def.fileName, detail.isEmpty() ? why : why + QLatin1Char('\n') + detail);
+    }
     Stmt st(connection(), QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(def.tableName)));
     st.bind(1, QString::fromUtf8(uriFor(path)));
     if (st.step() != SQLITE_DONE)
         refuse(def.fileName, action, SqliteRefusal::of(connection(), st.sql()));
-    exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(def.tableName)),
-         def.fileName, action);
+    try {
+        exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(quoted(def.tableName)),
+             def.fileName, action);
+    } catch (...) {
+        exec(QStringLiteral("DETACH DATABASE %1").arg(quoted(def.tableName)), def.fileName);
+        throw;
+    }
+    m_marksAttached = true;
 }
 
 void TableSet::detach(Table &t)
@@ -186,6 +198,7 @@ void TableSet::detach(Table &t)
 void TableSet::closeConnection()
 {
     m_db.reset();
+    m_marksAttached = false;
     m_mainFile.clear();
     m_transactionDepth = 0;
 }
@@ -251,6 +264,7 @@ void TableSet::openAtStart()
     hinttable().open();
     uebersichttable().open();
     berichtdetailtable().open();
+    attachMarks(true);
     berichttable().last();
 }
 
@@ -264,6 +278,7 @@ void TableSet::reopenAll()
 {
     for (Table *t : {&table1(), &temptable(), &berichttable(), &hinttable(), &uebersichttable(), &berichtdetailtable()})
         t->open();
+    attachMarks(true);
     berichttable().last();
 }
 

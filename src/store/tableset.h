@@ -73,14 +73,19 @@ public:
     QVariant queryValue(const QString &sql, const QVariantList &params = {});
 
     sqlite3 *connection() const { return m_db.get(); }
+    // Whether the marks' table is on the connection (it joins when the
+    // table set opens; a table opened on its own finds it only when its
+    // file exists).
+    bool marksOpen() const { return m_marksAttached; }
 
 private:
     TableSet(const Places &places, const QString &dataDir, QObject *parent);
     friend class Table;
     QString attach(Table &t); // returns the schema name
     void detach(Table &t);
-    // The marks' file joins every new connection; made empty when missing.
-    void attachMarks();
+    // The marks' file joins every new connection; `make`: made empty when
+    // missing (once the six tables are open).
+    void attachMarks(bool make);
     // One statement on the open tables; `changed` tells whether it may
     // have written.
     QVector<QVariantList> runStatement(const QString &sql, const QVariantList &params, QStringList *columnNames,
@@ -104,6 +109,7 @@ private:
     QString m_mainFile;
     std::vector<std::unique_ptr<Table>> m_tables;
     int m_transactionDepth = 0;
+    bool m_marksAttached = false;
     bool m_starting = false;                          // within openAtStart
     std::vector<std::pair<Table *, Table *>> m_links; // detail, master
 };
