@@ -195,7 +195,7 @@ Twochenform::Twochenform(store::TableSet &tables, QWidget *parent) : QDialog(par
 {
     setObjectName(QStringLiteral("wochenform"));
     setWindowTitle(QStringLiteral("Wochen"));
-    resize(900, 600);
+    resize(900, 620);
     auto *column = new QVBoxLayout(this);
 
     m_summary = new QLabel(this);
@@ -216,7 +216,7 @@ Twochenform::Twochenform(store::TableSet &tables, QWidget *parent) : QDialog(par
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    const int widths[ColumnCount] = {90, 170, 60, 230, 170, 150};
+    const int widths[ColumnCount] = {85, 165, 62, 215, 200, 100};
     for (int c = 0; c < ColumnCount; ++c)
         m_grid->setColumnWidth(c, widths[c]);
     m_grid->horizontalHeader()->setStretchLastSection(true);
