@@ -46,8 +46,6 @@ class TestWeekLedger : public QObject
             ini.writeInteger(QStringLiteral("Werte"), QStringLiteral("Erinnerung"), 0);
     }
 
-    Twochenform &ledger() const { return *f->form()->findChild<Twochenform *>(QStringLiteral("wochenform")); }
-
     // The ledger's row of the week that starts on `monday`; -1 when it has none.
     static int rowOf(const Twochenform &w, const QDate &monday)
     {
@@ -97,15 +95,8 @@ class TestWeekLedger : public QObject
 
     QString reportRow(const char *where) const
     {
-        const auto rows = f->tables().exec(QStringLiteral("SELECT AJahr, Nummer, WocheVom, WocheBis, Datum FROM bericht "
-                                                          "WHERE ")
-                                           + QLatin1String(where));
-        if (rows.isEmpty())
-            return QStringLiteral("<no row>");
-        QStringList cells;
-        for (const QVariant &v : rows.first())
-            cells << v.toString();
-        return cells.join(QLatin1Char('|'));
+        return f->sql(QStringLiteral("SELECT AJahr||'|'||Nummer||'|'||WocheVom||'|'||WocheBis||'|'||Datum FROM bericht "
+                                     "WHERE %1").arg(QLatin1String(where))).toString();
     }
 
 private slots:
