@@ -21,6 +21,7 @@
 #include "print/trainingrecordprint.h"
 #include "print/trainingtimeprint.h"
 #include "overviews/trainingtime.h"
+#include "overviews/weekledger.h"
 #include "print/engine/clock.h"
 #include "store/storeerror.h"
 #include "store/tableset.h"
@@ -75,6 +76,7 @@ Application::Application(const store::Places &places, QObject *parent) : QObject
     m_reportreportform = std::make_unique<Treportreportform>(m_session);
     m_mainForm->setReportreportform(m_reportreportform.get());
     m_mainForm->setEximForm(new TEXIMMainForm(m_places, m_mainForm.get()));
+    m_mainForm->setWochenform(new Twochenform(*m_tables, m_mainForm.get()));
 }
 
 void Application::offerRecovery()

@@ -21,6 +21,10 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/modalrunner.h"
+#include "reminderbar.h"
+#include "domain/creation.h"
+#include "domain/weeks.h"
+#include "overviews/weekledger.h"
 #include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/trainingrecordprint.h"
@@ -131,10 +135,19 @@ void TMainForm::buildMenu()
         m_yearItems[y - 1] = a;
     }
 
+    m_erinnerung = settings->addAction(QStringLiteral("&Erinnerung an fehlende Berichte"));
+    m_erinnerung->setObjectName(QStringLiteral("Erinnerung1"));
+    m_erinnerung->setCheckable(true);
+    m_erinnerung->setChecked(true);
+    connect(m_erinnerung, &QAction::triggered, this,
+            [this](bool on) { platform::guarded([this, on] { Erinnerung1Click(on); }); });
+
     QMenu *forms = menu("Formulare1", QStringLiteral("&Formulare"));
     item(forms, "Ausbildungsnachweis1", QStringLiteral("&Ausbildungsnachweis"), &TMainForm::Ausbildungsnachweis1Click);
     item(forms, "bersichtdieAusbildungszeit1", QStringLiteral("&Übersicht ü. die Ausbildungszeit"),
          &TMainForm::bersichtdieAusbildungszeit1Click);
+    item(forms, "Wochen1", QStringLiteral("&Wochen..."), &TMainForm::Wochen1Click,
+         QStringLiteral("Wochen|Alle Wochen der Ausbildung mit ihren Berichten"));
 
     QMenu *help = menu("Help1", QStringLiteral("&Hilfe"));
     item(help, "HelpContentsItem", QStringLiteral("&Inhalt"), &TMainForm::HelpContents,
@@ -235,6 +248,14 @@ void TMainForm::buildClient()
     m_composition->anchorIn(*anchors);
     m_overview->anchorIn(*anchors);
 
+    // Below the training year: the weeks without a report, and "Wie letzte
+    // Woche" of the composition.
+    m_reminder = new ReminderBar(client);
+    column->insertWidget(1, m_reminder);
+    connect(m_reminder, &ReminderBar::showWeeks, this, [this] { Wochen1Click(); });
+    connect(m_composition, &plan::CompositionTab::wieletztebtnClicked, this,
+            [this] { platform::guarded([this] { wieletztebtnClick(); }); });
+
     m_statusLine = new QStatusBar(this);
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
     setStatusBar(m_statusLine);
@@ -266,6 +287,7 @@ void TMainForm::FormShow()
     m_composition->setPartIndex(4);
     if (m_tables.berichttable().isOpen())
         m_tables.berichttable().last();
+    remindOfMissingWeeks();
 }
 
 void TMainForm::showYear()
@@ -489,4 +511,117 @@ void TMainForm::bersichtdieAusbildungszeit1Click()
 {
     if (m_uebersichtdlg)
         platform::guarded([this] { m_uebersichtdlg->execute(); });
+}
+
+// --- The week ledger, the reminder and "Wie letzte Woche" ---
+
+void TMainForm::setWochenform(Twochenform *form)
+{
+    m_wochenform = form;
+    form->setCreateReport([this](const QDate &monday, int year) { return createReportForWeek(monday, year); });
+    form->setOpenReport([this](int year, int number) { openReport(year, number); });
+}
+
+void TMainForm::Wochen1Click()
+{
+    if (!m_wochenform)
+        return;
+    m_wochenform->execute();
+    // The weeks made or marked there are no longer missing.
+    if (m_reminder->isVisible())
+        platform::guarded([this] { updateReminder(); });
+}
+
+void TMainForm::remindOfMissingWeeks()
+{
+    const store::Settings ini(m_tables.places().settingsFile());
+    const bool on = ini.readInteger(keys::Werte, keys::Erinnerung, keys::defaultErinnerung) != 0;
+    m_erinnerung->setChecked(on);
+    if (m_reminded)
+        return;
+    m_reminded = true;
+    if (on)
+        updateReminder();
+}
+
+void TMainForm::updateReminder()
+{
+    const QDate today = platform::clock().now().date();
+    const QVector<domain::LedgerWeek> ledger =
+        domain::weekLedger(m_tables, store::Settings(m_tables.places().settingsFile()), today);
+    m_reminder->remind(domain::missingWeeksText(domain::missingBefore(ledger, today)));
+}
+
+void TMainForm::Erinnerung1Click(bool on)
+{
+    if (!on)
+        m_reminder->hide();
+    if (!store::Settings(m_tables.places().settingsFile()).writeInteger(keys::Werte, keys::Erinnerung, on ? 1 : 0))
+        platform::messages().error(QStringLiteral("Die Einstellung konnte nicht in „Ruririd.ini“ gespeichert werden. "
+                                                  "Bitte prüfen Sie, ob die Datei schreibgeschützt ist."));
+}
+
+bool TMainForm::createReportForWeek(const QDate &monday, int year, const std::optional<QString> &activities)
+{
+    if (!m_berichtdlg)
+        return false;
+    Tberichtdlg &dialog = *m_berichtdlg;
+    const bool created =
+        plan::createReport(m_tables, year > 0 ? year : m_session.year, platform::clock().now().date(),
+                           [&] { return dialog.openNew(monday); }, activities);
+    // Made or cancelled, the composition is used up, as after "Bericht neu
+    // erzeugen".
+    m_composition->reportCreated();
+    return created;
+}
+
+void TMainForm::openReport(int year, int number)
+{
+    if (!m_berichtdlg)
+        return;
+    // The editor opens on the sheet the cursor stands on: the report's first.
+    if (m_tables.berichttable().isOpen())
+        m_tables.berichttable().findKey({year, number});
+    m_berichtdlg->openStored(year, number);
+}
+
+void TMainForm::wieletztebtnClick()
+{
+    const QVector<domain::ReportWeeks> reports = domain::reportWeeks(m_tables);
+    const domain::ReportWeeks *newest = domain::newestReport(reports);
+    if (!newest) {
+        platform::messages().information(QStringLiteral("Es gibt noch keinen Bericht, den Lernora übernehmen könnte. "
+                                                        "Bitte erzeugen Sie Ihren ersten Bericht mit „Bericht neu "
+                                                        "erzeugen“."));
+        return;
+    }
+    const QList<qint64> sheets = newest->sheets;
+    const platform::Answer answer = platform::messages().confirmYesNoCancel(
+        QStringLiteral("Sollen auch die Tätigkeiten der letzten Woche als Entwurf übernommen werden?"));
+    if (answer == platform::Answer::Cancel)
+        return;
+    std::optional<QString> activities;
+    if (answer == platform::Answer::Yes) {
+        const QString last = plan::joinedActivities(domain::activitiesOfSheets(m_tables, sheets));
+        if (!last.isEmpty())
+            activities = last;
+    }
+    const QList<int> left = m_composition->chooseItems(domain::itemsOfSheets(m_tables, sheets));
+    if (!left.isEmpty())
+        platform::messages().information(
+            QStringLiteral("%1 des letzten Berichts %2 nicht zum %3. Lehrjahr und %4 nicht übernommen. Mit „Alle Jahre "
+                           "anzeigen“ können Sie sie von Hand wählen.")
+                .arg(left.size() == 1 ? QStringLiteral("Ein Punkt") : QStringLiteral("%1 Punkte").arg(left.size()),
+                     left.size() == 1 ? QStringLiteral("gehört") : QStringLiteral("gehören"))
+                .arg(m_session.year)
+                .arg(left.size() == 1 ? QStringLiteral("wurde") : QStringLiteral("wurden")));
+    const QDate today = platform::clock().now().date();
+    const QVector<domain::LedgerWeek> ledger =
+        domain::weekLedger(m_tables, store::Settings(m_tables.places().settingsFile()), today);
+    const QDate week = domain::nextMissingWeek(ledger, reports, today);
+    int year = 0;
+    for (const domain::LedgerWeek &w : ledger)
+        if (w.monday == week)
+            year = w.trainingYear;
+    createReportForWeek(week, year, activities);
 }

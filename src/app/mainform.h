@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QDate>
 #include <QMainWindow>
 
 class QAction;
@@ -31,6 +32,8 @@ class Tgrunddatendlg;
 class Tqrbuebersichtform;
 class Treportreportform;
 class Tuebersichtdlg;
+class Twochenform;
+class ReminderBar;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -93,6 +96,22 @@ public:
     // The main tab changed.
     void PageControl1Change();
 
+    // The week ledger "Wochen", the reminder of weeks without a report and
+    // "Wie letzte Woche" on the composition tab.
+    void setWochenform(Twochenform *form);
+    Twochenform *wochenform() const { return m_wochenform; }
+    ReminderBar *erinnerungsleiste() const { return m_reminder; }
+    void Wochen1Click();
+    void Erinnerung1Click(bool on);
+    void wieletztebtnClick();
+    // A report for the week that starts on `monday`, in training year
+    // `year` (0: the one chosen in the program), made from the composition
+    // as "Bericht neu erzeugen" makes it, with `activities` instead of the
+    // items' lines when given. True when it was made.
+    bool createReportForWeek(const QDate &monday, int year, const std::optional<QString> &activities = std::nullopt);
+    // The report in the report editor, as "Anzeigen" opens it.
+    void openReport(int year, int number);
+
     // Centres the window in `room` (the screen's available area), at its
     // designed size or, on a smaller screen, as large as the room allows
     // with the window's frame.
@@ -129,4 +148,12 @@ private:
     Tgrunddatendlg *m_grunddatendlg = nullptr;
     TAboutBox *m_aboutBox = nullptr;
     TEXIMMainForm *m_eximForm = nullptr;
+    // The week ledger and the reminder of the weeks without a report, once
+    // per start.
+    void remindOfMissingWeeks();
+    void updateReminder();
+    Twochenform *m_wochenform = nullptr;
+    ReminderBar *m_reminder = nullptr;
+    QAction *m_erinnerung = nullptr;
+    bool m_reminded = false;
 };

@@ -63,4 +63,45 @@ void storeReportItems(store::TableSet &tables, qint64 master)
         changed->refresh();
 }
 
+const ReportWeeks *newestReport(const QVector<ReportWeeks> &reports)
+{
+    const auto older = [](const ReportWeeks &a, const ReportWeeks &b) {
+        if (a.to.isValid() != b.to.isValid())
+            return !a.to.isValid();
+        if (a.to != b.to)
+            return a.to < b.to;
+        return a.year != b.year ? a.year < b.year : a.number < b.number;
+    };
+    const ReportWeeks *newest = nullptr;
+    for (const ReportWeeks &report : reports)
+        if (!newest || older(*newest, report))
+            newest = &report;
+    return newest;
+}
+
+QList<int> itemsOfSheets(store::TableSet &tables, const QList<qint64> &sheets)
+{
+    QList<int> items;
+    for (const qint64 sheet : sheets) {
+        const QVector<QVariantList> rows =
+            tables.query(QStringLiteral("SELECT IFNULL(LfdfTag,0) FROM berdet WHERE Masterlfd=? ORDER BY rowid"), {sheet});
+        for (const QVariantList &row : rows)
+            if (const int tag = row[0].toInt(); !items.contains(tag))
+                items << tag;
+    }
+    return items;
+}
+
+QStringList activitiesOfSheets(store::TableSet &tables, const QList<qint64> &sheets)
+{
+    QStringList activities;
+    for (const qint64 sheet : sheets) {
+        const QString text =
+            tables.queryValue(QStringLiteral("SELECT Taetigkeit FROM bericht WHERE BerLfd=?"), {sheet}).toString();
+        if (!text.trimmed().isEmpty())
+            activities << text;
+    }
+    return activities;
+}
+
 } // namespace domain

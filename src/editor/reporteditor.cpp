@@ -166,11 +166,14 @@ void Tberichtdlg::setMode(Mode mode)
     m_loeschbtn->setEnabled(mode == Mode::NewReport);
 }
 
-bool Tberichtdlg::openNew()
+bool Tberichtdlg::openNew(const QDate &week)
 {
     const auto back = qScopeGuard([this] { setMode(Mode::Closed); });
     setMode(Mode::NewReport);
-    datumbtnClick();
+    if (week.isValid())
+        setWeek(week);
+    else
+        datumbtnClick();
     return platform::modalRunner().run(*this) == QDialog::Accepted;
 }
 
@@ -318,12 +321,16 @@ void Tberichtdlg::datumbtnClick()
     m_kaldlg->setDate(today.addDays(2 - weekday));
     if (platform::modalRunner().run(*m_kaldlg) != QDialog::Accepted)
         return;
-    const QDate picked = m_kaldlg->date();
+    setWeek(m_kaldlg->date());
+}
+
+void Tberichtdlg::setWeek(const QDate &monday)
+{
     store::Table &t = report();
     t.edit();
-    t.setValue(field::WocheVom, picked);
-    t.setValue(field::WocheBis, picked.addDays(4));
-    t.setValue(field::Datum, picked.addDays(4));
+    t.setValue(field::WocheVom, monday);
+    t.setValue(field::WocheBis, monday.addDays(4));
+    t.setValue(field::Datum, monday.addDays(4));
 }
 
 // --- Save guard and sheets ---

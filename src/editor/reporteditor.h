@@ -11,6 +11,7 @@
 
 #include "print/formparts.h"
 
+#include <QDate>
 #include <QDialog>
 #include <QPoint>
 #include <optional>
@@ -65,8 +66,10 @@ public:
     // deleted; the week is chosen before the dialog shows. The dialog runs
     // modally; afterwards, however it ended, it lists stored detail rows
     // again with the delete button off. True when it closed with OK (the
-    // report row is then stored).
-    bool openNew();
+    // report row is then stored). With `week` (its Monday) the report
+    // covers that week, Monday to Friday, dated on its Friday, and the
+    // calendar is not shown.
+    bool openNew(const QDate &week = {});
     // Existing-report mode for report `number` of training year `year`:
     // bericht.db shows only that report's sheets, the dialog opens on the
     // sheet the cursor stands on when it is one of them (else on the first)
@@ -114,6 +117,9 @@ public:
     void checknavigator();
     void detailgridnichtClick();
     void datumbtnClick();
+    // The report covers the week from `monday` to its Friday and is dated on
+    // that Friday.
+    void setWeek(const QDate &monday);
     void checkspeichern();
     void loeschbtnClick();
     void vorschaubtnClick();

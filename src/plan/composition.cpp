@@ -101,6 +101,11 @@ CompositionTab::CompositionTab(store::TableSet &tables, store::Session &session,
 
     m_erzeugbtn = button(QStringLiteral("Bericht &neu erzeugen"), "erzeugbtn", {18, 520}, this);
     m_verwerfbtn = button(QStringLiteral("Zusammenstellung &verwerfen"), "Verwerfbtn", {184, 520}, this);
+    // A new report with last week's items, for the next week without one.
+    m_wieletztebtn = button(QStringLiteral("Wie &letzte Woche"), "wieletztebtn", {18, 552}, this);
+    m_wieletztebtn->setEnabled(true);
+    platform::setHint(m_wieletztebtn, QStringLiteral("Neuer Bericht mit den Punkten des letzten Berichts"));
+    connect(m_wieletztebtn, &QPushButton::clicked, this, &CompositionTab::wieletztebtnClicked);
     connect(m_erzeugbtn, &QPushButton::clicked, this, &CompositionTab::erzeugbtnClicked);
     connect(m_verwerfbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { VerwerfbtnClick(); }); });
 
@@ -145,7 +150,7 @@ bool CompositionTab::focusNextPrevChild(bool next)
     const auto *sheet = m_pages->sheet(m_pageControl->currentIndex() + 1);
     const QVector<QWidget *> order{
         m_allYearsBox, m_selector,  m_pageControl->tabBar(), sheet ? sheet->entryItem() : nullptr, m_list,
-        m_erzeugbtn,   m_verwerfbtn};
+        m_erzeugbtn,   m_verwerfbtn, m_wieletztebtn};
     qsizetype at = order.indexOf(focus);
     if (auto *item = qobject_cast<PlanLabel *>(focus); item && isAncestorOf(item))
         at = 3;
@@ -343,6 +348,27 @@ void CompositionTab::placeGroupLabels(PlanLabel *actual)
 bool CompositionTab::hasItems() const
 {
     return m_list->count() > 0;
+}
+
+QList<int> CompositionTab::chooseItems(const QList<int> &tags)
+{
+    const int shown = partIndex();
+    QList<int> left;
+    for (const int tag : tags) {
+        PlanLabel *item = m_pages->label(QStringLiteral("myl%1").arg(tag));
+        const auto *sheet = item ? qobject_cast<const PlanSheet *>(item->parentWidget()) : nullptr;
+        if (!sheet || !item->selectable() || item->isHidden()) {
+            left << tag;
+            continue;
+        }
+        if (item->mark)
+            continue;
+        // The list names the item with the part of the page it is on.
+        setPartIndex(sheet->part() - 1);
+        label5a1Click(item);
+    }
+    setPartIndex(shown);
+    return left;
 }
 
 void CompositionTab::reportCreated()

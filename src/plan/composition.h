@@ -34,6 +34,7 @@ public:
     QListWidget *zusammenstellung() const { return m_list; }
     QPushButton *erzeugbtn() const { return m_erzeugbtn; }
     QPushButton *Verwerfbtn() const { return m_verwerfbtn; }
+    QPushButton *wieletztebtn() const { return m_wieletztebtn; }
     QComboBox *ComboBox1() const { return m_selector; }
     QTabWidget *PageControl2() const { return m_pageControl; }
     QCheckBox *verkuerztbox() const { return m_allYearsBox; }
@@ -53,6 +54,11 @@ public:
     // list emptied, the pages of the session's training year (a new one, or
     // the data after a reset) built, the part shown kept.
     void discard();
+    // Chooses the plan items (LfdfTag) into the composition as clicks on
+    // their labels do, each on its part's page; items already chosen stay
+    // as they are. Returns the items the pages do not show (another
+    // training year's), which are left out.
+    QList<int> chooseItems(const QList<int> &tags);
     // A report was made from the composition: the list is emptied and the
     // pages show the raised counts.
     void reportCreated();
@@ -82,6 +88,8 @@ public:
 signals:
     // "Bericht neu erzeugen" was pressed.
     void erzeugbtnClicked();
+    // "Wie letzte Woche" was pressed.
+    void wieletztebtnClicked();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -105,6 +113,7 @@ private:
     QListWidget *m_list = nullptr;
     QPushButton *m_erzeugbtn = nullptr;
     QPushButton *m_verwerfbtn = nullptr;
+    QPushButton *m_wieletztebtn = nullptr;
     QTabWidget *m_pageControl = nullptr;
     PlanPages *m_pages = nullptr;
 };

@@ -2,17 +2,21 @@
 
 #include "domain/coveredparts.h"
 #include "domain/creation.h"
+#include "richtext/rtf.h"
 #include "store/fields.h"
 #include "store/storeerror.h"
 #include "store/tableset.h"
 
 #include <QScopeGuard>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 
 namespace field = store::field;
 
 namespace plan {
 
-void appendReport(store::TableSet &tables, int year, const QDate &today)
+void appendReport(store::TableSet &tables, int year, const QDate &today, const std::optional<QString> &activities)
 {
     store::Table &reports = tables.berichttable();
     store::Table &composition = tables.temptable();
@@ -25,12 +29,14 @@ void appendReport(store::TableSet &tables, int year, const QDate &today)
     reports.setValue(field::AJahr, year);
     // A new report is its own first sheet; further sheets count on from it.
     reports.setValue(field::Blatt, 1);
-    if (!values.activities.isEmpty())
-        reports.setValue(field::Taetigkeit, values.activities);
+    const QString text = activities.value_or(values.activities);
+    if (!text.isEmpty())
+        reports.setValue(field::Taetigkeit, text);
     domain::writeCoveredParts(reports, values.parts);
 }
 
-bool createReport(store::TableSet &tables, int year, const QDate &today, const std::function<bool()> &editReport)
+bool createReport(store::TableSet &tables, int year, const QDate &today, const std::function<bool()> &editReport,
+                  const std::optional<QString> &activities)
 {
     store::Table &reports = tables.berichttable();
     // The new report, its items and the counts are stored together or not
@@ -42,7 +48,7 @@ bool createReport(store::TableSet &tables, int year, const QDate &today, const s
         reports.cancel();
         tables.temptable().cancel();
     });
-    appendReport(tables, year, today);
+    appendReport(tables, year, today, activities);
 
     // The new row's key, as soon as it is stored: the items belong to this
     // report and to no other row the cursor may stand on afterwards.
@@ -69,6 +75,22 @@ bool createReport(store::TableSet &tables, int year, const QDate &today, const s
     domain::storeReportItems(tables, created.toLongLong());
     transaction.commit();
     return true;
+}
+
+QString joinedActivities(const QStringList &sheets)
+{
+    if (sheets.size() <= 1)
+        return sheets.value(0);
+    QTextDocument joined;
+    QTextCursor end(&joined);
+    for (qsizetype i = 0; i < sheets.size(); ++i) {
+        QTextDocument sheet;
+        richtext::load(sheet, sheets[i]);
+        if (i > 0)
+            end.insertBlock();
+        end.insertFragment(QTextDocumentFragment(&sheet));
+    }
+    return QString::fromLatin1(richtext::writeRtf(joined));
 }
 
 } // namespace plan

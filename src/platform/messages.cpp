@@ -34,6 +34,14 @@ public:
                     {QStringLiteral("Abbrechen"), QMessageBox::RejectRole, Answer::Cancel}});
     }
 
+    Answer confirmYesNoCancel(const QString &text) override
+    {
+        return ask(QMessageBox::Question, text,
+                   {{QStringLiteral("&Ja"), QMessageBox::YesRole, Answer::Yes},
+                    {QStringLiteral("&Nein"), QMessageBox::NoRole, Answer::No},
+                    {QStringLiteral("Abbrechen"), QMessageBox::RejectRole, Answer::Cancel}});
+    }
+
     Answer confirmReplace(const QString &text) override
     {
         return ask(QMessageBox::Question, text,

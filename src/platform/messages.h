@@ -22,6 +22,9 @@ public:
     virtual Answer confirmOkCancel(const QString &text) = 0;
     // Confirmation with the buttons Yes and Cancel.
     virtual Answer confirmYesCancel(const QString &text) = 0;
+    // Question with the buttons Yes, No and Cancel. A service without it
+    // asks Yes or No.
+    virtual Answer confirmYesNoCancel(const QString &text) { return confirmYesNo(text); }
     // Whether to replace a file: Yes, YesToAll (this one and every further
     // one), No (keep this one and go on) or Cancel (stop).
     virtual Answer confirmReplace(const QString &text) = 0;

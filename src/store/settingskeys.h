@@ -35,6 +35,10 @@ inline constexpr QLatin1String Anzeigewahl{"Anzeigewahl"};
 // Key of "Werte": 1 when the bulk print is laid out for two-sided printing.
 inline constexpr QLatin1String Beidseitig{"Beidseitig"};
 
+// Key of "Werte": 1 (the default) when the main window names the weeks
+// without a report at start, 0 when it does not.
+inline constexpr QLatin1String Erinnerung{"Erinnerung"};
+
 // Keys of "exim": drive and directory last used by the import/export window.
 inline constexpr QLatin1String drive{"drive"};
 inline constexpr QLatin1String directory{"directory"};
@@ -42,6 +46,7 @@ inline constexpr QLatin1String directory{"directory"};
 // Defaults; every other key defaults to empty text.
 inline constexpr int defaultJahr = 1;
 inline constexpr int defaultAnzeigewahl = 0;
+inline constexpr int defaultErinnerung = 1;
 inline constexpr QLatin1String defaultDrive{"C"};
 inline constexpr QLatin1String defaultDirectory{"\\"};
 

@@ -67,7 +67,8 @@ void ScriptedMessages::clear()
     m_beeps = 0;
 }
 
-Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer negative, bool replace)
+Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer negative, bool replace,
+                                    std::optional<Answer> third)
 {
     m_shown.append(text);
     m_questions.append(text);
@@ -80,7 +81,8 @@ Answer ScriptedMessages::takeAnswer(const QString &text, Answer positive, Answer
         return negative;
     }
     const Answer given = m_answers.takeFirst();
-    const bool fits = replace ? given != Answer::Ok : (given == positive || given == negative);
+    const bool fits =
+        replace ? given != Answer::Ok : (given == positive || given == negative || (third && given == *third));
     if (!fits) {
         const QByteArray message = QByteArray("Answer ") + answerName(given)
             + " does not fit the question \"" + text.toUtf8() + "\" (expects "
@@ -104,6 +106,11 @@ Answer ScriptedMessages::confirmOkCancel(const QString &text)
 Answer ScriptedMessages::confirmYesCancel(const QString &text)
 {
     return takeAnswer(text, Answer::Yes, Answer::Cancel);
+}
+
+Answer ScriptedMessages::confirmYesNoCancel(const QString &text)
+{
+    return takeAnswer(text, Answer::Yes, Answer::Cancel, false, Answer::No);
 }
 
 Answer ScriptedMessages::confirmReplace(const QString &text)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -19,9 +20,9 @@ public:
     ScriptedMessages &operator=(const ScriptedMessages &) = delete;
 
     // Queues the answer to the next question. Yes/No answer confirmYesNo,
-    // Ok/Cancel answer confirmOkCancel, Yes/Cancel confirmYesCancel, any
-    // of Yes/YesToAll/No/Cancel confirmReplace; any other pairing fails the
-    // test.
+    // Ok/Cancel answer confirmOkCancel, Yes/Cancel confirmYesCancel,
+    // Yes/No/Cancel confirmYesNoCancel, any of Yes/YesToAll/No/Cancel
+    // confirmReplace; any other pairing fails the test.
     void answer(Answer answer);
     int pendingAnswers() const { return int(m_answers.size()); }
 
@@ -45,6 +46,7 @@ public:
     Answer confirmYesNo(const QString &text) override;
     Answer confirmOkCancel(const QString &text) override;
     Answer confirmYesCancel(const QString &text) override;
+    Answer confirmYesNoCancel(const QString &text) override;
     Answer confirmReplace(const QString &text) override;
     void information(const QString &text) override;
     void confirmation(const QString &text) override; // recorded as a notice
@@ -53,7 +55,8 @@ public:
     void beep() override;
 
 private:
-    Answer takeAnswer(const QString &text, Answer positive, Answer negative, bool replace = false);
+    Answer takeAnswer(const QString &text, Answer positive, Answer negative, bool replace = false,
+                      std::optional<Answer> third = std::nullopt);
 
     QList<Answer> m_answers;
     QStringList m_shown;
