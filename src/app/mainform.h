@@ -26,6 +26,7 @@ class TAboutBox;
 class TEXIMMainForm;
 class Tberichtdlg;
 class Tdrauswdlg;
+class Tpruefform;
 class TQRMDForm;
 class Tgrunddatendlg;
 class Tqrbuebersichtform;
@@ -86,6 +87,10 @@ public:
     void Ausgangszustandherstellen1Click();
     void Ausbildungsnachweis1Click();
     void bersichtdieAusbildungszeit1Click();
+    // "Ausbildungsnachweis prüfen": the readiness check beside the main
+    // window, its jumps wired to the windows they lead to.
+    void Ausbildungsnachweispruefen1Click();
+    Tpruefform *pruefform() const { return m_pruefform; }
     // "Bericht neu erzeugen" on the composition tab.
     void erzeugbtnClick();
     // "Anzeigen" on the report overview: the current report in the editor.
@@ -110,6 +115,9 @@ private:
     void buildMenu();
     void buildClient();
     void showYear();
+    // The report editor on a sheet (BerLfd) of any training year; the
+    // report overview shows what it showed before.
+    void openSheet(qint64 sheet);
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -129,4 +137,5 @@ private:
     Tgrunddatendlg *m_grunddatendlg = nullptr;
     TAboutBox *m_aboutBox = nullptr;
     TEXIMMainForm *m_eximForm = nullptr;
+    Tpruefform *m_pruefform = nullptr;
 };
