@@ -9,6 +9,7 @@
 #include "bench.h"
 #include "benchsupport.h"
 #include "benchdata.h"
+#include "domain/readiness.h"
 #include "domain/reportofreports.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
@@ -26,8 +27,10 @@
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
 #include "print/reportlistprint.h"
+#include "print/sheetfit.h"
 #include "store/fields.h"
 #include "store/install.h"
+#include "store/settings.h"
 #include "store/tableset.h"
 #include "testform.h"
 #include "controls/radiogroup.h"
@@ -419,6 +422,37 @@ void reportOfReports()
     form->hide();
 }
 
+// The readiness check over `years` training years with photos, as its
+// window computes it: every sheet's texts measured against its page, then
+// the check itself.
+void readinessCheck(int years)
+{
+    QTemporaryDir dir;
+    ReportData data = trainingYears(years);
+    data.pictureEvery = 2;
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(QDir(dir.path()).filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    store::Session session;
+    const int runs = 3;
+    int over = 0;
+    const Result measured = measure(runs, [&] { over = int(forms::overflowingSheets(tables, session).size()); });
+    const QByteArray name = QStringLiteral("sizes: sheets over their page, %1 years").arg(years).toLatin1();
+    report(name.constData(), runs, measured);
+    std::printf("    (%d sheets, %d over their page)\n", tables.berichttable().recordCount(), over);
+    const store::Settings settings(QDir(dir.path()).filePath(QStringLiteral("Ruririd.ini")));
+    const QDate today(2026, 12, 10);
+    int defects = 0;
+    const Result checked = measure(runs, [&] {
+        const QSet<qint64> sheets = forms::overflowingSheets(tables, session);
+        defects = int(domain::checkRecord(tables, settings, today, [&](qint64 s) { return sheets.contains(s); })
+                          .size());
+    });
+    const QByteArray whole = QStringLiteral("sizes: readiness check, %1 years").arg(years).toLatin1();
+    report(whole.constData(), runs, checked);
+    std::printf("    (%d defects)\n", defects);
+}
+
 } // namespace
 
 int exportDocuments(const QString &dir)
@@ -494,6 +528,7 @@ void sizeBenchmarks(const QString &only)
     });
     run("bulk", bulkBenchmarks);
     run("reports", reportOfReports);
+    run("readiness", [] { readinessCheck(3); });
     run("exim", [] {
         for (int years : {1, 3, 10})
             backupAndRestore(years, 5);
