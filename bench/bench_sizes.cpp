@@ -28,6 +28,7 @@
 #include "print/engine/richtextitem.h"
 #include "print/reportlistprint.h"
 #include "print/sheetfit.h"
+#include "richtext/rtf.h"
 #include "store/fields.h"
 #include "store/install.h"
 #include "store/settings.h"
@@ -445,8 +446,10 @@ void readinessCheck(int years)
     int defects = 0;
     const Result checked = measure(runs, [&] {
         const QSet<qint64> sheets = forms::overflowingSheets(tables, session);
-        defects = int(domain::checkRecord(tables, settings, today, [&](qint64 s) { return sheets.contains(s); })
-                          .size());
+        domain::TextChecks checks;
+        checks.overflows = [&](qint64 s) { return sheets.contains(s); };
+        checks.plainText = &richtext::toPlainText;
+        defects = int(domain::checkRecord(tables, settings, today, 3, checks).size());
     });
     const QByteArray whole = QStringLiteral("sizes: readiness check, %1 years").arg(years).toLatin1();
     report(whole.constData(), runs, checked);

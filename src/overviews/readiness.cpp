@@ -9,6 +9,7 @@
 #include "print/engine/report.h"
 #include "print/readinessprint.h"
 #include "print/sheetfit.h"
+#include "richtext/rtf.h"
 #include "store/session.h"
 #include "store/settings.h"
 #include "store/tableset.h"
@@ -43,7 +44,7 @@ QString countText(Defect::Kind kind, int n)
     case Defect::Kind::WeekConflict:
         return say("doppelt belegte Woche", "doppelt belegte Wochen");
     case Defect::Kind::NoWeek:
-        return say("Blatt ohne Woche", "Blätter ohne Woche");
+        return say("Blatt ohne Woche oder Datum", "Blätter ohne Woche oder Datum");
     case Defect::Kind::NoActivities:
         return say("Blatt ohne Tätigkeiten", "Blätter ohne Tätigkeiten");
     case Defect::Kind::NotReviewed:
@@ -53,7 +54,7 @@ QString countText(Defect::Kind kind, int n)
     case Defect::Kind::TextOverflow:
         return say("Blatt mit zu langem Text", "Blätter mit zu langem Text");
     case Defect::Kind::BelowTarget:
-        return say("Planteil unter dem Soll", "Planteile unter dem Soll");
+        return say("Planpunkt unter dem Soll", "Planpunkte unter dem Soll");
     }
     return QString::number(n);
 }
@@ -184,8 +185,10 @@ void Tpruefform::aktualisierenbtnClick()
     m_checked = platform::clock().now().date();
     const QSet<qint64> overflowing = forms::overflowingSheets(m_tables, m_session);
     const store::Settings settings(m_tables.places().settingsFile());
-    m_defects = domain::checkRecord(m_tables, settings, m_checked,
-                                    [&overflowing](qint64 sheet) { return overflowing.contains(sheet); });
+    domain::TextChecks checks;
+    checks.overflows = [&overflowing](qint64 sheet) { return overflowing.contains(sheet); };
+    checks.plainText = &richtext::toPlainText;
+    m_defects = domain::checkRecord(m_tables, settings, m_checked, m_session.year, checks);
     fillList();
 }
 
