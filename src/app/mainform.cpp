@@ -349,6 +349,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
                                     {keys::Werte, keys::Anzeigewahl, QString::number(m_overview->displayChoice())}});
     if (m_help)
         m_help->close();
+    if (m_pruefform)
+        m_pruefform->close();
     event->accept();
 }
 
@@ -499,11 +501,15 @@ void TMainForm::bersichtdieAusbildungszeit1Click()
 void TMainForm::Ausbildungsnachweispruefen1Click()
 {
     if (!m_pruefform) {
-        m_pruefform = new Tpruefform(m_tables, m_session, this);
+        // A window of its own: what a jump shows in the main window comes
+        // to the front.
+        m_pruefform = std::make_unique<Tpruefform>(m_tables, m_session);
         m_pruefform->openSheet = [this](qint64 sheet) { openSheet(sheet); };
         m_pruefform->showReportOfReports = [this](int year) {
             m_pageControl1->setCurrentIndex(2);
             m_reportOfReports->showTrainingYear(year);
+            raise();
+            activateWindow();
         };
         m_pruefform->openBasicData = [this] { Grunddaten1Click(); };
         m_pruefform->openTrainingTimes = [this] {
@@ -514,6 +520,7 @@ void TMainForm::Ausbildungsnachweispruefen1Click()
     // Open already, it checks again.
     if (m_pruefform->isVisible())
         m_pruefform->aktualisierenbtnClick();
+    m_pruefform->setWindowState(m_pruefform->windowState() & ~Qt::WindowMinimized);
     m_pruefform->show();
     m_pruefform->raise();
     m_pruefform->activateWindow();

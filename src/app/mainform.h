@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QMainWindow>
@@ -90,7 +91,7 @@ public:
     // "Ausbildungsnachweis prüfen": the readiness check beside the main
     // window, its jumps wired to the windows they lead to.
     void Ausbildungsnachweispruefen1Click();
-    Tpruefform *pruefform() const { return m_pruefform; }
+    Tpruefform *pruefform() const { return m_pruefform.get(); }
     // "Bericht neu erzeugen" on the composition tab.
     void erzeugbtnClick();
     // "Anzeigen" on the report overview: the current report in the editor.
@@ -137,5 +138,5 @@ private:
     Tgrunddatendlg *m_grunddatendlg = nullptr;
     TAboutBox *m_aboutBox = nullptr;
     TEXIMMainForm *m_eximForm = nullptr;
-    Tpruefform *m_pruefform = nullptr;
+    std::unique_ptr<Tpruefform> m_pruefform;
 };

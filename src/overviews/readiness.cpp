@@ -83,7 +83,7 @@ Tpruefform::Tpruefform(store::TableSet &tables, store::Session &session, QWidget
     setWindowTitle(QStringLiteral("Ausbildungsnachweis prüfen"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    resize(860, 520);
+    resize(960, 560);
 
     auto *column = new QVBoxLayout(this);
     m_summary = new QLabel(this);
@@ -102,11 +102,11 @@ Tpruefform::Tpruefform(store::TableSet &tables, store::Session &session, QWidget
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setTabKeyNavigation(false);
-    m_list->setWordWrap(false);
+    m_list->setWordWrap(true);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->setColumnWidth(0, 190);
+    m_list->setColumnWidth(0, 180);
     m_list->setColumnWidth(1, 250);
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->installEventFilter(this);
@@ -230,10 +230,14 @@ std::function<void()> Tpruefform::jumpOf(const Defect &d) const
     const auto thenRefresh = [this](const std::function<void()> &open) -> std::function<void()> {
         if (!open)
             return {};
-        return [this, open] {
+        return [self = const_cast<Tpruefform *>(this), open] {
             open();
-            if (isVisible())
-                const_cast<Tpruefform *>(this)->aktualisierenbtnClick();
+            if (!self->isVisible())
+                return;
+            // The check comes back to the front, where the user left it.
+            self->raise();
+            self->activateWindow();
+            self->aktualisierenbtnClick();
         };
     };
     switch (d.kind) {

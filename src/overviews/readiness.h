@@ -5,7 +5,8 @@
 // and the list printed or saved as a PDF file. The window stays open beside
 // the main window; the list is computed when the window is shown, with
 // "Aktualisieren", and after a jump into a dialog that may have changed
-// the record.
+// the record. It is a window of its own, not one kept above the main
+// window: a jump to the main window brings that to the front.
 
 #include "domain/readiness.h"
 

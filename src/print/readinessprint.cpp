@@ -13,7 +13,7 @@ using forms::mm;
 
 // Measures in mm.
 constexpr double margin = 15;
-constexpr double titleHeight = 26, headerHeight = 6, lineHeight = 5.5, footerHeight = 8;
+constexpr double titleHeight = 24, headerHeight = 6, lineHeight = 5.5, footerHeight = 8;
 
 struct Column
 {
@@ -30,6 +30,15 @@ Label &textLabel(Band &band, const QString &name, const QString &caption, const 
     l.font = font;
     return l;
 }
+
+// The summary above the list: however many lines it takes, the column
+// header keeps its distance below it.
+class SummaryText : public Label
+{
+public:
+    using Label::Label;
+    double neededHeight() const override { return Label::neededHeight() + 40; }
+};
 
 } // namespace
 
@@ -60,7 +69,9 @@ void Tqrpruefform::build()
     textLabel(title, QStringLiteral("stiftlabel"), QString(), mm(34.0, 8.5, 80.0, 5.0), arial(10, true));
     textLabel(title, QStringLiteral("QRLabel2"), QStringLiteral("Geprüft am:"), mm(120.0, 8.5, 22.0, 5.0), arial(10));
     textLabel(title, QStringLiteral("datumlabel"), QString(), mm(143.0, 8.5, 36.0, 5.0), arial(10, true));
-    auto &summary = textLabel(title, QStringLiteral("ergebnislabel"), QString(), mm(1.0, 15.5, 178.0, 5.0), arial(10));
+    auto &summary = title.add<SummaryText>(QStringLiteral("ergebnislabel"), QString());
+    summary.geometry = mm(1.0, 15.5, 178.0, 4.5);
+    summary.font = arial(10);
     summary.wordWrap = summary.autoStretch = true;
 
     Band &header = r.addBand(Band::Kind::ColumnHeader, QStringLiteral("ColumnHeaderBand1"), headerHeight * 10);
