@@ -441,6 +441,16 @@ void readinessCheck(int years)
     const QByteArray name = QStringLiteral("sizes: sheets over their page, %1 years").arg(years).toLatin1();
     report(name.constData(), runs, measured);
     std::printf("    (%d sheets, %d over their page)\n", tables.berichttable().recordCount(), over);
+    // Checked again with one sheet changed, as after a jump into the editor.
+    forms::SheetFits fits(tables, session);
+    fits.overflowing();
+    int round = 0;
+    const Result again = measure(runs, [&] { fits.overflowing(); }, [&] {
+        tables.exec(QStringLiteral("UPDATE bericht SET Taetigkeit = 'geändert %1' WHERE BerLfd = 7").arg(++round));
+    });
+    const QByteArray once = QStringLiteral("sizes: sheets over their page again, %1 years").arg(years).toLatin1();
+    report(once.constData(), runs, again);
+    std::printf("    (%d sheet measured)\n", fits.measured());
     const store::Settings settings(QDir(dir.path()).filePath(QStringLiteral("Ruririd.ini")));
     const QDate today(2026, 12, 10);
     int defects = 0;

@@ -183,7 +183,9 @@ void Tpruefform::aktualisierenbtnClick()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto cursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     m_checked = platform::clock().now().date();
-    const QSet<qint64> overflowing = forms::overflowingSheets(m_tables, m_session);
+    if (!m_fits)
+        m_fits = std::make_unique<forms::SheetFits>(m_tables, m_session);
+    const QSet<qint64> overflowing = m_fits->overflowing();
     const store::Settings settings(m_tables.places().settingsFile());
     domain::TextChecks checks;
     checks.overflows = [&overflowing](qint64 sheet) { return overflowing.contains(sheet); };

@@ -21,6 +21,10 @@ class QPushButton;
 class QTableWidget;
 class Tqrpruefform;
 
+namespace forms {
+class SheetFits;
+}
+
 namespace store {
 class TableSet;
 struct Session;
@@ -81,6 +85,7 @@ private:
     store::TableSet &m_tables;
     store::Session &m_session;
     std::unique_ptr<Tqrpruefform> m_printForm;
+    std::unique_ptr<forms::SheetFits> m_fits; // made at the first check
     QVector<domain::Defect> m_defects;
     QDate m_checked;
     QLabel *m_summary = nullptr;

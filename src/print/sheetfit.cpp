@@ -9,6 +9,8 @@
 #include "store/table.h"
 #include "store/tableset.h"
 
+#include <QHashFunctions>
+
 namespace forms {
 
 namespace field = store::field;
@@ -20,43 +22,81 @@ bool hasText(const QString &stored)
     return !richtext::toPlainText(stored).trimmed().isEmpty();
 }
 
+// What the sheet's pages are laid out from: its two texts, the texts of
+// its plan items, its pictures (by their size in bytes) and their zoom.
+size_t contentOf(const store::Table &reports, const store::Table &items)
+{
+    size_t h = qHashMulti(0, reports.asString(field::Taetigkeit), reports.asString(field::Darstellung),
+                          reports.byteSize(field::Bild1), reports.byteSize(field::Bild2), reports.asInt(field::Zoom1),
+                          reports.asInt(field::Zoom2), items.recordCount());
+    for (int i = 0; i < items.recordCount(); ++i)
+        h = qHashMulti(h, items.valueAt(i, field::Alltext).toString());
+    return h;
+}
+
 } // namespace
 
-QSet<qint64> overflowingSheets(store::TableSet &tables, store::Session &session)
+SheetFits::SheetFits(store::TableSet &tables, store::Session &session)
+    : m_tables(tables), m_front(std::make_unique<Tberichtform>(tables, session)),
+      m_back(std::make_unique<Tqrruecksform>(tables, session))
 {
-    QSet<qint64> over;
-    store::Table &reports = tables.berichttable();
-    if (!reports.isOpen())
-        return over;
     // Forms of their own: the program's print forms and the editor's stay
     // as they are.
-    Tberichtform front(tables, session);
-    Tqrruecksform back(tables, session);
+}
+
+SheetFits::~SheetFits() = default;
+
+QSet<qint64> SheetFits::overflowing()
+{
+    QSet<qint64> over;
+    m_measured = 0;
+    store::Table &reports = m_tables.berichttable();
+    const store::Table &items = m_tables.berichtdetailtable();
+    if (!reports.isOpen())
+        return over;
     const store::ScopedView keep(reports);
     reports.cancelRange();
     reports.setFiltered(false);
+    QHash<qint64, Known> known;
     for (bool more = !reports.isEmpty() && (reports.first(), true); more; more = reports.next()) {
-        // A sheet without text has nothing that could run over; it is not
-        // measured (the check of a year's sheets stays quick).
-        const QString activities = reports.asString(field::Taetigkeit);
-        if (hasText(activities)) {
-            const TextFit fit = front.activitiesFit(activities);
-            if (!fit.fits()) {
-                over.insert(reports.bookmark());
-                continue;
-            }
+        const qint64 sheet = reports.bookmark();
+        Known k{contentOf(reports, items), false};
+        const auto before = m_known.constFind(sheet);
+        if (before != m_known.constEnd() && before->content == k.content) {
+            k.over = before->over;
+        } else {
+            k.over = measure();
+            ++m_measured;
         }
-        const QString description = reports.asString(field::Darstellung);
-        if (!hasText(description))
-            continue;
-        back.setPictureDisplaySize(
-            0, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
-        back.setPictureDisplaySize(
-            1, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
-        if (!back.descriptionFit(description).fits())
-            over.insert(reports.bookmark());
+        known.insert(sheet, k);
+        if (k.over)
+            over.insert(sheet);
     }
+    // Deleted sheets are forgotten.
+    m_known = std::move(known);
     return over;
+}
+
+bool SheetFits::measure()
+{
+    const store::Table &reports = m_tables.berichttable();
+    // A text that is empty cannot run over; it is not measured.
+    const QString activities = reports.asString(field::Taetigkeit);
+    if (hasText(activities) && !m_front->activitiesFit(activities).fits())
+        return true;
+    const QString description = reports.asString(field::Darstellung);
+    if (!hasText(description))
+        return false;
+    m_back->setPictureDisplaySize(
+        0, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
+    m_back->setPictureDisplaySize(
+        1, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
+    return !m_back->descriptionFit(description).fits();
+}
+
+QSet<qint64> overflowingSheets(store::TableSet &tables, store::Session &session)
+{
+    return SheetFits(tables, session).overflowing();
 }
 
 } // namespace forms

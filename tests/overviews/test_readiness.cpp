@@ -244,6 +244,36 @@ private slots:
         QCOMPARE(w.maengelliste()->currentRow(), target);
     }
 
+    // A sheet mended in the editor is checked anew when the editor closes.
+    void aSheetMendedInTheEditorIsCheckedAgain()
+    {
+        startWithRecord();
+        set(idOf(2), QStringLiteral("Taetigkeit = ?"), {QString()});
+        Tpruefform &w = openCheck();
+        const QString sheet2 = QStringLiteral("Bericht 2 (1. Lehrjahr), Blatt 1");
+        const int target = rowOf(w, QStringLiteral("Ohne Tätigkeiten|") + sheet2);
+        QVERIFY(target >= 0);
+        QVERIFY(rowOf(w, QStringLiteral("Text zu lang|") + sheet2) < 0);
+        f->dialogs().onNext(QStringLiteral("berichtdlg"), [&](QDialog *d) {
+            auto &editor = *static_cast<Tberichtdlg *>(d);
+            QApplication::setActiveWindow(d);
+            editor.taetigkeitedit()->setFocus();
+            QCOMPARE(QApplication::focusWidget(), editor.taetigkeitedit());
+            for (const QString &line : lines(60).split(QLatin1Char('\n'))) {
+                QTest::keyClicks(QApplication::focusWidget(), line);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            }
+            f->messages().answer(platform::Answer::No); // nothing moves to a follow-up sheet
+            d->findChild<QPushButton *>(QStringLiteral("okbtn"))->click();
+        });
+        w.maengelliste()->setFocus();
+        for (int i = 0; i < target; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY2(rowOf(w, QStringLiteral("Text zu lang|") + sheet2) >= 0, qPrintable(rows(w).join('\n')));
+        QVERIFY(rowOf(w, QStringLiteral("Ohne Tätigkeiten|") + sheet2) < 0);
+    }
+
     // "Als PDF speichern...": the rows in the file, or why there is none.
     void savesThePdf_data()
     {
