@@ -21,7 +21,7 @@ struct Column
     double left, width;
 };
 // Kind, place and text, in a band of 180 mm; the place and the text wrap.
-const Column columns[] = {{"Art", 1.0, 38.0}, {"Wo", 40.0, 56.0}, {"Mangel", 97.0, 82.0}};
+const Column columns[] = {{"Art", 1.0, 41.0}, {"Wo", 43.0, 53.0}, {"Mangel", 97.0, 82.0}};
 
 Label &textLabel(Band &band, const QString &name, const QString &caption, const QRectF &box, const QFont &font)
 {
