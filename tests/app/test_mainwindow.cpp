@@ -310,7 +310,9 @@ private slots:
         QTest::addColumn<QStringList>("items"); // "-" for a separator
         QTest::newRow("Datei") << "&Datei" << QStringList{"&Import/Export", "-", "&Beenden"};
         QTest::newRow("Einstellungen") << "&Einstellungen" << QStringList{"&Grunddaten", "&Lehrjahr"};
-        QTest::newRow("Formulare") << "&Formulare" << QStringList{"&Ausbildungsnachweis", "&Übersicht ü. die Ausbildungszeit"};
+        QTest::newRow("Formulare") << "&Formulare"
+                                   << QStringList{"&Ausbildungsnachweis", "Ausbildungsnachweis &prüfen...",
+                                                  "&Übersicht ü. die Ausbildungszeit"};
         QTest::newRow("Hilfe") << "&Hilfe" << QStringList{"&Inhalt", "-", "I&nfo..."};
         QTest::newRow("Extras") << "E&xtras" << QStringList{"&Ausgangszustand herstellen"};
     }
