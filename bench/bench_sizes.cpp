@@ -29,6 +29,8 @@
 #include "print/engine/report.h"
 #include "print/engine/richtextitem.h"
 #include "print/reportlistprint.h"
+#include "print/sheetfit.h"
+#include "richtext/rtf.h"
 #include "store/fields.h"
 #include "store/install.h"
 #include "store/tableset.h"
@@ -422,6 +424,49 @@ void reportOfReports()
     form->hide();
 }
 
+// The readiness check over `years` training years with photos, as its
+// window computes it: every sheet's texts measured against its page, then
+// the check itself.
+void readinessCheck(int years)
+{
+    QTemporaryDir dir;
+    ReportData data = trainingYears(years);
+    data.pictureEvery = 2;
+    makeDataDirectory(dir.path(), data);
+    store::TableSet tables(QDir(dir.path()).filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    store::Session session;
+    const int runs = 3;
+    int over = 0;
+    const Result measured = measure(runs, [&] { over = int(forms::overflowingSheets(tables, session).size()); });
+    const QByteArray name = QStringLiteral("sizes: sheets over their page, %1 years").arg(years).toLatin1();
+    report(name.constData(), runs, measured);
+    std::printf("    (%d sheets, %d over their page)\n", tables.berichttable().recordCount(), over);
+    // Checked again with one sheet changed, as after a jump into the editor.
+    forms::SheetFits fits(tables, session);
+    fits.overflowing();
+    int round = 0;
+    const Result again = measure(runs, [&] { fits.overflowing(); }, [&] {
+        tables.exec(QStringLiteral("UPDATE bericht SET Taetigkeit = 'geändert %1' WHERE BerLfd = 7").arg(++round));
+    });
+    const QByteArray once = QStringLiteral("sizes: sheets over their page again, %1 years").arg(years).toLatin1();
+    report(once.constData(), runs, again);
+    std::printf("    (%d sheet measured)\n", fits.measured());
+    const store::Settings settings(QDir(dir.path()).filePath(QStringLiteral("Ruririd.ini")));
+    const QDate today = firstReportWeek().addDays(7 * 52 * years);
+    int defects = 0;
+    const Result checked = measure(runs, [&] {
+        const QSet<qint64> sheets = forms::overflowingSheets(tables, session);
+        domain::TextChecks checks;
+        checks.overflows = [&](qint64 s) { return sheets.contains(s); };
+        checks.plainText = &richtext::toPlainText;
+        defects = int(domain::checkRecord(tables, settings, today, 3, checks).size());
+    });
+    const QByteArray whole = QStringLiteral("sizes: readiness check, %1 years").arg(years).toLatin1();
+    report(whole.constData(), runs, checked);
+    std::printf("    (%d defects)\n", defects);
+}
+
 } // namespace
 
 int exportDocuments(const QString &dir)
@@ -521,6 +566,7 @@ void sizeBenchmarks(const QString &only)
         for (int years : {1, 3, 10})
             weeksAndReadiness(years);
     });
+    run("readiness", [] { readinessCheck(3); });
     run("exim", [] {
         for (int years : {1, 3, 10})
             backupAndRestore(years, 5);

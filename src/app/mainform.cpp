@@ -9,6 +9,7 @@
 #include "editor/reporteditor.h"
 #include "exchange/eximform.h"
 #include "exchange/filetransfer.h"
+#include "overviews/readiness.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "overviews/trainingtime.h"
@@ -28,6 +29,7 @@
 #include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
 #include "print/trainingrecordprint.h"
+#include "store/scopedview.h"
 #include "store/session.h"
 #include "store/reset.h"
 #include "store/settings.h"
@@ -144,6 +146,9 @@ void TMainForm::buildMenu()
 
     QMenu *forms = menu("Formulare1", QStringLiteral("&Formulare"));
     item(forms, "Ausbildungsnachweis1", QStringLiteral("&Ausbildungsnachweis"), &TMainForm::Ausbildungsnachweis1Click);
+    item(forms, "Ausbildungsnachweispruefen1", QStringLiteral("Ausbildungsnachweis &prüfen..."),
+         &TMainForm::Ausbildungsnachweispruefen1Click,
+         QStringLiteral("Ausbildungsnachweis prüfen|Listet alles, was am Ausbildungsnachweis noch fehlt"));
     item(forms, "bersichtdieAusbildungszeit1", QStringLiteral("&Übersicht ü. die Ausbildungszeit"),
          &TMainForm::bersichtdieAusbildungszeit1Click);
     item(forms, "Wochen1", QStringLiteral("&Wochen..."), &TMainForm::Wochen1Click,
@@ -366,6 +371,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
                                     {keys::Werte, keys::Anzeigewahl, QString::number(m_overview->displayChoice())}});
     if (m_help)
         m_help->close();
+    if (m_pruefform)
+        m_pruefform->close();
     event->accept();
 }
 
@@ -624,4 +631,53 @@ void TMainForm::wieletztebtnClick()
         if (w.monday == week)
             year = w.trainingYear;
     createReportForWeek(week, year, activities);
+}
+
+void TMainForm::Ausbildungsnachweispruefen1Click()
+{
+    if (!m_pruefform) {
+        // A window of its own: what a jump shows in the main window comes
+        // to the front.
+        m_pruefform = std::make_unique<Tpruefform>(m_tables, m_session);
+        m_pruefform->openSheet = [this](qint64 sheet) { openSheet(sheet); };
+        m_pruefform->showReportOfReports = [this](int year) {
+            m_pageControl1->setCurrentIndex(2);
+            m_reportOfReports->showTrainingYear(year);
+            raise();
+            activateWindow();
+        };
+        m_pruefform->openBasicData = [this] { Grunddaten1Click(); };
+        m_pruefform->showWeek = [this](const QDate &monday) {
+            if (m_wochenform)
+                m_wochenform->showWeek(monday);
+            updateReminder();
+        };
+        m_pruefform->openTrainingTimes = [this] {
+            if (m_uebersichtdlg)
+                m_uebersichtdlg->execute();
+        };
+    }
+    // Open already, it checks again.
+    if (m_pruefform->isVisible())
+        m_pruefform->aktualisierenbtnClick();
+    m_pruefform->setWindowState(m_pruefform->windowState() & ~Qt::WindowMinimized);
+    m_pruefform->show();
+    m_pruefform->raise();
+    m_pruefform->activateWindow();
+}
+
+void TMainForm::openSheet(qint64 sheet)
+{
+    if (!m_berichtdlg)
+        return;
+    store::Table &reports = m_tables.berichttable();
+    const store::ScopedView keep(reports);
+    reports.cancelRange();
+    reports.setFiltered(false);
+    if (!reports.gotoBookmark(sheet)) {
+        platform::messages().error(QStringLiteral("Dieses Blatt gibt es nicht mehr. Bitte klicken Sie auf "
+                                                  "„Aktualisieren“."));
+        return;
+    }
+    m_berichtdlg->openStored();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QDate>
@@ -27,6 +28,7 @@ class TAboutBox;
 class TEXIMMainForm;
 class Tberichtdlg;
 class Tdrauswdlg;
+class Tpruefform;
 class TQRMDForm;
 class Tgrunddatendlg;
 class Tqrbuebersichtform;
@@ -89,6 +91,10 @@ public:
     void Ausgangszustandherstellen1Click();
     void Ausbildungsnachweis1Click();
     void bersichtdieAusbildungszeit1Click();
+    // "Ausbildungsnachweis prüfen": the readiness check beside the main
+    // window, its jumps wired to the windows they lead to.
+    void Ausbildungsnachweispruefen1Click();
+    Tpruefform *pruefform() const { return m_pruefform.get(); }
     // "Bericht neu erzeugen" on the composition tab.
     void erzeugbtnClick();
     // "Anzeigen" on the report overview: the current report in the editor.
@@ -129,6 +135,9 @@ private:
     void buildMenu();
     void buildClient();
     void showYear();
+    // The report editor on a sheet (BerLfd) of any training year; the
+    // report overview shows what it showed before.
+    void openSheet(qint64 sheet);
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -156,4 +165,5 @@ private:
     ReminderBar *m_reminder = nullptr;
     QAction *m_erinnerung = nullptr;
     bool m_reminded = false;
+    std::unique_ptr<Tpruefform> m_pruefform;
 };

@@ -208,6 +208,15 @@ void ReportOfReportsTab::berichtreportShow()
     aktualisierbtnClick();
 }
 
+void ReportOfReportsTab::showTrainingYear(int year)
+{
+    const int item = int(selectionForYear(year));
+    if (m_ljgroup->itemIndex() != item)
+        m_ljgroup->setItemIndex(item); // a change computes the grid
+    else
+        aktualisierbtnClick();
+}
+
 void ReportOfReportsTab::ljgroupClick()
 {
     const int item = m_ljgroup->itemIndex();

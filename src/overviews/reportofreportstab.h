@@ -43,6 +43,10 @@ public:
     const domain::Grid &grid() const { return m_grid; }
     domain::Selection selection() const { return m_selection; }
 
+    // Entry point for the main window: the period of a training year (1 to
+    // 3) chosen and its grid computed.
+    void showTrainingYear(int year);
+
     // Handlers
     // The tab is shown: the item of the current training year, then the grid.
     void berichtreportShow();

@@ -7,7 +7,11 @@
 #include "store/session.h"
 #include "store/tableset.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QScopeGuard>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -92,6 +96,19 @@ QSize Tqrruecksform::displaySize(const QSize &picture, int zoom)
         return QSize();
     const int width = zoom * 9;
     return QSize(width, int(std::nearbyint(double(width) * picture.height() / picture.width())));
+}
+
+QSize Tqrruecksform::storedDisplaySize(const QByteArray &picture, int zoom)
+{
+    QSize size;
+    if (!picture.isEmpty()) {
+        QBuffer buffer;
+        buffer.setData(picture);
+        buffer.open(QIODevice::ReadOnly);
+        size = QImageReader(&buffer).size();
+    }
+    const QSize shown = displaySize(size, std::clamp(zoom, 5, 100));
+    return shown.isValid() && shown.height() > 0 ? shown : QSize(1, 1);
 }
 
 QSizeF Tqrruecksform::printedSizeMm(const QSize &display)

@@ -34,6 +34,10 @@ public:
     // `zoom` per cent: 9 pixels per per cent wide, the height in proportion,
     // halves to the even neighbour. Invalid for a picture without width.
     static QSize displaySize(const QSize &picture, int zoom);
+    // The size at which the editor shows a stored picture (its file's bytes)
+    // at its stored zoom, which the editor's slider keeps within 5 to 100
+    // per cent; 1 x 1 for an empty or unreadable picture.
+    static QSize storedDisplaySize(const QByteArray &picture, int zoom);
     QSize pictureDisplaySize(int picture) const { return m_display[picture]; }
     // The size in mm at which a picture shown at `display` pixels prints.
     static QSizeF printedSizeMm(const QSize &display);

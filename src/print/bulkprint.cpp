@@ -20,7 +20,6 @@
 #include "store/settingskeys.h"
 #include "store/tableset.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -34,7 +33,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
@@ -65,22 +63,6 @@ void addLine(QListWidget *list, const QString &text)
     auto *item = new QListWidgetItem(text, list);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     item->setCheckState(Qt::Unchecked);
-}
-
-// The size at which the report editor shows a stored picture at its stored
-// zoom, which the editor's slider keeps within 5 to 100 per cent. Nothing
-// for an empty or unreadable picture.
-QSize shownSize(const QByteArray &picture, int zoom)
-{
-    QSize size;
-    if (!picture.isEmpty()) {
-        QBuffer buffer;
-        buffer.setData(picture);
-        buffer.open(QIODevice::ReadOnly);
-        size = QImageReader(&buffer).size();
-    }
-    const QSize shown = Tqrruecksform::displaySize(size, std::clamp(zoom, 5, 100));
-    return shown.isValid() && shown.height() > 0 ? shown : QSize(1, 1);
 }
 
 } // namespace
@@ -592,8 +574,10 @@ engine::Document Tdrauswdlg::renderedSheet(bool back)
         return engine::Document();
     store::Table &reports = m_tables.berichttable();
     if (back) {
-        m_backForm->setPictureDisplaySize(0, shownSize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
-        m_backForm->setPictureDisplaySize(1, shownSize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
+        m_backForm->setPictureDisplaySize(
+            0, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild1), reports.asInt(field::Zoom1)));
+        m_backForm->setPictureDisplaySize(
+            1, Tqrruecksform::storedDisplaySize(reports.asBytes(field::Bild2), reports.asInt(field::Zoom2)));
     }
     return back ? m_backForm->QuickRep().render() : m_frontForm->QuickRep1().render();
 }

@@ -513,6 +513,7 @@ void Tbwprformd5::druckbtnClick()
     case PrintKind::ReportOfReports:
     case PrintKind::TrainingRecord:
     case PrintKind::ReportList:
+    case PrintKind::RecordCheck:
         printReport();
         break;
     case PrintKind::BulkPrint:

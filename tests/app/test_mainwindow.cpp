@@ -309,8 +309,11 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // "-" for a separator
         QTest::newRow("Datei") << "&Datei" << QStringList{"&Import/Export", "-", "&Beenden"};
-        QTest::newRow("Einstellungen") << "&Einstellungen" << QStringList{"&Grunddaten", "&Lehrjahr", "&Erinnerung an fehlende Berichte"};
-        QTest::newRow("Formulare") << "&Formulare" << QStringList{"&Ausbildungsnachweis", "&Übersicht ü. die Ausbildungszeit", "&Wochen..."};
+        QTest::newRow("Einstellungen") << "&Einstellungen"
+                                       << QStringList{"&Grunddaten", "&Lehrjahr", "&Erinnerung an fehlende Berichte"};
+        QTest::newRow("Formulare") << "&Formulare"
+                                   << QStringList{"&Ausbildungsnachweis", "Ausbildungsnachweis &prüfen...",
+                                                  "&Übersicht ü. die Ausbildungszeit", "&Wochen..."};
         QTest::newRow("Hilfe") << "&Hilfe" << QStringList{"&Inhalt", "-", "I&nfo..."};
         QTest::newRow("Extras") << "E&xtras" << QStringList{"&Ausgangszustand herstellen"};
     }

@@ -20,6 +20,7 @@ enum class PrintKind {
     TrainingRecord = 5,  // training record
     ReportList = 6,      // overview of the report sheets
     BulkPrint = 7,       // several reports merged into one file
+    RecordCheck = 8,     // the readiness check's list of defects
 };
 
 class PreviewInterface
