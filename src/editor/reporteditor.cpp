@@ -24,6 +24,7 @@
 #include "store/session.h"
 #include "store/tableset.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,6 +69,14 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
     connect(&tables.berichttable(), &store::Table::afterPost, this, [this] {
         if (isVisible() && newReportMode())
             m_newReportStored = true;
+    });
+    // A change of a stored sheet through its controls first asks whether
+    // the trainer's review may go.
+    for (controls::DataSource *s : {m_berichtsource, m_berichtdetailsource})
+        s->setChangeGate([this] { return mayChangeSheet(); });
+    connect(&tables.berichttable(), &store::Table::afterScroll, this, [this] {
+        if (isVisible())
+            platform::guarded([this] { showReview(); });
     });
 
     m_kaldlg = new Tkaldlg(this);
@@ -160,6 +169,10 @@ void Tberichtdlg::setMode(Mode mode)
     // report's items are being stored would rebuild the hidden list for each.
     if (mode != Mode::Closed)
         setItemSource(stored ? m_berichtdetailsource : m_tempsource);
+    m_storedMode = stored;
+    m_gesehencheck->setEnabled(stored);
+    if (!stored)
+        m_gesehenlabel->clear();
     m_navigator->setVisible(stored);
     m_folgeblattbtn->setEnabled(stored);
     m_vorschaubtn->setEnabled(stored);
@@ -237,6 +250,8 @@ void Tberichtdlg::FormShow()
     m_scrollBox->verticalScrollBar()->setValue(0);
     checknavigator();
     detailgridnichtClick();
+    m_reviewsAsOpened.clear();
+    showReview();
     showStoredPictureSize(0);
     showStoredPictureSize(1);
     // The texts as opened are no change to recover.
@@ -320,6 +335,8 @@ void Tberichtdlg::datumbtnClick()
         return;
     const QDate picked = m_kaldlg->date();
     store::Table &t = report();
+    if (picked != t.asDate(field::WocheVom) && !mayChangeSheet())
+        return;
     t.edit();
     t.setValue(field::WocheVom, picked);
     t.setValue(field::WocheBis, picked.addDays(4));
@@ -356,7 +373,9 @@ void Tberichtdlg::checkspeichern()
 
 void Tberichtdlg::storedOnPurpose()
 {
-    // What the apprentice chose to store stays stored, also after "Abbrechen".
+    // What the apprentice chose to store stays stored, also after "Abbrechen",
+    // and so does the review it took away.
+    m_reviewsAsOpened.clear();
     for (store::Table *t : {&report(), &m_tables.berichtdetailtable()})
         if (t->keepsBeforeImages())
             t->keepBeforeImages();
@@ -535,6 +554,9 @@ void Tberichtdlg::ruecksformvorschauClick()
 
 void Tberichtdlg::folgeblattbtnClick()
 {
+    // The sheet gives rows or text to its follow-up sheet.
+    if (!mayChangeSheet())
+        return;
     checkspeichern();
     // The follow-up sheet and the marks of its choice are stored on purpose,
     // however the choice ends.
@@ -588,6 +610,9 @@ void Tberichtdlg::done(int result)
     bool close = false;
     platform::guarded([&] { close = FormClose(result); });
     if (close) {
+        if (result != QDialog::Accepted)
+            platform::guarded([this] { putBackReviews(); });
+        m_reviewsAsOpened.clear();
         // Closed normally, by OK or by Cancel: nothing is left to recover.
         m_recoveryTimer->stop();
         m_fitTimer->stop();
@@ -694,4 +719,88 @@ bool Tberichtdlg::FormClose(int result)
     rep.cancel();
     putBackAsOpened();
     return true;
+}
+
+// --- The trainer's review ---
+
+qint64 Tberichtdlg::sheetOnScreen() const
+{
+    const store::Table &rep = report();
+    if (!m_storedMode || !rep.isOpen() || rep.isEmpty() || rep.state() == store::TableState::Insert)
+        return 0;
+    return rep.value(field::BerLfd).toLongLong();
+}
+
+void Tberichtdlg::showReview()
+{
+    const qint64 sheet = sheetOnScreen();
+    m_review = sheet ? domain::reviewOf(m_tables, sheet) : domain::Review{};
+    m_review.sheet = sheet;
+    const QSignalBlocker block(m_gesehencheck);
+    m_gesehencheck->setChecked(m_review.isSeen());
+    QString text;
+    if (m_review.isSeen()) {
+        text = QStringLiteral("gesehen am %1").arg(m_review.seen.toString(QStringLiteral("dd.MM.yyyy")));
+        if (!m_review.trainer.isEmpty())
+            text += QStringLiteral(" von ") + m_review.trainer;
+    } else if (m_review.changedAfterReview()) {
+        text = QStringLiteral("geändert nach Durchsicht am %1")
+                   .arg(m_review.changedAfter.toString(QStringLiteral("dd.MM.yyyy")));
+    }
+    m_gesehenlabel->setText(text);
+}
+
+void Tberichtdlg::gesehencheckClick(bool checked)
+{
+    const qint64 sheet = sheetOnScreen();
+    const auto shown = qScopeGuard([this] { showReview(); });
+    if (!sheet)
+        return;
+    if (checked) {
+        const QString trainer = m_session.trainerName.trimmed();
+        if (trainer.isEmpty()
+            && platform::messages().confirmYesCancel(
+                   QStringLiteral("In den Grunddaten ist kein Name des Ausbildenden eingetragen. Soll der Bericht "
+                                  "trotzdem ohne Namen als gesehen markiert werden?"))
+                   != platform::Answer::Yes)
+            return;
+        domain::markSeen(m_tables, {sheet}, platform::clock().now().date(), trainer);
+    } else {
+        if (platform::messages().confirmYesNo(
+                QStringLiteral("Soll die Markierung „vom Ausbildenden gesehen“ dieses Berichts entfernt werden?"))
+            != platform::Answer::Yes)
+            return;
+        domain::unmarkSeen(m_tables, {sheet});
+    }
+    // Set or taken back on purpose: "Abbrechen" leaves it so.
+    m_reviewsAsOpened.remove(sheet);
+}
+
+bool Tberichtdlg::mayChangeSheet()
+{
+    const qint64 sheet = sheetOnScreen();
+    if (!sheet)
+        return true;
+    if (m_review.sheet != sheet)
+        showReview();
+    if (!m_review.isSeen())
+        return true;
+    if (platform::messages().confirmYesNo(
+            QStringLiteral("Dieser Bericht wurde vom Ausbildenden bereits gesehen. Wenn Sie ihn ändern, wird die "
+                           "Markierung „gesehen“ entfernt. Trotzdem ändern?"))
+        != platform::Answer::Yes)
+        return false;
+    if (!m_reviewsAsOpened.contains(sheet))
+        m_reviewsAsOpened.insert(sheet, m_review);
+    domain::recordChangeAfterReview(m_tables, sheet, platform::clock().now().date());
+    showReview();
+    return true;
+}
+
+void Tberichtdlg::putBackReviews()
+{
+    // The sheets are back as they were opened: so are their reviews.
+    const QHash<qint64, domain::Review> reviews = std::exchange(m_reviewsAsOpened, {});
+    for (auto it = reviews.cbegin(); it != reviews.cend(); ++it)
+        domain::markSeen(m_tables, {it.key()}, it->seen, it->trainer);
 }
