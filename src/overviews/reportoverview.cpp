@@ -1,5 +1,7 @@
 #include "reportoverview.h"
 
+#include "reviewbatch.h"
+
 #include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/dbgrid.h"
@@ -10,6 +12,7 @@
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
+#include "platform/modalrunner.h"
 #include "print/engine/previewinterface.h"
 #include "print/reportlistprint.h"
 #include "store/fields.h"
@@ -108,6 +111,10 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_loeschbtn = button(this, "loeschbtn", QStringLiteral("&Bericht löschen"), 582,
                          QStringLiteral("Ausgewählten Bericht löschen"));
     m_loeschbtn->setEnabled(false);
+    m_gesehenbtn = button(this, "gesehenbtn", QStringLiteral("Als &gesehen markieren..."), 676,
+                          QStringLiteral("Berichte als vom Ausbildenden gesehen markieren"));
+    m_gesehenbtn->resize(150, m_gesehenbtn->height());
+    connect(m_gesehenbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { gesehenbtnClick(); }); });
 
     connect(m_uebersichtanzeigewahl, &controls::RadioGroup::itemIndexChanged, this,
             [this] { platform::guarded([this] { uebersichtanzeigewahlClick(); }); });
@@ -207,6 +214,13 @@ void ReportOverviewTab::BitBtn1Click()
     reports.setFiltered(false);
     m_openBulkPrint();
     uebersichtanzeigewahlClick();
+}
+
+void ReportOverviewTab::gesehenbtnClick()
+{
+    Tgesehendlg dialog(m_tables, m_session, this);
+    dialog.load();
+    platform::modalRunner().run(dialog);
 }
 
 bool ReportOverviewTab::showsCurrentYearAlone() const

@@ -38,6 +38,8 @@ public:
     QPushButton *beruebersichtdruckbtn() const { return m_druckbtn; }
     QPushButton *BitBtn1() const { return m_bitBtn1; }
     QPushButton *loeschbtn() const { return m_loeschbtn; }
+    // "Als gesehen markieren...": the trainer's review of a range of reports.
+    QPushButton *gesehenbtn() const { return m_gesehenbtn; }
 
     // The print of the list (not owned), created at start after this tab.
     void setPrintForm(Tqrbuebersichtform *form) { m_printForm = form; }
@@ -70,6 +72,7 @@ public:
     void beruebersichtdruckbtnClick();
     void BitBtn1Click();
     void loeschbtnClick();
+    void gesehenbtnClick();
 
 signals:
     // "Anzeigen" or a double click on a line: open the current report.
@@ -96,6 +99,7 @@ private:
     QPushButton *m_druckbtn = nullptr;
     QPushButton *m_bitBtn1 = nullptr;
     QPushButton *m_loeschbtn = nullptr;
+    QPushButton *m_gesehenbtn = nullptr;
     QStringList m_log;
 };
 
