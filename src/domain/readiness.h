@@ -37,17 +37,26 @@ struct Defect
     int year = 0;     // the training year, where one applies
 };
 
-// What the caller knows about the sheets' texts: true when the sheet's
-// activities (or its back side) do not fit its printed page. The check
-// itself belongs to the print layout.
-using OverflowCheck = std::function<bool(qint64 sheet)>;
+// What the caller knows about the sheets' texts; the rich-text reader and
+// the print layout are not the domain's.
+struct TextChecks
+{
+    // True when the sheet's (BerLfd) activities or back side do not fit
+    // its printed page. Without it no sheet is checked.
+    std::function<bool(qint64 sheet)> overflows;
+    // The plain text of a stored rich text. Without it, a stored text
+    // counts as written.
+    std::function<QString(const QString &stored)> plainText;
+};
 
-// Every defect, in the order: basic data, then by week and by report, then
-// the plan. Weeks and reviews count only up to the current week; a report
-// is a sheet-wise check. "Below target" compares each group's reports
-// with the target of every training year that has begun.
+// Every defect, in the order: basic data, the weeks (missing, in conflict),
+// the reports (without week, without activities, changed after review, not
+// seen, text too long: by year, number and sheet), then the groups of the
+// plan below the target of the current training year (the year of today in
+// the training period, else `currentYear`). Weeks and reviews count before
+// the current week only: this week's report may still be written and seen.
 QVector<Defect> checkRecord(store::TableSet &tables, const store::Settings &settings, const QDate &today,
-                            const OverflowCheck &overflows = {});
+                            int currentYear, const TextChecks &checks = {});
 
 // "Fehlende Woche", "Grunddaten", ...: the kind as a column text.
 QString kindText(Defect::Kind kind);

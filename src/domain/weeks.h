@@ -102,9 +102,10 @@ QList<QDate> missingBefore(const QVector<LedgerWeek> &ledger, const QDate &today
 // without missing weeks.
 QString missingWeeksText(const QList<QDate> &mondays);
 
-// The earliest Missing week after the newest report's week (by the
-// newest report's WocheBis), or the current week's Monday when there is
-// none; where a copy of last week's report goes.
+// Where a copy of last week's report goes: the earliest week without a
+// report or a mark (Missing or Future) after the newest report's last day
+// (WocheBis; the highest year and number among equals); the week after the
+// newest report when the ledger has none, the current week without reports.
 QDate nextMissingWeek(const QVector<LedgerWeek> &ledger, const QVector<ReportWeeks> &reports, const QDate &today);
 
 } // namespace domain

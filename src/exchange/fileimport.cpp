@@ -116,6 +116,22 @@ ImportResult importFiles(const QString &source, const QStringList &listed, const
         return failed(*failure);
     if (result.cancelled)
         return result;
+    // The marks name report sheets by their key: reports that come without
+    // them (data from before the marks) come with no marks, not with those
+    // of the reports they replace.
+    auto listedName = [&](const char *fileName) {
+        return std::any_of(names.cbegin(), names.cend(), [&](const QString &n) {
+            return n.compare(QLatin1String(fileName), Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (listedName(store::tables::reports) && !listedName(store::tables::marks)) {
+        const QString marks = QString::fromLatin1(store::tables::marks);
+        QString detail;
+        if (const QString why = store::createTableFile(staging.filePath(marks), store::marksTableDef(), &detail);
+            !why.isEmpty())
+            return failed({staging.filePath(marks), why, false, detail});
+        names << marks;
+    }
     // Each staged table on its own, then the tables as they will be used
     // together: the staged ones with those of the data directory that the
     // list does not name.

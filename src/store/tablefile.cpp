@@ -258,6 +258,39 @@ QString directoryWriteProblem(const QString &dir)
     return {};
 }
 
+QString createTableFile(const QString &path, const TableDef &def, QString *detail)
+{
+    const QString failed = QStringLiteral("Die Tabellendatei kann nicht angelegt werden.");
+    const QString made = path + QStringLiteral(".neu");
+    QFile::remove(made);
+    {
+        int rc = SQLITE_OK;
+        const detail::Connection db = detail::openConnection(
+            QUrl::fromLocalFile(made).toString(QUrl::FullyEncoded).toUtf8() + "?mode=rwc",
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, &rc);
+        char *err = nullptr;
+        const QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; %1 COMMIT;")
+                                .arg(def.createStatements());
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) {
+            if (detail)
+                *detail = err ? QString::fromUtf8(err)
+                              : QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
+            sqlite3_free(err);
+        }
+        if (rc != SQLITE_OK) {
+            QFile::remove(made);
+            return failed;
+        }
+    }
+    if (!QFile::rename(made, path)) {
+        QFile::remove(made);
+        return failed;
+    }
+    return {};
+}
+
 const TableDef *tableDefOfFile(const QString &fileName)
 {
     for (const TableDef &def : tableDefs())

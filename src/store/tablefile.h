@@ -17,6 +17,12 @@ struct TableDef;
 // file is sound. SQLite's own words, when it said any, go to `detail`.
 QString checkTableFile(const QString &path, const TableDef &def, QString *detail = nullptr);
 
+// Makes an empty table file for `def` at `path`, which must not exist: made
+// under another name and renamed, so that a failure leaves no file behind.
+// Returns why it failed, in German; empty on success. SQLite's own words go
+// to `detail`.
+QString createTableFile(const QString &path, const TableDef &def, QString *detail = nullptr);
+
 // Checks that table files to be used together fit each other: every detail
 // row belongs to a report and to an item of the plan, every row of the
 // composition to an item of the plan. `pathOf` gives the path of each table

@@ -156,34 +156,11 @@ void TableSet::attachMarks()
     const TableDef &def = marksTableDef();
     const QString path = filePath(def.fileName);
     const QString action = QStringLiteral("Die Tabellendatei kann nicht geöffnet werden.");
-    if (!QFileInfo::exists(path)) {
-        // Data from before the marks: they start empty. The file is made
-        // under another name and renamed, so that a failure never leaves a
-        // file without its table behind.
-        const QString made = path + QStringLiteral(".neu");
-        QFile::remove(made);
-        int rc = SQLITE_OK;
-        {
-            detail::Connection db = detail::openConnection(
-                uriFor(made).replace("?mode=rw", "?mode=rwc"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
-                &rc);
-            char *err = nullptr;
-            const QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; %1 COMMIT;")
-                                    .arg(def.createStatements());
-            if (rc == SQLITE_OK)
-                rc = sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err);
-            const SqliteRefusal refusal = db ? SqliteRefusal::of(db.get(), sql, err) : SqliteRefusal::ofCode(rc);
-            sqlite3_free(err);
-            if (rc != SQLITE_OK) {
-                QFile::remove(made);
-                refuse(def.fileName, QStringLiteral("Die Tabellendatei kann nicht angelegt werden."), refusal);
-            }
-        }
-        if (!QFile::rename(made, path)) {
-            QFile::remove(made);
-            fail(def.fileName, QStringLiteral("Die Tabellendatei kann nicht angelegt werden."));
-        }
-    }
+    // Data from before the marks: they start empty.
+    QString detail;
+    if (!QFileInfo::exists(path))
+        if (const QString why = createTableFile(path, def, &detail); !why.isEmpty())
+            fail(def.fileName, detail.isEmpty() ? why : why + QLatin1Char('\n') + detail);
     Stmt st(connection(), QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoted(def.tableName)));
     st.bind(1, QString::fromUtf8(uriFor(path)));
     if (st.step() != SQLITE_DONE)
