@@ -113,7 +113,7 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_loeschbtn->setEnabled(false);
     m_gesehenbtn = button(this, "gesehenbtn", QStringLiteral("Als &gesehen markieren..."), 676,
                           QStringLiteral("Berichte als vom Ausbildenden gesehen markieren"));
-    m_gesehenbtn->resize(150, m_gesehenbtn->height());
+    m_gesehenbtn->move(m_loeschbtn->geometry().right() + 14, m_gesehenbtn->y());
     connect(m_gesehenbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { gesehenbtnClick(); }); });
 
     connect(m_uebersichtanzeigewahl, &controls::RadioGroup::itemIndexChanged, this,

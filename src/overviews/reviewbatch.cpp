@@ -50,8 +50,12 @@ Tgesehendlg::Tgesehendlg(store::TableSet &tables, store::Session &session, QWidg
     range->addStretch();
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Ausbildungsjahr:"), m_year);
-    form->addRow(QStringLiteral("Berichte &von Nr."), range);
+    auto *yearLabel = new QLabel(QStringLiteral("&Ausbildungsjahr:"), this);
+    yearLabel->setBuddy(m_year);
+    auto *fromLabel = new QLabel(QStringLiteral("Berichte &von Nr."), this);
+    fromLabel->setBuddy(m_from);
+    form->addRow(yearLabel, m_year);
+    form->addRow(fromLabel, range);
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("gesehenliste"));
