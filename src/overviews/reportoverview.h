@@ -1,5 +1,8 @@
 #pragma once
 
+#include "domain/marks.h"
+
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -87,6 +90,8 @@ private:
     // The list shows the sheets of the current training year and no other,
     // and its cursor stands on one of them.
     bool showsCurrentYearAlone() const;
+    // The reviews of the sheets, for the grid's column "✓".
+    void readReviews();
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -101,6 +106,8 @@ private:
     QPushButton *m_loeschbtn = nullptr;
     QPushButton *m_gesehenbtn = nullptr;
     QStringList m_log;
+    QHash<qint64, domain::Review> m_reviews;
+    bool m_reviewsStale = true;
 };
 
 } // namespace overviews

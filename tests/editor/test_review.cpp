@@ -7,6 +7,7 @@
 #include "editorfixture.h"
 #include "pdfwords.h"
 
+#include "controls/dbgrid.h"
 #include "domain/marks.h"
 #include "editor/followupdialog.h"
 #include "print/engine/document.h"
@@ -294,6 +295,14 @@ private slots:
         }
         marked.removeAll(3);
         QCOMPARE(seenToday, marked);
+        // The overview marks the seen sheets in its column "✓".
+        controls::DBGrid *grid = overview.DBGrid3();
+        const int column = 6;
+        QCOMPARE(grid->model()->headerData(column, Qt::Horizontal).toString(), QStringLiteral("✓"));
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            const int number = grid->cellText(row, 1).toInt(), blatt = grid->cellText(row, 2).toInt();
+            QCOMPARE(grid->cellText(row, column) == QStringLiteral("✓"), all.value(sheet(number, blatt)).isSeen());
+        }
     }
 
     // The front sheet prints the day of the review below the trainer's
