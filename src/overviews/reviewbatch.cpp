@@ -61,8 +61,8 @@ Tgesehendlg::Tgesehendlg(store::TableSet &tables, store::Session &session, QWidg
     m_list->setObjectName(QStringLiteral("gesehenliste"));
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Blatt"), QStringLiteral("Woche"),
-                             QStringLiteral("gesehen")});
+    m_list->setHeaderLabels(
+        {QStringLiteral("Nr."), QStringLiteral("Blatt"), QStringLiteral("Woche"), QStringLiteral("gesehen")});
     m_list->setAccessibleName(QStringLiteral("Blätter, die als gesehen markiert werden"));
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_count = new QLabel(this);
@@ -126,10 +126,10 @@ void Tgesehendlg::showRange()
     for (const domain::ReportWeeks &r : std::as_const(m_reports)) {
         if (r.year != year || r.number < from || r.number > to)
             continue;
-        const QString week = r.from.isValid() ? domain::weekLabel(domain::mondayOf(r.from)) + QStringLiteral(" (")
-                                                    + dayText(r.from) + QStringLiteral(" – ") + dayText(r.to)
-                                                    + QLatin1Char(')')
-                                              : QStringLiteral("keine Woche");
+        const QString week = r.from.isValid()
+                                 ? domain::weekLabel(domain::mondayOf(r.from)) + QStringLiteral(" (") + dayText(r.from)
+                                       + QStringLiteral(" – ") + dayText(r.to) + QLatin1Char(')')
+                                 : QStringLiteral("keine Woche");
         for (int i = 0; i < r.sheets.size(); ++i) {
             const domain::Review review = m_reviews.value(r.sheets[i]);
             QString state;
@@ -142,13 +142,13 @@ void Tgesehendlg::showRange()
                             : QStringLiteral("nein");
                 m_toMark << r.sheets[i];
             }
-            auto *line = new QTreeWidgetItem(
-                m_list, {QString::number(r.number), QString::number(i + 1), week, state});
+            auto *line = new QTreeWidgetItem(m_list, {QString::number(r.number), QString::number(i + 1), week, state});
             line->setData(0, Qt::UserRole, r.sheets[i]);
         }
     }
-    QString text = m_toMark.size() == 1 ? QStringLiteral("1 Blatt wird als gesehen markiert.")
-                                        : QStringLiteral("%1 Blätter werden als gesehen markiert.").arg(m_toMark.size());
+    QString text = m_toMark.size() == 1
+                       ? QStringLiteral("1 Blatt wird als gesehen markiert.")
+                       : QStringLiteral("%1 Blätter werden als gesehen markiert.").arg(m_toMark.size());
     if (seen > 0)
         text += QStringLiteral(" %1 %2 bereits gesehen.")
                     .arg(seen)
