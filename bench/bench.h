@@ -47,7 +47,8 @@ void editorBenchmarks();
 void pictureBenchmarks();
 // The PDF of back sheets with two photos each: bytes per report, time per page.
 void pdfSizes();
-// only: one of backsheet, delete, open, list, steps, text, pdf, pdfsize, start, bulk, reports, exim; empty: all.
+// only: one of backsheet, delete, open, list, steps, text, pdf, pdfsize, start, bulk, reports, weeks, exim;
+// empty: all.
 void sizeBenchmarks(const QString &only = QString());
 // A local backup and a restore of that many training years, each beside a
 // plain copy of the same files.

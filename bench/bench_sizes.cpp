@@ -9,7 +9,10 @@
 #include "bench.h"
 #include "benchsupport.h"
 #include "benchdata.h"
+#include "domain/readiness.h"
 #include "domain/reportofreports.h"
+#include "domain/weeks.h"
+#include "store/settings.h"
 #include "overviews/reportofreportstab.h"
 #include "overviews/reportoverview.h"
 #include "plan/planpages.h"
@@ -465,6 +468,26 @@ int startUpChild(const QString &dir)
     return 0;
 }
 
+// The week ledger and the readiness check (without the texts' layout) over
+// the whole record, as the reminder at start and the check window need them.
+void weeksAndReadiness(int years)
+{
+    QTemporaryDir dir;
+    makeDataDirectory(dir.path(), trainingYears(years));
+    store::TableSet tables(QDir(dir.path()).filePath(QStringLiteral("daten")));
+    tables.openAtStart();
+    const store::Settings settings(QDir(dir.path()).filePath(QStringLiteral("Ruririd.ini")));
+    const QDate today = firstReportWeek().addDays(7 * 52 * years);
+    int weeks = 0, defects = 0;
+    const Result ledger = measure(21, [&] { weeks = int(domain::weekLedger(tables, settings, today).size()); });
+    const Result check = measure(21, [&] { defects = int(domain::checkRecord(tables, settings, today, 3).size()); });
+    const QByteArray ledgerName = QStringLiteral("sizes: week ledger, %1 years (%2 weeks)").arg(years).arg(weeks).toUtf8();
+    const QByteArray checkName =
+        QStringLiteral("sizes: readiness check, %1 years (%2 defects)").arg(years).arg(defects).toUtf8();
+    report(ledgerName.constData(), 21, ledger);
+    report(checkName.constData(), 21, check);
+}
+
 void sizeBenchmarks(const QString &only)
 {
     const auto run = [&](const char *name, const std::function<void()> &body) {
@@ -494,6 +517,10 @@ void sizeBenchmarks(const QString &only)
     });
     run("bulk", bulkBenchmarks);
     run("reports", reportOfReports);
+    run("weeks", [] {
+        for (int years : {1, 3, 10})
+            weeksAndReadiness(years);
+    });
     run("exim", [] {
         for (int years : {1, 3, 10})
             backupAndRestore(years, 5);

@@ -3,6 +3,8 @@
 #include "richtext/rtf.h"
 #include "store/fields.h"
 #include "store/install.h"
+#include "store/settings.h"
+#include "store/settingskeys.h"
 #include "store/tableset.h"
 
 #include <algorithm>
@@ -70,7 +72,7 @@ void fillReports(store::TableSet &tables, const ReportData &data)
     for (plan.first(); !plan.eof() && tags.size() < 50; plan.next())
         if (!plan.asBool(field::Isheader))
             tags << plan.asInt(field::LfdfTag);
-    const QDate start(2020, 8, 3); // a Monday
+    const QDate start = firstReportWeek();
     store::Transaction tx(tables);
     for (int i = 0; i < data.reports; ++i) {
         const int year = (i / 52) % 3 + 1;
@@ -120,9 +122,30 @@ ReportData trainingYears(int years)
     return data;
 }
 
+void writeBasicData(const QString &dir, const ReportData &data)
+{
+    namespace keys = store::settingskeys;
+    store::Settings settings(QDir(dir).filePath(QStringLiteral("Ruririd.ini")));
+    const QDate start = firstReportWeek();
+    // The training lasts as long as the reports go, at least a year.
+    const int years = std::max(1, (data.reports + 51) / 52);
+    auto text = [](const QDate &d) { return d.toString(QStringLiteral("dd.MM.yyyy")); };
+    settings.writeString(keys::Stift, keys::Name, QStringLiteral("Anna Beispiel"));
+    settings.writeString(keys::BKM, keys::Name, QStringLiteral("Bernd Meister"));
+    settings.writeString(keys::Stift, keys::AZvom, text(start));
+    settings.writeString(keys::Stift, keys::AZbis, text(start.addDays(7 * 52 * years - 3)));
+    const QLatin1String firsts[] = {keys::vom1, keys::vom2, keys::vom3};
+    const QLatin1String lasts[] = {keys::bis1, keys::bis2, keys::bis3};
+    for (int y = 0; y < 3; ++y) {
+        settings.writeString(keys::Stift, firsts[y], text(start.addDays(7 * 52 * y)));
+        settings.writeString(keys::Stift, lasts[y], text(start.addDays(7 * 52 * (y + 1) - 3)));
+    }
+}
+
 void makeDataDirectory(const QString &dir, const ReportData &data)
 {
     store::installDataDirectory(dir);
+    writeBasicData(dir, data);
     store::TableSet tables(QDir(dir).filePath(QStringLiteral("daten")));
     tables.openAtStart();
     fillReports(tables, data);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+
 // Data made for the benchmarks at real sizes: training years of weekly
 // reports, each with a page of formatted activities and its plan items, and
 // pictures stored as bitmaps.
@@ -42,7 +44,11 @@ ReportData trainingYears(int years);
 // numbers go on, so (AJahr, Nummer) stay unique.
 void fillReports(store::TableSet &tables, const ReportData &data);
 
-// A data directory below `dir` with those reports, made with the installer.
+// The Monday of the first report's week; each report has the next week.
+inline QDate firstReportWeek() { return QDate(2020, 8, 3); }
+
+// A data directory below `dir` with those reports, made with the installer,
+// and basic data (names, the training period and years) that fit them.
 void makeDataDirectory(const QString &dir, const ReportData &data);
 
 // Resident and peak resident memory of this process, in MB.

@@ -9,7 +9,9 @@
 #include "platform/volumes.h"
 #include "scriptedmessages.h"
 #include "scriptedmodalrunner.h"
+#include "domain/marks.h"
 #include "store/diskspace.h"
+#include "store/reset.h"
 #include "store/settings.h"
 #include "store/tableset.h"
 #include "tempdatadir.h"
@@ -171,6 +173,13 @@ class TestExim : public QObject
             },
             fertig);
     }
+    // The marks of the data directory as "weeks/reviews".
+    QString marks()
+    {
+        store::TableSet set(data());
+        set.openAtStart();
+        return QStringLiteral("%1/%2").arg(domain::weekMarks(set).size()).arg(domain::reviews(set).size());
+    }
     void writeList(const QString &dir, const QByteArray &list) { write(dir + QStringLiteral("/filelist.txt"), list); }
 
 private slots:
@@ -208,7 +217,8 @@ private slots:
         exportTo(stick());
         QCOMPARE(m_messages->notices(), QStringList{QStringLiteral("Export abgeschlossen!")});
         QCOMPARE(contents(stick() + QStringLiteral("/filelist.txt")),
-                 QByteArray("berdet.DB\r\nbericht.db\r\nhints.db\r\nthetable.DB\r\ntmptable.DB\r\nuebersB.DB\r\n"));
+                 QByteArray("berdet.DB\r\nbericht.db\r\nhints.db\r\nmarken.db\r\nthetable.DB\r\ntmptable.DB\r\n"
+                            "uebersB.DB\r\n"));
 
         m_form.reset();
         m_dir.reset();
@@ -226,6 +236,62 @@ private slots:
         set.openAtStart();
         QCOMPARE(set.exec(QStringLiteral("SELECT count(*), max(Taetigkeit), hex(max(Bild1)) FROM bericht")).first(),
                  (QVariantList{2, QStringLiteral("{\\rtf1 {\\b Kehren} 2}"), QStringLiteral("424D00FF1002")}));
+    }
+
+    // The marks go where the reports go: exported and imported with them,
+    // none when reports from before the marks come in (they would name
+    // other sheets), back with a restored backup after the reset.
+    void marksTravelWithTheReports_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("export and import") << "export" << "1/1";
+        QTest::newRow("an export from before the marks") << "older" << "0/0";
+        QTest::newRow("backup, reset, restore") << "restore" << "1/1";
+    }
+    void marksTravelWithTheReports()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, expected);
+        {
+            store::TableSet set(data());
+            set.openAtStart();
+            domain::setWeekMark(set, QDate(2006, 12, 27), QStringLiteral("Urlaub"));
+            domain::markSeen(set, {set.queryValue(QStringLiteral("SELECT MIN(BerLfd) FROM bericht")).toLongLong()},
+                             QDate(2006, 12, 22), QStringLiteral("Meister Ruß"));
+        }
+        QCOMPARE(marks(), QStringLiteral("1/1"));
+        if (way == QLatin1String("restore")) {
+            inWindow([&](TEXIMMainForm &f) {
+                m_messages->answer(Answer::Ok);
+                f.lsichernbtnClick();
+            });
+            {
+                store::TableSet set(data());
+                set.openAtStart();
+                store::resetToDelivered(set);
+            }
+            QCOMPARE(marks(), QStringLiteral("0/0"));
+            m_clock->set(m_clock->now().addSecs(60));
+            inWindow([&](TEXIMMainForm &f) {
+                f.findChild<QListWidget *>(QStringLiteral("dirlistbox"))->setCurrentRow(0);
+                m_messages->answer(Answer::Yes);
+                f.lrestorebtnClick();
+            });
+        } else {
+            exportTo(stick());
+            if (way == QLatin1String("older")) {
+                QVERIFY(QFile::remove(stick() + QStringLiteral("/marken.db")));
+                writeList(stick(), "berdet.DB\r\nbericht.db\r\nhints.db\r\nthetable.DB\r\ntmptable.DB\r\nuebersB.DB\r\n");
+            }
+            m_messages->clear();
+            importFrom(stick());
+        }
+        QCOMPARE(m_messages->errors(), QStringList());
+        QCOMPARE(marks(), expected);
+        store::TableSet set(data());
+        set.openAtStart();
+        QCOMPARE(set.queryValue(QStringLiteral("SELECT COUNT(*) FROM bericht")).toInt(), 1);
     }
 
     // The questions whether to replace an earlier export are asked before
@@ -842,7 +908,7 @@ private slots:
         QTest::addColumn<int>("failAt"); // the move into the data directory that fails; 0: none
         QTest::newRow("restore") << 0;
         QTest::newRow("the first file cannot be moved into place") << 1;
-        QTest::newRow("the last file cannot be moved into place") << 6;
+        QTest::newRow("the last file cannot be moved into place") << 7;
     }
     void theSafetyBackupHoldsTheOldFiles()
     {
@@ -850,7 +916,7 @@ private slots:
         const QString first = exchange::backupDataDirectory(data(), backups(), m_clock->now()).name;
         const QString source = QDir(backups()).filePath(first);
         const QStringList names = exchange::readFileList(source).names;
-        QCOMPARE(names.size(), 6); // the tables; the list did not name itself
+        QCOMPARE(names.size(), 7); // the tables and the marks; the list did not name itself
         addReport(2);
         write(data() + QStringLiteral("/notiz.txt"), "bleibt");
         const QMap<QString, QByteArray> before = testsupport::fileSnapshot(data());

@@ -107,7 +107,8 @@ private slots:
     {
         QStringList unknown;
         const auto check = [&](const QString &name) {
-            const auto &defs = tableDefs();
+            auto defs = tableDefs();
+            defs << marksTableDef();
             if (std::none_of(defs.begin(), defs.end(), [&](const TableDef &d) { return d.fieldIndex(name) >= 0; }))
                 unknown << name;
         };
