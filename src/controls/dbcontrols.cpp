@@ -178,6 +178,11 @@ QString FieldLink::readText() const
     return v.toString();
 }
 
+bool FieldLink::mayChange() const
+{
+    return !m_source || m_source->mayChange();
+}
+
 bool FieldLink::beginEdit()
 {
     store::Table *t = table();
@@ -245,7 +250,7 @@ void DBText::refresh()
 DBCheckBox::DBCheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
 {
     connect(this, &QCheckBox::clicked, this, [this](bool on) {
-        if (!beginEdit()) {
+        if (!mayChange() || !beginEdit()) {
             refresh();
             return;
         }

@@ -53,6 +53,13 @@ public:
     explicit DataSource(const QString &name, store::Table *table = nullptr, QObject *parent = nullptr);
     store::Table *table() const { return m_table; }
     void setTable(store::Table *table);
+    // Asked before the user changes a field through a control of this
+    // source (a key, a paste, a drop, a click): false keeps the field and
+    // the control as they were. A window sets it to ask whether a change is
+    // wanted at all; without one every change may go on.
+    using ChangeGate = std::function<bool()>;
+    void setChangeGate(ChangeGate gate) { m_changeGate = std::move(gate); }
+    bool mayChange() const { return !m_changeGate || m_changeGate(); }
 
 signals:
     // The table behind the source changed its row, its state or was switched.
@@ -68,6 +75,7 @@ signals:
 private:
     QPointer<store::Table> m_table;
     std::vector<QMetaObject::Connection> m_connections;
+    ChangeGate m_changeGate;
 };
 
 // What every bound control shares: the source, the field and the row.
@@ -90,6 +98,8 @@ public:
     void sync();
     // The control missed a change while it was hidden.
     bool stale() const { return m_stale; }
+    // Whether the user may change the field now (the source's change gate).
+    bool mayChange() const;
 
 protected:
     QVariant read() const;
@@ -216,12 +226,16 @@ protected:
     // or HTML is taken through the RTF writer and reader; what they cannot
     // express is dropped, never the text.
     void insertFromMimeData(const QMimeData *source) override;
+    // A key that would change the text asks the source's change gate first.
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     // Ctrl+Tab is the field's own key (a tab character), before the
     // window's key that turns its pages.
     bool event(QEvent *event) override;
 
 private:
+    // The source's change gate, asked while the edit keeps its text.
+    bool changeWanted();
     QString m_stored; // the field's text as last loaded or written
     bool m_dirty = false;
     bool m_loading = false;

@@ -89,6 +89,18 @@ void DBEdit::refresh()
 void DBEdit::typed(const QString &text)
 {
     store::Table *t = table();
+    bool unwanted = false;
+    if (t) {
+        const QScopedValueRollback<bool> guard(m_writing, true);
+        unwanted = !mayChange();
+    }
+    if (unwanted) {
+        // The change is not wanted: the text goes back to what it was.
+        const int cursor = cursorPosition() - int(text.size() - m_accepted.size());
+        setText(m_accepted);
+        setCursorPosition(std::clamp(cursor, 0, int(m_accepted.size())));
+        return;
+    }
     if (!t || !beginEdit()) {
         markInvalid(false);
         refresh();
@@ -150,12 +162,17 @@ void DBMemo::typed()
 {
     if (m_writing || !dataSource())
         return;
-    if (isReadOnly() || !beginEdit()) {
+    const QString text = toPlainText();
+    bool unwanted = false;
+    if (!isReadOnly() && text != m_accepted) {
+        const QScopedValueRollback<bool> guard(m_writing, true);
+        unwanted = !mayChange();
+    }
+    if (!unwanted && (isReadOnly() || !beginEdit())) {
         refresh();
         return;
     }
-    const QString text = toPlainText();
-    if (const int limit = sizeLimit(); limit > 0 && text.size() > limit) {
+    if (unwanted || (sizeLimit() > 0 && text.size() > sizeLimit())) {
         const int added = int(text.size() - m_accepted.size());
         const int cursor = textCursor().position() - added;
         const int scrolled = verticalScrollBar()->value();
@@ -167,7 +184,8 @@ void DBMemo::typed()
         back.setPosition(std::clamp(cursor, 0, int(m_accepted.size())));
         setTextCursor(back);
         verticalScrollBar()->setValue(scrolled);
-        refuseTooLong(text.size(), added);
+        if (!unwanted)
+            refuseTooLong(text.size(), added);
         return;
     }
     m_accepted = text;

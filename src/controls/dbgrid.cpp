@@ -79,7 +79,11 @@ public:
     QString text(int row, int column) const
     {
         store::Table *t = table();
-        if (!t || column < 0 || column >= columns.size() || columns[column].field.isEmpty())
+        if (!t || column < 0 || column >= columns.size())
+            return {};
+        if (columns[column].shown)
+            return isNewLine(row) ? QString() : columns[column].shown(row);
+        if (columns[column].field.isEmpty())
             return {};
         QVariant v;
         if (isNewLine(row))

@@ -26,6 +26,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QTableView>
+#include <functional>
 
 namespace controls {
 
@@ -42,6 +43,9 @@ struct GridColumn
     QColor colour; // background of the column's cells; none when invalid
     bool visible = true;
     QStringList pickList = {}; // values offered by an editable grid
+    // A column of no field shows what this gives for a row the cursor sees
+    // (by position); it is never edited.
+    std::function<QString(int row)> shown = {};
 };
 
 class DBGrid : public QTableView

@@ -4,6 +4,7 @@
 
 #include "richtext/rtf.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScopedValueRollback>
@@ -28,8 +29,56 @@ DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
     });
 }
 
+namespace {
+
+// Whether a key typed into a text field changes its text: a printable
+// character, the keys that delete or break lines, and the edit shortcuts.
+bool changesText(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    case Qt::Key_Tab:
+        return event->modifiers() == Qt::ControlModifier;
+    default:
+        break;
+    }
+    for (const auto key : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,
+                           QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
+                           QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine})
+        if (event->matches(key))
+            return true;
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint()
+           && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
+} // namespace
+
+bool DBRichEdit::changeWanted()
+{
+    const QScopedValueRollback<bool> guard(m_writing, true);
+    return mayChange();
+}
+
+void DBRichEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!isReadOnly() && !event->commitString().isEmpty() && !changeWanted()) {
+        event->accept();
+        return;
+    }
+    QTextEdit::inputMethodEvent(event);
+}
+
 void DBRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (!isReadOnly() && changesText(event) && !changeWanted()) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
         textCursor().insertText(QStringLiteral("\t"));
         ensureCursorVisible();
@@ -121,7 +170,7 @@ QMimeData *DBRichEdit::createMimeDataFromSelection() const
 
 void DBRichEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (!source || isReadOnly())
+    if (!source || isReadOnly() || !changeWanted())
         return;
     QTextDocument pasted;
     pasted.setDefaultFont(document()->defaultFont());

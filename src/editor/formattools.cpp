@@ -344,7 +344,12 @@ QTextEdit *FormatTools::editableField() const
 {
     QTextEdit *field = m_currentField();
     // The samples are only read.
-    return field && !field->isReadOnly() ? field : nullptr;
+    if (!field || field->isReadOnly())
+        return nullptr;
+    // A field whose change is not wanted stays as it is.
+    if (auto *bound = qobject_cast<controls::DBRichEdit *>(field); bound && !bound->mayChange())
+        return nullptr;
+    return field;
 }
 
 int FormatTools::heightOf(const QTextEdit *field, const QTextCharFormat &format)
@@ -418,13 +423,13 @@ void FormatTools::changeFormat(QTextEdit *field, const std::function<void(QTextC
 
 void FormatTools::EditUndo1Execute()
 {
-    if (QTextEdit *field = m_currentField())
+    if (QTextEdit *field = editableField())
         field->undo();
 }
 
 void FormatTools::EditCut1Execute()
 {
-    if (QTextEdit *field = m_currentField())
+    if (QTextEdit *field = editableField())
         field->cut();
 }
 
@@ -487,9 +492,14 @@ void FormatTools::fbulletsExecute()
 
 void FormatTools::setStyle(const QAction *button, void (*set)(QTextCharFormat &, bool))
 {
-    QTextEdit *field = editableField();
-    if (m_updating || !field)
+    if (m_updating)
         return;
+    QTextEdit *field = editableField();
+    if (!field) {
+        if (QTextEdit *shown = m_currentField())
+            memoselectionchange(shown); // the button shows the text's state again
+        return;
+    }
     // The button has changed its state already.
     const bool on = button->isChecked();
     changeFormat(field, [set, on](QTextCharFormat &f) { set(f, on); });

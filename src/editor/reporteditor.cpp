@@ -24,6 +24,7 @@
 #include "store/session.h"
 #include "store/tableset.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,6 +69,14 @@ Tberichtdlg::Tberichtdlg(store::TableSet &tables, store::Session &session, QWidg
     connect(&tables.berichttable(), &store::Table::afterPost, this, [this] {
         if (isVisible() && newReportMode())
             m_newReportStored = true;
+    });
+    // A change of a stored sheet through its controls first asks whether
+    // the trainer's review may go.
+    for (controls::DataSource *s : {m_berichtsource, m_berichtdetailsource})
+        s->setChangeGate([this] { return mayChangeSheet(); });
+    connect(&tables.berichttable(), &store::Table::afterScroll, this, [this] {
+        if (isVisible())
+            platform::guarded([this] { showReview(); });
     });
 
     m_kaldlg = new Tkaldlg(this);
@@ -160,6 +169,10 @@ void Tberichtdlg::setMode(Mode mode)
     // report's items are being stored would rebuild the hidden list for each.
     if (mode != Mode::Closed)
         setItemSource(stored ? m_berichtdetailsource : m_tempsource);
+    m_storedMode = stored;
+    m_gesehencheck->setEnabled(stored);
+    if (!stored)
+        m_gesehenlabel->clear();
     m_navigator->setVisible(stored);
     m_folgeblattbtn->setEnabled(stored);
     m_vorschaubtn->setEnabled(stored);
@@ -240,6 +253,8 @@ void Tberichtdlg::FormShow()
     m_scrollBox->verticalScrollBar()->setValue(0);
     checknavigator();
     detailgridnichtClick();
+    m_reviewsAsOpened.clear();
+    showReview();
     showStoredPictureSize(0);
     showStoredPictureSize(1);
     // The texts as opened are no change to recover.
@@ -327,6 +342,8 @@ void Tberichtdlg::datumbtnClick()
 void Tberichtdlg::setWeek(const QDate &monday)
 {
     store::Table &t = report();
+    if (picked != t.asDate(field::WocheVom) && !mayChangeSheet())
+        return;
     t.edit();
     t.setValue(field::WocheVom, monday);
     t.setValue(field::WocheBis, monday.addDays(4));
@@ -363,7 +380,9 @@ void Tberichtdlg::checkspeichern()
 
 void Tberichtdlg::storedOnPurpose()
 {
-    // What the apprentice chose to store stays stored, also after "Abbrechen".
+    // What the apprentice chose to store stays stored, also after "Abbrechen",
+    // and so does the review it took away.
+    m_reviewsAsOpened.clear();
     for (store::Table *t : {&report(), &m_tables.berichtdetailtable()})
         if (t->keepsBeforeImages())
             t->keepBeforeImages();
@@ -542,6 +561,9 @@ void Tberichtdlg::ruecksformvorschauClick()
 
 void Tberichtdlg::folgeblattbtnClick()
 {
+    // The sheet gives rows or text to its follow-up sheet.
+    if (!mayChangeSheet())
+        return;
     checkspeichern();
     // The follow-up sheet and the marks of its choice are stored on purpose,
     // however the choice ends.
@@ -595,6 +617,9 @@ void Tberichtdlg::done(int result)
     bool close = false;
     platform::guarded([&] { close = FormClose(result); });
     if (close) {
+        if (result != QDialog::Accepted)
+            platform::guarded([this] { putBackReviews(); });
+        m_reviewsAsOpened.clear();
         // Closed normally, by OK or by Cancel: nothing is left to recover.
         m_recoveryTimer->stop();
         m_fitTimer->stop();

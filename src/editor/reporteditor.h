@@ -7,6 +7,7 @@
 // navigator over its sheets. The pages are built in reporteditorpages.cpp.
 
 #include "domain/followup.h"
+#include "domain/marks.h"
 #include "recovery.h"
 
 #include "print/formparts.h"
@@ -16,6 +17,7 @@
 #include <QPoint>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -105,6 +107,11 @@ public:
     controls::DBRichEdit *taetigkeitedit() const { return m_taetigkeitedit; }
     controls::DBRichEdit *vermerkeedit() const { return m_vermerkeedit; }
     controls::DBRichEdit *hintedit() const { return m_hintedit; }
+    // "vom Ausbildenden gesehen" of the sheet on screen, and what its
+    // review says ("gesehen am ... von ...", "geändert nach Durchsicht am
+    // ..."); off while a new report is being created.
+    QCheckBox *gesehencheck() const { return m_gesehencheck; }
+    QLabel *gesehenlabel() const { return m_gesehenlabel; }
     QSlider *TrackBar1() const { return m_trackBar[0]; }
     QSlider *TrackBar2() const { return m_trackBar[1]; }
     // The tool bar and pop-up menu that format the rich-text fields.
@@ -136,6 +143,12 @@ public:
     void bild2ladenbtnClick() { bildladenbtnClick(1); }
     void bildloeschenbtnClick(int picture);
     void SpeedButton1Click();
+    // Sets or takes back the trainer's review of the sheet on screen.
+    void gesehencheckClick(bool checked);
+    // Before the apprentice changes the stored sheet on screen: a sheet the
+    // trainer has seen asks whether to go on; going on takes the mark away
+    // and records the change. False: the change is not made.
+    bool mayChangeSheet();
     // Dragging sample text into the activity field.
     void hinteditMouseDown(Qt::MouseButton button);
     bool taetigkeiteditDragOver(const QPoint &pos, QObject *source);
@@ -196,6 +209,11 @@ private:
     void showStoredPictureSize(int picture);
     void showPictureSize(int picture, qint64 bytes);
     void fitPictureArea(int picture);
+    // The BerLfd of the stored sheet on screen; 0 for a new report.
+    qint64 sheetOnScreen() const;
+    void showReview();
+    // "Abbrechen" gives the sheets changed after their review their mark back.
+    void putBackReviews();
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -249,6 +267,14 @@ private:
     bool m_newReportStored = false; // a new report was stored before closing
     SampleDrag *m_sampleDrag = nullptr;
     FormatTools *m_formatTools = nullptr;
+
+    QCheckBox *m_gesehencheck = nullptr;
+    QLabel *m_gesehenlabel = nullptr;
+    bool m_storedMode = false;
+    domain::Review m_review; // of the sheet on screen, as last read
+    // The reviews the sheets had before a change took them away since the
+    // dialog opened (or since the sheets were last stored on purpose).
+    QHash<qint64, domain::Review> m_reviewsAsOpened;
 
     QTimer *m_recoveryTimer = nullptr;
     recovery::Sheet m_recoveryLast; // the texts as opened or as last written

@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "store/fields.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollArea>
@@ -269,6 +270,16 @@ void Tberichtdlg::buildFront(QWidget *page)
     m_datumedit->setFont(pixelFont(13, true));
     m_datumedit->setToolTip(QStringLiteral("rechte Maustaste für Bearbeiten"));
     dateLabel->setBuddy(m_datumedit);
+    // The trainer's review beside the date, where the sheet is signed.
+    m_gesehencheck = new QCheckBox(QStringLiteral("vom Ausbildenden &gesehen"), form);
+    m_gesehencheck->setObjectName(QStringLiteral("gesehencheck"));
+    m_gesehencheck->setGeometry(160, 760, 170, 20);
+    m_gesehencheck->setToolTip(QStringLiteral("Der Ausbildende hat diesen Bericht gesehen"));
+    m_gesehencheck->setEnabled(false);
+    connect(m_gesehencheck, &QCheckBox::clicked, this,
+            [this](bool checked) { platform::guarded([this, checked] { gesehencheckClick(checked); }); });
+    m_gesehenlabel = label(form, "gesehenlabel", QString(), 336, 763);
+    m_gesehenlabel->setGeometry(336, 763, 357, 16);
     label(form, "Label18", QString(), 632, 933);
 
     for (controls::DBRichEdit *e : {m_taetigkeitedit, m_vermerkeedit}) {

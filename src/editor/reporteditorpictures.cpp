@@ -84,7 +84,7 @@ void Tberichtdlg::bildladenbtnClick(int picture)
 {
     const QString file =
         platform::getOpenFileName(this, QStringLiteral("Bild laden"), platform::pictureFileFilter());
-    if (!file.isEmpty()) {
+    if (!file.isEmpty() && mayChangeSheet()) {
         store::Table &rep = report();
         rep.edit();
         const platform::LoadedPicture loaded = platform::loadPicture(file, maxPicturePixels);
@@ -135,6 +135,9 @@ void Tberichtdlg::loadScaledCopy(int picture, const QString &file, const QSize &
 void Tberichtdlg::bildloeschenbtnClick(int picture)
 {
     store::Table &rep = report();
+    // Deleting no picture changes nothing.
+    if (rep.byteSize(picture == 0 ? field::Bild1 : field::Bild2) > 0 && !mayChangeSheet())
+        return;
     rep.edit();
     rep.clearValue(picture == 0 ? field::Bild1 : field::Bild2);
     showStoredPictureSize(picture);

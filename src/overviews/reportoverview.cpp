@@ -1,15 +1,19 @@
 #include "reportoverview.h"
 
+#include "reviewbatch.h"
+
 #include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/dbgrid.h"
 #include "controls/designed.h"
 #include "controls/radiogroup.h"
 #include "domain/coveredparts.h"
+#include "domain/marks.h"
 #include "domain/reports.h"
 #include "platform/guard.h"
 #include "platform/hint.h"
 #include "platform/messages.h"
+#include "platform/modalrunner.h"
 #include "print/engine/previewinterface.h"
 #include "print/reportlistprint.h"
 #include "store/fields.h"
@@ -31,7 +35,8 @@ namespace {
 constexpr int allYears = 0;
 constexpr int currentYear = 1;
 
-QList<controls::GridColumn> gridColumns()
+// `seen` tells for a row whether the trainer has seen its sheet.
+QList<controls::GridColumn> gridColumns(std::function<QString(int row)> seen)
 {
     using controls::GridColumn;
     const QColor lightBlue(0xC0, 0xDF, 0xF5), khaki(0xDC, 0xD7, 0xAD);
@@ -43,10 +48,12 @@ QList<controls::GridColumn> gridColumns()
         {field::WocheVom, QStringLiteral("vom"), 68, centred, centred, lightBlue},
         {field::WocheBis, QStringLiteral("bis"), 67, centred, centred, lightBlue},
         {field::Datum, QStringLiteral("Datum"), 67, centred, centred, lightBlue},
+        // Seen by the trainer; the parts' columns give it their room.
+        {QString(), QStringLiteral("✓"), 20, centred, centred, lightBlue, true, {}, std::move(seen)},
         {field::Gedruckt, QString(), 64, left, left, lightBlue, false},
     };
     for (int i = 0; i < domain::coveredPartFields; ++i)
-        columns.append({domain::coveredPartField(i), QString(), 50, centred, centred, khaki});
+        columns.append({domain::coveredPartField(i), QString(), 48, centred, centred, khaki});
     return columns;
 }
 
@@ -96,7 +103,12 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     // The narrow columns were laid out for a narrow face: in the platform's
     // wider default a date would not fit its 67 pixels.
     m_grid->setFont(QFont(QStringLiteral("Arial"), 8));
-    m_grid->setColumns(gridColumns());
+    m_grid->setColumns(gridColumns([this](int row) {
+        if (m_reviewsStale)
+            platform::guarded([this] { readReviews(); });
+        const QVariant sheet = m_tables.berichttable().valueAt(row, field::BerLfd);
+        return m_reviews.value(sheet.toLongLong()).isSeen() ? QStringLiteral("✓") : QString();
+    }));
     m_grid->setDataSource(m_source);
 
     m_beranzeigebtn =
@@ -108,6 +120,10 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     m_loeschbtn = button(this, "loeschbtn", QStringLiteral("&Bericht löschen"), 582,
                          QStringLiteral("Ausgewählten Bericht löschen"));
     m_loeschbtn->setEnabled(false);
+    m_gesehenbtn = button(this, "gesehenbtn", QStringLiteral("Als &gesehen markieren..."), 676,
+                          QStringLiteral("Berichte als vom Ausbildenden gesehen markieren"));
+    m_gesehenbtn->move(m_loeschbtn->geometry().right() + 14, m_gesehenbtn->y());
+    connect(m_gesehenbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { gesehenbtnClick(); }); });
 
     connect(m_uebersichtanzeigewahl, &controls::RadioGroup::itemIndexChanged, this,
             [this] { platform::guarded([this] { uebersichtanzeigewahlClick(); }); });
@@ -128,6 +144,9 @@ ReportOverviewTab::ReportOverviewTab(store::TableSet &tables, store::Session &se
     connect(m_loeschbtn, &QPushButton::clicked, this, [this] { platform::guarded([this] { loeschbtnClick(); }); });
     // The delete button follows the rows the list shows.
     connect(m_source, &controls::DataSource::dataChanged, this, &ReportOverviewTab::updateDeleteButton);
+    // The marks of the trainer's review follow the rows (the editor sets
+    // them), read again when the grid shows them.
+    connect(m_source, &controls::DataSource::dataChanged, this, [this] { m_reviewsStale = true; });
 }
 
 int ReportOverviewTab::displayChoice() const
@@ -207,6 +226,21 @@ void ReportOverviewTab::BitBtn1Click()
     reports.setFiltered(false);
     m_openBulkPrint();
     uebersichtanzeigewahlClick();
+}
+
+void ReportOverviewTab::gesehenbtnClick()
+{
+    Tgesehendlg dialog(m_tables, m_session, this);
+    dialog.load();
+    platform::modalRunner().run(dialog);
+    m_reviewsStale = true;
+    m_grid->viewport()->update();
+}
+
+void ReportOverviewTab::readReviews()
+{
+    m_reviewsStale = false;
+    m_reviews = domain::reviews(m_tables);
 }
 
 bool ReportOverviewTab::showsCurrentYearAlone() const

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "domain/marks.h"
+
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -38,6 +41,8 @@ public:
     QPushButton *beruebersichtdruckbtn() const { return m_druckbtn; }
     QPushButton *BitBtn1() const { return m_bitBtn1; }
     QPushButton *loeschbtn() const { return m_loeschbtn; }
+    // "Als gesehen markieren...": the trainer's review of a range of reports.
+    QPushButton *gesehenbtn() const { return m_gesehenbtn; }
 
     // The print of the list (not owned), created at start after this tab.
     void setPrintForm(Tqrbuebersichtform *form) { m_printForm = form; }
@@ -70,6 +75,7 @@ public:
     void beruebersichtdruckbtnClick();
     void BitBtn1Click();
     void loeschbtnClick();
+    void gesehenbtnClick();
 
 signals:
     // "Anzeigen" or a double click on a line: open the current report.
@@ -84,6 +90,8 @@ private:
     // The list shows the sheets of the current training year and no other,
     // and its cursor stands on one of them.
     bool showsCurrentYearAlone() const;
+    // The reviews of the sheets, for the grid's column "✓".
+    void readReviews();
 
     store::TableSet &m_tables;
     store::Session &m_session;
@@ -96,7 +104,10 @@ private:
     QPushButton *m_druckbtn = nullptr;
     QPushButton *m_bitBtn1 = nullptr;
     QPushButton *m_loeschbtn = nullptr;
+    QPushButton *m_gesehenbtn = nullptr;
     QStringList m_log;
+    QHash<qint64, domain::Review> m_reviews;
+    bool m_reviewsStale = true;
 };
 
 } // namespace overviews

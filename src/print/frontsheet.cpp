@@ -1,6 +1,7 @@
 #include "frontsheet.h"
 
 #include "domain/coveredparts.h"
+#include "domain/marks.h"
 #include "formparts.h"
 #include "print/engine/richtextitem.h"
 #include "richtext/rtf.h"
@@ -216,6 +217,14 @@ void Tberichtform::build()
                  arial(8));
     forms::label(remarks, QStringLiteral("QRLabel20"), QStringLiteral("Unterschrift des Ausbilders"), 110.1, 43.4,
                  arial(8));
+    // The trainer's review, below the signature line it belongs to.
+    auto &seen = forms::label(remarks, QStringLiteral("gesehenfeld"), QString(), 110.1, 46.9, arial(8));
+    seen.beforePrint = [this](Item &item, bool &print) {
+        const QDate day = seenOn();
+        static_cast<Label &>(item).caption =
+            QStringLiteral("gesehen am ") + day.toString(QStringLiteral("dd.MM.yyyy"));
+        print = day.isValid();
+    };
 }
 
 forms::TextFit Tberichtform::activitiesFit(const QString &text, const std::function<bool(int row)> &leaveOut)
@@ -250,6 +259,14 @@ forms::TextFit Tberichtform::activitiesFit(const QString &text, const std::funct
     if (fit.fitting >= 0 && fit.fitting < fit.lines)
         fit.splitAt = activities->lineStart(fit.fitting);
     return fit;
+}
+
+QDate Tberichtform::seenOn() const
+{
+    if (!m_reportRow.hasRecord())
+        return {};
+    const qint64 sheet = m_reportRow.value(store::field::BerLfd).toLongLong();
+    return sheet ? domain::reviewOf(m_tables, sheet).seen : QDate();
 }
 
 store::Table &Tberichtform::items() const

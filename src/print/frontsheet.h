@@ -60,6 +60,8 @@ private:
     // current page.
     void drawColumnRules(double top, double bottom);
     QString detailValue(const QString &field) const;
+    // The day the trainer saw the sheet printed; invalid when not seen.
+    QDate seenOn() const;
     store::Table &items() const;
 
     store::TableSet &m_tables;
