@@ -342,7 +342,7 @@ void Tberichtdlg::datumbtnClick()
 void Tberichtdlg::setWeek(const QDate &monday)
 {
     store::Table &t = report();
-    if (picked != t.asDate(field::WocheVom) && !mayChangeSheet())
+    if (monday != t.asDate(field::WocheVom) && !mayChangeSheet())
         return;
     t.edit();
     t.setValue(field::WocheVom, monday);

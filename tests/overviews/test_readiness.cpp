@@ -259,6 +259,8 @@ private slots:
             QApplication::setActiveWindow(d);
             editor.taetigkeitedit()->setFocus();
             QCOMPARE(QApplication::focusWidget(), editor.taetigkeitedit());
+            // The sheet was seen: changing it is asked once.
+            f->messages().answer(platform::Answer::Yes);
             for (const QString &line : lines(60).split(QLatin1Char('\n'))) {
                 QTest::keyClicks(QApplication::focusWidget(), line);
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
