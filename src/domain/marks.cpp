@@ -7,11 +7,6 @@ namespace domain {
 
 namespace {
 
-QDate dateOf(const QVariant &v)
-{
-    return QDate::fromString(v.toString(), Qt::ISODate);
-}
-
 QVariant stored(const QDate &d)
 {
     return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
@@ -32,7 +27,7 @@ QMap<QDate, WeekMark> weekMarks(store::TableSet &tables)
         "SELECT Woche, IFNULL(Grund,''), IFNULL(Notiz,'') FROM marken WHERE Woche IS NOT NULL AND Grund <> '' "
         "ORDER BY rowid"));
     for (const QVariantList &row : rows) {
-        const QDate monday = mondayOf(dateOf(row[0]));
+        const QDate monday = mondayOf(storedDate(row[0]));
         if (monday.isValid())
             marks.insert(monday, {monday, row[1].toString(), row[2].toString()});
     }
@@ -59,7 +54,7 @@ QHash<qint64, Review> reviews(store::TableSet &tables)
         "SELECT Blattlfd, Gesehen, IFNULL(Pruefer,''), Geaendert FROM marken WHERE IFNULL(Blattlfd,0) > 0 "
         "ORDER BY rowid"));
     for (const QVariantList &row : rows) {
-        Review r{row[0].toLongLong(), dateOf(row[1]), row[2].toString(), dateOf(row[3])};
+        Review r{row[0].toLongLong(), storedDate(row[1]), row[2].toString(), storedDate(row[3])};
         if (r.isSeen() || r.changedAfter.isValid())
             out.insert(r.sheet, r);
     }
@@ -73,7 +68,7 @@ Review reviewOf(store::TableSet &tables, qint64 sheet)
         {sheet});
     if (rows.isEmpty() || sheet <= 0)
         return Review{sheet, {}, {}, {}};
-    return Review{sheet, dateOf(rows[0][0]), rows[0][1].toString(), dateOf(rows[0][2])};
+    return Review{sheet, storedDate(rows[0][0]), rows[0][1].toString(), storedDate(rows[0][2])};
 }
 
 void markSeen(store::TableSet &tables, const QList<qint64> &sheets, const QDate &day, const QString &trainer)

@@ -104,7 +104,7 @@ void checkSheets(store::TableSet &tables, const QDate &today, const TextChecks &
     for (const QVariantList &row : rows) {
         const qint64 sheet = row[0].toLongLong();
         const int year = row[1].toInt();
-        const QDate week = QDate::fromString(row[4].toString(), Qt::ISODate);
+        const QDate week = storedDate(row[4]);
         Defect d;
         d.sheet = sheet;
         d.year = year;
@@ -117,7 +117,7 @@ void checkSheets(store::TableSet &tables, const QDate &today, const TextChecks &
         };
         if (!week.isValid())
             add(Defect::Kind::NoWeek, QStringLiteral("Dem Bericht ist keine Woche zugeordnet."));
-        else if (!QDate::fromString(row[5].toString(), Qt::ISODate).isValid())
+        else if (!storedDate(row[5]).isValid())
             add(Defect::Kind::NoWeek, QStringLiteral("Der Bericht hat kein Datum."));
         const QString activities = row[6].toString();
         if ((checks.plainText ? checks.plainText(activities) : activities).trimmed().isEmpty())

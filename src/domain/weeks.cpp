@@ -18,12 +18,12 @@ namespace {
 // centuries.
 constexpr int maxWeeks = 10 * 53;
 
-QDate storedDate(const QVariant &v)
-{
-    return QDate::fromString(v.toString(), Qt::ISODate);
-}
-
 } // namespace
+
+QDate storedDate(const QVariant &value)
+{
+    return QDate::fromString(value.toString(), Qt::ISODate);
+}
 
 int TrainingPeriod::yearOf(const QDate &day) const
 {

@@ -16,6 +16,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 #include <array>
 
@@ -43,6 +44,10 @@ struct TrainingPeriod
 };
 
 TrainingPeriod trainingPeriod(const store::Settings &settings);
+
+// A date column as a query returns it (stored as yyyy-MM-dd); invalid when
+// empty.
+QDate storedDate(const QVariant &value);
 
 // The Monday of the week that contains `day`.
 QDate mondayOf(const QDate &day);
