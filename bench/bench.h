@@ -48,7 +48,7 @@ void pictureBenchmarks();
 // The PDF of back sheets with two photos each: bytes per report, time per page.
 void pdfSizes();
 // only: one of backsheet, delete, open, list, steps, text, pdf, pdfsize, start, bulk, reports, weeks, readiness,
-// exim; empty: all.
+// exim, recordpdf; empty: all.
 void sizeBenchmarks(const QString &only = QString());
 // A local backup and a restore of that many training years, each beside a
 // plain copy of the same files.
@@ -58,6 +58,12 @@ void bulkBenchmarks();
 // The start-up measured in a process of its own: prints milliseconds and
 // resident megabytes.
 int startUpChild(const QString &dir);
+// The whole record as one PDF against the bulk print of its sheets to PDF
+// (in bench_recordpdf.cpp), each run in a child process of kind "whole" or
+// "bulk" over the data directory `dir`, which prints milliseconds, the peak
+// resident megabytes above the started program's and the file's bytes.
+void recordPdf();
+int recordPdfChild(const QString &dir, const QString &kind);
 // Saves the documents of the size benchmarks (and the engine's test form)
 // as PDF and saved report files, to compare pages before and after a change.
 int exportDocuments(const QString &dir);

@@ -21,6 +21,8 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--start"))
         return bench::startUpChild(args[2]);
+    if (args.size() == 4 && args[1] == QLatin1String("--recordpdf"))
+        return bench::recordPdfChild(args[2], args[3]);
     if (args.size() == 3 && args[1] == QLatin1String("--pdf"))
         return bench::exportDocuments(args[2]);
     // "--daten ORDNER JAHRE": a working directory with that many training

@@ -567,6 +567,7 @@ void sizeBenchmarks(const QString &only)
             weeksAndReadiness(years);
     });
     run("readiness", [] { readinessCheck(3); });
+    run("recordpdf", recordPdf);
     run("exim", [] {
         for (int years : {1, 3, 10})
             backupAndRestore(years, 5);

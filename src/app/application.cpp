@@ -15,6 +15,7 @@
 #include "print/frontsheet.h"
 #include "print/previewwindow.h"
 #include "print/reportlistprint.h"
+#include "print/recordpdf.h"
 #include "print/reportofreportsprint.h"
 #include "print/backsheet.h"
 #include "print/bulkprint.h"
@@ -75,6 +76,10 @@ Application::Application(const store::Places &places, QObject *parent) : QObject
     uebersichtdlg->setPrintForm(m_qruebersichtform.get());
     m_reportreportform = std::make_unique<Treportreportform>(m_session);
     m_mainForm->setReportreportform(m_reportreportform.get());
+    m_recordPdf = std::make_unique<RecordPdf>(
+        *m_tables, RecordPdf::Forms{m_qrmdform.get(), m_qruebersichtform.get(), m_reportreportform.get(),
+                                    m_berichtform.get(), m_qrruecksform.get()});
+    m_mainForm->setRecordPdf(m_recordPdf.get());
     m_mainForm->setEximForm(new TEXIMMainForm(m_places, m_mainForm.get()));
     m_mainForm->setWochenform(new Twochenform(*m_tables, m_mainForm.get()));
 }
@@ -91,6 +96,7 @@ Application::~Application()
         engine::setPreviewInterface(nullptr);
     m_previews.reset();
     m_mainForm.reset();
+    m_recordPdf.reset();
     m_qruebersichtform.reset();
     m_reportreportform.reset();
     m_qrruecksform.reset();

@@ -14,6 +14,7 @@ class Tqrruecksform;
 class TQRMDForm;
 class Tqruebersichtform;
 class Treportreportform;
+class RecordPdf;
 namespace store {
 class TableSet;
 }
@@ -67,6 +68,7 @@ private:
     std::unique_ptr<TQRMDForm> m_qrmdform;
     std::unique_ptr<Tqruebersichtform> m_qruebersichtform;
     std::unique_ptr<Treportreportform> m_reportreportform;
+    std::unique_ptr<RecordPdf> m_recordPdf;
 };
 
 } // namespace lernora

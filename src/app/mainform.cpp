@@ -28,6 +28,7 @@
 #include "overviews/weekledger.h"
 #include "print/bulkprint.h"
 #include "print/engine/previewinterface.h"
+#include "print/recordpdf.h"
 #include "print/trainingrecordprint.h"
 #include "store/scopedview.h"
 #include "store/session.h"
@@ -146,6 +147,10 @@ void TMainForm::buildMenu()
 
     QMenu *forms = menu("Formulare1", QStringLiteral("&Formulare"));
     item(forms, "Ausbildungsnachweis1", QStringLiteral("&Ausbildungsnachweis"), &TMainForm::Ausbildungsnachweis1Click);
+    item(forms, "AusbildungsnachweisalsPDF1", QStringLiteral("Ausbildungsnachweis als P&DF speichern..."),
+         &TMainForm::AusbildungsnachweisalsPDF1Click,
+         QStringLiteral("Ausbildungsnachweis als PDF speichern|Der ganze Ausbildungsnachweis in einer "
+                        "archivierbaren PDF-Datei"));
     item(forms, "Ausbildungsnachweispruefen1", QStringLiteral("Ausbildungsnachweis &prüfen..."),
          &TMainForm::Ausbildungsnachweispruefen1Click,
          QStringLiteral("Ausbildungsnachweis prüfen|Listet alles, was am Ausbildungsnachweis noch fehlt"));
@@ -512,6 +517,12 @@ void TMainForm::Ausbildungsnachweis1Click()
     if (!m_qrmdform)
         return;
     engine::preview(m_qrmdform->qrnachweis(), engine::PrintKind::TrainingRecord);
+}
+
+void TMainForm::AusbildungsnachweisalsPDF1Click()
+{
+    if (m_recordPdf)
+        platform::guarded([this] { m_recordPdf->save(this); });
 }
 
 void TMainForm::bersichtdieAusbildungszeit1Click()

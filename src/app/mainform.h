@@ -36,6 +36,7 @@ class Treportreportform;
 class Tuebersichtdlg;
 class Twochenform;
 class ReminderBar;
+class RecordPdf;
 
 // The main window: the menu, the bar with the training year, the three tabs
 // and the status line. It opens the table set when it is created and asks
@@ -69,6 +70,8 @@ public:
     void setReportreportform(Treportreportform *form);
     void setDrauswdlg(Tdrauswdlg *dialog);
     void setQrmdform(TQRMDForm *form) { m_qrmdform = form; }
+    // The whole record as one PDF file, created once at start.
+    void setRecordPdf(RecordPdf *pdf) { m_recordPdf = pdf; }
     // The basic data dialog and the about box, created once at start.
     void setGrunddatendlg(Tgrunddatendlg *dialog) { m_grunddatendlg = dialog; }
     void setAboutBox(TAboutBox *box) { m_aboutBox = box; }
@@ -91,6 +94,7 @@ public:
     void Ausgangszustandherstellen1Click();
     void Ausbildungsnachweis1Click();
     void bersichtdieAusbildungszeit1Click();
+    void AusbildungsnachweisalsPDF1Click();
     // "Ausbildungsnachweis prüfen": the readiness check beside the main
     // window, its jumps wired to the windows they lead to.
     void Ausbildungsnachweispruefen1Click();
@@ -150,6 +154,7 @@ private:
     plan::CompositionTab *m_composition = nullptr;
     Tberichtdlg *m_berichtdlg = nullptr;
     TQRMDForm *m_qrmdform = nullptr;
+    RecordPdf *m_recordPdf = nullptr;
     Tuebersichtdlg *m_uebersichtdlg = nullptr;
     QAction *m_yearItems[3] = {};
     QActionGroup *m_yearGroup = nullptr;

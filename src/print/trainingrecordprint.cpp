@@ -86,6 +86,13 @@ void TQRMDForm::build()
     caption("QRLabel13", QStringLiteral("Ausbildungsnachweis abgeschlossen am: "), 10.1, 263.8, 12);
     value("abnende", 90.2, 263.8, keys::Stift, keys::ABNEnde);
 
+    // Below the last line, in the room the title band has left.
+    m_fingerprint = &band.add<engine::Label>(QStringLiteral("pruefsumme"), QString());
+    m_fingerprint->geometry = mm(10.1, 271.3, 129.9, 6.6);
+    m_fingerprint->font = arial(6.5);
+    m_fingerprint->wordWrap = true;
+    m_fingerprint->enabled = false;
+
     int n = 1;
     for (double top : lineTops)
         forms::horizontalLine(band, QStringLiteral("QRShape%1").arg(n++), mm(10.1, top - 2.0, 129.9, 4.0));
@@ -97,4 +104,12 @@ void TQRMDForm::qrnachweisBeforePrint()
     const store::Settings ini(m_places.settingsFile());
     for (const Value &v : m_values)
         v.item->caption = ini.readString(v.section, v.key);
+}
+
+void TQRMDForm::setFingerprint(const QByteArray &hex)
+{
+    m_fingerprint->enabled = !hex.isEmpty();
+    m_fingerprint->caption = QStringLiteral("Prüfsumme (SHA-256): %1\nSie ändert sich mit jeder späteren Änderung "
+                                            "an den Berichten; sie ist keine Unterschrift.")
+                                 .arg(QString::fromLatin1(hex));
 }

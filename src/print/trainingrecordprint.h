@@ -23,6 +23,10 @@ public:
     // Report event: the values from the settings file.
     void qrnachweisBeforePrint();
 
+    // The record's checksum (SHA-256, hex) printed below the last line with
+    // what it is good for; empty: none printed (the cover on its own).
+    void setFingerprint(const QByteArray &hex);
+
 private:
     void build();
 
@@ -35,4 +39,5 @@ private:
         QLatin1String key;
     };
     std::vector<Value> m_values;
+    engine::Label *m_fingerprint = nullptr;
 };

@@ -223,6 +223,13 @@ public:
 
     using Photo = pdfphotos::Photo;
     const QVector<Photo> &photos() const { return m_photos; }
+    // The pictures to come are another document's: those kept are let go
+    // (their numbers are the last document's), the photos stay.
+    void nextDocument()
+    {
+        m_entries.clear();
+        m_bytes = 0;
+    }
 
 private:
     struct Entry

@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include "pdfbook.h"
 #include "pdfphotos.h"
 
 #include <QBuffer>
@@ -139,56 +140,12 @@ Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Do
 
 bool exportPdf(const Document &document, const QString &fileName, const PdfProgress &progress)
 {
-    // The PDF is written beside the file and renamed into its place when it
-    // is complete: an export that fails (a full disk) or is cancelled leaves
-    // the file of that name as it was.
-    const auto failed = [&fileName] {
-        return FileError(QStringLiteral("Die PDF-Datei „%1“ kann nicht geschrieben werden. Bitte prüfen Sie, ob auf "
-                                        "dem Datenträger Platz frei ist und ob Sie in seinem Ordner schreiben dürfen.")
-                             .arg(fileName));
-    };
-    // Written in memory first: the photos go in afterwards (see pdfphotos.h).
-    enum class Outcome { Written, Cancelled, Unexpected };
-    const auto written = [&](bool standIns, QByteArray &bytes) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(1200);
-        pdf.setPageSize(QPageSize(document.pageSize() / unitsPerMm, QPageSize::Millimeter));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setTitle(document.title());
-        pdf.setCreator(QStringLiteral("Lernora"));
-        QPainter p;
-        if (!p.begin(&pdf))
-            throw failed();
-        const QRectF page(0, 0, pdf.width(), pdf.height());
-        Document::PrintedPictures pictures(300, 64ll << 20, standIns);
-        for (int n = 1; n <= document.pageCount(); ++n) {
-            if (progress && !progress(n, document.pageCount())) {
-                p.end();
-                return Outcome::Cancelled;
-            }
-            if (n > 1)
-                pdf.newPage();
-            document.paint(p, n, page, pictures);
-        }
-        if (!p.end())
-            throw failed();
-        return !standIns || pdfphotos::putPhotos(bytes, pictures.photos()) ? Outcome::Written : Outcome::Unexpected;
-    };
-    QByteArray bytes;
-    Outcome outcome = written(true, bytes);
-    if (outcome == Outcome::Unexpected) {
-        // Not laid out as expected: Qt's own pictures, then.
-        bytes.clear();
-        outcome = written(false, bytes);
-    }
-    if (outcome == Outcome::Cancelled)
-        return false;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw failed();
-    return true;
+    // One part: the document as it is, with Qt's own properties.
+    PdfBook book;
+    book.properties.title = document.title();
+    book.properties.archival = false;
+    book.parts.push_back({document.pageCount(), [&document] { return document; }});
+    return exportPdf(book, fileName, progress);
 }
 
 bool printPages(const Document &document, QPrinter &printer, int first, int last)

@@ -1,13 +1,12 @@
 #include "pdfphotos.h"
 
-#include <QRegularExpression>
+#include "pdfobjects.h"
+
 #include <QtEndian>
-#include <cctype>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h expects FILE and size_t
 #include <cstdlib>
-#include <map>
 
 #include <jpeglib.h>
 
@@ -79,25 +78,6 @@ QByteArray standInBytes(quint32 id)
     return b;
 }
 
-// A number in `text` after `key` and a space, or -1.
-qint64 numberAfter(const QByteArray &text, const QByteArray &key, bool *indirect = nullptr)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s+(\\d+)(\\s+0\\s+R)?"));
-    for (qsizetype at = text.indexOf(key); at >= 0; at = text.indexOf(key, at + 1)) {
-        // The key whole, not the start of a longer name.
-        const qsizetype end = at + key.size();
-        if (end < text.size() && (std::isalnum(uchar(text.at(end)))))
-            continue;
-        const auto m = number.match(QString::fromLatin1(text.mid(end, 32)));
-        if (!m.hasMatch())
-            return -1;
-        if (indirect)
-            *indirect = m.capturedLength(2) > 0;
-        return m.captured(1).toLongLong();
-    }
-    return -1;
-}
-
 } // namespace
 
 QByteArray jpegOf(const QImage &picture, int jpegQuality)
@@ -122,47 +102,14 @@ QImage standIn(quint32 id)
 
 bool putPhotos(QByteArray &pdf, const QVector<Photo> &photos)
 {
-    // The cross-reference table: one section from object 0, as Qt writes it.
-    const qsizetype startxref = pdf.lastIndexOf("startxref");
-    if (startxref < 0)
+    using pdfobjects::numberAfter;
+    pdfobjects::Objects objects;
+    if (!objects.read(pdf))
         return false;
-    const qint64 xrefAt = pdf.mid(startxref + 9, 24).trimmed().split('\n').value(0).trimmed().toLongLong();
-    if (xrefAt <= 0 || xrefAt >= startxref || !pdf.mid(xrefAt).startsWith("xref"))
-        return false;
-    const qsizetype trailerAt = pdf.indexOf("trailer", xrefAt);
-    if (trailerAt < 0 || trailerAt > startxref)
-        return false;
-    const QList<QByteArray> head = pdf.mid(xrefAt, 64).split('\n');
-    const QList<QByteArray> range = head.value(1).trimmed().split(' ');
-    if (range.size() != 2 || range.at(0) != "0")
-        return false;
-    const int count = range.at(1).toInt();
-    const qsizetype entriesAt = xrefAt + head.at(0).size() + 1 + head.at(1).size() + 1;
-    if (count <= 0 || entriesAt + qsizetype(count) * 20 > trailerAt)
-        return false;
-    // Object number by place in the file; each object runs to the next.
-    std::map<qint64, int> byPlace;
-    for (int i = 1; i < count; ++i) {
-        const QByteArray entry = pdf.mid(entriesAt + qsizetype(i) * 20, 20);
-        if (entry.at(17) != 'n')
-            continue;
-        byPlace[entry.left(10).toLongLong()] = i;
-    }
-    if (byPlace.empty() || byPlace.begin()->first <= 0)
-        return false;
-    std::map<int, QByteArray> objects; // number -> its text, "N 0 obj" to the next
-    for (auto it = byPlace.begin(); it != byPlace.end(); ++it) {
-        const auto next = std::next(it);
-        const qint64 end = next == byPlace.end() ? xrefAt : next->first;
-        QByteArray text = pdf.mid(it->first, end - it->first);
-        if (!text.startsWith(QByteArray::number(it->second) + " 0 obj"))
-            return false;
-        objects[it->second] = std::move(text);
-    }
-
     // The stand-ins: images of five pixels in one row, their pixels deflated.
-    std::map<int, QByteArray> replaced;
-    for (const auto &[number, text] : objects) {
+    bool replaced = false;
+    for (const auto &[place, number] : objects.byPlace()) {
+        const QByteArray text = objects.body(number);
         const qsizetype streamAt = text.indexOf("stream");
         if (streamAt < 0)
             continue;
@@ -173,10 +120,9 @@ bool putPhotos(QByteArray &pdf, const QVector<Photo> &photos)
         bool indirect = false;
         qint64 length = numberAfter(dict, "/Length", &indirect);
         if (indirect) {
-            const auto found = objects.find(int(length));
-            if (found == objects.end())
+            if (!objects.has(int(length)))
                 return false;
-            length = found->second.mid(found->second.indexOf("obj") + 3, 24).trimmed().split('\n').value(0).toLongLong();
+            length = objects.body(int(length)).trimmed().toLongLong();
         }
         qsizetype dataAt = streamAt + 6;
         if (text.mid(dataAt, 2) == "\r\n")
@@ -199,42 +145,18 @@ bool putPhotos(QByteArray &pdf, const QVector<Photo> &photos)
         if (id >= quint32(photos.size()) || photos.at(int(id)).jpeg.isEmpty())
             return false;
         const Photo &photo = photos.at(int(id));
-        QByteArray object = QByteArray::number(number) + " 0 obj\n<<\n/Type /XObject\n/Subtype /Image\n";
+        QByteArray object = "<<\n/Type /XObject\n/Subtype /Image\n";
         object += "/Width " + QByteArray::number(photo.width) + "\n/Height " + QByteArray::number(photo.height)
                   + "\n/BitsPerComponent 8\n/ColorSpace /DeviceRGB\n/Length "
                   + QByteArray::number(photo.jpeg.size()) + "\n";
         if (dict.contains("/Interpolate true"))
             object += "/Interpolate true\n";
-        object += "/Filter /DCTDecode\n>>\nstream\n" + photo.jpeg + "\nendstream\nendobj\n";
-        replaced[number] = object;
+        object += "/Filter /DCTDecode\n>>\nstream\n" + photo.jpeg + "\nendstream";
+        objects.replace(number, object);
+        replaced = true;
     }
-    if (replaced.empty())
-        return true;
-
-    // The file again: what stands before the first object, the objects in
-    // their order, a new table, the old trailer.
-    QByteArray out = pdf.left(byPlace.begin()->first);
-    std::map<int, qint64> placeOf;
-    for (const auto &[place, number] : byPlace) {
-        placeOf[number] = out.size();
-        const auto r = replaced.find(number);
-        out += r != replaced.end() ? r->second : objects.at(number);
-    }
-    const qint64 newXref = out.size();
-    out += "xref\n0 " + QByteArray::number(count) + "\n";
-    for (int i = 0; i < count; ++i) {
-        const auto p = placeOf.find(i);
-        if (p == placeOf.end()) {
-            out += pdf.mid(entriesAt + qsizetype(i) * 20, 20);
-            continue;
-        }
-        char entry[21];
-        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(p->second));
-        out.append(entry, 20);
-    }
-    out += pdf.mid(trailerAt, startxref - trailerAt);
-    out += "startxref\n" + QByteArray::number(newXref) + "\n%%EOF\n";
-    pdf = std::move(out);
+    if (replaced)
+        pdf = objects.written();
     return true;
 }
 

@@ -1,0 +1,54 @@
+#pragma once
+
+// The objects of a PDF file as Qt's engine writes it: one after the other,
+// with one cross-reference table of their places from object 0 and a
+// trailer. Objects can be replaced and added; the file is then written
+// anew with the untouched objects copied byte for byte, a new table and a
+// trailer that keeps the old one's entries (its /Size made right).
+
+#include <QByteArray>
+#include <map>
+
+namespace engine::pdfobjects {
+
+class Objects
+{
+public:
+    // Reads the layout of `pdf`, which must live as long as this object.
+    // False when the file is not laid out as expected.
+    bool read(const QByteArray &pdf);
+
+    // The numbers of the objects, in the order of the file.
+    std::map<qint64, int> byPlace() const { return m_byPlace; }
+    bool has(int number) const { return m_objects.count(number) > 0; }
+    // What stands between "N 0 obj" and "endobj" (replaced ones as given).
+    QByteArray body(int number) const;
+    // Another body for an object, or a new object's; returns its number.
+    void replace(int number, const QByteArray &body) { m_changed[number] = body; }
+    int add(const QByteArray &body);
+    // The object a trailer entry refers to ("/Root", "/Info"), or 0.
+    int trailerReference(const QByteArray &key) const;
+    // The file with the changes.
+    QByteArray written() const;
+
+private:
+    struct Place
+    {
+        qint64 at = 0, length = 0; // the whole object, "N 0 obj" to the next
+    };
+    const QByteArray *m_pdf = nullptr;
+    std::map<qint64, int> m_byPlace;
+    std::map<int, Place> m_objects;
+    std::map<int, QByteArray> m_changed; // number -> body
+    int m_count = 0;                     // objects numbered below this
+    QByteArray m_trailer;                // "<< ... >>"
+};
+
+// A number in `text` after `key` and a space, or -1; `indirect` tells
+// whether it refers to an object ("12 0 R").
+qint64 numberAfter(const QByteArray &text, const QByteArray &key, bool *indirect = nullptr);
+
+// A text as a PDF string: UTF-16 with its byte-order mark, in hex.
+QByteArray textString(const QString &text);
+
+} // namespace engine::pdfobjects
