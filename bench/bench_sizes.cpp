@@ -11,6 +11,7 @@
 #include "benchdata.h"
 #include "domain/readiness.h"
 #include "domain/reportofreports.h"
+#include "domain/fingerprint.h"
 #include "domain/weeks.h"
 #include "store/settings.h"
 #include "overviews/reportofreportstab.h"
@@ -531,6 +532,11 @@ void weeksAndReadiness(int years)
         QStringLiteral("sizes: readiness check, %1 years (%2 defects)").arg(years).arg(defects).toUtf8();
     report(ledgerName.constData(), 21, ledger);
     report(checkName.constData(), 21, check);
+    // The fingerprint is taken by the check once a whole-record PDF was
+    // written: every sheet with its pictures read and hashed.
+    const Result print = measure(5, [&] { domain::recordFingerprint(tables); });
+    const QByteArray printName = QStringLiteral("sizes: record fingerprint, %1 years").arg(years).toUtf8();
+    report(printName.constData(), 5, print);
 }
 
 void sizeBenchmarks(const QString &only)

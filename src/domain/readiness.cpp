@@ -1,5 +1,7 @@
 #include "readiness.h"
 
+#include "fingerprint.h"
+
 #include "reportofreports.h"
 #include "weeks.h"
 #include "store/settings.h"
@@ -169,6 +171,16 @@ QVector<Defect> checkRecord(store::TableSet &tables, const store::Settings &sett
     checkSheets(tables, today, checks, out);
     const int year = period.yearOf(today);
     checkPlan(tables, year > 0 ? year : std::clamp(currentYear, 1, 3), out);
+    const RecordExport pdf = lastRecordExport(settings);
+    if (pdf.isValid() && recordFingerprint(tables) != pdf.fingerprint) {
+        Defect d;
+        d.kind = Defect::Kind::ChangedSincePdf;
+        d.place = QStringLiteral("Ausbildungsnachweis (PDF)");
+        d.text = QStringLiteral("Der Ausbildungsnachweis wurde geändert, nachdem er am %1 als PDF gespeichert wurde; "
+                                "die PDF-Datei ist nicht mehr aktuell.")
+                     .arg(pdf.written.toString(QStringLiteral("dd.MM.yyyy")));
+        out << d;
+    }
     return out;
 }
 
@@ -193,6 +205,8 @@ QString kindText(Defect::Kind kind)
         return QStringLiteral("Text zu lang");
     case Defect::Kind::BelowTarget:
         return QStringLiteral("Unter Soll");
+    case Defect::Kind::ChangedSincePdf:
+        return QStringLiteral("PDF veraltet");
     }
     return {};
 }

@@ -28,6 +28,7 @@ struct Defect
         ChangedAfterReview, // a sheet changed after the trainer saw it
         TextOverflow,       // a sheet whose text does not fit its page
         BelowTarget,        // a group of the plan below its target
+        ChangedSincePdf,    // the record changed after its last whole-record PDF
     };
     Kind kind = Kind::BasicData;
     QString place; // where: "KW 12/2026", "Bericht 5 (2. Ausbildungsjahr), Blatt 1", "Grunddaten", "Teil 5, 1. Lehrjahr"
@@ -53,7 +54,8 @@ struct TextChecks
 // the reports (without week, without activities, changed after review, not
 // seen, text too long: by year, number and sheet), then the groups of the
 // plan below the target of the current training year (the year of today in
-// the training period, else `currentYear`). Weeks and reviews count before
+// the training period, else `currentYear`), last a change of the record
+// since its last whole-record PDF, when one was written. Weeks and reviews count before
 // the current week only: this week's report may still be written and seen.
 QVector<Defect> checkRecord(store::TableSet &tables, const store::Settings &settings, const QDate &today,
                             int currentYear, const TextChecks &checks = {});

@@ -1,5 +1,6 @@
 #include "readiness.h"
 
+#include "domain/fingerprint.h"
 #include "platform/clock.h"
 #include "platform/filedialog.h"
 #include "platform/guard.h"
@@ -55,6 +56,8 @@ QString countText(Defect::Kind kind, int n)
         return say("Blatt mit zu langem Text", "Blätter mit zu langem Text");
     case Defect::Kind::BelowTarget:
         return say("Planpunkt unter dem Soll", "Planpunkte unter dem Soll");
+    case Defect::Kind::ChangedSincePdf:
+        return QStringLiteral("Änderungen seit der letzten PDF-Datei");
     }
     return QString::number(n);
 }
@@ -63,6 +66,7 @@ constexpr Defect::Kind kindsInOrder[] = {
     Defect::Kind::BasicData,          Defect::Kind::MissingWeek,  Defect::Kind::WeekConflict,
     Defect::Kind::NoWeek,             Defect::Kind::NoActivities, Defect::Kind::NotReviewed,
     Defect::Kind::ChangedAfterReview, Defect::Kind::TextOverflow, Defect::Kind::BelowTarget,
+    Defect::Kind::ChangedSincePdf,
 };
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption)
@@ -191,6 +195,14 @@ void Tpruefform::aktualisierenbtnClick()
     checks.overflows = [&overflowing](qint64 sheet) { return overflowing.contains(sheet); };
     checks.plainText = &richtext::toPlainText;
     m_defects = domain::checkRecord(m_tables, settings, m_checked, m_session.year, checks);
+    // A PDF that is still current is said too; a stale one is a defect.
+    const domain::RecordExport pdf = domain::lastRecordExport(settings);
+    const bool stale = std::any_of(m_defects.begin(), m_defects.end(),
+                                   [](const Defect &d) { return d.kind == Defect::Kind::ChangedSincePdf; });
+    m_pdfNote = pdf.isValid() && !stale
+                    ? QStringLiteral("Seit der PDF-Datei vom %1 unverändert.")
+                          .arg(pdf.written.toString(QStringLiteral("dd.MM.yyyy")))
+                    : QString();
     fillList();
 }
 
@@ -199,7 +211,8 @@ void Tpruefform::fillList()
     // The list keeps its place, so that after mending one defect the next
     // is at hand.
     const int keep = m_list->currentRow();
-    m_summary->setText(summaryText(m_defects));
+    m_summary->setText(m_pdfNote.isEmpty() ? summaryText(m_defects)
+                                           : summaryText(m_defects) + QLatin1Char(' ') + m_pdfNote);
     m_list->setRowCount(0);
     m_list->setRowCount(int(m_defects.size()));
     for (int r = 0; r < m_defects.size(); ++r) {
@@ -260,6 +273,9 @@ std::function<void()> Tpruefform::jumpOf(const Defect &d) const
         if (!showReportOfReports || d.year < 1 || d.year > 3)
             return {};
         return [this, year = d.year] { showReportOfReports(year); };
+    case Defect::Kind::ChangedSincePdf:
+        // Nothing to mend in the record: the PDF is to be saved again.
+        return {};
     case Defect::Kind::BasicData:
         // The dates of the training years are kept in the training-time
         // overview, everything else in the basic data.

@@ -88,6 +88,7 @@ private:
     std::unique_ptr<forms::SheetFits> m_fits; // made at the first check
     QVector<domain::Defect> m_defects;
     QDate m_checked;
+    QString m_pdfNote; // the whole-record PDF still matches the record
     QLabel *m_summary = nullptr;
     QTableWidget *m_list = nullptr;
     QPushButton *m_springen = nullptr;

@@ -211,7 +211,10 @@ void RecordPdf::save(QWidget *parent)
     if (!written)
         return; // cancelled
     store::Settings ini(m_tables.places().settingsFile());
-    domain::recordExported(ini, fingerprint, engine::now());
-    platform::messages().information(QStringLiteral("Der Ausbildungsnachweis ist als „%1“ gespeichert.")
-                                         .arg(QDir::toNativeSeparators(fileName)));
+    const bool noted = domain::recordExported(ini, fingerprint, engine::now());
+    platform::messages().information(
+        QStringLiteral("Der Ausbildungsnachweis ist als „%1“ gespeichert.").arg(QDir::toNativeSeparators(fileName))
+        + (noted ? QString()
+                 : QStringLiteral(" Lernora konnte sich aber nicht in „Ruririd.ini“ merken, dass er gespeichert "
+                                  "wurde; bitte prüfen Sie, ob die Datei schreibgeschützt ist.")));
 }
