@@ -182,6 +182,8 @@ void RecordPdf::save(QWidget *parent)
         platform::progressDialog(parent, "recordpdffortschritt", QStringLiteral("Ausbildungsnachweis als PDF"),
                                  QStringLiteral("Die Berichte werden aufbereitet …"), 1, Qt::ApplicationModal, 500);
     QProgressDialog &progress = *dialog;
+    // Wide enough for its title and the longest label.
+    progress.setMinimumWidth(380);
     const auto step = [&progress](const QString &label, int value, int maximum) {
         progress.setMaximum(maximum);
         progress.setLabelText(label);

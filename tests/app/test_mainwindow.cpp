@@ -312,7 +312,8 @@ private slots:
         QTest::newRow("Einstellungen") << "&Einstellungen"
                                        << QStringList{"&Grunddaten", "&Lehrjahr", "&Erinnerung an fehlende Berichte"};
         QTest::newRow("Formulare") << "&Formulare"
-                                   << QStringList{"&Ausbildungsnachweis", "Ausbildungsnachweis &prüfen...",
+                                   << QStringList{"&Ausbildungsnachweis", "Ausbildungsnachweis als P&DF speichern...",
+                                                  "Ausbildungsnachweis &prüfen...",
                                                   "&Übersicht ü. die Ausbildungszeit", "&Wochen..."};
         QTest::newRow("Hilfe") << "&Hilfe" << QStringList{"&Inhalt", "-", "I&nfo..."};
         QTest::newRow("Extras") << "E&xtras" << QStringList{"&Ausgangszustand herstellen"};
