@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/filedialog.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/messages.h"
 #include "print/engine/document.h"
 #include "print/engine/previewinterface.h"
@@ -84,6 +85,7 @@ Tpruefform::Tpruefform(store::TableSet &tables, store::Session &session, QWidget
     : QDialog(parent), m_tables(tables), m_session(session), m_printForm(std::make_unique<Tqrpruefform>())
 {
     setObjectName(QStringLiteral("pruefform"));
+    platform::setHelpContext(this, platform::helpcontext::Readiness);
     setWindowTitle(QStringLiteral("Ausbildungsnachweis prüfen"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/messages.h"
 #include "store/session.h"
 
@@ -30,6 +31,7 @@ Tgesehendlg::Tgesehendlg(store::TableSet &tables, store::Session &session, QWidg
     : QDialog(parent), m_tables(tables), m_session(session)
 {
     setObjectName(QStringLiteral("gesehendlg"));
+    platform::setHelpContext(this, platform::helpcontext::Review);
     setWindowTitle(QStringLiteral("Berichte als gesehen markieren"));
     resize(560, 460);
 

@@ -3,6 +3,7 @@
 #include "domain/marks.h"
 #include "platform/clock.h"
 #include "platform/guard.h"
+#include "platform/help.h"
 #include "platform/modalrunner.h"
 #include "store/settings.h"
 #include "store/tableset.h"
@@ -194,6 +195,7 @@ void Twochenmarkedlg::setWeek(const QString &label, const domain::WeekMark &mark
 Twochenform::Twochenform(store::TableSet &tables, QWidget *parent) : QDialog(parent), m_tables(tables)
 {
     setObjectName(QStringLiteral("wochenform"));
+    platform::setHelpContext(this, platform::helpcontext::WeekLedger);
     setWindowTitle(QStringLiteral("Wochen"));
     resize(900, 620);
     auto *column = new QVBoxLayout(this);

@@ -25,6 +25,11 @@ enum : int {
     // explained in sections of their own, whichever window opened them.
     BulkPrint = 210,
     Preview = 700,
+    // The windows that came later: the weeks, the trainer's review and the
+    // readiness check.
+    WeekLedger = 800,
+    Review = 810,
+    Readiness = 820,
 };
 }
 

@@ -222,6 +222,9 @@ private slots:
         QTest::newRow("TrainingTime") << int(TrainingTime) << "Übersicht über die Ausbildungszeit";
         QTest::newRow("ImportExport") << int(ImportExport) << "Import/Export und Sicherung";
         QTest::newRow("Preview") << int(Preview) << "Druckvorschau";
+        QTest::newRow("WeekLedger") << int(WeekLedger) << "Wochen";
+        QTest::newRow("Review") << int(Review) << "Durchsicht durch den Ausbildenden";
+        QTest::newRow("Readiness") << int(Readiness) << "Ausbildungsnachweis prüfen";
     }
     void everyContextHasItsSection()
     {

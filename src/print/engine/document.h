@@ -55,10 +55,13 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <vector>
 #include <memory>
 #include <stdexcept>
 
 class QFile;
+class QSemaphore;
+class QThreadPool;
 
 class QPrinter;
 
@@ -205,10 +208,8 @@ private:
 class Document::PrintedPictures
 {
 public:
-    explicit PrintedPictures(double dpi = 300, qint64 keptBytes = 64ll << 20, bool photos = false)
-        : m_dpi(dpi), m_keptBytes(keptBytes), m_standIns(photos)
-    {
-    }
+    explicit PrintedPictures(double dpi = 300, qint64 keptBytes = 64ll << 20, bool photos = false);
+    ~PrintedPictures();
 
     struct Prepared
     {
@@ -222,7 +223,9 @@ public:
     static bool fewColours(const QImage &image);
 
     using Photo = pdfphotos::Photo;
-    const QVector<Photo> &photos() const { return m_photos; }
+    // The photos by the number of their stand-ins, once all are encoded. A
+    // photo that could not be decoded is empty.
+    QVector<Photo> photos();
     // The pictures to come are another document's: those kept are let go
     // (their numbers are the last document's), the photos stay.
     void nextDocument()
@@ -232,6 +235,11 @@ public:
     }
 
 private:
+    // A photo stored as JPEG is decoded, scaled and encoded on a worker
+    // thread while the pages go on being drawn; a few at a time, so that
+    // their pixels are not all held at once.
+    void encodeLater(const QByteArray &jpeg, const QSize &wanted);
+
     struct Entry
     {
         Prepared prepared;
@@ -243,7 +251,10 @@ private:
     qint64 m_bytes = 0;
     quint64 m_clock = 0;
     QHash<QPair<int, QSize>, Entry> m_entries; // (picture, pixels) -> prepared
-    QVector<Photo> m_photos; // by the number of their stand-ins
+    // By the number of their stand-ins; each written by one worker.
+    std::vector<std::unique_ptr<Photo>> m_photos;
+    std::unique_ptr<QSemaphore> m_room;
+    std::unique_ptr<QThreadPool> m_workers; // last: waited for before the photos go
 };
 
 // Writes the document as a PDF file, one A4 page (the document's page size)

@@ -4,11 +4,15 @@
 #include "pdfphotos.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QSemaphore>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -89,6 +93,55 @@ bool Document::PrintedPictures::fewColours(const QImage &image)
     return true;
 }
 
+Document::PrintedPictures::PrintedPictures(double dpi, qint64 keptBytes, bool photos)
+    : m_dpi(dpi), m_keptBytes(keptBytes), m_standIns(photos)
+{
+}
+
+Document::PrintedPictures::~PrintedPictures()
+{
+    if (m_workers)
+        m_workers->waitForDone();
+}
+
+QVector<Document::PrintedPictures::Photo> Document::PrintedPictures::photos()
+{
+    if (m_workers)
+        m_workers->waitForDone();
+    QVector<Photo> all;
+    all.reserve(qsizetype(m_photos.size()));
+    for (const auto &photo : m_photos)
+        all.append(*photo);
+    return all;
+}
+
+void Document::PrintedPictures::encodeLater(const QByteArray &jpeg, const QSize &wanted)
+{
+    if (!m_workers) {
+        const int threads = std::max(1, QThread::idealThreadCount());
+        m_workers = std::make_unique<QThreadPool>();
+        m_workers->setMaxThreadCount(threads);
+        m_room = std::make_unique<QSemaphore>(2 * threads);
+    }
+    m_photos.push_back(std::make_unique<Photo>());
+    Photo *photo = m_photos.back().get();
+    m_room->acquire();
+    m_workers->start([photo, jpeg, wanted, room = m_room.get()] {
+        QBuffer buffer;
+        buffer.setData(jpeg);
+        QImageReader reader(&buffer, "jpeg");
+        // Decoded at the size it is printed at, never enlarged: the decoder
+        // skips most of the work for a photo far larger than its box.
+        const QSize size = reader.size();
+        if (size.isValid() && wanted.width() < size.width() && wanted.height() < size.height())
+            reader.setScaledSize(wanted);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            *photo = {pdfphotos::jpegOf(image), image.width(), image.height()};
+        room->release();
+    });
+}
+
 Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Document &document, int index,
                                                                         const QSizeF &pixels, double deviceDpi)
 {
@@ -101,6 +154,34 @@ Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Do
     if (found != m_entries.end()) {
         found->used = ++m_clock;
         return found->prepared;
+    }
+    const auto keep = [&](const Prepared &made) {
+        // The least recently drawn make room.
+        const qint64 bytes = made.image.sizeInBytes();
+        while (m_bytes + bytes > m_keptBytes && !m_entries.isEmpty()) {
+            auto oldest = m_entries.begin();
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+                if (it->used < oldest->used)
+                    oldest = it;
+            m_bytes -= oldest->prepared.image.sizeInBytes();
+            m_entries.erase(oldest);
+        }
+        m_entries.insert(key, {made, ++m_clock});
+        m_bytes += bytes;
+        return made;
+    };
+    if (m_standIns && index >= 0 && index < document.m_images.size()) {
+        // A photo read as JPEG (JPEG has no transparency, and it is a photo:
+        // a drawing is not stored lossily) is left to the workers.
+        const StoredImage &stored = document.m_images.at(index);
+        if (stored.image.isNull() && !stored.stored.isEmpty()) {
+            const QByteArray bytes = stored.stored.read();
+            if (bytes.startsWith("\xFF\xD8\xFF")) {
+                const Prepared made{pdfphotos::standIn(quint32(m_photos.size())), true};
+                encodeLater(bytes, wanted);
+                return keep(made);
+            }
+        }
     }
     const QImage source = document.image(index);
     if (source.isNull())
@@ -115,27 +196,14 @@ Document::PrintedPictures::Prepared Document::PrintedPictures::prepared(const Do
         image = image.convertToFormat(format);
     Prepared made{image, fewColours(image)};
     if (m_standIns && !made.lossless && format == QImage::Format_RGB32) {
-        // A photo: encoded here, a stand-in drawn for it.
-        Photo photo{pdfphotos::jpegOf(image), image.width(), image.height()};
-        if (!photo.jpeg.isEmpty()) {
+        // Any other photo: encoded here, a stand-in drawn for it.
+        QByteArray jpeg = pdfphotos::jpegOf(image);
+        if (!jpeg.isEmpty()) {
             made = {pdfphotos::standIn(quint32(m_photos.size())), true};
-            m_photos.append(photo);
+            m_photos.push_back(std::make_unique<Photo>(Photo{jpeg, image.width(), image.height()}));
         }
     }
-
-    // The least recently drawn make room.
-    const qint64 bytes = image.sizeInBytes();
-    while (m_bytes + bytes > m_keptBytes && !m_entries.isEmpty()) {
-        auto oldest = m_entries.begin();
-        for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
-            if (it->used < oldest->used)
-                oldest = it;
-        m_bytes -= oldest->prepared.image.sizeInBytes();
-        m_entries.erase(oldest);
-    }
-    m_entries.insert(key, {made, ++m_clock});
-    m_bytes += bytes;
-    return made;
+    return keep(made);
 }
 
 bool exportPdf(const Document &document, const QString &fileName, const PdfProgress &progress)

@@ -462,9 +462,12 @@ private slots:
     // Pictures go into a PDF at 300 dpi of their printed size, never
     // enlarged: photos as JPEG of the quality paper needs, drawings of few
     // colours without loss; a picture drawn on several pages is embedded
-    // once; the file passes qpdf's check.
+    // once; the file passes qpdf's check. A photo read as JPEG bytes (as
+    // saved report files and the reports table hold them) is encoded on a
+    // worker thread, with the same result.
     void pdfPicturesAtTheirPrintedPixels_data()
     {
+        QTest::addColumn<bool>("asJpeg");
         QTest::addColumn<QImage>("picture");
         QTest::addColumn<double>("widthMm");
         QTest::addColumn<int>("pages");
@@ -472,14 +475,20 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("maxKb"); // the whole file
         const auto at300 = [](double mm) { return int(std::ceil(mm / 25.4 * 300)); };
-        QTest::newRow("photo printed small") << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1) << 16;
-        QTest::newRow("photo printed larger than 300 dpi") << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800 << 40;
-        QTest::newRow("3 megapixel photo") << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0) << 70;
-        QTest::newRow("photo on three pages") << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0) << 25;
-        QTest::newRow("drawing") << drawing(QSize(800, 600)) << 50.0 << 2 << "image" << at300(50.0) << 0;
+        QTest::newRow("made: photo printed small") << false << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1) << 16;
+        QTest::newRow("made: photo printed larger than 300 dpi") << false << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800 << 40;
+        QTest::newRow("made: 3 megapixel photo") << false << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0) << 70;
+        QTest::newRow("made: photo on three pages") << false << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0) << 25;
+        QTest::newRow("made: drawing") << false << drawing(QSize(800, 600)) << 50.0 << 2 << "image" << at300(50.0) << 0;
+        QTest::newRow("stored: photo printed small") << true << testsupport::photo(QSize(800, 600)) << 26.1 << 1 << "jpeg" << at300(26.1) << 16;
+        QTest::newRow("stored: photo printed larger than 300 dpi") << true << testsupport::photo(QSize(800, 600)) << 81.0 << 1 << "jpeg" << 800 << 40;
+        QTest::newRow("stored: 3 megapixel photo") << true << testsupport::photo(QSize(2048, 1536)) << 81.0 << 1 << "jpeg" << at300(81.0) << 70;
+        QTest::newRow("stored: photo on three pages") << true << testsupport::photo(QSize(800, 600)) << 40.0 << 3 << "jpeg" << at300(40.0) << 25;
     }
+
     void pdfPicturesAtTheirPrintedPixels()
     {
+        QFETCH(bool, asJpeg);
         QFETCH(QImage, picture);
         QFETCH(double, widthMm);
         QFETCH(int, pages);
@@ -487,7 +496,12 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, maxKb);
         Document d;
-        const int index = d.addImage(picture);
+        QByteArray jpeg;
+        if (asJpeg) {
+            QBuffer buffer(&jpeg);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "JPG", 90));
+        }
+        const int index = asJpeg ? d.addImage(engine::StoredPicture::of(jpeg)) : d.addImage(picture);
         const QRectF box(200, 400, widthMm * 10, widthMm * 10 * picture.height() / picture.width());
         for (int n = 1; n <= pages; ++n)
             d.addPage(numberedPage(n), {{index, box, QRectF()}});
