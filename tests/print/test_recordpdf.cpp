@@ -154,7 +154,10 @@ private slots:
         // Each report's front sheets, then its back sheet.
         QCOMPARE(markers(pdf), (QStringList{"Vorne-1-1-1", "Vorne-1-1-2", "Hinten-1-1", "Vorne-1-2-1", "Hinten-1-2",
                                             "Vorne-2-1-1", "Hinten-2-1"}));
-        QCOMPARE(testsupport::pdfImages(file()).size(), 1);
+        // The photo once, as JPEG.
+        const QList<testsupport::PdfImage> images = testsupport::pdfImages(file());
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images.first().encoding, QStringLiteral("jpeg"));
         // The checksum on the cover is the record's, and noted as exported.
         const QByteArray fingerprint = domain::recordFingerprint(f->tables());
         QVERIFY(pdf.pageText(1).contains(QStringLiteral("(SHA-256): ") + QString::fromLatin1(fingerprint)));
