@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace controls {
 
@@ -27,6 +28,18 @@ bool inWord(const QString &text, qsizetype i)
 {
     const QChar c = text.at(i);
     return c.isLetterOrNumber() || c.category() == QChar::Mark_NonSpacing;
+}
+
+// Whether the word at `w` of `text` is correct; an abbreviation counts with
+// its full stop (usw., ggf.).
+bool correctAt(const QString &text, const SpellCheck::Word &w)
+{
+    Speller &speller = Speller::instance();
+    const QString word = text.mid(w.start, w.length);
+    if (speller.isCorrect(word))
+        return true;
+    const qsizetype end = w.start + w.length;
+    return end < text.size() && text.at(end) == QLatin1Char('.') && speller.isCorrect(word + QLatin1Char('.'));
 }
 
 } // namespace
@@ -94,8 +107,17 @@ SpellCheck::SpellCheck(QWidget *field, QWidget *viewport, QTextDocument *documen
     connect(&Speller::instance(), &Speller::wordsChanged, this, &SpellCheck::recheck);
 }
 
+SpellCheck::~SpellCheck()
+{
+    // Taking the underline away is no edit either.
+    if (m_document)
+        repaint([&] { setDocument(nullptr); });
+}
+
 void SpellCheck::repaint(const std::function<void()> &work)
 {
+    if (!m_document)
+        return work();
     const QVariant before = m_document->property(repaintingProperty);
     m_document->setProperty(repaintingProperty, true);
     work();
@@ -132,7 +154,7 @@ void SpellCheck::highlightBlock(const QString &text)
     for (const Word &w : words(text)) {
         if (w.start + w.length == typingEnd)
             continue;
-        if (!speller.isCorrect(text.mid(w.start, w.length)))
+        if (!correctAt(text, w))
             setFormat(w.start, w.length, m_misspelt);
     }
 }
@@ -155,9 +177,12 @@ void SpellCheck::stopTyping()
     if (!m_typing)
         return;
     m_typing = false;
-    const QTextBlock block = textCursor().block();
-    if (block.isValid())
-        repaint([&] { rehighlightBlock(block); });
+    // After the event: a focus that leaves a field being destroyed must not
+    // reach into it.
+    QTimer::singleShot(0, this, [this, number = m_typingBlock] {
+        if (const QTextBlock block = m_document ? m_document->findBlockByNumber(number) : QTextBlock(); block.isValid())
+            repaint([&] { rehighlightBlock(block); });
+    });
 }
 
 void SpellCheck::tellIfOff() const
@@ -194,10 +219,12 @@ bool SpellCheck::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
         if (watched == m_field) {
             const QString text = static_cast<QKeyEvent *>(event)->text();
-            if (text.size() == 1 && text.at(0).isLetter())
+            if (text.size() == 1 && text.at(0).isLetter()) {
                 m_typing = true;
-            else
+                m_typingBlock = textCursor().blockNumber();
+            } else {
                 stopTyping();
+            }
         }
         break;
     case QEvent::MouseButtonPress:
@@ -230,10 +257,9 @@ bool SpellCheck::showMenu(QContextMenuEvent *event)
     for (const Word &w : words(text)) {
         if (pos < w.start || pos > w.start + w.length)
             continue;
-        const QString candidate = text.mid(w.start, w.length);
-        if (speller.isCorrect(candidate))
+        if (correctAt(text, w))
             return false;
-        misspelt = candidate;
+        misspelt = text.mid(w.start, w.length);
         word.setPosition(block.position() + w.start);
         word.setPosition(block.position() + w.start + w.length, QTextCursor::KeepAnchor);
         break;

@@ -6,6 +6,7 @@
 // before the field's own menu items. The underline lives in the layout
 // only: the stored text and the undo history never see it.
 
+#include <QPointer>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
@@ -31,6 +32,7 @@ public:
     // own; otherwise those of Qt's standard menu follow the check's items.
     using NormalMenu = std::function<QList<QAction *>()>;
     void setNormalMenu(NormalMenu menu) { m_normalMenu = std::move(menu); }
+    ~SpellCheck() override;
 
     // The words of a text a check would underline, with their positions.
     struct Word
@@ -57,11 +59,12 @@ private:
 
     QWidget *m_field;
     QWidget *m_viewport;
-    QTextDocument *m_document; // lives as long as the field
+    QPointer<QTextDocument> m_document;
     QString m_settingsFile;
     QTextCharFormat m_misspelt;
     NormalMenu m_normalMenu;
     bool m_typing = false; // the last key typed a letter into the field
+    int m_typingBlock = -1; // the paragraph it went into
 };
 
 // Whether the check is re-underlining the document just now, which changes

@@ -135,7 +135,7 @@ private slots:
                                      << QStringList();
         QTest::newRow("typed to its end") << "taetigkeitedit" << QStringLiteral("Der Schornstien.")
                                           << QStringList{QStringLiteral("Schornstien")};
-        QTest::newRow("abbreviations, numbers") << "DBMemo1" << QStringLiteral("TRGI und CO2 nach DIN 18160 ")
+        QTest::newRow("abbreviations, numbers") << "DBMemo1" << QStringLiteral("TRGI, CO2 usw. nach DIN 18160 ")
                                                 << QStringList();
     }
     void underlinesWhatIsMisspelt()
