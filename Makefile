@@ -5,7 +5,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES = qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev fonts-liberation2 fonts-urw-base35 \
            fonts-dejavu-core qt6-translations-l10n qt6-svg-dev xvfb xauth x11-utils imagemagick poppler-utils sqlite3 cmake g++ make \
-           dpkg-dev desktop-file-utils appstream e2fsprogs libssl-dev qpdf
+           dpkg-dev desktop-file-utils appstream e2fsprogs libssl-dev qpdf libnuspell-dev hunspell-de-de
 
 .PHONY: run test build deps bench package clean
 

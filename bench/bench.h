@@ -44,6 +44,8 @@ void appBenchmarks();
 void planBenchmarks();
 void printBenchmarks();
 void editorBenchmarks();
+// The spelling check of a long text (in bench_spelling.cpp).
+void spellingBenchmarks();
 void pictureBenchmarks();
 // The PDF of back sheets with two photos each: bytes per report, time per page.
 void pdfSizes();

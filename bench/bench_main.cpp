@@ -34,6 +34,10 @@ int main(int argc, char **argv)
         bench::makeDataDirectory(args[2], data);
         return 0;
     }
+    if (args.size() == 2 && args[1] == QLatin1String("--rechtschreibung")) {
+        bench::spellingBenchmarks();
+        return 0;
+    }
     // "--sizes [name]": only the benchmarks at real sizes (or one of them).
     if (args.size() >= 2 && args[1] == QLatin1String("--sizes")) {
         bench::sizeBenchmarks(args.value(2));
@@ -43,6 +47,7 @@ int main(int argc, char **argv)
     bench::appBenchmarks();
     bench::planBenchmarks();
     bench::editorBenchmarks();
+    bench::spellingBenchmarks();
     bench::pictureBenchmarks();
     bench::printBenchmarks();
     bench::sizeBenchmarks();

@@ -183,6 +183,12 @@ bool FieldLink::mayChange() const
     return !m_source || m_source->mayChange();
 }
 
+bool FieldLink::askChange()
+{
+    const QScopedValueRollback<bool> guard(m_writing, true);
+    return mayChange();
+}
+
 bool FieldLink::beginEdit()
 {
     store::Table *t = table();

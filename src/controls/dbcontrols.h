@@ -100,6 +100,9 @@ public:
     bool stale() const { return m_stale; }
     // Whether the user may change the field now (the source's change gate).
     bool mayChange() const;
+    // The same, asked for a change the user makes through the control (a
+    // menu item): the control keeps its text while the gate is asked.
+    bool askChange();
 
 protected:
     QVariant read() const;

@@ -1,6 +1,7 @@
 // The bound text edits: DBEdit (one line, dates) and DBMemo (plain text).
 
 #include "dbcontrols.h"
+#include "spelling.h"
 
 #include "platform/messages.h"
 
@@ -160,7 +161,7 @@ void DBMemo::refresh()
 
 void DBMemo::typed()
 {
-    if (m_writing || !dataSource())
+    if (m_writing || !dataSource() || spellCheckRepaints(document()))
         return;
     const QString text = toPlainText();
     bool unwanted = false;

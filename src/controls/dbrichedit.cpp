@@ -1,6 +1,7 @@
 // DBRichEdit: rich text stored as RTF, with its clipboard and its keys.
 
 #include "dbcontrols.h"
+#include "spelling.h"
 
 #include "richtext/rtf.h"
 
@@ -21,7 +22,8 @@ DBRichEdit::DBRichEdit(QWidget *parent) : QTextEdit(parent)
     // a tab character.
     setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (m_loading || isReadOnly() || (removed == 0 && added == 0))
+        // The spelling check's underline changes the layout, not the text.
+        if (m_loading || isReadOnly() || (removed == 0 && added == 0) || spellCheckRepaints(document()))
             return;
         // Without a row to edit the typed text is never stored.
         if (!m_dirty && beginEdit())
@@ -60,8 +62,7 @@ bool changesText(const QKeyEvent *event)
 
 bool DBRichEdit::changeWanted()
 {
-    const QScopedValueRollback<bool> guard(m_writing, true);
-    return mayChange();
+    return askChange();
 }
 
 void DBRichEdit::inputMethodEvent(QInputMethodEvent *event)

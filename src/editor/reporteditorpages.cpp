@@ -9,15 +9,19 @@
 #include "controls/anchors.h"
 #include "controls/dbcontrols.h"
 #include "controls/designed.h"
+#include "controls/dictionary.h"
 #include "controls/keyboard.h"
+#include "controls/spelling.h"
 #include "domain/coveredparts.h"
 #include "platform/guard.h"
 #include "platform/help.h"
 #include "platform/messages.h"
 #include "store/fields.h"
+#include "store/tableset.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
@@ -111,6 +115,17 @@ void Tberichtdlg::buildPages()
     for (controls::DBRichEdit *e : {m_taetigkeitedit, m_vermerkeedit, m_darstellungedit})
         m_formatTools->attach(e, true);
     m_formatTools->attach(m_hintedit, false);
+
+    // The spelling check of what the apprentice writes; the rich texts keep
+    // their format menu below the check's items.
+    controls::Speller::instance().usePersonalList(m_tables.dataDir());
+    const QString settings = m_tables.places().settingsFile();
+    for (controls::DBRichEdit *e : {m_taetigkeitedit, m_darstellungedit})
+        controls::SpellCheck::attach(e, settings)->setNormalMenu([this] {
+            m_formatTools->PopupMenuPopup();
+            return m_formatTools->PopupMenu()->actions();
+        });
+    controls::SpellCheck::attach(back->findChild<controls::DBMemo *>(QStringLiteral("DBMemo1")), settings);
 }
 
 void Tberichtdlg::anchorToTheWindow(QWidget *front, QWidget *back)

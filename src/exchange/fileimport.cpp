@@ -4,6 +4,7 @@
 #include "filetransfer.h"
 #include "filetransferinternal.h"
 
+#include "controls/wordlist.h"
 #include "store/schema.h"
 #include "store/tablefile.h"
 
@@ -116,6 +117,13 @@ ImportResult importFiles(const QString &source, const QStringList &listed, const
         return failed(*failure);
     if (result.cancelled)
         return result;
+    // The apprentice's own words are not given up for older ones: the list
+    // that comes is merged with the one there is.
+    for (const QString &name : std::as_const(names))
+        if (name.compare(controls::personalWordsFile, Qt::CaseInsensitive) == 0
+            && QFileInfo::exists(QDir(data).filePath(controls::personalWordsFile))
+            && !controls::mergeWordList(staging.filePath(name), QDir(data).filePath(controls::personalWordsFile)))
+            return failed({QDir(source).filePath(name), notWritable});
     // The marks name report sheets by their key: reports that come without
     // them (data from before the marks) come with no marks, not with those
     // of the reports they replace.

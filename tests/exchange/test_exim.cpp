@@ -2,6 +2,7 @@
 // up for the test: export and import, local backups and their deletion, and
 // the checks that keep the data directory whole on every way in.
 
+#include "controls/wordlist.h"
 #include "exchange/eximform.h"
 #include "exchange/filetransfer.h"
 #include "filesnapshot.h"
@@ -236,6 +237,53 @@ private slots:
         set.openAtStart();
         QCOMPARE(set.exec(QStringLiteral("SELECT count(*), max(Taetigkeit), hex(max(Bild1)) FROM bericht")).first(),
                  (QVariantList{2, QStringLiteral("{\\rtf1 {\\b Kehren} 2}"), QStringLiteral("424D00FF1002")}));
+    }
+
+    // The apprentice's own words travel with the data: an import adds the
+    // words that come to those there are, a restore brings back a list
+    // lost since the backup.
+    void theApprenticesWordsTravel_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("there");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList sent{QStringLiteral("Flumpelrohr"), QStringLiteral("Rußhaken")};
+        QTest::newRow("import, none there") << false << sent << QStringList() << sent;
+        QTest::newRow("import, merged")
+            << false << sent << QStringList{QStringLiteral("Zugklappe"), QStringLiteral("Flumpelrohr")}
+            << QStringList{QStringLiteral("Flumpelrohr"), QStringLiteral("Rußhaken"), QStringLiteral("Zugklappe")};
+        QTest::newRow("restore of a lost list") << true << sent << QStringList() << sent;
+    }
+    void theApprenticesWordsTravel()
+    {
+        QFETCH(bool, restore);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, there);
+        QFETCH(QStringList, expected);
+        const QString own = data() + QLatin1Char('/') + controls::personalWordsFile;
+        QVERIFY(controls::writeWordList(own, sent));
+        if (restore)
+            inWindow([&](TEXIMMainForm &f) {
+                m_messages->answer(Answer::Ok);
+                f.lsichernbtnClick();
+            });
+        else
+            exportTo(stick());
+        QFile::remove(own);
+        if (!there.isEmpty())
+            QVERIFY(controls::writeWordList(own, there));
+        m_clock->set(m_clock->now().addSecs(60));
+        if (restore)
+            inWindow([&](TEXIMMainForm &f) {
+                f.findChild<QListWidget *>(QStringLiteral("dirlistbox"))->setCurrentRow(0);
+                m_messages->answer(Answer::Yes);
+                f.lrestorebtnClick();
+            });
+        else
+            importFrom(stick());
+        QCOMPARE(m_messages->errors(), QStringList());
+        QCOMPARE(controls::readWordList(own), expected);
     }
 
     // The marks go where the reports go: exported and imported with them,
