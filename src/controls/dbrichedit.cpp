@@ -124,9 +124,17 @@ void DBRichEdit::flush()
 {
     if (!m_dirty || !table() || !table()->isEditing())
         return;
+    m_dirty = false;
+    // Entering the field marks it changed; a document that still holds
+    // what was stored (or last written) is not written again in another
+    // form: a plain text stays plain, an unchanged RTF keeps its bytes.
+    if (!document()->isModified())
+        return;
     const QString text = document()->isEmpty() ? QString() : QString::fromLatin1(richtext::writeRtf(*document()));
     m_stored = text;
-    m_dirty = false;
+    // What is written is the clean state from now on, so that undoing back
+    // to the text as opened is a change again.
+    document()->setModified(false);
     const QScopedValueRollback<bool> guard(m_writing, true);
     table()->setValue(dataField(), text.isEmpty() ? QVariant() : QVariant(text));
 }

@@ -10,6 +10,7 @@
 #include "overviews/reviewbatch.h"
 #include "print/engine/document.h"
 #include "print/frontsheet.h"
+#include "richtext/rtf.h"
 
 #include <QAction>
 #include <QApplication>
@@ -182,6 +183,52 @@ private slots:
         QCOMPARE(r.seen, changed ? QDate() : seenDay);
         QCOMPARE(r.changedAfter, changed ? QDate(2026, 3, 10) : QDate());
         QCOMPARE(f->dump("bericht") + f->dump("berdet") == before, !changed);
+    }
+
+    // Looking at a sheet writes nothing: entering its text without typing
+    // leaves the stored text as it is (a plain text stays plain, an RTF
+    // keeps its bytes), and a change undone after it was written at a page
+    // change is written back undone.
+    void lookingWritesNothing_data()
+    {
+        QTest::addColumn<bool>("typedAtCreation");
+        QTest::addColumn<bool>("typeThenUndo");
+        QTest::newRow("plain text, entered") << false << false;
+        QTest::newRow("rtf, entered") << true << false;
+        QTest::newRow("plain text, typed, written, undone") << false << true;
+        QTest::newRow("rtf, typed, written, undone") << true << true;
+    }
+    void lookingWritesNothing()
+    {
+        QFETCH(bool, typedAtCreation);
+        QFETCH(bool, typeThenUndo);
+        f->create(
+            {27},
+            [&](Tberichtdlg &d) {
+                if (typedAtCreation)
+                    key(d.taetigkeitedit(), Qt::Key_K);
+                click(&d, "okbtn");
+            },
+            QDate(2026, 3, 2));
+        f->openExisting(1, 1, [](Tberichtdlg &d) { click(&d, "okbtn"); });
+        const auto stored = [&] { return f->sql(QStringLiteral("SELECT Taetigkeit FROM bericht")).toString(); };
+        const QString before = stored();
+        f->openExisting(1, 1, [&](Tberichtdlg &d) {
+            d.taetigkeitedit()->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), d.taetigkeitedit());
+            if (typeThenUndo) {
+                key(d.taetigkeitedit(), Qt::Key_Q);
+                d.seiten()->setCurrentIndex(1); // writes the text
+                QVERIFY(richtext::toPlainText(stored()).contains(QLatin1Char('q')));
+                d.seiten()->setCurrentIndex(0);
+                key(d.taetigkeitedit(), Qt::Key_Z, Qt::ControlModifier);
+            }
+            click(&d, "okbtn");
+        });
+        if (typeThenUndo)
+            QCOMPARE(richtext::toPlainText(stored()), richtext::toPlainText(before));
+        else
+            QCOMPARE(stored(), before);
     }
 
     // "Als gesehen markieren...": the reports of the range not seen yet, in
