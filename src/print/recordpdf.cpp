@@ -193,7 +193,12 @@ void RecordPdf::save(QWidget *parent)
                                                              : QEventLoop::ExcludeUserInputEvents);
         return !progress.wasCanceled();
     };
-    const QByteArray fingerprint = domain::recordFingerprint(m_tables);
+    // Hashing years of photos takes a moment before the first step.
+    const QByteArray fingerprint = [this] {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        return domain::recordFingerprint(m_tables);
+    }();
     bool written = false;
     try {
         const std::optional<engine::PdfBook> made = book(fingerprint, [&](int sheet, int sheets) {
