@@ -21,8 +21,6 @@ namespace controls {
 namespace {
 
 const char *const repaintingProperty = "lernoraSpellCheckRepaints";
-// Key of "Werte": 1 once the apprentice was told that no dictionary was found.
-constexpr QLatin1String toldNoDictionary{"KeinWoerterbuch"};
 
 bool inWord(const QString &text, qsizetype i)
 {
@@ -192,16 +190,16 @@ void SpellCheck::tellIfOff() const
     if (!speller.firstTellingOff())
         return;
     store::Settings settings(m_settingsFile);
-    const bool told = settings.readInteger(keys::Werte, toldNoDictionary, 0) != 0;
+    const bool told = settings.readInteger(keys::Werte, keys::KeinWoerterbuch, 0) != 0;
     if (speller.available()) {
         // Found again: should it go missing later, that is said again.
         if (told)
-            settings.writeInteger(keys::Werte, toldNoDictionary, 0);
+            settings.writeInteger(keys::Werte, keys::KeinWoerterbuch, 0);
         return;
     }
     if (told)
         return;
-    settings.writeInteger(keys::Werte, toldNoDictionary, 1);
+    settings.writeInteger(keys::Werte, keys::KeinWoerterbuch, 1);
     platform::messages().information(
         QStringLiteral("Die Rechtschreibprüfung ist ausgeschaltet, weil kein deutsches Wörterbuch gefunden wurde "
                        "(de_DE.aff und de_DE.dic). Unter Linux installieren Sie dazu das Paket „hunspell-de-de“, "

@@ -1,6 +1,7 @@
 #include "fingerprint.h"
 
 #include "store/settings.h"
+#include "store/settingskeys.h"
 #include "store/tableset.h"
 
 #include <QCryptographicHash>
@@ -15,6 +16,8 @@
 namespace domain {
 
 namespace {
+
+namespace keys = store::settingskeys;
 
 // SHA-256 through the system's crypto library where the build found it:
 // it uses the processor's SHA instructions, several times as fast as Qt's
@@ -61,10 +64,6 @@ private:
 #endif
     Q_DISABLE_COPY(Sha256)
 };
-
-const QLatin1String section{"Nachweis"};
-const QLatin1String keyFingerprint{"Pruefsumme"};
-const QLatin1String keyWritten{"PDFErstellt"};
 
 // Each value with its kind and length in front, so that no two different
 // records give the same stream of bytes ("ab" + "c" is not "a" + "bc").
@@ -123,8 +122,8 @@ QByteArray recordFingerprint(store::TableSet &tables)
 RecordExport lastRecordExport(const store::Settings &settings)
 {
     RecordExport last;
-    last.fingerprint = settings.readString(section, keyFingerprint).toLatin1();
-    last.written = QDateTime::fromString(settings.readString(section, keyWritten), Qt::ISODate);
+    last.fingerprint = settings.readString(keys::Nachweis, keys::Pruefsumme).toLatin1();
+    last.written = QDateTime::fromString(settings.readString(keys::Nachweis, keys::PDFErstellt), Qt::ISODate);
     if (!last.isValid())
         return {};
     return last;
@@ -132,8 +131,8 @@ RecordExport lastRecordExport(const store::Settings &settings)
 
 bool recordExported(store::Settings &settings, const QByteArray &fingerprint, const QDateTime &written)
 {
-    return settings.writeStrings({{section, keyFingerprint, QString::fromLatin1(fingerprint)},
-                                  {section, keyWritten, written.toString(Qt::ISODate)}});
+    return settings.writeStrings({{keys::Nachweis, keys::Pruefsumme, QString::fromLatin1(fingerprint)},
+                                  {keys::Nachweis, keys::PDFErstellt, written.toString(Qt::ISODate)}});
 }
 
 } // namespace domain

@@ -10,6 +10,7 @@ inline constexpr QLatin1String Stift{"Stift"}; // the apprentice
 inline constexpr QLatin1String BKM{"BKM"};     // the trainer
 inline constexpr QLatin1String Werte{"Werte"}; // window settings
 inline constexpr QLatin1String Exim{"exim"};   // import/export window
+inline constexpr QLatin1String Nachweis{"Nachweis"}; // the last whole-record PDF
 
 // Keys of "Stift" and "BKM" (Name, VorName, Ort, Strasse are in both).
 inline constexpr QLatin1String Name{"Name"};
@@ -38,6 +39,13 @@ inline constexpr QLatin1String Beidseitig{"Beidseitig"};
 // Key of "Werte": 1 (the default) when the main window names the weeks
 // without a report at start, 0 when it does not.
 inline constexpr QLatin1String Erinnerung{"Erinnerung"};
+// Key of "Werte": 1 once the apprentice was told that no dictionary was found.
+inline constexpr QLatin1String KeinWoerterbuch{"KeinWoerterbuch"};
+
+// Keys of "Nachweis": the record's checksum when its last whole-record PDF
+// was written, and when that was (ISO date and time).
+inline constexpr QLatin1String Pruefsumme{"Pruefsumme"};
+inline constexpr QLatin1String PDFErstellt{"PDFErstellt"};
 
 // Keys of "exim": drive and directory last used by the import/export window.
 inline constexpr QLatin1String drive{"drive"};
