@@ -9,6 +9,7 @@
 #include "benchsupport.h"
 #include "print/bulkprint.h"
 #include "print/engine/document.h"
+#include "print/engine/pdfbook.h"
 #include "print/engine/previewinterface.h"
 #include "print/engine/previewview.h"
 #include "store/tableset.h"
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace bench {
 
@@ -146,6 +148,16 @@ void bulkPrint(int years)
            measure(runs, [&] { engine::exportPdf(merged, pdf); }));
     std::printf("    (%d pages, merged file alle.qrp %.1f MB, PDF %.1f MB)\n", merged.pageCount(),
                 double(QFile(dialog->mergedFile()).size()) / 1e6, double(QFile(pdf).size()) / 1e6);
+    {
+        // The same on this thread alone, as before the pages were drawn on
+        // workers: the ratio shows what the workers bring on this machine.
+        engine::pdfbook::setWorkers(1, 24);
+        const Result alone = measure(runs, [&] { engine::exportPdf(merged, pdf); });
+        engine::pdfbook::setWorkers(0, 24);
+        report("sizes: bulk print, PDF of the merged document on one thread", runs, alone);
+        std::printf("    (PDF %.1f MB; %d processor threads)\n", double(QFile(pdf).size()) / 1e6,
+                    QThread::idealThreadCount());
+    }
     {
         // The window is repainted between pages: the longest time the export
         // goes without telling its progress, the end of the file included.

@@ -2,6 +2,7 @@
 // and sheets in order with the bookmarks leading to them, the page numbers
 // in the margin below every frame, the archival identification and the
 // properties, the checksum on the cover, and no file unless it is complete.
+// Each test runs with the pages drawn on this thread and on three workers.
 
 #include "overviewfixture.h"
 
@@ -10,6 +11,7 @@
 #include "imagebytes.h"
 #include "pdfwords.h"
 #include "platform/filedialog.h"
+#include "print/engine/pdfbook.h"
 #include "store/settings.h"
 
 #include <QAction>
@@ -103,8 +105,17 @@ class TestRecordPdf : public QObject
     }
 
 private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<int>("workers");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("three workers") << 3;
+    }
+    void cleanupTestCase() { engine::pdfbook::setWorkers(0, 24); }
     void init()
     {
+        QFETCH_GLOBAL(int, workers);
+        engine::pdfbook::setWorkers(workers, 1);
         f = std::make_unique<testsupport::OverviewFixture>();
         QFile::remove(file());
     }

@@ -1,5 +1,7 @@
 #include "document.h"
 
+#include <map>
+
 #include "clock.h"
 
 #include <QBuffer>

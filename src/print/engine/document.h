@@ -130,6 +130,10 @@ public:
     // Page `number` of another document, its pictures included.
     void addPage(const Document &from, int number);
     void clear();
+    // A copy to draw from on another thread while this one is in use: its
+    // own pages, its pictures decoded on their own and read through file
+    // handles of its own.
+    Document forAnotherThread() const;
     // The pictures placed on the pages. An image already held (the same
     // QImage met through addImage before) is held once. `encoded` are the
     // bytes the image was decoded from, if any: they are what a saved file

@@ -4,6 +4,7 @@
 #include "pdfphotos.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
@@ -16,10 +17,39 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 // Documents on paper and in PDF files.
 
 namespace engine {
+
+Document Document::forAnotherThread() const
+{
+    Document copy(*this);
+    copy.m_decoded.clear();
+    copy.m_screen.clear();
+    // Replaying a page moves a position inside it: each page its own.
+    for (QPicture &page : copy.m_pages) {
+        QPicture own;
+        own.setData(page.data(), page.size());
+        page = own;
+    }
+    // Own elements: a decoded picture is kept in the element it came from.
+    copy.m_images.detach();
+    std::map<const QFile *, std::shared_ptr<QFile>> files;
+    for (StoredImage &s : copy.m_images) {
+        if (s.stored.isEmpty())
+            continue; // a made picture: only read from here on
+        s.image = QImage();
+        if (!s.stored.file)
+            continue;
+        std::shared_ptr<QFile> &own = files[s.stored.file.get()];
+        if (!own)
+            own = std::make_shared<QFile>(s.stored.file->fileName());
+        s.stored.file = own;
+    }
+    return copy;
+}
 
 void Document::paint(QPainter &painter, int number, const QRectF &target, Output output) const
 {

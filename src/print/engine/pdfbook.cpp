@@ -1,6 +1,7 @@
 #include "pdfbook.h"
 
 #include "clock.h"
+#include "pdfjoin.h"
 #include "pdfobjects.h"
 #include "pdfphotos.h"
 
@@ -8,7 +9,16 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QMutex>
 #include <QSaveFile>
+#include <QThread>
+#include <QWaitCondition>
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <map>
+#include <optional>
+#include <thread>
 
 namespace engine {
 
@@ -179,76 +189,262 @@ bool finish(QByteArray &pdf, const QVector<PdfBookmark> &outline, const PdfPrope
 
 } // namespace pdfbook
 
+namespace {
+
+enum class Outcome { Written, Cancelled, Unexpected };
+
+// Pages `first` to `last` of part `part`, the first numbered `number` in
+// the book.
+struct Slice
+{
+    int part = 0, first = 1, last = 0, number = 1;
+};
+
+// Test settings: the most workers (0: one per processor thread) and the
+// fewest pages worth a worker.
+int workerLimit = 0;
+int pagesPerWorker = 24;
+
+// Writes the slices' pages as one PDF Qt makes. `documentOf` gives a
+// part's document (none when the export was cancelled meanwhile);
+// `beforePage` is told each page's number in the book before it is drawn
+// (for a slice's first page before its document is asked for) and
+// cancels by returning false.
+Outcome written(const PdfBook &book, const std::vector<Slice> &slices, bool standIns,
+                const std::function<std::optional<Document>(int part)> &documentOf,
+                const std::function<bool(int number)> &beforePage, QByteArray &bytes, const QString &fileName)
+{
+    const int total = pageCount(book);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    if (book.properties.archival)
+        pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    pdf.setResolution(1200);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setTitle(book.properties.title);
+    pdf.setCreator(book.properties.creator);
+    QPainter p;
+    Document::PrintedPictures pictures(300, 64ll << 20, standIns);
+    const auto cancelled = [&] {
+        if (p.isActive())
+            p.end();
+        return Outcome::Cancelled;
+    };
+    bool begun = false;
+    for (const Slice &slice : slices) {
+        // Told before the part is made: making it may take a while.
+        if (!beforePage(slice.number))
+            return cancelled();
+        const std::optional<Document> document = documentOf(slice.part);
+        if (!document)
+            return cancelled();
+        const QPageSize size(document->pageSize() / unitsPerMm, QPageSize::Millimeter);
+        // The pictures kept are the last part's, numbered as its own.
+        pictures.nextDocument();
+        for (int page = slice.first; page <= slice.last; ++page) {
+            const int n = slice.number + page - slice.first;
+            if (page > slice.first && !beforePage(n))
+                return cancelled();
+            if (!pdf.pageLayout().pageSize().isEquivalentTo(size))
+                pdf.setPageSize(size);
+            if (!begun ? !p.begin(&pdf) : !pdf.newPage())
+                throw failed(fileName);
+            begun = true;
+            const QRectF target(0, 0, pdf.width(), pdf.height());
+            document->paint(p, page, target, pictures);
+            if (book.overPage) {
+                p.save();
+                p.scale(target.width() / document->pageSize().width(),
+                        target.height() / document->pageSize().height());
+                book.overPage(p, n, total);
+                p.restore();
+            }
+        }
+    }
+    // No page at all: one empty page, as a PDF file needs one.
+    if ((!begun && !p.begin(&pdf)) || !p.end())
+        throw failed(fileName);
+    return !standIns || pdfphotos::putPhotos(bytes, pictures.photos()) ? Outcome::Written : Outcome::Unexpected;
+}
+
+// The part's document, made where the caller runs; one of another page
+// count means the data changed under the export.
+Document madeDocument(const PdfBook &book, int part, const QString &fileName)
+{
+    Document document = book.parts.at(size_t(part)).document();
+    if (document.pageCount() != book.parts.at(size_t(part)).pages)
+        throw FileError(QStringLiteral("Die Seiten der PDF-Datei „%1“ haben sich beim Schreiben geändert. "
+                                       "Bitte speichern Sie die Datei noch einmal.")
+                            .arg(fileName));
+    return document;
+}
+
+// The book's pages in `workers` runs of about equal length.
+std::vector<std::vector<Slice>> runs(const PdfBook &book, int workers)
+{
+    const int total = pageCount(book);
+    std::vector<std::vector<Slice>> result(static_cast<size_t>(workers));
+    for (int w = 0; w < workers; ++w) {
+        const int from = w * total / workers + 1, to = (w + 1) * total / workers;
+        int before = 0;
+        for (size_t part = 0; part < book.parts.size(); ++part) {
+            const int pages = std::max(0, book.parts[part].pages);
+            const int first = std::max(from, before + 1), last = std::min(to, before + pages);
+            if (first <= last)
+                result[size_t(w)].push_back({int(part), first - before, last - before, first});
+            before += pages;
+        }
+    }
+    return result;
+}
+
+// The pages drawn on worker threads, each run into a file of its own, and
+// joined. The parts' documents are made here, on the calling thread, when
+// a worker asks for them, and each is let go once every run that needs it
+// has its copy; progress is told here too.
+Outcome inParallel(const PdfBook &book, int workers, const QString &fileName, const PdfProgress &progress,
+                   QByteArray &bytes)
+{
+    const int total = pageCount(book);
+    const std::vector<std::vector<Slice>> slices = runs(book, workers);
+    std::map<int, int> takers; // part -> runs still to take it
+    for (const auto &run : slices)
+        for (const Slice &slice : run)
+            ++takers[slice.part];
+
+    QMutex mutex;
+    QWaitCondition toCaller, toWorkers;
+    std::deque<std::pair<int, int>> asked; // (worker, part)
+    std::vector<std::optional<Document>> handed(static_cast<size_t>(workers));
+    std::vector<bool> served(static_cast<size_t>(workers), false);
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> drawn{0};
+    int finished = 0;
+    std::exception_ptr error;
+    const auto fail = [&](std::exception_ptr e) {
+        QMutexLocker lock(&mutex);
+        if (!error)
+            error = e;
+        cancelled = true;
+        toWorkers.wakeAll();
+    };
+
+    std::vector<QByteArray> files(static_cast<size_t>(workers));
+    std::vector<Outcome> outcomes(static_cast<size_t>(workers), Outcome::Cancelled);
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            const auto documentOf = [&](int part) -> std::optional<Document> {
+                QMutexLocker lock(&mutex);
+                asked.emplace_back(w, part);
+                toCaller.wakeAll();
+                while (!served[size_t(w)])
+                    toWorkers.wait(&mutex);
+                served[size_t(w)] = false;
+                std::optional<Document> document = std::move(handed[size_t(w)]);
+                handed[size_t(w)].reset();
+                return document;
+            };
+            const auto beforePage = [&](int) {
+                ++drawn;
+                return !cancelled;
+            };
+            try {
+                outcomes[size_t(w)] = written(book, slices[size_t(w)], true, documentOf, beforePage,
+                                              files[size_t(w)], fileName);
+            } catch (...) {
+                fail(std::current_exception());
+            }
+            QMutexLocker lock(&mutex);
+            ++finished;
+            toCaller.wakeAll();
+        });
+    }
+
+    std::map<int, Document> made;
+    QMutexLocker lock(&mutex);
+    while (finished < workers) {
+        toCaller.wait(&mutex, 40);
+        std::deque<std::pair<int, int>> now;
+        now.swap(asked);
+        lock.unlock();
+        for (const auto &[worker, part] : now) {
+            std::optional<Document> document;
+            if (!cancelled) {
+                try {
+                    auto it = made.find(part);
+                    if (it == made.end())
+                        it = made.emplace(part, madeDocument(book, part, fileName)).first;
+                    document = it->second.forAnotherThread();
+                    if (--takers[part] == 0)
+                        made.erase(it);
+                } catch (...) {
+                    fail(std::current_exception());
+                }
+            }
+            QMutexLocker handing(&mutex);
+            handed[size_t(worker)] = std::move(document);
+            served[size_t(worker)] = true;
+            toWorkers.wakeAll();
+        }
+        if (progress && !cancelled && !progress(std::min(total, drawn + 1), total)) {
+            QMutexLocker stopping(&mutex);
+            cancelled = true;
+        }
+        lock.relock();
+    }
+    lock.unlock();
+    for (std::thread &t : threads)
+        t.join();
+    if (error)
+        std::rethrow_exception(error);
+    if (cancelled)
+        return Outcome::Cancelled;
+    for (Outcome o : outcomes)
+        if (o != Outcome::Written)
+            return o;
+    return pdfobjects::join(files, bytes) ? Outcome::Written : Outcome::Unexpected;
+}
+
+} // namespace
+
+namespace pdfbook {
+void setWorkers(int most, int fewestPages)
+{
+    workerLimit = most;
+    pagesPerWorker = std::max(1, fewestPages);
+}
+} // namespace pdfbook
+
 bool exportPdf(const PdfBook &book, const QString &fileName, const PdfProgress &progress)
 {
     // Written in memory first: the photos go in afterwards (see pdfphotos.h),
     // then the outline and the properties. The file is written beside its
     // place and renamed into it when complete: an export that fails (a full
     // disk) or is cancelled leaves the file of that name as it was.
-    enum class Outcome { Written, Cancelled, Unexpected };
     const int total = pageCount(book);
-    const auto written = [&](bool standIns, QByteArray &bytes) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        if (book.properties.archival)
-            pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
-        pdf.setResolution(1200);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setTitle(book.properties.title);
-        pdf.setCreator(book.properties.creator);
-        QPainter p;
-        Document::PrintedPictures pictures(300, 64ll << 20, standIns);
-        int n = 0;
-        for (const PdfPart &part : book.parts) {
-            if (part.pages <= 0)
-                continue;
-            // Told before the part is made: making it may take a while.
-            if (progress && !progress(n + 1, total)) {
-                if (p.isActive())
-                    p.end();
-                return Outcome::Cancelled;
-            }
-            const Document document = part.document();
-            if (document.pageCount() != part.pages)
-                throw FileError(QStringLiteral("Die Seiten der PDF-Datei „%1“ haben sich beim Schreiben geändert. "
-                                               "Bitte speichern Sie die Datei noch einmal.")
-                                    .arg(fileName));
-            const QPageSize size(document.pageSize() / unitsPerMm, QPageSize::Millimeter);
-            // The pictures kept are the last part's, numbered as its own.
-            pictures.nextDocument();
-            for (int page = 1; page <= document.pageCount(); ++page) {
-                ++n;
-                if (page > 1 && progress && !progress(n, total)) {
-                    p.end();
-                    return Outcome::Cancelled;
-                }
-                if (!pdf.pageLayout().pageSize().isEquivalentTo(size))
-                    pdf.setPageSize(size);
-                if (n == 1 ? !p.begin(&pdf) : !pdf.newPage())
-                    throw failed(fileName);
-                const QRectF target(0, 0, pdf.width(), pdf.height());
-                document.paint(p, page, target, pictures);
-                if (book.overPage) {
-                    p.save();
-                    p.scale(target.width() / document.pageSize().width(),
-                            target.height() / document.pageSize().height());
-                    book.overPage(p, n, total);
-                    p.restore();
-                }
-            }
-        }
-        // No page at all: one empty page, as a PDF file needs one.
-        if ((n == 0 && !p.begin(&pdf)) || !p.end())
-            throw failed(fileName);
-        return !standIns || pdfphotos::putPhotos(bytes, pictures.photos()) ? Outcome::Written : Outcome::Unexpected;
-    };
+    // Many pages are drawn on as many threads as the machine has.
+    const int threads = workerLimit > 0 ? workerLimit : std::min(8, QThread::idealThreadCount());
+    const int workers = std::min(threads, total / pagesPerWorker);
     QByteArray bytes;
-    Outcome outcome = written(true, bytes);
-    if (outcome == Outcome::Unexpected) {
-        // Not laid out as expected: Qt's own pictures, then.
+    Outcome outcome = workers > 1 ? inParallel(book, workers, fileName, progress, bytes) : Outcome::Unexpected;
+    // One run on this thread: when it is worth no workers, or the files
+    // were not laid out as expected, first with our photos, then with Qt's.
+    for (const bool standIns : {true, false}) {
+        if (outcome != Outcome::Unexpected)
+            break;
+        std::vector<Slice> all;
+        int number = 1;
+        for (size_t part = 0; part < book.parts.size(); ++part) {
+            if (book.parts[part].pages > 0)
+                all.push_back({int(part), 1, book.parts[part].pages, number});
+            number += std::max(0, book.parts[part].pages);
+        }
         bytes.clear();
-        outcome = written(false, bytes);
+        outcome = written(
+            book, all, standIns, [&](int part) { return std::optional<Document>(madeDocument(book, part, fileName)); },
+            [&](int n) { return !progress || progress(n, total); }, bytes, fileName);
     }
     if (outcome == Outcome::Cancelled)
         return false;

@@ -55,15 +55,18 @@ struct PdfBook
     PdfProperties properties;
     // Draws over page `page` of `pages` after its document's drawing; the
     // painter's coordinates are 0.1 mm from the page's top-left corner.
+    // Called on the threads the pages are drawn on, several at a time.
     std::function<void(QPainter &painter, int page, int pages)> overPage;
 };
 
 // The pages of the parts in their order.
 int pageCount(const PdfBook &book);
 
-// Writes the book as a PDF file; `progress` is told each page before it is
-// drawn. Returns false when progress cancelled; the file of that name then
-// stays as it was, as it does when the export fails. Throws FileError.
+// Writes the book as a PDF file, a long one on worker threads; the parts'
+// documents are made on the calling thread, and `progress` is told there
+// the page the drawing has come to. Returns false when progress cancelled;
+// the file of that name then stays as it was, as it does when the export
+// fails. Throws FileError.
 bool exportPdf(const PdfBook &book, const QString &fileName, const PdfProgress &progress = {});
 
 namespace pdfbook {
@@ -72,6 +75,9 @@ namespace pdfbook {
 // archival file must keep in step). False, with `pdf` unchanged, when the
 // file is not laid out as expected.
 bool finish(QByteArray &pdf, const QVector<PdfBookmark> &outline, const PdfProperties &properties);
+// For tests: at most `most` workers (0: one per processor thread), each for
+// at least `fewestPages` pages.
+void setWorkers(int most, int fewestPages);
 } // namespace pdfbook
 
 } // namespace engine

@@ -8,6 +8,7 @@
 #include "pdfwords.h"
 #include "print/engine/clock.h"
 #include "print/engine/document.h"
+#include "print/engine/pdfbook.h"
 
 #include <QBuffer>
 #include <cmath>
@@ -618,6 +619,104 @@ private slots:
         }));
         QCOMPARE(told, QList<int>({1, 2, 3, 4, 5, 6}));
         QCOMPARE(testsupport::readPdf(pdf).pages, 6);
+    }
+
+    // A long export is drawn on several threads and joined: the same pages
+    // in the same order as on one thread, with the numbers drawn over them
+    // counted through the whole book, each photo a JPEG of its own, and a
+    // file qpdf accepts; an archival file stays archival. Cancelled on the
+    // way, no file is left; a part whose page count changed is reported.
+    void longExportsOnSeveralThreads_data()
+    {
+        QTest::addColumn<int>("workers");
+        QTest::addColumn<int>("parts"); // of five pages each
+        QTest::addColumn<bool>("archival");
+        QTest::addColumn<int>("cancelAt");  // 0: never
+        QTest::addColumn<int>("wrongPart"); // -1: none
+        QTest::newRow("one document, three workers") << 3 << 1 << false << 0 << -1;
+        QTest::newRow("four parts, two workers, archival") << 2 << 4 << true << 0 << -1;
+        QTest::newRow("more workers than parts") << 6 << 2 << false << 0 << -1;
+        QTest::newRow("cancelled") << 3 << 4 << false << 7 << -1;
+        QTest::newRow("a part changed meanwhile") << 3 << 4 << false << 0 << 2;
+    }
+    void longExportsOnSeveralThreads()
+    {
+        QFETCH(int, workers);
+        QFETCH(int, parts);
+        QFETCH(bool, archival);
+        QFETCH(int, cancelAt);
+        QFETCH(int, wrongPart);
+        const auto restore = qScopeGuard([] { engine::pdfbook::setWorkers(0, 24); });
+        QByteArray jpeg;
+        {
+            QBuffer buffer(&jpeg);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && testsupport::photo(QSize(400, 300)).save(&buffer, "JPG", 90));
+        }
+        engine::PdfBook book;
+        book.properties.title = QStringLiteral("Ausbildungsnachweis");
+        book.properties.archival = archival;
+        for (int part = 0; part < parts; ++part) {
+            // A photo on every second page, a drawing beside it on the last.
+            Document shown;
+            const int photo = shown.addImage(engine::StoredPicture::of(jpeg));
+            const int drawn = shown.addImage(drawing(QSize(200, 150)));
+            const engine::Placement photoBox{photo, QRectF(200, 400, 400, 300), QRectF()};
+            for (int n = 1; n <= 5; ++n)
+                shown.addPage(numberedPage(5 * part + n),
+                              n % 2 ? QVector<engine::Placement>{photoBox} : QVector<engine::Placement>{});
+            shown.addPage(numberedPage(0), {photoBox, {drawn, QRectF(200, 800, 400, 300), QRectF()}});
+            const int pages = part == wrongPart ? 5 : 6;
+            book.parts.push_back({6, [shown, pages] { return pages == 6 ? shown : numbered(pages); }});
+            book.outline.append({QStringLiteral("Teil %1").arg(part + 1), 6 * part + 1, {}});
+        }
+        book.overPage = [](QPainter &p, int page, int pages) {
+            QFont font(QStringLiteral("Arial"));
+            font.setPixelSize(25);
+            p.setFont(font);
+            p.drawText(QPointF(1000, 2900), QStringLiteral("Nr%1von%2").arg(page).arg(pages));
+        };
+        const QString one = file(QStringLiteral("eins.pdf")), many = file(QStringLiteral("viele.pdf"));
+        QFile::remove(many);
+        engine::pdfbook::setWorkers(1, 1);
+        if (wrongPart < 0)
+            QVERIFY(engine::exportPdf(book, one));
+        engine::pdfbook::setWorkers(workers, 1);
+        QList<int> told;
+        const auto progress = [&](int page, int) {
+            told << page;
+            return page < cancelAt || cancelAt == 0;
+        };
+        if (wrongPart >= 0) {
+            QVERIFY_THROWS_EXCEPTION(FileError, engine::exportPdf(book, many, progress));
+            QVERIFY(!QFile::exists(many));
+            return;
+        }
+        if (cancelAt > 0) {
+            QVERIFY(!engine::exportPdf(book, many, progress));
+            QVERIFY(!QFile::exists(many));
+            return;
+        }
+        QVERIFY(engine::exportPdf(book, many, progress));
+        QVERIFY(!told.isEmpty() && std::is_sorted(told.cbegin(), told.cend()) && told.last() <= 6 * parts);
+        const QStringList texts = testsupport::readPdf(many).pageTexts();
+        QCOMPARE(texts, testsupport::readPdf(one).pageTexts());
+        QCOMPARE(texts.size(), 6 * parts);
+        for (int n = 1; n <= texts.size(); ++n)
+            QVERIFY2(texts.at(n - 1).contains(QStringLiteral("Nr%1von%2").arg(n).arg(6 * parts)), qPrintable(texts.at(n - 1)));
+        const QList<testsupport::PdfImage> images = testsupport::pdfImages(many), alone = testsupport::pdfImages(one);
+        QCOMPARE(images.size(), alone.size());
+        for (qsizetype i = 0; i < images.size(); ++i) {
+            QCOMPARE(images.at(i).page, alone.at(i).page);
+            QCOMPARE(images.at(i).encoding, alone.at(i).encoding);
+        }
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), many});
+        QVERIFY(check.waitForFinished(60000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {many});
+        QVERIFY(info.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(info.readAllStandardOutput()).contains(QLatin1String("PDF/A-1b")), archival);
     }
 
     void pdfKeepsPositions()
