@@ -4,7 +4,6 @@
 
 #include <QRegularExpression>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -241,16 +240,7 @@ bool join(const std::vector<QByteArray> &files, QByteArray &out)
     }
     const int size = tree + 1;
     const qint64 xref = joined.size();
-    joined += "xref\n0 " + QByteArray::number(size) + "\n";
-    for (int i = 0; i < size; ++i) {
-        const auto p = placeOf.find(i);
-        char entry[21];
-        if (p == placeOf.end())
-            std::snprintf(entry, sizeof entry, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
-        else
-            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(p->second));
-        joined.append(entry, 20);
-    }
+    joined += crossReference(placeOf, size);
     // The first file's trailer (its /ID, if any, stays), numbered anew.
     const qsizetype startxref = first.lastIndexOf("startxref");
     const qsizetype trailerAt = first.lastIndexOf("trailer", startxref);

@@ -113,6 +113,21 @@ int Objects::trailerReference(const QByteArray &key) const
     return indirect && n > 0 ? int(n) : 0;
 }
 
+QByteArray crossReference(const std::map<int, qint64> &placeOf, int size)
+{
+    QByteArray out = "xref\n0 " + QByteArray::number(size) + "\n";
+    for (int i = 0; i < size; ++i) {
+        const auto p = placeOf.find(i);
+        char entry[21];
+        if (p == placeOf.end())
+            std::snprintf(entry, sizeof entry, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
+        else
+            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(p->second));
+        out.append(entry, 20);
+    }
+    return out;
+}
+
 QByteArray Objects::written() const
 {
     const QByteArray &pdf = *m_pdf;
@@ -140,16 +155,7 @@ QByteArray Objects::written() const
         size = std::max(size, number + 1);
     }
     const qint64 xref = out.size();
-    out += "xref\n0 " + QByteArray::number(size) + "\n";
-    for (int i = 0; i < size; ++i) {
-        const auto p = placeOf.find(i);
-        char entry[21];
-        if (p == placeOf.end())
-            std::snprintf(entry, sizeof entry, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
-        else
-            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(p->second));
-        out.append(entry, 20);
-    }
+    out += crossReference(placeOf, size);
     QByteArray trailer = m_trailer;
     static const QRegularExpression sizeEntry(QStringLiteral("/Size\\s+\\d+"));
     trailer = QString::fromLatin1(trailer).replace(sizeEntry, QStringLiteral("/Size %1").arg(size)).toLatin1();

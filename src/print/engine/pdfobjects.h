@@ -48,6 +48,10 @@ private:
 // whether it refers to an object ("12 0 R").
 qint64 numberAfter(const QByteArray &text, const QByteArray &key, bool *indirect = nullptr);
 
+// The cross-reference table of objects 0 to size - 1 at their places in
+// the file; those without a place are free.
+QByteArray crossReference(const std::map<int, qint64> &placeOf, int size);
+
 // A text as a PDF string: UTF-16 with its byte-order mark, in hex.
 QByteArray textString(const QString &text);
 
