@@ -9,6 +9,7 @@
 #include "print/engine/clock.h"
 #include "print/engine/document.h"
 #include "print/engine/pdfbook.h"
+#include "print/engine/pdfjoin.h"
 
 #include <QBuffer>
 #include <cmath>
@@ -717,6 +718,62 @@ private slots:
         info.start(QStringLiteral("pdfinfo"), {many});
         QVERIFY(info.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(info.readAllStandardOutput()).contains(QLatin1String("PDF/A-1b")), archival);
+    }
+
+    // Files Qt wrote are joined with their pages in turn; a file not laid
+    // out as expected is refused and nothing is joined.
+    void joiningFiles_data()
+    {
+        QTest::addColumn<QList<int>>("pages"); // of each file
+        QTest::addColumn<QByteArray>("damage"); // in the last file
+        QTest::addColumn<bool>("joined");
+        QTest::newRow("one file") << QList<int>{3} << QByteArray() << true;
+        QTest::newRow("three files") << QList<int>{2, 1, 3} << QByteArray() << true;
+        QTest::newRow("a file without its table") << QList<int>{2, 2} << QByteArray("startxref") << false;
+        QTest::newRow("a file without its page tree") << QList<int>{2, 2} << QByteArray("/Kids") << false;
+    }
+    void joiningFiles()
+    {
+        QFETCH(QList<int>, pages);
+        QFETCH(QByteArray, damage);
+        QFETCH(bool, joined);
+        std::vector<QByteArray> files;
+        QStringList expected;
+        int first = 1;
+        for (int count : pages) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            QPainter p(&writer);
+            for (int n = first; n < first + count; ++n) {
+                if (n > first)
+                    writer.newPage();
+                p.setFont(QFont(QStringLiteral("Arial"), 24));
+                p.drawText(QPointF(500, 500), QStringLiteral("Seite%1").arg(n));
+                p.drawImage(QRectF(500, 1000, 400, 300), testsupport::photo(QSize(40, 30)));
+                expected << QStringLiteral("Seite%1").arg(n);
+            }
+            p.end();
+            files.push_back(bytes);
+            first += count;
+        }
+        if (!damage.isEmpty())
+            files.back().replace(files.back().lastIndexOf(damage), 3, "xyz");
+        QByteArray out("unverändert");
+        QCOMPARE(engine::pdfobjects::join(files, out), joined);
+        if (!joined) {
+            QCOMPARE(out, QByteArray("unverändert"));
+            return;
+        }
+        const QString pdf = file(QStringLiteral("gesamt.pdf"));
+        writeBytes(pdf, out);
+        QCOMPARE(testsupport::readPdf(pdf).pageTexts(), expected);
+        QCOMPARE(testsupport::pdfImages(pdf).size(), expected.size());
+        QProcess check;
+        check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+        QVERIFY(check.waitForFinished(60000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
     }
 
     void pdfKeepsPositions()
