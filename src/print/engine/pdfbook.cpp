@@ -388,9 +388,15 @@ Outcome inParallel(const PdfBook &book, int workers, const QString &fileName, co
             served[size_t(worker)] = true;
             toWorkers.wakeAll();
         }
-        if (progress && !cancelled && !progress(std::min(total, drawn + 1), total)) {
-            QMutexLocker stopping(&mutex);
-            cancelled = true;
+        // Whatever the caller's progress does, the workers are let go before
+        // this returns.
+        try {
+            if (progress && !cancelled && !progress(std::min(total, drawn + 1), total)) {
+                QMutexLocker stopping(&mutex);
+                cancelled = true;
+            }
+        } catch (...) {
+            fail(std::current_exception());
         }
         lock.relock();
     }
