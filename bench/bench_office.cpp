@@ -73,8 +73,10 @@ QString paragraph(const QString &style, std::initializer_list<std::pair<const ch
 {
     QString p = QStringLiteral("<text:p text:style-name=\"%1\">").arg(style);
     for (const auto &[span, text] : spans)
-        p += *span ? QStringLiteral("<text:span text:style-name=\"%1\">%2</text:span>").arg(QLatin1String(span), xml(text))
-                   : xml(text);
+        p +=
+            *span
+                ? QStringLiteral("<text:span text:style-name=\"%1\">%2</text:span>").arg(QLatin1String(span), xml(text))
+                : xml(text);
     return p + QStringLiteral("</text:p>\n");
 }
 
@@ -204,12 +206,13 @@ QByteArray rowStyles()
 {
     QByteArray s;
     for (int h : rowHeights)
-        s += QStringLiteral(" <style:style style:name=\"Tab.H%1\" style:family=\"table-row\">\n"
-                            "  <style:table-row-properties style:min-row-height=\"%2mm\" fo:keep-together=\"always\"/>\n"
-                            " </style:style>\n")
-                 .arg(h)
-                 .arg(h / 10.0)
-                 .toUtf8();
+        s +=
+            QStringLiteral(" <style:style style:name=\"Tab.H%1\" style:family=\"table-row\">\n"
+                           "  <style:table-row-properties style:min-row-height=\"%2mm\" fo:keep-together=\"always\"/>\n"
+                           " </style:style>\n")
+                .arg(h)
+                .arg(h / 10.0)
+                .toUtf8();
     return s + R"(</office:automatic-styles>
 <office:master-styles>
  <style:master-page style:name="Vorderseite" style:page-layout-name="pmFront"/>
@@ -265,37 +268,41 @@ QString frontSheet(store::TableSet &tables, const store::Session &session)
     store::Table &reports = tables.berichttable();
     const QString date = QStringLiteral("dd.MM.yyyy");
     const QString P = QStringLiteral("P");
-    QString s = block(204,
-                      paragraph(QStringLiteral("PTabs"), {{"", QStringLiteral("Name: ") + session.trainerName},
-                                                          {"", QStringLiteral("\tName: ") + session.apprenticeName}}) +
-                          paragraph(QStringLiteral("PRule"), {{"T8", QStringLiteral("(Ausbildender)\t(Auszubildender)")}}) +
-                          paragraph(P, {{"T12", QStringLiteral("Ausbildungsnachweis Nr. ") + reports.asString(field::Nummer)},
-                                        {"TB", QStringLiteral("  Seite ") + reports.asString(field::Blatt)},
-                                        {"", QStringLiteral("  für die Woche vom ") +
-                                                 reports.asDate(field::WocheVom).toString(date)},
-                                        {"", QStringLiteral(" bis ") + reports.asDate(field::WocheBis).toString(date)},
-                                        {"", QStringLiteral("  A-Jahr: ")},
-                                        {"TB", reports.asString(field::AJahr)}}),
-                      QStringLiteral("Rules"), QStringLiteral("TabFront"));
+    QString s =
+        block(204,
+              paragraph(QStringLiteral("PTabs"), {{"", QStringLiteral("Name: ") + session.trainerName},
+                                                  {"", QStringLiteral("\tName: ") + session.apprenticeName}})
+                  + paragraph(QStringLiteral("PRule"), {{"T8", QStringLiteral("(Ausbildender)\t(Auszubildender)")}})
+                  + paragraph(
+                      P, {{"T12", QStringLiteral("Ausbildungsnachweis Nr. ") + reports.asString(field::Nummer)},
+                          {"TB", QStringLiteral("  Seite ") + reports.asString(field::Blatt)},
+                          {"", QStringLiteral("  für die Woche vom ") + reports.asDate(field::WocheVom).toString(date)},
+                          {"", QStringLiteral(" bis ") + reports.asDate(field::WocheBis).toString(date)},
+                          {"", QStringLiteral("  A-Jahr: ")},
+                          {"TB", reports.asString(field::AJahr)}}),
+              QStringLiteral("Rules"), QStringLiteral("TabFront"));
     QString parts;
     for (int i = 0; i < domain::coveredPartFields; ++i)
-        parts += cell(QStringLiteral("Box"), paragraph(QStringLiteral("PCentre"),
-                                                       {{"T12", reports.asString(domain::coveredPartField(i))}}));
-    s += block(222, paragraph(QStringLiteral("PGap"), {{"T12", QStringLiteral("Teil des Ausbildungsberufsbildes")}}) +
-                        paragraph(P, {{"T12", QStringLiteral("Nr.:")}}) +
-                        table(columns("Part", 10), QStringLiteral("<table:table-row>") + parts +
-                                                       QStringLiteral("</table:table-row>")),
+        parts += cell(QStringLiteral("Box"),
+                      paragraph(QStringLiteral("PCentre"), {{"T12", reports.asString(domain::coveredPartField(i))}}));
+    s += block(222,
+               paragraph(QStringLiteral("PGap"), {{"T12", QStringLiteral("Teil des Ausbildungsberufsbildes")}})
+                   + paragraph(P, {{"T12", QStringLiteral("Nr.:")}})
+                   + table(columns("Part", 10),
+                           QStringLiteral("<table:table-row>") + parts + QStringLiteral("</table:table-row>")),
                QStringLiteral("Under"));
 
     // The item list under its column header, the two tick columns beside it.
-    QString rows = row(159, cell(QStringLiteral("Rules"),
-                                      paragraph(QStringLiteral("PGap"), {{"TB", QStringLiteral("Fertigkeiten und Kenntnisse")}}) +
-                                          paragraph(P, {{"", QStringLiteral("Nach dem betrieblichen Ausbildungsplan")}})) +
-                                     cell(QStringLiteral("Box"), paragraph(QStringLiteral("PCentre"),
-                                                                           {{"T8", QStringLiteral("Betriebliche Ausbildung")}})) +
-                                     cell(QStringLiteral("Box"),
-                                          paragraph(QStringLiteral("PCentre"), {{"T8", QStringLiteral("ÜLU- Maßnahme")}}) +
-                                              paragraph(QStringLiteral("PCentre"), {{"T9", QStringLiteral("Zutreffendes ankreuzen")}})));
+    QString rows =
+        row(159,
+            cell(QStringLiteral("Rules"),
+                 paragraph(QStringLiteral("PGap"), {{"TB", QStringLiteral("Fertigkeiten und Kenntnisse")}})
+                     + paragraph(P, {{"", QStringLiteral("Nach dem betrieblichen Ausbildungsplan")}}))
+                + cell(QStringLiteral("Box"),
+                       paragraph(QStringLiteral("PCentre"), {{"T8", QStringLiteral("Betriebliche Ausbildung")}}))
+                + cell(QStringLiteral("Box"),
+                       paragraph(QStringLiteral("PCentre"), {{"T8", QStringLiteral("ÜLU- Maßnahme")}})
+                           + paragraph(QStringLiteral("PCentre"), {{"T9", QStringLiteral("Zutreffendes ankreuzen")}})));
     store::Table &items = tables.berichtdetailtable();
     for (int r = 0; r < items.recordCount(); ++r) {
         QString text = items.valueAt(r, field::Alltext).toString();
@@ -305,13 +312,16 @@ QString frontSheet(store::TableSet &tables, const store::Session &session)
         QString lines;
         for (const QString &line : text.split(QLatin1Char('\n')))
             lines += paragraph(P, {{"", line}});
-        rows += row(50, cell(QStringLiteral("Under"), lines) +
-                            cell(QStringLiteral("Under"), paragraph(QStringLiteral("PCentre"), {{"", tick(items.valueAt(r, field::BA))}})) +
-                            cell(QStringLiteral("Under"), paragraph(QStringLiteral("PCentre"), {{"", tick(items.valueAt(r, field::UELU))}})));
+        rows += row(50, cell(QStringLiteral("Under"), lines)
+                            + cell(QStringLiteral("Under"),
+                                   paragraph(QStringLiteral("PCentre"), {{"", tick(items.valueAt(r, field::BA))}}))
+                            + cell(QStringLiteral("Under"),
+                                   paragraph(QStringLiteral("PCentre"), {{"", tick(items.valueAt(r, field::UELU))}})));
     }
     s += table(columns("Item") + columns("Tick", 2), rows);
 
-    s += paragraph(QStringLiteral("PGap"), {{"TB", QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten")}});
+    s += paragraph(QStringLiteral("PGap"),
+                   {{"TB", QStringLiteral("Angaben über die ausgeführte Tätigkeit in Stichworten")}});
     s += plainParagraphs(reports.asString(field::Taetigkeit));
 
     // The remarks and the signatures, together on the sheet's last page.
@@ -320,21 +330,23 @@ QString frontSheet(store::TableSet &tables, const store::Session &session)
     if (seen.isValid())
         signatures += paragraph(P, {{"T8", QStringLiteral("gesehen am ") + seen.toString(date)}});
     const QString empty = QStringLiteral("<text:p/>");
-    s += block(513,
-               paragraph(QStringLiteral("PRule"),
-                         {{"T7", QStringLiteral("Besondere Themen der im Rahmen dieser Ausbildungwoche(n) durchgeführten "
-                                                "Unterweisungen können umseitig beschrieben werden.")}}) +
-                   paragraph(P, {{"", QStringLiteral("Vermerke des Ausbildenden / Ausbilders")}}) +
-                   table(columns("Whole"), row(217, cell(QStringLiteral("Plain"),
-                                                         empty + plainParagraphs(reports.asString(field::Vermerke))))) +
-                   table(columns("Sign", 3),
-                         QStringLiteral("<table:table-row>") +
-                             cell(QStringLiteral("Under"), paragraph(P, {{"", reports.asDate(field::Datum).toString(date)}})) +
-                             cell(QStringLiteral("Under"), empty) + cell(QStringLiteral("Under"), empty) +
-                             QStringLiteral("</table:table-row><table:table-row>") +
-                             cell(QStringLiteral("Plain"), paragraph(P, {{"T8", QStringLiteral("Datum")}})) +
-                             cell(QStringLiteral("Plain"), paragraph(P, {{"T8", QStringLiteral("Unterschrift des Auszubildenden")}})) +
-                             cell(QStringLiteral("Plain"), signatures) + QStringLiteral("</table:table-row>")));
+    s += block(
+        513, paragraph(QStringLiteral("PRule"),
+                       {{"T7", QStringLiteral("Besondere Themen der im Rahmen dieser Ausbildungwoche(n) durchgeführten "
+                                              "Unterweisungen können umseitig beschrieben werden.")}})
+                 + paragraph(P, {{"", QStringLiteral("Vermerke des Ausbildenden / Ausbilders")}})
+                 + table(columns("Whole"), row(217, cell(QStringLiteral("Plain"),
+                                                         empty + plainParagraphs(reports.asString(field::Vermerke)))))
+                 + table(columns("Sign", 3),
+                         QStringLiteral("<table:table-row>")
+                             + cell(QStringLiteral("Under"),
+                                    paragraph(P, {{"", reports.asDate(field::Datum).toString(date)}}))
+                             + cell(QStringLiteral("Under"), empty) + cell(QStringLiteral("Under"), empty)
+                             + QStringLiteral("</table:table-row><table:table-row>")
+                             + cell(QStringLiteral("Plain"), paragraph(P, {{"T8", QStringLiteral("Datum")}}))
+                             + cell(QStringLiteral("Plain"),
+                                    paragraph(P, {{"T8", QStringLiteral("Unterschrift des Auszubildenden")}}))
+                             + cell(QStringLiteral("Plain"), signatures) + QStringLiteral("</table:table-row>")));
     return s;
 }
 
@@ -344,16 +356,17 @@ QString frontSheet(store::TableSet &tables, const store::Session &session)
 QByteArray backSheet(store::Table &reports, const char *pictureFormat)
 {
     const QString date = QStringLiteral("dd.MM.yyyy");
-    QString s = block(191,
-                      paragraph(QStringLiteral("PTabs"),
-                                {{"T12B", QStringLiteral("Darstellung besonderer Ausbildungsinhalte")},
-                                 {"", QStringLiteral("\tzum Ausbildungsnachweis Nr. ") + reports.asString(field::Nummer)},
-                                 {"", QStringLiteral("  A-Jahr: ") + reports.asString(field::AJahr)}}) +
-                          paragraph(QStringLiteral("PGap"), {{"", QStringLiteral("Datum: ")},
-                                                             {"TB", reports.asDate(field::Datum).toString(date)},
-                                                             {"", QStringLiteral("   Thema: ")},
-                                                             {"T12B", reports.asString(field::Thema)}}),
-                      QStringLiteral("Under"), QStringLiteral("TabBack"));
+    QString s =
+        block(191,
+              paragraph(QStringLiteral("PTabs"),
+                        {{"T12B", QStringLiteral("Darstellung besonderer Ausbildungsinhalte")},
+                         {"", QStringLiteral("\tzum Ausbildungsnachweis Nr. ") + reports.asString(field::Nummer)},
+                         {"", QStringLiteral("  A-Jahr: ") + reports.asString(field::AJahr)}})
+                  + paragraph(QStringLiteral("PGap"), {{"", QStringLiteral("Datum: ")},
+                                                       {"TB", reports.asDate(field::Datum).toString(date)},
+                                                       {"", QStringLiteral("   Thema: ")},
+                                                       {"T12B", reports.asString(field::Thema)}}),
+              QStringLiteral("Under"), QStringLiteral("TabBack"));
     s += plainParagraphs(reports.asString(field::Darstellung));
     QByteArray out = s.toUtf8();
     const QString *pictures[][2] = {{&field::Bild1, &field::Zoom1}, {&field::Bild2, &field::Zoom2}};
@@ -433,8 +446,8 @@ double officeRun(const QString &soffice, const QString &document, const QString 
     QElapsedTimer t;
     t.start();
     office.start(soffice, {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
-                           QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                           QStringLiteral("--convert-to"), to, QStringLiteral("--outdir"), outDir, document});
+                           QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                           to, QStringLiteral("--outdir"), outDir, document});
     const bool finished = office.waitForFinished(15 * 60 * 1000);
     const double ms = double(t.nsecsElapsed()) / 1e6;
     if (!finished) {
@@ -625,7 +638,8 @@ int officeComparison()
     report("office: ours, bulk print to PDF", runs, ourPdfTime);
     std::printf("    (%d sheets ticked, the click alone %.0f ms, first run %.0f ms; merged document %d pages, "
                 "PDF %d pages, %.1f MB)\n",
-                ourSheets, medianOf(clicked), ourFirst, ourDocumentPages, ourPages, double(QFileInfo(ourPdf).size()) / 1e6);
+                ourSheets, medianOf(clicked), ourFirst, ourDocumentPages, ourPages,
+                double(QFileInfo(ourPdf).size()) / 1e6);
     report("office: suite, document to PDF", runs, officePdfTimes.warm);
     std::printf("    (first run %.0f ms; PDF %d pages, %.1f MB)\n", officePdfTimes.first, officePages,
                 double(QFileInfo(officePdf).size()) / 1e6);
@@ -672,7 +686,8 @@ int officeComparison()
                 (officePdfTimes.warm.median / officePages) / (ourPdfTime.median / ourPages));
     if (officePreview.ok && previewPages == 1)
         std::printf("    to the preview: office suite / ours = %.1f\n", officePreview.warm.median / ourPreview.median);
-    std::printf("    to PDF with the photos as JPEG: office suite / ours = %.1f\n", jpeg.warm.median / ourPdfTime.median);
+    std::printf("    to PDF with the photos as JPEG: office suite / ours = %.1f\n",
+                jpeg.warm.median / ourPdfTime.median);
     if (start.ok)
         std::printf("    without the suite's start with a fresh profile: to PDF %.1f, to the preview %.1f\n",
                     (officePdfTimes.warm.median - start.warm.median) / ourPdfTime.median,
