@@ -66,6 +66,11 @@ int startUpChild(const QString &dir);
 // resident megabytes above the started program's and the file's bytes.
 void recordPdf();
 int recordPdfChild(const QString &dir, const QString &kind);
+// The bulk print of three training years against an office suite (soffice)
+// making the same sheets from a flat office document, to the preview and to
+// PDF (in bench_office.cpp). Skipped with a line when soffice is missing;
+// non-zero when a result does not check out.
+int officeComparison();
 // Saves the documents of the size benchmarks (and the engine's test form)
 // as PDF and saved report files, to compare pages before and after a change.
 int exportDocuments(const QString &dir);

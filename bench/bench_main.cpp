@@ -34,6 +34,8 @@ int main(int argc, char **argv)
         bench::makeDataDirectory(args[2], data);
         return 0;
     }
+    if (args.size() == 2 && args[1] == QLatin1String("--buerosuite"))
+        return bench::officeComparison();
     if (args.size() == 2 && args[1] == QLatin1String("--rechtschreibung")) {
         bench::spellingBenchmarks();
         return 0;
