@@ -8,7 +8,6 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <QMutex>
 #include <QSaveFile>
 #include <QThread>
@@ -116,25 +115,13 @@ bool finish(QByteArray &pdf, const QVector<PdfBookmark> &outline, const PdfPrope
     pdfobjects::Objects objects;
     if (!objects.read(pdf))
         return false;
-    const int root = objects.trailerReference("/Root");
-    if (root <= 0 || !objects.has(root))
-        return false;
-    QByteArray catalog = objects.body(root);
-    const qint64 pagesObject = pdfobjects::numberAfter(catalog, "/Pages");
-    if (pagesObject <= 0 || !objects.has(int(pagesObject)))
-        return false;
     // The pages in their order: Qt writes them as the kids of one node.
-    const QByteArray pages = objects.body(int(pagesObject));
-    const qsizetype kidsAt = pages.indexOf("/Kids");
-    const qsizetype kidsEnd = pages.indexOf(']', kidsAt);
-    if (kidsAt < 0 || kidsEnd < 0)
-        return false;
+    int pagesNode = 0;
     QVector<int> pageObjects;
-    static const QRegularExpression reference(QStringLiteral("(\\d+)\\s+0\\s+R"));
-    for (const auto &m : reference.globalMatch(QString::fromLatin1(pages.mid(kidsAt, kidsEnd - kidsAt))))
-        pageObjects << m.captured(1).toInt();
-    if (pageObjects.isEmpty())
+    if (!pdfobjects::pageTree(objects, pagesNode, pageObjects))
         return false;
+    const int root = objects.trailerReference("/Root");
+    QByteArray catalog = objects.body(root);
 
     // The document information and the XMP metadata say the same.
     QDateTime created = (properties.created.isValid() ? properties.created : engine::now()).toUTC();
@@ -440,16 +427,9 @@ bool exportPdf(const PdfBook &book, const QString &fileName, const PdfProgress &
     for (const bool standIns : {true, false}) {
         if (outcome != Outcome::Unexpected)
             break;
-        std::vector<Slice> all;
-        int number = 1;
-        for (size_t part = 0; part < book.parts.size(); ++part) {
-            if (book.parts[part].pages > 0)
-                all.push_back({int(part), 1, book.parts[part].pages, number});
-            number += std::max(0, book.parts[part].pages);
-        }
         bytes.clear();
         outcome = written(
-            book, all, standIns, [&](int part) { return std::optional<Document>(madeDocument(book, part, fileName)); },
+            book, runs(book, 1).front(), standIns, [&](int part) { return std::optional<Document>(madeDocument(book, part, fileName)); },
             [&](int n) { return !progress || progress(n, total); }, bytes, fileName);
     }
     if (outcome == Outcome::Cancelled)

@@ -2,10 +2,157 @@
 
 #include <QRegularExpression>
 #include <QString>
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cstdio>
 
 namespace engine::pdfobjects {
+
+namespace {
+
+bool regular(char c)
+{
+    return !(std::isspace(uchar(c)) || c == '\0' || std::strchr("()<>[]{}/%", c) != nullptr);
+}
+
+// Past the string that starts at `i` (a literal one in brackets, with
+// nesting and escapes, or a hex one in angle brackets), no further than
+// `end`; `i` itself when no string starts there.
+qsizetype pastString(const QByteArray &body, qsizetype i, qsizetype end)
+{
+    if (i >= end)
+        return i;
+    if (body.at(i) == '(') {
+        qsizetype j = i + 1;
+        for (int depth = 1; j < end && depth > 0; ++j) {
+            if (body.at(j) == '\\')
+                ++j;
+            else if (body.at(j) == '(')
+                ++depth;
+            else if (body.at(j) == ')')
+                --depth;
+        }
+        return std::min(j, end);
+    }
+    if (body.at(i) == '<' && (i + 1 >= end || body.at(i + 1) != '<')) {
+        const qsizetype close = body.indexOf('>', i);
+        return close < 0 || close >= end ? end : close + 1;
+    }
+    return i;
+}
+
+// Where the part of an object's body before its stream data ends: after the
+// leading dictionary when "stream" follows it, else the whole body.
+qsizetype dictionaryEnd(const QByteArray &body)
+{
+    if (!body.startsWith("<<"))
+        return body.size();
+    int depth = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (const qsizetype past = pastString(body, i, body.size()); past > i) {
+            i = past - 1;
+            continue;
+        }
+        const char c = body.at(i);
+        if (c == '<' && i + 1 < body.size() && body.at(i + 1) == '<') {
+            ++depth;
+            ++i;
+        } else if (c == '>' && i + 1 < body.size() && body.at(i + 1) == '>') {
+            ++i;
+            if (--depth == 0) {
+                qsizetype after = i + 1;
+                while (after < body.size() && std::isspace(uchar(body.at(after))))
+                    ++after;
+                return body.mid(after, 6) == "stream" ? after : body.size();
+            }
+        }
+    }
+    return body.size();
+}
+
+} // namespace
+
+QByteArray withReferences(const QByteArray &body, const std::function<int(int)> &renumbered)
+{
+    const qsizetype end = dictionaryEnd(body);
+    QByteArray out;
+    out.reserve(body.size() + 16);
+    qsizetype i = 0;
+    while (i < end) {
+        const char c = body.at(i);
+        if (const qsizetype past = pastString(body, i, end); past > i) {
+            out.append(body.constData() + i, past - i);
+            i = past;
+            continue;
+        }
+        if (c == '<') { // "<<"
+            out += "<<";
+            i += 2;
+            continue;
+        }
+        if (std::isdigit(uchar(c)) && (i == 0 || !regular(body.at(i - 1)))) {
+            qsizetype j = i;
+            while (j < end && std::isdigit(uchar(body.at(j))))
+                ++j;
+            qsizetype k = j;
+            while (k < end && std::isspace(uchar(body.at(k))))
+                ++k;
+            if (k > j && k + 1 < end && body.at(k) == '0' && std::isspace(uchar(body.at(k + 1)))) {
+                qsizetype r = k + 1;
+                while (r < end && std::isspace(uchar(body.at(r))))
+                    ++r;
+                if (r < end && body.at(r) == 'R' && (r + 1 >= end || !regular(body.at(r + 1)))) {
+                    out += QByteArray::number(renumbered(body.mid(i, j - i).toInt())) + " 0 R";
+                    i = r + 1;
+                    continue;
+                }
+            }
+            out.append(body.constData() + i, j - i);
+            i = j;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    out.append(body.constData() + end, body.size() - end);
+    return out;
+}
+
+QVector<int> references(const QByteArray &body)
+{
+    QVector<int> found;
+    withReferences(body, [&found](int n) {
+        found << n;
+        return n;
+    });
+    return found;
+}
+
+bool pageTree(const Objects &objects, int &pagesNode, QVector<int> &pages)
+{
+    const int root = objects.trailerReference("/Root");
+    if (root <= 0 || !objects.has(root))
+        return false;
+    bool indirect = false;
+    pagesNode = int(numberAfter(objects.body(root), "/Pages", &indirect));
+    if (pagesNode <= 0 || !indirect || !objects.has(pagesNode))
+        return false;
+    const QByteArray node = objects.body(pagesNode);
+    const qsizetype kidsAt = node.indexOf("/Kids");
+    const qsizetype open = node.indexOf('[', kidsAt);
+    const qsizetype close = node.indexOf(']', open);
+    if (kidsAt < 0 || open < 0 || close < 0)
+        return false;
+    pages = references(node.mid(open, close - open));
+    if (pages.isEmpty())
+        return false;
+    for (int page : pages)
+        if (!objects.has(page) || !objects.body(page).contains("/Type /Page"))
+            return false;
+    return true;
+}
+
 
 qint64 numberAfter(const QByteArray &text, const QByteArray &key, bool *indirect)
 {
@@ -113,7 +260,12 @@ int Objects::trailerReference(const QByteArray &key) const
     return indirect && n > 0 ? int(n) : 0;
 }
 
-QByteArray crossReference(const std::map<int, qint64> &placeOf, int size)
+QByteArray objectText(int number, const QByteArray &body)
+{
+    return QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+}
+
+QByteArray ending(const std::map<int, qint64> &placeOf, int size, const QByteArray &trailer, qint64 xref)
 {
     QByteArray out = "xref\n0 " + QByteArray::number(size) + "\n";
     for (int i = 0; i < size; ++i) {
@@ -125,15 +277,14 @@ QByteArray crossReference(const std::map<int, qint64> &placeOf, int size)
             std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(p->second));
         out.append(entry, 20);
     }
-    return out;
+    static const QRegularExpression sizeEntry(QStringLiteral("/Size\\s+\\d+"));
+    const QString sized = QString::fromLatin1(trailer).replace(sizeEntry, QStringLiteral("/Size %1").arg(size));
+    return out + "trailer\n" + sized.toLatin1() + "\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
 }
 
 QByteArray Objects::written() const
 {
     const QByteArray &pdf = *m_pdf;
-    const auto object = [](int number, const QByteArray &body) {
-        return QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
-    };
     // What stands before the first object, the objects in their order, the
     // new ones, the table, the trailer.
     QByteArray out = pdf.left(m_byPlace.begin()->first);
@@ -142,7 +293,7 @@ QByteArray Objects::written() const
         placeOf[number] = out.size();
         const auto c = m_changed.find(number);
         if (c != m_changed.end())
-            out += object(number, c->second);
+            out += objectText(number, c->second);
         else
             out.append(pdf.constData() + place, m_objects.at(number).length);
     }
@@ -151,16 +302,10 @@ QByteArray Objects::written() const
         if (m_objects.count(number))
             continue;
         placeOf[number] = out.size();
-        out += object(number, body);
+        out += objectText(number, body);
         size = std::max(size, number + 1);
     }
-    const qint64 xref = out.size();
-    out += crossReference(placeOf, size);
-    QByteArray trailer = m_trailer;
-    static const QRegularExpression sizeEntry(QStringLiteral("/Size\\s+\\d+"));
-    trailer = QString::fromLatin1(trailer).replace(sizeEntry, QStringLiteral("/Size %1").arg(size)).toLatin1();
-    out += "trailer\n" + trailer + "\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return out;
+    return out + ending(placeOf, size, m_trailer, out.size());
 }
 
 } // namespace engine::pdfobjects

@@ -7,6 +7,8 @@
 // trailer that keeps the old one's entries (its /Size made right).
 
 #include <QByteArray>
+#include <QVector>
+#include <functional>
 #include <map>
 
 namespace engine::pdfobjects {
@@ -28,6 +30,8 @@ public:
     int add(const QByteArray &body);
     // The object a trailer entry refers to ("/Root", "/Info"), or 0.
     int trailerReference(const QByteArray &key) const;
+    // The trailer's dictionary, "<< ... >>".
+    QByteArray trailer() const { return m_trailer; }
     // The file with the changes.
     QByteArray written() const;
 
@@ -48,9 +52,22 @@ private:
 // whether it refers to an object ("12 0 R").
 qint64 numberAfter(const QByteArray &text, const QByteArray &key, bool *indirect = nullptr);
 
-// The cross-reference table of objects 0 to size - 1 at their places in
-// the file; those without a place are free.
-QByteArray crossReference(const std::map<int, qint64> &placeOf, int size);
+// Object `number` as a file holds it.
+QByteArray objectText(int number, const QByteArray &body);
+
+// The end of a file whose objects 0 to size - 1 stand at their places (those
+// without a place are free): the cross-reference table at `xref`, the
+// trailer with its /Size made right, and where the table starts.
+QByteArray ending(const std::map<int, qint64> &placeOf, int size, const QByteArray &trailer, qint64 xref);
+
+// `body` with each reference "N 0 R" outside its strings and its stream
+// data replaced by "renumbered(N) 0 R"; the numbers referred to, in order.
+QByteArray withReferences(const QByteArray &body, const std::function<int(int)> &renumbered);
+QVector<int> references(const QByteArray &body);
+
+// The pages of a file Qt wrote, in their order: the kids of its one page
+// tree node (`node`). False when the file has no such node or no pages.
+bool pageTree(const Objects &objects, int &node, QVector<int> &pages);
 
 // A text as a PDF string: UTF-16 with its byte-order mark, in hex.
 QByteArray textString(const QString &text);
